@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs (skipping those present), builds
+# the game, its tools and tests into build/, and generates the content into data/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libguichan-dev
+  libfreeimageplus-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev libfreetype-dev fonts-dejavu-core
+  xvfb xauth xdotool x11-utils clang libclang-rt-14-dev valgrind)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build build -j "$jobs"
+build/vantor-content data

@@ -1,0 +1,3 @@
+#include "assets/data_dir.h"
+
+std::string dataDir = "data";

@@ -1,0 +1,44 @@
+#pragma once
+// Triangle meshes read from ".tris" files, drawn in immediate mode.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "track/geometry.h"
+
+struct Float3 {
+    float x, y, z;
+};
+struct Float2 {
+    float u, v;
+};
+struct Tri16 {
+    uint16_t i[3];
+};
+
+struct MeshGroup {
+    // A name beginning with "T" marks a group the ship drawing emits last.
+    std::string name;
+    std::vector<Tri16> vertexTriangles;
+    std::vector<Tri16> normalTriangles;
+    std::vector<Tri16> texTriangles;
+};
+
+struct Mesh {
+    std::vector<std::vector<Float3>> vertexFrames;
+    std::vector<std::vector<Float3>> normalFrames;
+    std::vector<Float2> texCoords;
+    std::vector<MeshGroup> groups;
+};
+
+// The GL texture name last bound by any drawing code, -1 before the first bind.
+extern int32_t boundTexture;
+
+// Reads a ".tris" file; false when it cannot be opened (the mesh is left as it was).
+bool loadMesh(Mesh& mesh, std::string path);
+
+// All groups alike, last group first.
+void drawMesh(const Mesh& mesh, TextureSlot& texture);
+// Groups whose name begins with "T" after all others, each pass last group first.
+void drawShipMesh(const Mesh& mesh, TextureSlot& texture);

@@ -1,0 +1,25 @@
+#pragma once
+// The scenery of a track (its area, with the medal target times) and ship models.
+
+#include <string>
+
+#include "assets/mesh.h"
+#include "sim/ship.h"
+
+struct Area {
+    std::string name;
+    // Positions in world units (file units times 100).
+    Mesh mesh;
+    TextureSlot texture = -1;
+    // Metres per second squared; no file sets it.
+    double gravity = 9.81;
+    // Medal target times, seconds.
+    double goldSeconds = 60.0;
+    double silverSeconds = 120.0;
+    double bronzeSeconds = 300.0;
+};
+
+// dataDir/tracks/NAME/area.tris, area.png and times.txt.
+void loadArea(Area& area, std::string name);
+// dataDir/ships/NAME.tris and NAME.tga.
+void loadShipModel(Ship& ship, std::string name);

@@ -1,0 +1,57 @@
+#pragma once
+// What the game remembers between runs of the program, and its binary file.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/control.h"
+
+struct ScoreEntry {
+    std::string playerName;
+    std::string shipName;
+    // Ticks, 100 per second.
+    int32_t ticks = 0;
+    // Low 32 bits of the calendar time in seconds since 1970, compared signed.
+    int32_t date = 0;
+};
+
+// A byte image of a ShipState, carried along and never interpreted.
+using StateImage = std::array<uint8_t, 200>;
+
+struct TrackRecord {
+    // Equal to the map key once a run has been recorded; empty for records
+    // that were only looked up.
+    std::string name;
+    std::vector<ScoreEntry> scores;
+    std::vector<ControlInput> ghostRun;
+    StateImage ghostStart{};
+    // 0 no run, 1 finished, 2 bronze, 3 silver, 4 gold.
+    int32_t medal = 0;
+};
+
+struct SaveData {
+    std::string playerName = "ace";
+    std::string shipName = "ship";
+    std::string trackName = "00";
+    // Ordered byte-wise by name, which is also the order in the file.
+    std::map<std::string, TrackRecord> records;
+};
+
+// The run in progress, or the last finished one.
+struct Run {
+    std::vector<ControlInput> controls;
+    StateImage startState{};
+    // Ticks of the last finished run; 0 means none to show.
+    int32_t ticks = 0;
+};
+
+// The record under name, inserted empty when there is none.
+TrackRecord& recordFor(SaveData& save, const std::string& name);
+
+// Reads the file at path into save; a missing file leaves save unchanged.
+void loadSaveFile(SaveData& save, const std::string& path);
+// Writes save to path, replacing the file; false when the write failed.
+bool writeSaveFile(const SaveData& save, const std::string& path);

@@ -1,0 +1,83 @@
+#pragma once
+// The one global game state. Everything the game holds by value lives here;
+// the GUI objects behind its pointers are created once and live for the process.
+
+#include <cstdint>
+
+#include "assets/models.h"
+#include "save/save_file.h"
+#include "sim/ship.h"
+#include "track/track.h"
+
+namespace gcn {
+class Gui;
+class Container;
+class ImageFont;
+class Icon;
+class Image;
+class SDLImageLoader;
+class OpenGLSDLImageLoader;
+class OpenGLGraphics;
+class SDLInput;
+}
+class MenuTrack;
+class MenuPlay;
+class MenuSaveScore;
+struct Hud;
+struct _SDL_Joystick;
+
+struct Game {
+    gcn::Gui* gui = nullptr;
+    gcn::Container* top = nullptr;
+    gcn::ImageFont* fontDefault = nullptr;
+    gcn::ImageFont* fontBig = nullptr;
+    gcn::ImageFont* fontBigHighlight = nullptr;
+    gcn::Icon* borderIcon = nullptr;
+    gcn::Image* medalBronze = nullptr;
+    gcn::Image* medalSilver = nullptr;
+    gcn::Image* medalGold = nullptr;
+    MenuTrack* menuTrack = nullptr;
+    Hud* hud = nullptr;
+    MenuPlay* menuPlay = nullptr;
+    MenuSaveScore* menuSaveScore = nullptr;
+    Track track;
+    Area area;
+    Ship player;
+    // Seconds per simulation tick; never changed at run time.
+    double stepSeconds = 0.01;
+    // SDL milliseconds at which the next tick is due.
+    double nextTickMs = 0.0;
+    // Ring of the last 64 race-frame durations, milliseconds.
+    double frameTimesMs[64];
+    int32_t frameCounter = 0;
+    SaveData save;
+    Run run;
+    // Milliseconds left before the race starts.
+    int32_t countdownMs = 0;
+    Ship ghost;
+    bool ghostEnabled = true;
+    bool running = true;
+    bool inRace = false;
+    int32_t screenWidth = 800;
+    int32_t screenHeight = 600;
+    bool fullscreen = false;
+    // Joystick 0 buttons and axes; a negative number switches a mapping off.
+    int32_t joyThrottleButton = 2;
+    int32_t joyBrakeButton = 3;
+    int32_t joyLeftButton = 0;
+    int32_t joyRightButton = 1;
+    int32_t joyThrottleAxis = 2;
+    int32_t joyBrakeAxis = 3;
+    int32_t joySteerAxis = 0;
+
+    Game();
+};
+
+extern Game game;
+
+// Platform handles beside the game state, null until start-up creates them.
+extern gcn::SDLImageLoader* sdlImageLoader;
+extern gcn::OpenGLSDLImageLoader* openGLImageLoader;
+extern gcn::OpenGLGraphics* openGLGraphics;
+extern gcn::SDLInput* sdlInput;
+extern _SDL_Joystick* joystick;

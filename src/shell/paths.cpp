@@ -1,0 +1,55 @@
+#include "shell/paths.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+
+static std::string envValue(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+// The Vantor folder for one kind of file, or "" when no base can be found.
+static std::string baseFolder(const char* xdgName, const char* homeDefault)
+{
+    std::string appData = envValue("APPDATA");
+    if (!appData.empty())
+        return appData + "/Vantor";
+    std::string xdg = envValue(xdgName);
+    if (!xdg.empty() && xdg[0] == '/')
+        return xdg + "/Vantor";
+    std::string home = envValue("HOME");
+    if (home.empty() || home[0] != '/')
+        return std::string();
+    return home + homeDefault + "/Vantor";
+}
+
+std::string configPath()
+{
+    std::string dir = baseFolder("XDG_CONFIG_HOME", "/.config");
+    return dir.empty() ? dir : dir + "/config.txt";
+}
+
+std::string saveDirectory() { return baseFolder("XDG_DATA_HOME", "/.local/share"); }
+
+std::string savePath()
+{
+    std::string dir = saveDirectory();
+    return dir.empty() ? dir : dir + "/game.save";
+}
+
+bool makeDirectories(const std::string& dir)
+{
+    if (dir.empty())
+        return false;
+    for (size_t i = 1; i <= dir.size(); ++i) {
+        if (i != dir.size() && dir[i] != '/')
+            continue;
+        std::string prefix = dir.substr(0, i);
+        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The game's physics step: the pure step with the current track, gravity and
+// tick length, followed for the player by the race rules with the game's
+// end-of-race handling.
+
+struct Ship;
+
+void stepShip(Ship& ship, bool isPlayer);

@@ -1,0 +1,64 @@
+#include "shell/startup.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <guichan.hpp>
+#include <guichan/opengl.hpp>
+#include <guichan/opengl/openglsdlimageloader.hpp>
+#include <guichan/sdl.hpp>
+
+#include "assets/models.h"
+#include "gui/gui_setup.h"
+#include "save/save_file.h"
+#include "shell/config.h"
+#include "shell/game.h"
+#include "shell/main_loop.h"
+#include "shell/paths.h"
+#include "track/track.h"
+
+int runGame()
+{
+    printf("Starting game...\n");
+    printf("Load \"config.txt\"\n");
+    readConfig();
+    printf("Load game\n");
+    loadSaveFile(game.save, savePath());
+    printf("Create game\n");
+    createGame();
+    printf("Load track\n");
+    loadTrack(game.track, game.save.trackName);
+    printf("Load area\n");
+    loadArea(game.area, game.save.trackName);
+    printf("Load car\n");
+    loadShipModel(game.player, game.save.shipName);
+    printf("Load ghost\n");
+    loadShipModel(game.ghost, game.save.shipName);
+    printf("Play game\n\n");
+    fflush(stdout);
+    mainLoop();
+    shutdown();
+    return 0;
+}
+
+void shutdown()
+{
+    if (joystick && SDL_JoystickOpened(0))
+        SDL_JoystickClose(joystick);
+    SDL_Quit();
+    delete game.fontDefault;
+    delete game.fontBig;
+    delete game.fontBigHighlight;
+    delete game.top;
+    delete game.gui;
+    delete sdlInput;
+    delete openGLGraphics;
+    delete openGLImageLoader;
+    delete sdlImageLoader;
+    game.fontDefault = game.fontBig = game.fontBigHighlight = nullptr;
+    game.top = nullptr;
+    game.gui = nullptr;
+    sdlInput = nullptr;
+    openGLGraphics = nullptr;
+    openGLImageLoader = nullptr;
+    sdlImageLoader = nullptr;
+}

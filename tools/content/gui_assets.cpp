@@ -1,0 +1,3 @@
+#include "content/content.h"
+
+bool writeGuiAssets(const std::string&) { return true; }

@@ -1,0 +1,27 @@
+// vantor-content DIR: writes the game's whole content directory into DIR.
+#include <cstdio>
+#include <string>
+
+#include "content/content.h"
+#include "shell/paths.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: vantor-content DIR\n");
+        return 2;
+    }
+    std::string root = argv[1];
+    if (!makeDirectories(root)) {
+        std::fprintf(stderr, "vantor-content: cannot create %s\n", root.c_str());
+        return 2;
+    }
+    bool (*generators[])(const std::string&) = {writeGuiAssets};
+    for (auto generate : generators) {
+        if (!generate(root)) {
+            std::fprintf(stderr, "vantor-content: writing %s failed\n", root.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
