@@ -19,6 +19,3 @@ void loadTrack(Track& track, std::string name) { track.name = name; track.segmen
 
 void clearTrack(Track& track) { track.segments.clear(); }
 
-TextureCache textureCache;
-void acquire(TextureSlot& slot, std::string) { slot = 0; }
-void release(uint32_t) {}
