@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "shell/config.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+namespace fs = std::filesystem;
+
+static Game readFrom(const std::string& text)
+{
+    Game g;
+    std::istringstream in(text);
+    readConfigFrom(g, in);
+    return g;
+}
+
+static void expectJoystick(const Game& g, int tb, int bb, int lb, int rb, int ta, int ba, int sa)
+{
+    EXPECT_EQ(g.joyThrottleButton, tb);
+    EXPECT_EQ(g.joyBrakeButton, bb);
+    EXPECT_EQ(g.joyLeftButton, lb);
+    EXPECT_EQ(g.joyRightButton, rb);
+    EXPECT_EQ(g.joyThrottleAxis, ta);
+    EXPECT_EQ(g.joyBrakeAxis, ba);
+    EXPECT_EQ(g.joySteerAxis, sa);
+}
+
+TEST(Config, TenValuesOverThreeLinesSetWindowAndJoystick)
+{
+    Game g = readFrom("1024 768 1\n2 3 0 1\n2 3 0\n");
+    EXPECT_EQ(g.screenWidth, 1024);
+    EXPECT_EQ(g.screenHeight, 768);
+    EXPECT_TRUE(g.fullscreen);
+    expectJoystick(g, 2, 3, 0, 1, 2, 3, 0);
+
+    // No line break after the last value, other numbers, negatives switch off.
+    g = readFrom("640 480 0 5 -1 7 8 -1 4 1");
+    EXPECT_EQ(g.screenWidth, 640);
+    EXPECT_FALSE(g.fullscreen);
+    expectJoystick(g, 5, -1, 7, 8, -1, 4, 1);
+}
+
+TEST(Config, CommentWordsHideTheRestOfTheirLine)
+{
+    Game plain = readFrom("1280 720 0 1 2 3 4 5 6 7\n");
+    Game commented = readFrom("# window size 9999\n1280 #width 1\n720 0 1 2 3 4 5 6 7 # trailing\n");
+    EXPECT_EQ(commented.screenWidth, plain.screenWidth);
+    EXPECT_EQ(commented.screenHeight, plain.screenHeight);
+    expectJoystick(commented, 1, 2, 3, 4, 5, 6, 7);
+
+    // A '#' inside a word is no comment: atoi reads the digits before it.
+    Game g = readFrom("800#x 600 0 1 2 3 4 5 6 7");
+    EXPECT_EQ(g.screenWidth, 800);
+    EXPECT_EQ(g.screenHeight, 600);
+
+    // Very long comment lines are discarded whole.
+    g = readFrom("# " + std::string(5000, 'x') + " 1 2 3\n1 2 0 0 0 0 0 0 0 0");
+    EXPECT_EQ(g.screenWidth, 1);
+    EXPECT_EQ(g.screenHeight, 2);
+}
+
+TEST(Config, ShortOrGarbledFilesGiveZeros)
+{
+    Game g = readFrom("640 480");
+    EXPECT_EQ(g.screenWidth, 640);
+    EXPECT_EQ(g.screenHeight, 480);
+    EXPECT_FALSE(g.fullscreen);
+    expectJoystick(g, 0, 0, 0, 0, 0, 0, 0);
+
+    g = readFrom("wide 600 yes 1 2 3 4 5 6 7");
+    EXPECT_EQ(g.screenWidth, 0);
+    EXPECT_FALSE(g.fullscreen);
+
+    g = readFrom("");
+    EXPECT_EQ(g.screenWidth, 0);
+    EXPECT_EQ(g.screenHeight, 0);
+}
+
+TEST(Config, NextTokenReturnsACommentWordAtEndOfFile)
+{
+    std::istringstream in("12 #last");
+    EXPECT_EQ(nextToken(in), "12");
+    EXPECT_EQ(nextToken(in), "#last");
+    EXPECT_EQ(nextToken(in), "");
+}
+
+class ConfigFile : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("vantor-config-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "Vantor");
+        setenv("APPDATA", dir.c_str(), 1);
+        game = Game();
+    }
+    void TearDown() override
+    {
+        unsetenv("APPDATA");
+        fs::remove_all(dir);
+        game = Game();
+    }
+};
+
+TEST_F(ConfigFile, MissingFileKeepsTheDefaults)
+{
+    readConfig();
+    EXPECT_EQ(game.screenWidth, 800);
+    EXPECT_EQ(game.screenHeight, 600);
+    EXPECT_FALSE(game.fullscreen);
+    expectJoystick(game, 2, 3, 0, 1, 2, 3, 0);
+}
+
+TEST_F(ConfigFile, FileUnderAppDataIsRead)
+{
+    std::ofstream(dir / "Vantor" / "config.txt") << "1024 768 1\n2 3 0 1\n2 3 0\n";
+    readConfig();
+    EXPECT_EQ(game.screenWidth, 1024);
+    EXPECT_EQ(game.screenHeight, 768);
+    EXPECT_TRUE(game.fullscreen);
+}

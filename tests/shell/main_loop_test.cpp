@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "shell/game.h"
+#include "shell/main_loop.h"
+
+// Records what the tick loop asks of input and physics, in order.
+struct TickLog {
+    std::vector<int> countdownAtPlayerStep;
+    int playerSteps = 0;
+    int ghostSteps = 0;
+    int polls = 0;
+    std::vector<float> ghostSteer;
+};
+static TickLog tickLog;
+
+static void fakePoll()
+{
+    ++tickLog.polls;
+    game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+}
+
+static void fakeStep(Ship& ship, bool isPlayer)
+{
+    if (isPlayer) {
+        EXPECT_EQ(&ship, &game.player);
+        ++tickLog.playerSteps;
+        tickLog.countdownAtPlayerStep.push_back(game.countdownMs);
+    } else {
+        EXPECT_EQ(&ship, &game.ghost);
+        ++tickLog.ghostSteps;
+        tickLog.ghostSteer.push_back(ship.state.control.steer);
+    }
+}
+
+class Clock : public ::testing::Test {
+protected:
+    TickCalls calls{fakePoll, fakeStep};
+    void SetUp() override
+    {
+        game = Game();
+        tickLog = TickLog();
+    }
+    void TearDown() override { game = Game(); }
+};
+
+TEST_F(Clock, FirstRaceTickComesAfterTheCountdownOf299Ticks)
+{
+    const double T = 5000.0;
+    startRaceAt(game, T);
+    runDueTicks(game, T, calls);
+    EXPECT_EQ(tickLog.playerSteps, 0);
+
+    runDueTicks(game, T + 2990, calls);
+    EXPECT_EQ(tickLog.playerSteps, 299);
+    EXPECT_EQ(tickLog.polls, 0);
+    ASSERT_EQ(tickLog.countdownAtPlayerStep.size(), 299u);
+    for (int i = 0; i < 299; ++i)
+        EXPECT_EQ(tickLog.countdownAtPlayerStep[i], 2990 - 10 * i);
+    // Held with full brake during the countdown, player and ghost alike.
+    EXPECT_EQ(game.player.state.control.brake, 1.0f);
+    EXPECT_EQ(game.ghost.state.control.brake, 1.0f);
+
+    runDueTicks(game, T + 2991, calls);
+    EXPECT_EQ(tickLog.playerSteps, 300);
+    EXPECT_EQ(tickLog.polls, 1);
+    EXPECT_EQ(game.countdownMs, 0);
+    EXPECT_EQ(game.player.state.control.throttle, 1.0f);
+    EXPECT_EQ(game.run.controls.size(), 1u);
+}
+
+TEST_F(Clock, A45MillisecondFrameRunsFourOrFiveTicks)
+{
+    startRaceAt(game, 1000.0);
+    runDueTicks(game, 1045.0, calls);
+    EXPECT_EQ(tickLog.playerSteps, 5);
+
+    tickLog = TickLog();
+    startRaceAt(game, 1005.0);
+    runDueTicks(game, 1045.0, calls);
+    EXPECT_EQ(tickLog.playerSteps, 4);
+    EXPECT_EQ(game.nextTickMs, 1045.0);
+}
+
+TEST_F(Clock, GhostKeepsItsLastRecordPastTheEndOfTheBestRun)
+{
+    TrackRecord& record = recordFor(game.save, game.save.trackName);
+    for (int i = 0; i < 500; ++i)
+        record.ghostRun.push_back(ControlInput{static_cast<float>(i), 0.0f, 1.0f});
+    startRaceAt(game, 0.0);
+    runDueTicks(game, 2990.0, calls);
+    tickLog.ghostSteer.clear();
+    runDueTicks(game, 2990.0 + 7000.0, calls);
+    ASSERT_EQ(tickLog.polls, 700);
+    ASSERT_EQ(tickLog.ghostSteer.size(), 700u);
+    EXPECT_EQ(tickLog.ghostSteer[0], 0.0f);
+    EXPECT_EQ(tickLog.ghostSteer[499], 499.0f);
+    EXPECT_EQ(tickLog.ghostSteer[699], 499.0f);
+}
+
+TEST_F(Clock, GhostRestsInTheRaceWithoutABestRunOrWhenDisabled)
+{
+    startRaceAt(game, 0.0);
+    runDueTicks(game, 3500.0, calls);
+    EXPECT_EQ(tickLog.ghostSteps, 299);
+    EXPECT_EQ(tickLog.playerSteps, 350);
+
+    tickLog = TickLog();
+    recordFor(game.save, game.save.trackName).ghostRun.assign(10, ControlInput{});
+    game.ghostEnabled = false;
+    startRaceAt(game, 0.0);
+    runDueTicks(game, 3500.0, calls);
+    EXPECT_EQ(tickLog.ghostSteps, 299);
+}
+
+TEST_F(Clock, ARaceEndedInsideAStepStopsTheTickLoop)
+{
+    startRaceAt(game, 0.0);
+    TickCalls ending{fakePoll, [](Ship& ship, bool isPlayer) {
+                         fakeStep(ship, isPlayer);
+                         if (isPlayer && game.countdownMs <= 0)
+                             game.inRace = false;
+                     }};
+    runDueTicks(game, 10000.0, ending);
+    EXPECT_EQ(tickLog.playerSteps, 300);
+    EXPECT_EQ(tickLog.ghostSteps, 299);
+    EXPECT_FALSE(game.inRace);
+}
+
+TEST_F(Clock, StartingARaceEmptiesTheRunAndSnapshotsTheStartState)
+{
+    game.run.controls.assign(42, ControlInput{});
+    game.run.ticks = 77;
+    startRaceAt(game, 123.0);
+    EXPECT_TRUE(game.inRace);
+    EXPECT_EQ(game.countdownMs, 3000);
+    EXPECT_EQ(game.nextTickMs, 123.0);
+    EXPECT_TRUE(game.run.controls.empty());
+    // The last finished time stays for the play menu.
+    EXPECT_EQ(game.run.ticks, 77);
+    EXPECT_EQ(std::memcmp(game.run.startState.data(), &game.player.state, 200), 0);
+}
