@@ -2,6 +2,8 @@
 // A loaded track: its name and one segment per control point of its
 // "track.track" file, with the road textures named by "textures.txt".
 
+#include <cstddef>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -12,8 +14,14 @@ struct Track {
     std::vector<TrackSegment> segments;
 };
 
-// Replaces the track with dataDir/tracks/NAME. A missing or malformed file
+// Replaces the track with dataDir/tracks/NAME. A missing file, fewer than
+// three control points, a negative count or a file shorter than its count
 // leaves it empty under the new name.
 void loadTrack(Track& track, std::string name);
 // Gives the road textures back and removes every segment.
 void clearTrack(Track& track);
+
+// The two road texture files of each of segmentCount segments, in the order
+// A0, B0, A1, B1, ...: dataDir/tex_road/WORD.png for whitespace-separated
+// words; missing words name dataDir/tex_road/.png.
+std::vector<std::string> readTextureNames(std::istream& words, std::size_t segmentCount);

@@ -1,0 +1,239 @@
+// Track files read from real files in a temporary data folder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "assets/data_dir.h"
+#include "assets/texture_cache.h"
+#include "track/track.h"
+
+namespace {
+
+struct Point {
+    float p[4][3];
+};
+
+// A ring of count control points of radius 10 file units (1000 m after scaling).
+std::vector<Point> ring(int count)
+{
+    std::vector<Point> points(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        double a = 6.283185307179586 * i / count;
+        for (int r = 0; r < 4; ++r) {
+            double radius = 9.0 + 0.6 * r;
+            points[size_t(i)].p[r][0] = float(radius * std::cos(a));
+            points[size_t(i)].p[r][1] = float(radius * std::sin(a));
+            points[size_t(i)].p[r][2] = 0.0f;
+        }
+    }
+    return points;
+}
+
+class TrackFile : public ::testing::Test {
+protected:
+    std::string root;
+    std::string savedDataDir;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vantor-track-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        savedDataDir = dataDir;
+        dataDir = root;
+        textureCache.headless = true;
+    }
+    void TearDown() override
+    {
+        dataDir = savedDataDir;
+        std::string cmd = "rm -rf '" + root + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+
+    std::string folder(const std::string& name)
+    {
+        std::string dir = root + "/tracks/" + name;
+        std::string cmd = "mkdir -p '" + dir + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+        return dir;
+    }
+
+    // Writes the count field and then the given points, which may be fewer or
+    // more than the count says.
+    void writeTrack(const std::string& name, int32_t count, const std::vector<Point>& points)
+    {
+        std::ofstream out(folder(name) + "/track.track", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&count), 4);
+        for (const Point& p : points)
+            out.write(reinterpret_cast<const char*>(p.p), 48);
+    }
+
+    void writeTextures(const std::string& name, const std::string& text)
+    {
+        std::ofstream out(folder(name) + "/textures.txt");
+        out << text;
+    }
+};
+
+TEST_F(TrackFile, CoordinatesAreScaledByAHundredAsFloats)
+{
+    std::vector<Point> points = ring(5);
+    points[0].p[0][0] = 1.0f;
+    points[0].p[0][1] = 2.0f;
+    points[0].p[0][2] = 3.0f;
+    points[0].p[3][0] = 0.123f;
+    writeTrack("scaled", 5, points);
+
+    Track track;
+    loadTrack(track, "scaled");
+    ASSERT_EQ(track.segments.size(), 5u);
+    Vec3 start = railPoint(track.segments[0], 0, 0.0);
+    EXPECT_EQ(start.x, 100.0);
+    EXPECT_EQ(start.y, 200.0);
+    EXPECT_EQ(start.z, 300.0);
+
+    // The product is rounded to a float before the spline sees it.
+    double wide = double(0.123f) * 100.0;
+    double narrowed = double(float(wide));
+    ASSERT_NE(wide, narrowed);
+    EXPECT_EQ(railPoint(track.segments[0], 3, 0.0).x, narrowed);
+}
+
+TEST_F(TrackFile, FourPointsGiveFourSegmentsClosingOnTheFirst)
+{
+    std::vector<Point> points = ring(4);
+    writeTrack("four", 4, points);
+    Track track;
+    loadTrack(track, "four");
+    EXPECT_EQ(track.name, "four");
+    ASSERT_EQ(track.segments.size(), 4u);
+    for (int r = 0; r < 4; ++r) {
+        Vec3 end = railPoint(track.segments[3], r, 1.0);
+        EXPECT_NEAR(end.x, double(float(points[0].p[r][0] * 100.0)), 1e-9);
+        EXPECT_NEAR(end.y, double(float(points[0].p[r][1] * 100.0)), 1e-9);
+        Vec3 start3 = railPoint(track.segments[3], r, 0.0);
+        EXPECT_EQ(start3.x, double(float(points[3].p[r][0] * 100.0)));
+    }
+    for (const TrackSegment& s : track.segments) {
+        EXPECT_EQ(s.lap, 0);
+        EXPECT_NE(s.textureA, -1);
+        EXPECT_NE(s.textureB, -1);
+    }
+}
+
+TEST_F(TrackFile, TrailingBytesAfterThePointsAreIgnored)
+{
+    std::vector<Point> points = ring(6);
+    writeTrack("trailing", 4, points);
+    Track track;
+    loadTrack(track, "trailing");
+    EXPECT_EQ(track.segments.size(), 4u);
+}
+
+TEST_F(TrackFile, TextureWordsPairUpWhateverTheLineBreaks)
+{
+    std::istringstream oneLine("asphalt lines  gravel\tmud");
+    std::istringstream perLine("asphalt\nlines\n\ngravel\nmud\n");
+    std::vector<std::string> a = readTextureNames(oneLine, 2);
+    std::vector<std::string> b = readTextureNames(perLine, 2);
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a[0], root + "/tex_road/asphalt.png");
+    EXPECT_EQ(a[1], root + "/tex_road/lines.png");
+    EXPECT_EQ(a[3], root + "/tex_road/mud.png");
+}
+
+TEST_F(TrackFile, ShortTextureListLeavesTheMissingWordsEmpty)
+{
+    std::istringstream odd("a b c");
+    std::vector<std::string> names = readTextureNames(odd, 2);
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[2], root + "/tex_road/c.png");
+    EXPECT_EQ(names[3], root + "/tex_road/.png");
+
+    std::istringstream none("");
+    for (const std::string& n : readTextureNames(none, 3))
+        EXPECT_EQ(n, root + "/tex_road/.png");
+
+    // Words beyond two per segment are not read.
+    std::istringstream extra("a b c d e");
+    EXPECT_EQ(readTextureNames(extra, 2).size(), 4u);
+}
+
+TEST_F(TrackFile, MissingTextureFileStillGivesEverySlotAnEntry)
+{
+    writeTrack("bare", 3, ring(3));
+    Track track;
+    loadTrack(track, "bare");
+    ASSERT_EQ(track.segments.size(), 3u);
+    for (const TrackSegment& s : track.segments) {
+        EXPECT_NE(s.textureA, -1);
+        EXPECT_NE(s.textureB, -1);
+    }
+    writeTextures("bare", "a b c d e f");
+    loadTrack(track, "bare");
+    EXPECT_EQ(track.segments.size(), 3u);
+}
+
+TEST_F(TrackFile, MalformedFilesLeaveTheTrackEmptyUnderTheNewName)
+{
+    writeTrack("good", 5, ring(5));
+    writeTrack("two", 2, ring(2));
+    writeTrack("one", 1, ring(1));
+    writeTrack("zero", 0, {});
+    writeTrack("negative", -3, ring(3));
+    writeTrack("huge", 0x7fffffff, ring(3));
+    writeTrack("truncated", 4, ring(3));
+    {
+        std::ofstream out(folder("empty") + "/track.track", std::ios::binary);
+    }
+    {
+        std::ofstream out(folder("stub") + "/track.track", std::ios::binary);
+        out.write("\x04\x00", 2);
+    }
+    // Half of the last point is missing.
+    {
+        std::vector<Point> points = ring(4);
+        int32_t count = 4;
+        std::ofstream out(folder("halfpoint") + "/track.track", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&count), 4);
+        for (int i = 0; i < 3; ++i)
+            out.write(reinterpret_cast<const char*>(points[size_t(i)].p), 48);
+        out.write(reinterpret_cast<const char*>(points[3].p), 24);
+    }
+
+    for (const char* name : {"two", "one", "zero", "negative", "huge", "truncated", "empty", "stub", "halfpoint",
+                             "missing"}) {
+        Track track;
+        loadTrack(track, "good");
+        ASSERT_EQ(track.segments.size(), 5u);
+        loadTrack(track, name);
+        EXPECT_EQ(track.name, name);
+        EXPECT_TRUE(track.segments.empty()) << name;
+    }
+}
+
+TEST_F(TrackFile, ReloadingGivesBitIdenticalGeometry)
+{
+    writeTrack("again", 7, ring(7));
+    Track first;
+    Track second;
+    loadTrack(first, "again");
+    loadTrack(second, "again");
+    loadTrack(second, "again");
+    ASSERT_EQ(first.segments.size(), second.segments.size());
+    for (size_t i = 0; i < first.segments.size(); ++i) {
+        EXPECT_EQ(std::memcmp(first.segments[i].rails, second.segments[i].rails, sizeof first.segments[i].rails), 0);
+        EXPECT_EQ(std::memcmp(&first.segments[i].center, &second.segments[i].center, sizeof(Vec3)), 0);
+    }
+}
+
+} // namespace
