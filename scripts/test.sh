@@ -1,9 +1,21 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite under a virtual X display
-# with Mesa's software renderer.
+# with Mesa's software renderer: once in the normal build, once more built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (set VANTOR_SKIP_SANITIZE=1 to
+# leave that second pass out while iterating).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 export LIBGL_ALWAYS_SOFTWARE=1
 jobs=$(nproc 2>/dev/null || echo 2)
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${VANTOR_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON >/dev/null
+  cmake --build build-sanitize -j "$jobs"
+  # Mesa and SDL keep driver allocations until exit; leaks are checked separately
+  # with valgrind, so only invalid accesses and undefined behaviour fail here.
+  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+fi
