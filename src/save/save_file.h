@@ -2,6 +2,7 @@
 // What the game remembers between runs of the program, and its binary file.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -52,6 +53,17 @@ struct Run {
 TrackRecord& recordFor(SaveData& save, const std::string& name);
 
 // Reads the file at path into save; a missing file leaves save unchanged.
-void loadSaveFile(SaveData& save, const std::string& path);
-// Writes save to path, replacing the file; false when the write failed.
+// Nothing in the file is trusted: at the first damaged or truncated item the
+// header strings and the records read completely before it are kept and the
+// rest is ignored. True when the file was read to its last record undamaged.
+bool loadSaveFile(SaveData& save, const std::string& path);
+// Writes save to path, replacing the file atomically: the new file is written
+// beside the old one, flushed to disk and renamed over it, so the path always
+// holds either the complete old file or the complete new one. Missing folders
+// are created. False when the write failed; the old file is then untouched.
 bool writeSaveFile(const SaveData& save, const std::string& path);
+
+// The file image of save, byte for byte as writeSaveFile stores it.
+std::vector<uint8_t> encodeSaveData(const SaveData& save);
+// Reads a file image into save with the rules of loadSaveFile.
+bool decodeSaveData(SaveData& save, const uint8_t* bytes, size_t size);

@@ -1,0 +1,112 @@
+#pragma once
+// Helpers shared by the save tests: temporary folders, raw files, save
+// contents to compare, and a builder for hand-made file images.
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "save/save_file.h"
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
+        char tmpl[] = "/tmp/vantor-save-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+inline std::vector<uint8_t> readFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Little-endian file image built item by item.
+struct Bytes {
+    std::vector<uint8_t> v;
+    Bytes& i32(int32_t x)
+    {
+        uint32_t u = static_cast<uint32_t>(x);
+        for (int i = 0; i < 4; ++i)
+            v.push_back(static_cast<uint8_t>(u >> (8 * i)));
+        return *this;
+    }
+    Bytes& raw(const std::string& s)
+    {
+        v.insert(v.end(), s.begin(), s.end());
+        return *this;
+    }
+    Bytes& str(const std::string& s) { return i32(static_cast<int32_t>(s.size())).raw(s); }
+    Bytes& fill(size_t n, uint8_t b)
+    {
+        v.insert(v.end(), n, b);
+        return *this;
+    }
+};
+
+inline bool sameControls(const std::vector<ControlInput>& a, const std::vector<ControlInput>& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * 12) == 0);
+}
+
+inline void expectSameRecord(const TrackRecord& a, const TrackRecord& b, const std::string& key)
+{
+    SCOPED_TRACE("record " + key);
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.medal, b.medal);
+    ASSERT_EQ(a.scores.size(), b.scores.size());
+    for (size_t i = 0; i < a.scores.size(); ++i) {
+        EXPECT_EQ(a.scores[i].playerName, b.scores[i].playerName);
+        EXPECT_EQ(a.scores[i].shipName, b.scores[i].shipName);
+        EXPECT_EQ(a.scores[i].ticks, b.scores[i].ticks);
+        EXPECT_EQ(a.scores[i].date, b.scores[i].date);
+    }
+    EXPECT_TRUE(sameControls(a.ghostRun, b.ghostRun));
+    EXPECT_TRUE(a.ghostStart == b.ghostStart);
+}
+
+inline void expectSameSave(const SaveData& a, const SaveData& b)
+{
+    EXPECT_EQ(a.playerName, b.playerName);
+    EXPECT_EQ(a.shipName, b.shipName);
+    EXPECT_EQ(a.trackName, b.trackName);
+    ASSERT_EQ(a.records.size(), b.records.size());
+    for (auto ia = a.records.begin(), ib = b.records.begin(); ia != a.records.end(); ++ia, ++ib) {
+        EXPECT_EQ(ia->first, ib->first);
+        expectSameRecord(ia->second, ib->second, ia->first);
+    }
+}
+
+// A record as a finished run leaves it: named, scored, with a ghost run.
+inline TrackRecord finishedRecord(const std::string& name, int32_t seed, size_t runs, size_t ticks)
+{
+    TrackRecord r;
+    r.name = name;
+    r.medal = 1 + seed % 4;
+    for (size_t i = 0; i < runs; ++i)
+        r.scores.push_back({"p" + std::to_string(i), "ship", static_cast<int32_t>(1000 + 37 * i + seed),
+                            static_cast<int32_t>(1700000000 + seed * 11 + static_cast<int32_t>(i))});
+    for (size_t i = 0; i < ticks; ++i)
+        r.ghostRun.push_back({0.001f * static_cast<float>(i) - 0.5f, (i % 7) ? 0.0f : 1.0f, 0.25f * (seed % 5)});
+    for (size_t i = 0; i < r.ghostStart.size(); ++i)
+        r.ghostStart[i] = static_cast<uint8_t>(i * 13 + seed);
+    return r;
+}
