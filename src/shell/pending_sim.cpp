@@ -15,12 +15,6 @@
 #include "track/track.h"
 #include "assets/texture_cache.h"
 
-void resetShip(ShipState&, const Track&) {}
-
-void resetLaps(Track& track) { for (TrackSegment& s : track.segments) s.lap = 0; }
-
-void stepShip(Ship&, bool) {}
-
 void pollInput()
 {
     SDL_Event event;

@@ -4,5 +4,9 @@
 // end-of-race handling.
 
 struct Ship;
+struct RaceHooks;
 
 void stepShip(Ship& ship, bool isPlayer);
+
+// The game's race ends: inRace, finishRun() and loseRace().
+RaceHooks gameRaceHooks();

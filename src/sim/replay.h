@@ -1,0 +1,51 @@
+#pragma once
+// A race without a window: what the race start does to the track and the
+// player's ship, the countdown with full brake, then one race tick per control
+// record, the race rules after every step as for the player. The headless
+// simulator, save verification and the benchmarks drive the game's own
+// physics and rules through it.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sim/control.h"
+#include "sim/ship.h"
+
+struct Track;
+
+enum class RaceOutcome { finish, offroad, unfinished };
+
+struct ReplayResult {
+    RaceOutcome outcome = RaceOutcome::unfinished;
+    // Race ticks run, countdown not included; for a finish, the run's time.
+    int64_t raceTicks = 0;
+    // The ship right after the reset (control all zero, as in a fresh game).
+    ShipState startState;
+    // The ship after the last tick run.
+    ShipState finalState;
+};
+
+// Called after every tick's step and rules. tick counts from 1 at the first
+// countdown tick; countdown is true for ticks 1 to countdownTicks.
+using ReplayTrace = std::function<void(int64_t tick, bool countdown, const ShipState& state)>;
+
+// Ticks of the 3000 ms countdown at 10 ms per tick that hold the ships.
+const int32_t countdownTicks = 299;
+
+struct ReplaySetup {
+    // One race tick per record, in order.
+    std::vector<ControlInput> controls;
+    // Repeat the single record of controls on every race tick instead.
+    bool hold = false;
+    // Stop after this many race ticks; negative for no limit beyond the records.
+    int64_t maxTicks = -1;
+    // m/s^2 and seconds per tick, as the game uses them.
+    double gravity = 9.81;
+    double stepSeconds = 0.01;
+};
+
+// Resets the track's laps and a fresh ship, runs the countdown and the race.
+// A held record without maxTicks runs until the race ends. The track's lap
+// counters are left as the race left them.
+ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrace& trace = nullptr);

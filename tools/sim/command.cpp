@@ -1,0 +1,162 @@
+#include "command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "assets/data_dir.h"
+#include "assets/texture_cache.h"
+#include "track/track.h"
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "vantor-sim: %s\n", message.c_str());
+    return exitUsage;
+}
+
+bool parseOptions(const std::vector<std::string>& args, const std::vector<std::string>& known, Options& options)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        bool isKnown = false;
+        for (const std::string& k : known)
+            isKnown = isKnown || word == k;
+        if (!isKnown) {
+            options.error = "unexpected argument '" + word + "'";
+            return false;
+        }
+        if (options.has(word)) {
+            options.error = "option " + word + " given twice";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            options.error = "option " + word + " needs a value";
+            return false;
+        }
+        options.values[word] = args[++i];
+    }
+    return true;
+}
+
+bool parseCount(const std::string& text, int64_t& value)
+{
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0')
+        return false;
+    value = v;
+    return true;
+}
+
+bool parseHold(const std::string& text, ControlInput& control)
+{
+    float parts[3];
+    const char* p = text.c_str();
+    for (int i = 0; i < 3; ++i) {
+        char* end = nullptr;
+        errno = 0;
+        parts[i] = std::strtof(p, &end);
+        if (end == p || errno != 0)
+            return false;
+        char expected = i < 2 ? ',' : '\0';
+        if (*end != expected)
+            return false;
+        p = end + 1;
+    }
+    control = ControlInput{parts[0], parts[1], parts[2]};
+    return true;
+}
+
+static float floatFromLittleEndian(const unsigned char* b)
+{
+    uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+static void floatToLittleEndian(float value, unsigned char* b)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 4; ++i)
+        b[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+bool readControlFile(const std::string& path, std::vector<ControlInput>& controls)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::vector<unsigned char> bytes;
+    unsigned char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError || bytes.size() % 12 != 0)
+        return false;
+    controls.clear();
+    for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
+        controls.push_back(ControlInput{floatFromLittleEndian(&bytes[i]), floatFromLittleEndian(&bytes[i + 4]),
+                                        floatFromLittleEndian(&bytes[i + 8])});
+    return true;
+}
+
+bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = true;
+    for (const ControlInput& c : controls) {
+        unsigned char record[12];
+        floatToLittleEndian(c.steer, record);
+        floatToLittleEndian(c.brake, record + 4);
+        floatToLittleEndian(c.throttle, record + 8);
+        ok = ok && std::fwrite(record, 1, 12, file) == 12;
+    }
+    ok = (std::fclose(file) == 0) && ok;
+    return ok;
+}
+
+bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& track, std::string& error)
+{
+    dataDir = dir;
+    textureCache.headless = true;
+    std::string path = dir + "/tracks/" + name + "/track.track";
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (!probe) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(probe);
+    loadTrack(track, name);
+    if (track.segments.empty()) {
+        error = path + " holds no usable road (needs at least three control points)";
+        return false;
+    }
+    return true;
+}
+
+std::string outcomeLine(const ReplayResult& result)
+{
+    const char* word = result.outcome == RaceOutcome::finish    ? "finish"
+                       : result.outcome == RaceOutcome::offroad ? "offroad"
+                                                                : "unfinished";
+    return std::string(word) + " " + std::to_string(result.raceTicks);
+}
+
+std::string traceLine(int64_t tick, bool countdown, const ShipState& s)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, "%lld %c %a %a %a %a %a %a %d %a %a", static_cast<long long>(tick),
+                  countdown ? 'c' : 'r', s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y,
+                  s.velocity.z, static_cast<int>(s.segment), s.trackU, s.trackT);
+    return line;
+}

@@ -1,0 +1,38 @@
+// vantor-sim: the game's simulation without a window.
+//   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE]
+// Bad arguments and unreadable files: one line on standard error, exit status 2.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    int (*run)(const std::vector<std::string>& args);
+    const char* usage;
+};
+
+// Every subcommand is one entry here.
+const Subcommand subcommands[] = {
+    {"race", raceCommand,
+     "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE]"},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string which = argc >= 2 ? argv[1] : "";
+    for (const Subcommand& c : subcommands) {
+        if (which == c.name)
+            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::string names;
+    for (const Subcommand& c : subcommands)
+        names += std::string(names.empty() ? "" : ", ") + c.name;
+    return fail(which.empty() ? "no subcommand (one of: " + names + ")"
+                              : "unknown subcommand '" + which + "' (one of: " + names + ")");
+}
