@@ -35,8 +35,14 @@ struct Mesh {
 // The GL texture name last bound by any drawing code, -1 before the first bind.
 extern int32_t boundTexture;
 
-// Reads a ".tris" file; false when it cannot be opened (the mesh is left as it was).
+// Reads a ".tris" file. False when it cannot be opened or is malformed (a
+// count beyond the bytes left, negative counts, triangle lists of unequal
+// length in a group, an index beyond its list); the mesh is then left as it was.
 bool loadMesh(Mesh& mesh, std::string path);
+
+// Binds the slot's texture to GL_TEXTURE_2D unless boundTexture already names
+// it. A -1 slot becomes 0 for good.
+void bindSlot(TextureSlot& slot);
 
 // All groups alike, last group first.
 void drawMesh(const Mesh& mesh, TextureSlot& texture);

@@ -25,6 +25,8 @@ struct TextureCache {
     // Sum of every upload since start; eviction does not lower it.
     int32_t usedBytes = 0;
     std::vector<CachedTexture> entries;
+    // Image files decoded since start; the tests and the benchmark read it.
+    uint64_t decodes = 0;
     // Without a GL context (the headless simulator, pure tests): entries get
     // made-up names, nothing is decoded or uploaded.
     bool headless = false;

@@ -16,16 +16,9 @@
 #include "assets/texture_cache.h"
 #include "assets/texture_cache.h"
 
-void loadArea(Area& area, std::string name) { area.name = name; }
-
-void loadShipModel(Ship& ship, std::string name) { ship.modelName = name; }
-
 void setLights() {}
 
 void drawMenuBackground() {}
 
 void drawRaceScene() {}
 
-TextureCache textureCache;
-void acquire(TextureSlot& slot, std::string) { slot = 0; }
-void release(uint32_t) {}

@@ -1,0 +1,141 @@
+#include "assets/models.h"
+
+#include <gtest/gtest.h>
+
+#include "assets/data_dir.h"
+#include "assets/texture_cache.h"
+#include "gl_window.h"
+#include "test_files.h"
+
+namespace {
+
+class ModelsTest : public ::testing::Test {
+protected:
+    std::string savedDataDir;
+    void SetUp() override
+    {
+        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
+        savedDataDir = dataDir;
+        dataDir = makeTempDir("models");
+        ASSERT_FALSE(dataDir.empty());
+        textureCache = TextureCache{};
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(dataDir);
+        dataDir = savedDataDir;
+        textureCache = TextureCache{};
+    }
+
+    std::string track(const std::string& name) { return dataDir + "/tracks/" + name + "/"; }
+
+    // An area whose one vertex 1 sits at (1.5, -2, 0.25) in file units.
+    void writeArea(const std::string& name)
+    {
+        writeFile(track(name) + "area.tris",
+                  trisBytes({{"ground", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
+                            {{{0, 0, 0, 1.5f, -2, 0.25f, 0, 1, 0}, {0, 0, 1, 0, 0.6f, 0.8f, 0, 0, 1}}})
+                      .data);
+        writeImage(track(name) + "area.png", 4, 4, 24, 10, 200, 10);
+    }
+};
+
+} // namespace
+
+TEST_F(ModelsTest, AreaPositionsAreScaledByAHundredAndNormalsKept)
+{
+    writeArea("00");
+    Area area;
+    loadArea(area, "00");
+    EXPECT_EQ(area.name, "00");
+    ASSERT_EQ(area.mesh.vertexFrames.size(), 1u);
+    const Float3 p = area.mesh.vertexFrames[0][1];
+    EXPECT_EQ(p.x, 150.0f);
+    EXPECT_EQ(p.y, -200.0f);
+    EXPECT_EQ(p.z, 25.0f);
+    EXPECT_EQ(area.mesh.normalFrames[0][1].y, 0.6f);
+    EXPECT_EQ(area.mesh.normalFrames[0][1].z, 0.8f);
+    EXPECT_EQ(area.mesh.texCoords[1].u, 1.0f);
+    EXPECT_GT(area.texture, 0);
+}
+
+TEST_F(ModelsTest, AreaWithoutMeshKeepsTheEarlierSceneryAtItsSize)
+{
+    writeArea("00");
+    writeText(track("01") + "times.txt", "1 2 3");
+    writeFile(track("02") + "area.tris", Bytes().i32(5).data);
+    Area area;
+    loadArea(area, "00");
+    loadArea(area, "01");
+    EXPECT_EQ(area.name, "01");
+    ASSERT_EQ(area.mesh.vertexFrames.size(), 1u);
+    EXPECT_EQ(area.mesh.vertexFrames[0][1].x, 150.0f);
+    // A malformed mesh is not taken and does not scale the kept one again.
+    loadArea(area, "02");
+    EXPECT_EQ(area.mesh.vertexFrames[0][1].x, 150.0f);
+}
+
+TEST_F(ModelsTest, MedalTimesComeFromTimesTxtOrStayAsTheyWere)
+{
+    Area area;
+    loadArea(area, "none");
+    EXPECT_EQ(area.goldSeconds, 60.0);
+    EXPECT_EQ(area.silverSeconds, 120.0);
+    EXPECT_EQ(area.bronzeSeconds, 300.0);
+
+    writeText(track("00") + "times.txt", "45.5 70 95 and more");
+    loadArea(area, "00");
+    EXPECT_EQ(area.goldSeconds, 45.5);
+    EXPECT_EQ(area.silverSeconds, 70.0);
+    EXPECT_EQ(area.bronzeSeconds, 95.0);
+
+    writeText(track("lines") + "times.txt", "30\n40\n50\n");
+    loadArea(area, "lines");
+    EXPECT_EQ(area.goldSeconds, 30.0);
+    EXPECT_EQ(area.bronzeSeconds, 50.0);
+
+    // No times file: the last track's times stay.
+    loadArea(area, "01");
+    EXPECT_EQ(area.goldSeconds, 30.0);
+    EXPECT_EQ(area.silverSeconds, 40.0);
+
+    // A number that cannot be read stops the reading there.
+    writeText(track("bad") + "times.txt", "20 fast 90");
+    loadArea(area, "bad");
+    EXPECT_EQ(area.goldSeconds, 20.0);
+    EXPECT_EQ(area.silverSeconds, 40.0);
+    EXPECT_EQ(area.bronzeSeconds, 50.0);
+}
+
+TEST_F(ModelsTest, ReloadingAnAreaReacquiresItsTextureWithoutDecoding)
+{
+    writeArea("00");
+    Area area;
+    loadArea(area, "00");
+    const TextureSlot first = area.texture;
+    const uint64_t decodes = textureCache.decodes;
+    loadArea(area, "00");
+    EXPECT_EQ(area.texture, first);
+    EXPECT_EQ(textureCache.decodes, decodes);
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    EXPECT_EQ(textureCache.entries[0].refCount, 1);
+}
+
+TEST_F(ModelsTest, PlayerAndGhostLoadOwnMeshesAndShareOneTexture)
+{
+    writeFile(dataDir + "/ships/ship.tris", oneTriangleTris().data);
+    writeImage(dataDir + "/ships/ship.tga", 8, 8, 32, 255, 0, 0);
+    Ship player, ghost;
+    loadShipModel(player, "ship");
+    loadShipModel(ghost, "ship");
+    EXPECT_EQ(player.modelName, "ship");
+    ASSERT_EQ(player.mesh.vertexFrames.size(), 1u);
+    // Ship meshes are used as stored.
+    EXPECT_EQ(player.mesh.vertexFrames[0][1].x, 1.0f);
+    EXPECT_NE(&player.mesh.vertexFrames[0][0], &ghost.mesh.vertexFrames[0][0]);
+    EXPECT_EQ(player.texture, ghost.texture);
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    EXPECT_EQ(textureCache.entries[0].refCount, 2);
+    EXPECT_EQ(textureCache.entries[0].fileName, dataDir + "/ships/ship.tga");
+    EXPECT_EQ(textureCache.decodes, 1u);
+}

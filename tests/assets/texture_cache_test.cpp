@@ -1,0 +1,259 @@
+#include "assets/texture_cache.h"
+
+#include <gtest/gtest.h>
+
+#include "assets/mesh.h"
+#include "gl_recorder.h"
+#include "gl_window.h"
+#include "test_files.h"
+
+namespace {
+
+class TextureCacheTest : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override
+    {
+        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
+        dir = makeTempDir("textures");
+        ASSERT_FALSE(dir.empty());
+        textureCache = TextureCache{};
+        boundTexture = -1;
+    }
+    void TearDown() override
+    {
+        for (const CachedTexture& e : textureCache.entries) {
+            GLuint name = e.texture;
+            glDeleteTextures(1, &name);
+        }
+        textureCache = TextureCache{};
+        std::filesystem::remove_all(dir);
+    }
+
+    std::string image(const std::string& name, unsigned w = 4, unsigned h = 4, unsigned bpp = 24)
+    {
+        const std::string path = dir + "/" + name;
+        EXPECT_TRUE(writeImage(path, w, h, bpp, 200, 100, 50, 128));
+        return path;
+    }
+
+    const CachedTexture* entry(const std::string& fileName)
+    {
+        for (const CachedTexture& e : textureCache.entries)
+            if (e.fileName == fileName)
+                return &e;
+        return nullptr;
+    }
+};
+
+// Level 0 of the texture bound to GL_TEXTURE_2D, read back as RGBA.
+std::vector<unsigned char> boundPixels(GLuint name, int& w, int& h, int& alphaBits)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
+    std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!rgba.empty())
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+} // namespace
+
+TEST_F(TextureCacheTest, SameFileSharesOneNameAndIsDecodedOnce)
+{
+    const std::string path = image("road.png");
+    TextureSlot a = -1, b = -1;
+    acquire(a, path);
+    acquire(b, path);
+    EXPECT_NE(a, -1);
+    EXPECT_EQ(a, b);
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    EXPECT_EQ(textureCache.entries[0].refCount, 2);
+    EXPECT_EQ(textureCache.decodes, 1u);
+
+    // Given back, the texture stays cached and alive.
+    release(static_cast<uint32_t>(a));
+    release(static_cast<uint32_t>(b));
+    EXPECT_EQ(textureCache.entries[0].refCount, 0);
+    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(a)));
+    TextureSlot c = -1;
+    acquire(c, path);
+    EXPECT_EQ(c, a);
+    EXPECT_EQ(textureCache.entries[0].refCount, 1);
+    EXPECT_EQ(textureCache.decodes, 1u);
+
+    // Reacquiring what the slot holds goes 1 -> 0 -> 1 without decoding.
+    acquire(c, path);
+    EXPECT_EQ(c, a);
+    EXPECT_EQ(textureCache.entries[0].refCount, 1);
+    EXPECT_EQ(textureCache.decodes, 1u);
+
+    // Another spelling of the same path is another entry.
+    TextureSlot d = -1;
+    acquire(d, dir + "//road.png");
+    EXPECT_NE(d, a);
+    EXPECT_EQ(textureCache.entries.size(), 2u);
+}
+
+TEST_F(TextureCacheTest, ReleaseOfAnUnknownNameChangesNothing)
+{
+    TextureSlot a = -1;
+    acquire(a, image("a.png"));
+    release(static_cast<uint32_t>(a) + 1000);
+    release(0);
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    EXPECT_EQ(textureCache.entries[0].refCount, 1);
+}
+
+TEST_F(TextureCacheTest, UploadsNeedingTheWholeBudgetEvictUnheldTexturesFirst)
+{
+    const std::string unheldPath = image("unheld.png");
+    const std::string heldPath = image("held.png", 8, 8);
+    const std::string newPath = image("new.png", 16, 16, 32);
+    TextureSlot unheld = -1, held = -1, fresh = -1;
+    acquire(unheld, unheldPath);
+    acquire(held, heldPath);
+    release(static_cast<uint32_t>(unheld));
+    fipImage probe;
+    ASSERT_TRUE(probe.load(newPath.c_str()));
+    const int32_t size = static_cast<int32_t>(probe.getImageSize());
+
+    // One byte below the budget still fits: nothing is evicted.
+    textureCache.usedBytes = textureCache.budgetBytes - size - 1;
+    acquire(fresh, newPath);
+    EXPECT_EQ(textureCache.entries.size(), 3u);
+    EXPECT_EQ(textureCache.usedBytes, textureCache.budgetBytes - 1);
+    release(static_cast<uint32_t>(fresh));
+    evictUnused();
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    acquire(unheld, unheldPath);
+    release(static_cast<uint32_t>(unheld));
+    const GLuint unheldName = static_cast<GLuint>(unheld);
+
+    // Exactly the budget does not fit: the unheld texture goes first.
+    textureCache.usedBytes = textureCache.budgetBytes - size;
+    fresh = -1;
+    acquire(fresh, newPath);
+    EXPECT_EQ(textureCache.usedBytes, textureCache.budgetBytes);
+    EXPECT_EQ(entry(unheldPath), nullptr);
+    EXPECT_FALSE(glIsTexture(unheldName));
+    ASSERT_NE(entry(heldPath), nullptr);
+    EXPECT_EQ(entry(heldPath)->texture, static_cast<uint32_t>(held));
+    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(held)));
+    ASSERT_NE(entry(newPath), nullptr);
+    EXPECT_EQ(entry(newPath)->byteSize, size);
+    EXPECT_EQ(entry(newPath)->width, 16u);
+
+    // From now on every new file evicts first, and the total keeps growing.
+    release(static_cast<uint32_t>(fresh));
+    TextureSlot more = -1;
+    acquire(more, unheldPath);
+    EXPECT_EQ(entry(newPath), nullptr);
+    EXPECT_GT(textureCache.usedBytes, textureCache.budgetBytes);
+}
+
+TEST_F(TextureCacheTest, UploadsKeepColourAndAlphaOfEachDepth)
+{
+    struct Case {
+        const char* name;
+        unsigned bpp;
+        bool alpha;
+    };
+    // 8-bit palettised images are converted to 24 bits before the upload.
+    for (Case c : {Case{"rgb.png", 24, false}, Case{"rgba.png", 32, true}, Case{"rgb.tga", 24, false},
+                   Case{"grey.png", 8, false}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = image(c.name, 6, 3, c.bpp);
+        TextureSlot slot = -1;
+        acquire(slot, path);
+        // The upload leaves its texture bound.
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, slot);
+        int w = 0, h = 0, alphaBits = 0;
+        std::vector<unsigned char> px = boundPixels(static_cast<GLuint>(slot), w, h, alphaBits);
+        // Scaled up to powers of two by the mipmap builder.
+        EXPECT_EQ(w, 8);
+        EXPECT_EQ(h, 4);
+        ASSERT_FALSE(px.empty());
+        EXPECT_EQ(px[0], 200);
+        EXPECT_EQ(px[1], 100);
+        EXPECT_EQ(px[2], 50);
+        if (c.alpha) {
+            EXPECT_GT(alphaBits, 0);
+            EXPECT_EQ(px[3], 128);
+        } else {
+            EXPECT_EQ(alphaBits, 0);
+            EXPECT_EQ(px[3], 255);
+        }
+        EXPECT_EQ(entry(path)->width, 6u);
+        EXPECT_EQ(entry(path)->height, 3u);
+    }
+}
+
+TEST_F(TextureCacheTest, MissingOrBrokenFilesGetANameWithoutAnImage)
+{
+    const std::string broken = dir + "/broken.png";
+    writeText(broken, "not an image at all");
+    for (const std::string& path : {dir + "/missing.png", broken}) {
+        TextureSlot a = -1, b = -1;
+        acquire(a, path);
+        acquire(b, path);
+        EXPECT_GT(a, 0);
+        EXPECT_EQ(a, b);
+        ASSERT_NE(entry(path), nullptr);
+        EXPECT_EQ(entry(path)->byteSize, 0);
+        EXPECT_EQ(entry(path)->refCount, 2);
+        int w = -1, h = -1, alphaBits = 0;
+        boundPixels(static_cast<GLuint>(a), w, h, alphaBits);
+        EXPECT_EQ(w, 0);
+    }
+    EXPECT_EQ(textureCache.usedBytes, 0);
+    EXPECT_EQ(textureCache.decodes, 2u);
+}
+
+TEST_F(TextureCacheTest, FirstDrawAfterAnUploadBindsItsTextureAgain)
+{
+    Mesh mesh;
+    TextureSlot first = -1, second = -1;
+    acquire(first, image("first.png"));
+    startRecording();
+    drawMesh(mesh, first);
+    EXPECT_EQ(countCalls(stopRecording(), GlCall::Bind), 1u);
+
+    // The upload binds the new texture behind the drawing code's back.
+    acquire(second, image("second.png"));
+    startRecording();
+    drawMesh(mesh, first);
+    std::vector<GlCall> calls = stopRecording();
+    ASSERT_EQ(countCalls(calls, GlCall::Bind), 1u);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, first);
+}
+
+TEST_F(TextureCacheTest, HeadlessCacheMakesUpNamesWithoutTouchingGl)
+{
+    textureCache.headless = true;
+    const std::string path = image("road.png");
+    TextureSlot a = -1, b = -1, c = -1;
+    startRecording();
+    acquire(a, path);
+    acquire(b, path);
+    acquire(c, dir + "/other.png");
+    release(static_cast<uint32_t>(c));
+    evictUnused();
+    std::vector<GlCall> calls = stopRecording();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_GT(a, 0);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(c, a);
+    EXPECT_GT(c, 0);
+    EXPECT_EQ(textureCache.decodes, 0u);
+    ASSERT_EQ(textureCache.entries.size(), 1u);
+    EXPECT_EQ(textureCache.entries[0].refCount, 2);
+    textureCache.entries.clear();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Test-only: the one SDL window with a GL context a test process may open
+// (SDL 1.2 has a single video surface). Run the tests under xvfb-run.
+
+#include <FreeImagePlus.h>
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+// Opens the window on first use and keeps it for the rest of the process.
+// The size of the first call wins. False when no display is reachable.
+inline bool openGlWindow(int width = 320, int height = 240)
+{
+    if (SDL_GetVideoSurface())
+        return true;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return false;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    return SDL_SetVideoMode(width, height, 32, SDL_OPENGL) != nullptr;
+}
+
+inline int glWindowWidth() { return SDL_GetVideoSurface() ? SDL_GetVideoSurface()->w : 0; }
+inline int glWindowHeight() { return SDL_GetVideoSurface() ? SDL_GetVideoSurface()->h : 0; }
+
+// RGB bytes of the back buffer, bottom row first.
+inline std::vector<unsigned char> readBackBuffer()
+{
+    const int w = glWindowWidth(), h = glWindowHeight();
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+// Writes RGB bytes (bottom row first) as a PNG; false when it could not be written.
+inline bool savePng(const std::string& path, const std::vector<unsigned char>& rgb, int w, int h)
+{
+    fipImage image(FIT_BITMAP, static_cast<unsigned>(w), static_cast<unsigned>(h), 24);
+    for (int y = 0; y < h; ++y) {
+        BYTE* line = image.getScanLine(static_cast<unsigned>(y));
+        for (int x = 0; x < w; ++x) {
+            const unsigned char* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+            line[x * 3 + FI_RGBA_RED] = p[0];
+            line[x * 3 + FI_RGBA_GREEN] = p[1];
+            line[x * 3 + FI_RGBA_BLUE] = p[2];
+        }
+    }
+    return image.save(path.c_str()) != 0;
+}
