@@ -1,0 +1,32 @@
+#pragma once
+// Judging and keeping finished runs: the order of scores, the five-best
+// threshold, medals, and recording a run into the save data and its file.
+
+#include <cstdint>
+
+#include "save/save_file.h"
+
+// a before b: fewer ticks, or equal ticks and the newer date. Signed compares.
+bool scoreBefore(const ScoreEntry& a, const ScoreEntry& b);
+
+// Whether a run of ticks enters the five best of record: always while it holds
+// fewer than five scores, else when ticks is at most the fifth best's.
+bool isHighScore(const TrackRecord& record, int32_t ticks);
+
+// The medal of a best run of bestTicks against target times in seconds:
+// 1 none, 2 bronze, 3 silver, 4 gold. Each target is tested on its own, in the
+// order bronze, silver, gold, and the last that holds wins.
+int32_t medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
+                 double stepSeconds);
+
+// Adds run as a finished run on save.trackName, recorded at date (low 32 bits
+// of the calendar time): the score entry under save.playerName, the scores
+// sorted, the run made the ghost when the track has none or when it beats the
+// best score recorded so far, and the medal recomputed from the best score.
+void recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
+               double stepSeconds, int32_t date);
+
+// The game's recording of game.run on the current track against the loaded
+// area's target times, followed by rewriting the save file at savePath().
+// False when the file could not be written; the run is kept in memory anyway.
+bool recordRun();
