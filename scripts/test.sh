@@ -2,7 +2,8 @@
 # Sets everything up and runs the whole test suite under a virtual X display
 # with Mesa's software renderer: once in the normal build, once more built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (set VANTOR_SKIP_SANITIZE=1 to
-# leave that second pass out while iterating).
+# leave that second pass out while iterating), and last runs every libFuzzer
+# target for VANTOR_FUZZ_SECONDS each (default 30; VANTOR_SKIP_FUZZ=1 skips it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -18,4 +19,8 @@ if [ "${VANTOR_SKIP_SANITIZE:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+fi
+
+if [ "${VANTOR_SKIP_FUZZ:-0}" != 1 ]; then
+  FUZZ_SECONDS="${VANTOR_FUZZ_SECONDS:-30}" scripts/fuzz.sh
 fi
