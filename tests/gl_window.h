@@ -6,6 +6,8 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,11 +17,27 @@ inline bool openGlWindow(int width = 320, int height = 240)
 {
     if (SDL_GetVideoSurface())
         return true;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        return false;
+    // Without this SDL may fall back to a text-mode driver that has no GL.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+    // Xvfb now and then turns a connection away while test processes come and
+    // go in parallel; a few more tries get through.
+    int tries = 0;
+    while (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        if (++tries == 50) {
+            fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+            return false;
+        }
+        SDL_Delay(20);
+    }
+    if (tries > 0)
+        fprintf(stderr, "SDL_Init: display reached after %d retries\n", tries);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    return SDL_SetVideoMode(width, height, 32, SDL_OPENGL) != nullptr;
+    if (!SDL_SetVideoMode(width, height, 32, SDL_OPENGL)) {
+        fprintf(stderr, "SDL_SetVideoMode: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
 }
 
 inline int glWindowWidth() { return SDL_GetVideoSurface() ? SDL_GetVideoSurface()->w : 0; }

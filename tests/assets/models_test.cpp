@@ -12,18 +12,22 @@ namespace {
 class ModelsTest : public ::testing::Test {
 protected:
     std::string savedDataDir;
+    bool madeDataDir = false;
     void SetUp() override
     {
         ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
         savedDataDir = dataDir;
         dataDir = makeTempDir("models");
         ASSERT_FALSE(dataDir.empty());
+        madeDataDir = true;
         textureCache = TextureCache{};
     }
     void TearDown() override
     {
-        std::filesystem::remove_all(dataDir);
-        dataDir = savedDataDir;
+        if (madeDataDir) {
+            std::filesystem::remove_all(dataDir);
+            dataDir = savedDataDir;
+        }
         textureCache = TextureCache{};
     }
 
