@@ -64,7 +64,7 @@ TEST(SaveFileFormat, WritesExactlyTheDocumentedBytes)
     lookedUp.ghostRun = {{1.0f, 1.0f, 1.0f}};
     lookedUp.ghostStart[0] = 9;
 
-    Bytes want;
+    SaveBytes want;
     want.str("").str("ship").str("01").i32(3);
     want.str("00").i32(4).i32(2);
     want.i32(1234).i32(-5).str("bob").str("ship");
@@ -88,7 +88,7 @@ TEST(SaveFileFormat, RecordsComeOutInByteWiseNameOrder)
     for (const char* name : {"10", "\xe9", "z", "01", "0", "00"})
         recordFor(s, name).name = name;
     std::vector<uint8_t> bytes = encodeSaveData(s);
-    Bytes want;
+    SaveBytes want;
     want.str("ace").str("ship").str("00").i32(6);
     for (const char* name : {"0", "00", "01", "10", "z", "\xe9"})
         want.str(name).i32(0).i32(0);
@@ -124,7 +124,7 @@ TEST(SaveFileFormat, RoundTripKeepsEverythingButTheTwoDocumentedLosses)
 
 TEST(SaveFileFormat, ZeroByteEndsAStringAndTheLastOccurrenceWins)
 {
-    Bytes file;
+    SaveBytes file;
     file.i32(3).raw(std::string("x\0y", 3)).str("ship").str("00").i32(3);
     file.i32(5).raw(std::string("ab\0cd", 5)).i32(2).i32(0);
     file.str("ab").i32(3).i32(0);
@@ -286,37 +286,37 @@ TEST(SaveFileReading, FlippedBytesNeverCrashAndKeepTheRecordsBeforeThem)
 TEST(SaveFileReading, HugeAndNegativeCountsAreRejectedBeforeAllocating)
 {
     auto header = [] {
-        Bytes b;
+        SaveBytes b;
         b.str("ace").str("ship").str("00");
         return b;
     };
-    auto goodRecord = [](Bytes& b) {
+    auto goodRecord = [](SaveBytes& b) {
         b.str("00").i32(2).i32(1).i32(500).i32(1).str("p").str("s").fill(200, 0).i32(1).fill(12, 0);
     };
-    auto scoredUpToCount = [](Bytes& b) { b.str("01").i32(1).i32(1).i32(600).i32(2).str("q").str("t").fill(200, 0); };
+    auto scoredUpToCount = [](SaveBytes& b) { b.str("01").i32(1).i32(1).i32(600).i32(2).str("q").str("t").fill(200, 0); };
 
-    std::vector<std::pair<std::string, Bytes>> cases;
+    std::vector<std::pair<std::string, SaveBytes>> cases;
     for (int32_t n : {INT_MAX, -1, INT_MIN, 0x10000000}) {
-        Bytes b = header();
+        SaveBytes b = header();
         b.i32(n);
         cases.push_back({"record count " + std::to_string(n), b});
     }
     for (int32_t len : {INT_MAX, -1, 0x40000000}) {
-        Bytes b = header();
+        SaveBytes b = header();
         b.i32(2);
         goodRecord(b);
         b.i32(len).fill(16, 'x');
         cases.push_back({"name length " + std::to_string(len), b});
     }
     for (int32_t m : {INT_MAX, -1, 0x10000000, 0x10000001}) {
-        Bytes b = header();
+        SaveBytes b = header();
         b.i32(2);
         goodRecord(b);
         b.str("01").i32(1).i32(m).fill(64, 0);
         cases.push_back({"score count " + std::to_string(m), b});
     }
     for (int32_t k : {INT_MAX, 0, -5, 0x15555556, 2}) {
-        Bytes b = header();
+        SaveBytes b = header();
         b.i32(2);
         goodRecord(b);
         scoredUpToCount(b);
@@ -340,7 +340,7 @@ TEST(SaveFileReading, HugeAndNegativeCountsAreRejectedBeforeAllocating)
     }
 
     // A negative length in the header keeps the defaults from there on.
-    Bytes b;
+    SaveBytes b;
     b.str("bob").i32(-1);
     SaveData got;
     EXPECT_FALSE(decodeSaveData(got, b.v.data(), b.v.size()));

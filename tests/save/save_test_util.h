@@ -40,22 +40,22 @@ inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& 
 }
 
 // Little-endian file image built item by item.
-struct Bytes {
+struct SaveBytes {
     std::vector<uint8_t> v;
-    Bytes& i32(int32_t x)
+    SaveBytes& i32(int32_t x)
     {
         uint32_t u = static_cast<uint32_t>(x);
         for (int i = 0; i < 4; ++i)
             v.push_back(static_cast<uint8_t>(u >> (8 * i)));
         return *this;
     }
-    Bytes& raw(const std::string& s)
+    SaveBytes& raw(const std::string& s)
     {
         v.insert(v.end(), s.begin(), s.end());
         return *this;
     }
-    Bytes& str(const std::string& s) { return i32(static_cast<int32_t>(s.size())).raw(s); }
-    Bytes& fill(size_t n, uint8_t b)
+    SaveBytes& str(const std::string& s) { return i32(static_cast<int32_t>(s.size())).raw(s); }
+    SaveBytes& fill(size_t n, uint8_t b)
     {
         v.insert(v.end(), n, b);
         return *this;

@@ -48,3 +48,6 @@ std::string outcomeLine(const ReplayResult& result);
 std::string traceLine(int64_t tick, bool countdown, const ShipState& state);
 
 int raceCommand(const std::vector<std::string>& args);
+// Replays the ghost run of every scored record of a save file: one line
+// "NAME ok TICKS" or "NAME mismatch BEST RESULT" each; 1 if any fails.
+int verifyCommand(const std::vector<std::string>& args);

@@ -1,0 +1,119 @@
+// vantor-sim verify, run as the real binary on real save files.
+
+#include <sys/wait.h>
+
+#include "save/runs.h"
+#include "save_test_util.h"
+
+namespace {
+
+const std::string reference = VANTOR_REFERENCE_DIR;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+Outcome verify(const std::string& saveFile, const std::string& data = reference)
+{
+    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim verify --data '" + data + "' '" + saveFile +
+                          "' 2>/dev/null";
+    Outcome o;
+    std::FILE* p = popen(command.c_str(), "r");
+    char buffer[256];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
+        o.out.append(buffer, n);
+    int status = pclose(p);
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return o;
+}
+
+std::vector<ControlInput> controlsOf(const std::string& path)
+{
+    std::vector<uint8_t> bytes = readFileBytes(path);
+    std::vector<ControlInput> c(bytes.size() / 12);
+    std::memcpy(c.data(), bytes.data(), c.size() * 12);
+    return c;
+}
+
+}  // namespace
+
+TEST(VerifySaveFile, TheReferenceRecordReplaysToItsBestScore)
+{
+    Outcome o = verify(reference + "/reference.save");
+    EXPECT_EQ(o.out, "refa ok 5426\n");
+    EXPECT_EQ(o.status, 0);
+}
+
+TEST(VerifySaveFile, ARecordedRunVerifies)
+{
+    // The reference run on refb as the game records it, with the frames of
+    // the name menu after the finish.
+    SaveData save;
+    save.trackName = "refb";
+    ::Run run;
+    run.controls = controlsOf(reference + "/refb.ctl");
+    run.ticks = static_cast<int32_t>(run.controls.size());
+    run.controls.resize(run.controls.size() + 40, ControlInput{});
+    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
+    TempDir dir;
+    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
+    Outcome o = verify(dir / "game.save");
+    EXPECT_EQ(o.out, "refb ok 6281\n");
+    EXPECT_EQ(o.status, 0);
+}
+
+TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
+{
+    SaveData save;
+    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    TempDir dir;
+
+    SaveData steered = save;
+    for (size_t i = 2000; i < 2100; ++i)
+        steered.records["refa"].ghostRun[i].steer += 0.5f;
+    ASSERT_TRUE(writeSaveFile(steered, dir / "steered.save"));
+    Outcome o = verify(dir / "steered.save");
+    EXPECT_EQ(o.out.rfind("refa mismatch 5426 ", 0), 0u) << o.out;
+    EXPECT_EQ(o.status, 1);
+
+    SaveData claimed = save;
+    claimed.records["refa"].scores[0].ticks = 5425;
+    ASSERT_TRUE(writeSaveFile(claimed, dir / "claimed.save"));
+    o = verify(dir / "claimed.save");
+    EXPECT_EQ(o.out, "refa mismatch 5425 finish 5426\n");
+    EXPECT_EQ(o.status, 1);
+
+    SaveData cut = save;
+    cut.records["refa"].ghostRun.resize(3000);
+    ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
+    o = verify(dir / "cut.save");
+    EXPECT_EQ(o.out, "refa mismatch 5426 unfinished 3000\n");
+    EXPECT_EQ(o.status, 1);
+}
+
+TEST(VerifySaveFile, UnreadableTracksAndFilesFail)
+{
+    TempDir dir;
+    SaveData save;
+    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    TrackRecord& lost = recordFor(save, "gone");
+    lost = save.records["refa"];
+    lost.name = "gone";
+    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
+    Outcome o = verify(dir / "game.save");
+    EXPECT_EQ(o.out, "gone mismatch 5426 unreadable\nrefa ok 5426\n");
+    EXPECT_EQ(o.status, 1);
+
+    // Damage after the first record: what was read verifies, the file fails.
+    std::vector<uint8_t> bytes = readFileBytes(reference + "/reference.save");
+    bytes.resize(bytes.size() - 3);
+    writeFileBytes(dir / "damaged.save", bytes);
+    o = verify(dir / "damaged.save");
+    EXPECT_EQ(o.out, "refa ok 5426\n");
+    EXPECT_EQ(o.status, 1);
+
+    EXPECT_EQ(verify(dir / "missing.save").status, 2);
+    EXPECT_EQ(verify(dir.path).status, 2);
+}
