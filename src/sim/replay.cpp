@@ -1,5 +1,7 @@
 #include "sim/replay.h"
 
+#include <cstdio>
+
 #include "sim/race.h"
 #include "sim/ship_physics.h"
 #include "track/track.h"
@@ -54,15 +56,19 @@ ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrac
             trace(tick, true, ship);
     }
 
-    const int64_t records = setup.hold ? -1 : static_cast<int64_t>(setup.controls.size());
-    const bool haveRecord = !setup.controls.empty();
+    const bool endless = setup.hold || setup.driver;
+    const int64_t records = endless ? -1 : static_cast<int64_t>(setup.controls.size());
+    const bool haveRecord = setup.driver || !setup.controls.empty();
     int64_t raceTicks = 0;
     while (race.on && haveRecord) {
         if (records >= 0 && raceTicks >= records)
             break;
         if (setup.maxTicks >= 0 && raceTicks >= setup.maxTicks)
             break;
-        ship.control = setup.hold ? setup.controls.front() : setup.controls[size_t(raceTicks)];
+        if (setup.driver)
+            ship.control = setup.driver(ship, raceTicks);
+        else
+            ship.control = setup.hold ? setup.controls.front() : setup.controls[size_t(raceTicks)];
         stepShipState(ship, track, setup.gravity, setup.stepSeconds);
         updateRaceProgress(track, ship, hooks);
         ++raceTicks;
@@ -75,4 +81,21 @@ ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrac
     result.raceTicks = raceTicks;
     result.finalState = ship;
     return result;
+}
+
+std::string outcomeLine(const ReplayResult& result)
+{
+    const char* word = result.outcome == RaceOutcome::finish    ? "finish"
+                       : result.outcome == RaceOutcome::offroad ? "offroad"
+                                                                : "unfinished";
+    return std::string(word) + " " + std::to_string(result.raceTicks);
+}
+
+std::string traceLine(int64_t tick, bool countdown, const ShipState& s)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, "%lld %c %a %a %a %a %a %a %d %a %a", static_cast<long long>(tick),
+                  countdown ? 'c' : 'r', s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y,
+                  s.velocity.z, static_cast<int>(s.segment), s.trackU, s.trackT);
+    return line;
 }

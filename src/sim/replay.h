@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "sim/control.h"
@@ -33,9 +34,15 @@ using ReplayTrace = std::function<void(int64_t tick, bool countdown, const ShipS
 // Ticks of the 3000 ms countdown at 10 ms per tick that hold the ships.
 const int32_t countdownTicks = 299;
 
+// Chooses a race tick's record from the ship as the previous tick left it;
+// raceTick counts from 0.
+using ReplayDriver = std::function<ControlInput(const ShipState& state, int64_t raceTick)>;
+
 struct ReplaySetup {
     // One race tick per record, in order.
     std::vector<ControlInput> controls;
+    // When set, drives instead of the records until the race ends or maxTicks.
+    ReplayDriver driver;
     // Repeat the single record of controls on every race tick instead.
     bool hold = false;
     // Stop after this many race ticks; negative for no limit beyond the records.
@@ -46,6 +53,13 @@ struct ReplaySetup {
 };
 
 // Resets the track's laps and a fresh ship, runs the countdown and the race.
-// A held record without maxTicks runs until the race ends. The track's lap
+// A held record or a driver without maxTicks runs until the race ends. The track's lap
 // counters are left as the race left them.
 ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrace& trace = nullptr);
+
+// "finish N", "offroad N" or "unfinished N", N the race ticks run.
+std::string outcomeLine(const ReplayResult& result);
+
+// One trace line, without the line break: TICK PHASE PX PY PZ VX VY VZ SEGMENT U T,
+// PHASE "c" or "r", the doubles printed exactly with %a.
+std::string traceLine(int64_t tick, bool countdown, const ShipState& state);

@@ -143,20 +143,3 @@ bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& t
     }
     return true;
 }
-
-std::string outcomeLine(const ReplayResult& result)
-{
-    const char* word = result.outcome == RaceOutcome::finish    ? "finish"
-                       : result.outcome == RaceOutcome::offroad ? "offroad"
-                                                                : "unfinished";
-    return std::string(word) + " " + std::to_string(result.raceTicks);
-}
-
-std::string traceLine(int64_t tick, bool countdown, const ShipState& s)
-{
-    char line[512];
-    std::snprintf(line, sizeof line, "%lld %c %a %a %a %a %a %a %d %a %a", static_cast<long long>(tick),
-                  countdown ? 'c' : 'r', s.position.x, s.position.y, s.position.z, s.velocity.x, s.velocity.y,
-                  s.velocity.z, static_cast<int>(s.segment), s.trackU, s.trackT);
-    return line;
-}

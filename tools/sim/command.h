@@ -41,12 +41,6 @@ bool writeControlFile(const std::string& path, const std::vector<ControlInput>& 
 // False (with error set) when its file is missing or holds no road.
 bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& track, std::string& error);
 
-// "finish N", "offroad N" or "unfinished N".
-std::string outcomeLine(const ReplayResult& result);
-
-// One trace line: TICK PHASE PX PY PZ VX VY VZ SEGMENT U T, doubles as %a.
-std::string traceLine(int64_t tick, bool countdown, const ShipState& state);
-
 int raceCommand(const std::vector<std::string>& args);
 // Replays the ghost run of every scored record of a save file: one line
 // "NAME ok TICKS" or "NAME mismatch BEST RESULT" each; 1 if any fails.

@@ -1,0 +1,31 @@
+#pragma once
+// Tracks the simulation tests build in memory or write to a temporary folder.
+
+#include <string>
+#include <vector>
+
+#include "sim/control.h"
+#include "track/track.h"
+
+// count flat segments of 100 m each along +y, rails at x = -10, -5, 5, 10
+// (rail 0 on the left looking along +y), segment i from y = 100 i to
+// 100 (i + 1). Not closed; for the locator and the force model.
+Track straightTrack(int count);
+
+// Control points of a counter-clockwise ring through the world origin, which
+// lies in the middle of segment 0, the road heading +y there. Rails evenly
+// spaced across width metres; hills of hillHeight metres, hills per lap.
+std::vector<ControlPoint> ringPoints(int count, double radius, double width, double hillHeight = 0.0,
+                                     int hills = 0);
+Track ringTrack(int count, double radius, double width, double hillHeight = 0.0, int hills = 0);
+
+// Writes points as dataDir-style files: root/tracks/name/track.track, with
+// the coordinates in file units (hundredths).
+void writeTrackFile(const std::string& root, const std::string& name, const std::vector<ControlPoint>& points);
+
+// A fresh temporary folder, removed by removeFolder.
+std::string makeTempFolder();
+void removeFolder(const std::string& path);
+
+// The lines of a gzip-compressed text file, without their line breaks.
+std::vector<std::string> gunzipLines(const std::string& path);

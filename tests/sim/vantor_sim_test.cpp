@@ -1,0 +1,189 @@
+// The vantor-sim binary run as a process on tracks written to a temporary folder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "assets/data_dir.h"
+#include "assets/texture_cache.h"
+#include "sim/replay.h"
+#include "test_tracks.h"
+#include "track/track.h"
+
+namespace {
+
+const std::string simBinary = std::string(VANTOR_BUILD_DIR) + "/vantor-sim";
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+class VantorSim : public ::testing::Test {
+protected:
+    std::string root;
+    std::string savedDataDir;
+
+    void SetUp() override
+    {
+        root = makeTempFolder();
+        writeTrackFile(root, "ring", ringPoints(30, 180.0, 22.0, 5.0, 2));
+        savedDataDir = dataDir;
+    }
+    void TearDown() override
+    {
+        dataDir = savedDataDir;
+        removeFolder(root);
+    }
+
+    // Runs vantor-sim with args; returns the exit status, fills stdout and stderr.
+    int run(const std::string& args, std::string& out, std::string& err)
+    {
+        std::string cmd = "'" + simBinary + "' " + args + " >'" + root + "/out' 2>'" + root + "/err'";
+        int status = std::system(cmd.c_str());
+        out = readFile(root + "/out");
+        err = readFile(root + "/err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    Track libraryTrack()
+    {
+        dataDir = root;
+        textureCache.headless = true;
+        Track track;
+        loadTrack(track, "ring");
+        return track;
+    }
+};
+
+TEST_F(VantorSim, HeldRaceTracesTheSameTwiceAndAgreesWithTheLibrary)
+{
+    std::string out, err;
+    std::string args = "race --data '" + root + "' --track ring --hold 0.12,0,1 --max-ticks 700 --trace '";
+    ASSERT_EQ(run(args + root + "/first.trace'", out, err), 0) << err;
+    std::string firstOut = out;
+    ASSERT_EQ(run(args + root + "/second.trace'", out, err), 0) << err;
+    EXPECT_EQ(out, firstOut);
+    std::string first = readFile(root + "/first.trace");
+    EXPECT_EQ(first, readFile(root + "/second.trace"));
+
+    Track track = libraryTrack();
+    ReplaySetup setup;
+    setup.controls.push_back(ControlInput{0.12f, 0.0f, 1.0f});
+    setup.hold = true;
+    setup.maxTicks = 700;
+    std::string expected;
+    ReplayResult result = replayRace(track, setup, [&](int64_t tick, bool countdown, const ShipState& s) {
+        expected += traceLine(tick, countdown, s) + "\n";
+    });
+    EXPECT_EQ(first, expected);
+    std::vector<std::string> outLines = linesOf(out);
+    ASSERT_FALSE(outLines.empty());
+    EXPECT_EQ(outLines.back(), outcomeLine(result));
+    EXPECT_EQ(linesOf(first).size(), size_t(299 + result.raceTicks));
+    EXPECT_EQ(linesOf(first)[298].substr(0, 6), "299 c ");
+    EXPECT_EQ(linesOf(first)[299].substr(0, 6), "300 r ");
+}
+
+TEST_F(VantorSim, ControlFileRunsOneTickPerRecord)
+{
+    std::vector<ControlInput> records(450, ControlInput{0.05f, 0.0f, 0.8f});
+    {
+        std::ofstream f(root + "/run.ctl", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
+    }
+    std::string out, err;
+    ASSERT_EQ(run("race --data '" + root + "' --track ring --controls '" + root + "/run.ctl'", out, err), 0) << err;
+    Track track = libraryTrack();
+    ReplaySetup setup;
+    setup.controls = records;
+    ReplayResult result = replayRace(track, setup);
+    EXPECT_EQ(out, outcomeLine(result) + "\n");
+
+    ASSERT_EQ(run("race --data '" + root + "' --track ring --controls '" + root + "/run.ctl' --max-ticks 10", out, err),
+              0);
+    EXPECT_EQ(out, "unfinished 10\n");
+}
+
+TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
+{
+    {
+        std::ofstream f(root + "/odd.ctl", std::ios::binary);
+        f << "thirteen byte";
+    }
+    writeTrackFile(root, "two", ringPoints(2, 50.0, 10.0));
+    const std::string data = "--data '" + root + "' ";
+    const std::vector<std::string> bad = {
+        "",
+        "fly",
+        "race " + data + "--hold 0,0,1",
+        "race --track ring --hold 0,0,1",
+        "race " + data + "--track ring",
+        "race " + data + "--track ring --hold 0,0,1 --controls '" + root + "/odd.ctl'",
+        "race " + data + "--track ring --hold 0,0",
+        "race " + data + "--track ring --hold 0,0,1x",
+        "race " + data + "--track ring --hold 0,0,1 --max-ticks -5",
+        "race " + data + "--track ring --hold 0,0,1 --max-ticks",
+        "race " + data + "--track ring --hold 0,0,1 --speed 3",
+        "race " + data + "--track ring --controls '" + root + "/odd.ctl'",
+        "race " + data + "--track ring --controls '" + root + "/none.ctl'",
+        "race " + data + "--track nowhere --hold 0,0,1",
+        "race " + data + "--track two --hold 0,0,1",
+        "race " + data + "--track ring --hold 0,0,1 --max-ticks 5 --trace '" + root + "/no/such/dir/t'",
+    };
+    for (const std::string& args : bad) {
+        std::string out, err;
+        EXPECT_EQ(run(args, out, err), 2) << args;
+        EXPECT_EQ(linesOf(err).size(), 1u) << args << ": " << err;
+        EXPECT_TRUE(out.empty()) << args;
+    }
+}
+
+// The independent reference runs through the binary, as anyone would check them.
+TEST_F(VantorSim, ReproducesEveryReferenceTrace)
+{
+    const std::string ref = VANTOR_REFERENCE_DIR;
+    struct Run {
+        std::string args;
+        std::string name;
+    } runs[] = {{"--track refa --controls '" + ref + "/refa.ctl'", "refa"},
+                {"--track refb --controls '" + ref + "/refb.ctl'", "refb"},
+                {"--track refa --hold 0.3,0,1", "refa-hold"},
+                {"--track refb --hold 0,0,1", "refb-hold"}};
+    for (const Run& r : runs) {
+        std::string out, err;
+        std::string trace = root + "/" + r.name + ".trace";
+        ASSERT_EQ(run("race --data '" + ref + "' " + r.args + " --trace '" + trace + "'", out, err), 0) << err;
+        std::vector<std::string> expected = gunzipLines(ref + "/" + r.name + ".trace.gz");
+        std::vector<std::string> actual = linesOf(readFile(trace));
+        ASSERT_GT(expected.size(), 299u);
+        size_t i = 0;
+        while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+            ++i;
+        EXPECT_EQ(i, expected.size()) << r.name << ": first difference on line " << i + 1;
+        EXPECT_EQ(actual.size(), expected.size()) << r.name;
+        std::vector<std::string> outcome = linesOf(readFile(ref + "/" + r.name + ".out"));
+        ASSERT_EQ(outcome.size(), 3u);
+        EXPECT_EQ(out, outcome[2] + "\n") << r.name;
+    }
+}
+
+} // namespace
