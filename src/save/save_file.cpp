@@ -34,9 +34,26 @@ static void putString(std::vector<uint8_t>& out, const std::string& s)
     out.insert(out.end(), s.begin(), s.end());
 }
 
+// Bytes of the file image, so that encoding allocates once.
+static size_t encodedSize(const SaveData& save)
+{
+    size_t n = 16 + save.playerName.size() + save.shipName.size() + save.trackName.size();
+    for (const auto& entry : save.records) {
+        const TrackRecord& r = entry.second;
+        n += 12 + r.name.size();
+        if (r.scores.empty())
+            continue;
+        for (const ScoreEntry& s : r.scores)
+            n += 16 + s.playerName.size() + s.shipName.size();
+        n += r.ghostStart.size() + 4 + 12 * r.ghostRun.size();
+    }
+    return n;
+}
+
 std::vector<uint8_t> encodeSaveData(const SaveData& save)
 {
     std::vector<uint8_t> out;
+    out.reserve(encodedSize(save));
     putString(out, save.playerName);
     putString(out, save.shipName);
     putString(out, save.trackName);

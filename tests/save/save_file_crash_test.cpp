@@ -23,6 +23,16 @@ SaveData version(int variant, size_t tracks, size_t ticks)
     return s;
 }
 
+bool writeInProgress(const std::string& dir)
+{
+    bool found = false;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* e = readdir(d))
+        found = found || std::string(e->d_name).rfind("game.save.tmp", 0) == 0;
+    closedir(d);
+    return found;
+}
+
 // Removes the temporary files a killed writer left behind; returns their number.
 int removeLeftovers(const std::string& dir)
 {
@@ -74,8 +84,16 @@ TEST(SaveFileCrashSafety, AKilledWriterLeavesOneCompleteVersion)
         char go = 0;
         ASSERT_EQ(read(ready[0], &go, 1), 1);
         close(ready[0]);
-        // Anywhere from before the first write to several writes in.
-        usleep(static_cast<useconds_t>(rng() % 30000));
+        if (k % 2 == 0) {
+            // Anywhere from before the first write to several writes in.
+            usleep(static_cast<useconds_t>(rng() % 30000));
+        } else {
+            // Shortly after a temporary file appears, whatever the speed of
+            // the build: inside the write, the flush or the rename.
+            for (int poll = 0; poll < 100000 && !writeInProgress(dir / "Vantor"); ++poll)
+                usleep(20);
+            usleep(static_cast<useconds_t>(rng() % 3000));
+        }
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
