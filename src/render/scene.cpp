@@ -1,0 +1,99 @@
+#include "render/scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include "assets/mesh.h"
+#include "render/camera.h"
+#include "shell/game.h"
+#include "track/track_draw.h"
+
+namespace {
+
+constexpr double nearPlane = 0.1;
+constexpr double farPlane = 5000.0;
+
+void setProjection(const Game& g, double fieldOfViewDegrees)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfViewDegrees, aspectRatio(g.screenWidth, g.screenHeight), nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+} // namespace
+
+void setLights()
+{
+    // A directional light from straight above (w = 0), slightly warm.
+    const GLfloat position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    const GLfloat diffuse[4] = {0.9f, 0.9f, 0.8f, 0.0f};
+    const GLfloat ambient[4] = {0.1f, 0.1f, 0.2f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+}
+
+void drawMenuBackground() { drawMenuBackgroundAt(game, SDL_GetTicks()); }
+
+void drawRaceScene() { drawRaceSceneOf(game); }
+
+void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
+{
+    glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+
+    // The track seen from afar, turning once in 36 seconds.
+    setProjection(g, 90.0);
+    gluLookAt(-300.0, 0.0, 200.0, 0.0, 0.0, 50.0, 0.0, 0.0, 1.0);
+    glRotatef(menuTurnDegrees(ticksMs), 0.0f, 0.0f, 1.0f);
+
+    glEnable(GL_LIGHTING);
+    setLights();
+    // The road is seen from both sides; the scenery is closed and culled.
+    glDisable(GL_CULL_FACE);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    drawTrack(g.track);
+    glEnable(GL_CULL_FACE);
+    drawMesh(g.area.mesh, g.area.texture);
+    glDisable(GL_LIGHTING);
+}
+
+void drawRaceSceneOf(Game& g)
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+
+    setProjection(g, 70.0);
+    const CameraPose camera = chaseCamera(g.player.state);
+    gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.centre.x, camera.centre.y, camera.centre.z,
+              camera.up.x, camera.up.y, camera.up.z);
+    setLights();
+
+    glDisable(GL_CULL_FACE);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    drawTrack(g.track);
+    glEnable(GL_CULL_FACE);
+    drawMesh(g.area.mesh, g.area.texture);
+
+    // The ghost last, translucent over everything opaque; depth stays on.
+    glEnable(GL_BLEND);
+    if (g.ghostEnabled && !recordFor(g.save, g.save.trackName).ghostRun.empty()) {
+        glColor4f(1.0f, 1.0f, 1.0f, 0.3f);
+        glPushMatrix();
+        const Vec3 p = g.ghost.state.position;
+        glTranslatef(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
+        double frame[16];
+        orientationMatrix(g.ghost.state.orientation, frame);
+        glMultMatrixd(frame);
+        drawShipMesh(g.ghost.mesh, g.ghost.texture);
+        glPopMatrix();
+    }
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+}

@@ -1,0 +1,333 @@
+#include "render/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "assets/data_dir.h"
+#include "assets/models.h"
+#include "assets/texture_cache.h"
+#include "gl_window.h"
+#include "shell/game.h"
+#include "sim/ship_physics.h"
+#include "test_files.h"
+#include "track/track.h"
+
+namespace {
+
+constexpr int width = 320;
+constexpr int height = 240;
+
+struct Rgb {
+    int r, g, b;
+};
+
+struct Frame {
+    std::vector<unsigned char> rgb;
+    Rgb at(int x, int y) const
+    {
+        const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return Rgb{p[0], p[1], p[2]};
+    }
+    template <typename Pred>
+    int count(Pred pred, int y0 = 0, int y1 = height) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < width; ++x)
+                n += pred(at(x, y));
+        return n;
+    }
+};
+
+// The clear colour of both scenes as 8-bit values.
+bool isSky(Rgb c) { return std::abs(c.r - 125) <= 1 && std::abs(c.g - 167) <= 1 && std::abs(c.b - 217) <= 1; }
+bool isRoad(Rgb c) { return c.r > 150 && c.g < 90 && c.b < 90; }
+bool isGround(Rgb c) { return c.g > 120 && c.r < 90 && c.b < 90; }
+
+int differing(const Frame& a, const Frame& b, int y0 = 0, int y1 = height)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < width; ++x) {
+            Rgb p = a.at(x, y), q = b.at(x, y);
+            n += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 12;
+        }
+    return n;
+}
+
+void saveShot(const Frame& f, const std::string& name)
+{
+    const std::string dir = std::string(VANTOR_BUILD_DIR) + "/screenshots";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(savePng(dir + "/" + name + ".png", f.rgb, width, height)) << name;
+}
+
+// An egg-shaped loop of eight control points, 20 units wide, starting at the
+// origin (where ships are put at the start) and running counter-clockwise
+// around (-190, 0), so that rail 0 is on the inside (the driver's left).
+std::vector<std::vector<float>> loopPoints()
+{
+    std::vector<std::vector<float>> points;
+    for (int i = 0; i < 8; ++i) {
+        const double a = i * M_PI / 4.0;
+        const double radius = 1.5 + 0.4 * std::cos(a);
+        std::vector<float> cp;
+        for (double offset : {-0.1, -0.0333, 0.0333, 0.1}) {
+            cp.push_back(static_cast<float>((radius + offset) * std::cos(a) - 1.9));
+            cp.push_back(static_cast<float>((radius + offset) * std::sin(a)));
+            cp.push_back(0.0f);
+        }
+        points.push_back(cp);
+    }
+    return points;
+}
+
+class SceneTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Game> g;
+    std::string savedDataDir;
+    std::string dir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(openGlWindow(width, height)) << "no display: run under xvfb-run";
+        ASSERT_EQ(glWindowWidth(), width);
+        // The GL state start-up leaves for the scenes.
+        glViewport(0, 0, width, height);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_COLOR_MATERIAL);
+        for (const CachedTexture& e : textureCache.entries) {
+            GLuint name = e.texture;
+            glDeleteTextures(1, &name);
+        }
+        textureCache = TextureCache{};
+        boundTexture = -1;
+        g = std::make_unique<Game>();
+        g->screenWidth = width;
+        g->screenHeight = height;
+        savedDataDir = dataDir;
+    }
+    void TearDown() override
+    {
+        dataDir = savedDataDir;
+        if (!dir.empty())
+            std::filesystem::remove_all(dir);
+    }
+
+    // A complete little track in a temporary data folder: road, scenery
+    // (a green ground square inside the loop), medal times and a ship.
+    void writeTestContent()
+    {
+        dir = makeTempDir("scene");
+        ASSERT_FALSE(dir.empty());
+        dataDir = dir;
+        const std::string t = dir + "/tracks/test/";
+        writeFile(t + "track.track", trackBytes(loopPoints()).data);
+        std::string words;
+        for (int i = 0; i < 8; ++i)
+            words += "red red\n";
+        writeText(t + "textures.txt", words);
+        ASSERT_TRUE(writeImage(dir + "/tex_road/red.png", 16, 16, 24, 220, 40, 40));
+        writeFile(t + "area.tris", trisBytes({{"ground", {0, 1, 2, 0, 2, 3}, {0, 0, 0, 0, 0, 0}, {0, 1, 2, 0, 2, 3}}},
+                                             {0, 0, 1, 0, 1, 1, 0, 1},
+                                             {{{-2.5f, -0.6f, -0.01f, -1.3f, -0.6f, -0.01f, -1.3f, 0.6f, -0.01f, -2.5f,
+                                                0.6f, -0.01f},
+                                               {0, 0, 1}}})
+                                       .data);
+        ASSERT_TRUE(writeImage(t + "area.png", 8, 8, 24, 40, 180, 40));
+        writeText(t + "times.txt", "30 40 50");
+        // The ghost: an upright 2 x 2 square across its forward axis, seen from behind.
+        writeFile(dir + "/ships/ship.tris",
+                  trisBytes({{"body", {0, 1, 2, 0, 2, 3}, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
+                             {"Tglass", {0, 2, 1, 0, 3, 2}, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}}},
+                            {0.5f, 0.5f}, {{{-1, 0, 0, 1, 0, 0, 1, 0, 2, -1, 0, 2}, {0, -1, 0}}})
+                      .data);
+        ASSERT_TRUE(writeImage(dir + "/ships/ship.tga", 4, 4, 32, 255, 255, 255));
+    }
+
+    void loadAll(const std::string& name)
+    {
+        g->save.trackName = name;
+        loadTrack(g->track, name);
+        loadArea(g->area, name);
+        loadShipModel(g->player, g->save.shipName);
+        loadShipModel(g->ghost, g->save.shipName);
+    }
+
+    // The player on the start line, held by the brake for a few ticks as in
+    // the countdown so that its frame follows the road.
+    void placePlayer()
+    {
+        resetShip(g->player.state, g->track);
+        g->player.state.control = ControlInput{0.0f, 1.0f, 0.0f};
+        for (int i = 0; i < 5; ++i)
+            stepShipState(g->player.state, g->track, g->area.gravity, g->stepSeconds);
+    }
+
+    Frame menuFrame(uint32_t ticks)
+    {
+        drawMenuBackgroundAt(*g, ticks);
+        return Frame{readBackBuffer()};
+    }
+
+    Frame raceFrame()
+    {
+        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawRaceSceneOf(*g);
+        return Frame{readBackBuffer()};
+    }
+
+    void expectStateLeftAsWritten(float alpha)
+    {
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
+        GLint depth = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        EXPECT_EQ(depth, 1);
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FLOAT_EQ(colour[0], 1.0f);
+        EXPECT_NEAR(colour[3], alpha, 1e-6);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+};
+
+} // namespace
+
+TEST_F(SceneTest, LightZeroShinesStraightDownFixedInTheWorld)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setLights();
+    GLfloat position[4], diffuse[4], ambient[4];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position);
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    EXPECT_EQ(position[2], 1.0f);
+    EXPECT_EQ(position[3], 0.0f);
+    EXPECT_EQ(diffuse[0], 0.9f);
+    EXPECT_EQ(diffuse[2], 0.8f);
+    EXPECT_EQ(ambient[2], 0.2f);
+}
+
+TEST_F(SceneTest, MenuBackgroundShowsTheTrackTurningOverItsScenery)
+{
+    writeTestContent();
+    loadAll("test");
+    ASSERT_EQ(g->track.segments.size(), 8u);
+
+    Frame first = menuFrame(0);
+    saveShot(first, "menu_test_track");
+    expectStateLeftAsWritten(1.0f);
+    const int all = width * height;
+    EXPECT_LT(first.count(isSky), all);
+    EXPECT_GT(first.count(isRoad), all / 100);
+    EXPECT_GT(first.count(isGround), all / 100);
+
+    // A quarter turn after nine seconds moves the egg-shaped loop.
+    Frame later = menuFrame(9000);
+    saveShot(later, "menu_test_track_9s");
+    EXPECT_GT(differing(first, later), all / 50);
+    EXPECT_GT(later.count(isRoad), all / 100);
+
+    // Without its road the same view loses every road pixel.
+    Track empty;
+    std::swap(empty, g->track);
+    EXPECT_EQ(menuFrame(0).count(isRoad), 0);
+    std::swap(empty, g->track);
+}
+
+TEST_F(SceneTest, RaceCameraLooksDownTheRoadAhead)
+{
+    writeTestContent();
+    loadAll("test");
+    placePlayer();
+    Frame frame = raceFrame();
+    saveShot(frame, "race_test_track");
+    expectStateLeftAsWritten(1.0f);
+
+    // Below the horizon in the middle of the view: road; above it: sky.
+    int roadBelow = 0;
+    for (int y = height / 8; y < height * 3 / 8; ++y)
+        roadBelow += isRoad(frame.at(width / 2, y));
+    EXPECT_GT(roadBelow, height / 5);
+    EXPECT_TRUE(isSky(frame.at(width / 2, height - 5)));
+}
+
+TEST_F(SceneTest, GhostIsDrawnOnlyWithABestRunAndTheGhostOn)
+{
+    writeTestContent();
+    loadAll("test");
+    placePlayer();
+    // The ghost six units ahead on the same heading.
+    g->ghost.state = g->player.state;
+    g->ghost.state.position = add(g->player.state.position, scale(row(g->player.state.orientation, 1), 6.0));
+
+    g->ghostEnabled = true;
+    Frame noRun = raceFrame();
+    expectStateLeftAsWritten(1.0f);
+    recordFor(g->save, "test").ghostRun.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
+    g->ghostEnabled = false;
+    Frame disabled = raceFrame();
+    g->ghostEnabled = true;
+    Frame ghost = raceFrame();
+    saveShot(ghost, "race_test_track_ghost");
+    expectStateLeftAsWritten(0.3f);
+
+    EXPECT_EQ(differing(noRun, disabled), 0);
+    EXPECT_GT(differing(noRun, ghost), width * height / 100);
+    // Translucent: its side is unlit (the light shines from above), so it
+    // darkens the road behind it, which still shows through at 70 percent.
+    const Rgb behind = noRun.at(width / 2, height / 2 - 10);
+    const Rgb through = ghost.at(width / 2, height / 2 - 10);
+    EXPECT_TRUE(isRoad(behind));
+    EXPECT_LT(through.r, behind.r - 20);
+    EXPECT_GT(through.r, behind.r / 2);
+}
+
+TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
+{
+    std::string content;
+    for (const std::string& candidate :
+         {std::string(VANTOR_BUILD_DIR) + "/data", std::string(VANTOR_SOURCE_DIR) + "/data"})
+        if (std::filesystem::exists(candidate + "/tracks/00/track.track")) {
+            content = candidate;
+            break;
+        }
+    if (content.empty())
+        GTEST_SKIP() << "no content track 00 (generate it with vantor-content)";
+    dataDir = content;
+    loadAll("00");
+    ASSERT_GE(g->track.segments.size(), 3u);
+
+    const int all = width * height;
+    Frame menu = menuFrame(4000);
+    saveShot(menu, "menu_track_00");
+    EXPECT_LT(menu.count(isSky), all);
+    Track removed;
+    std::swap(removed, g->track);
+    Frame menuNoRoad = menuFrame(4000);
+    std::swap(removed, g->track);
+    EXPECT_GT(differing(menu, menuNoRoad), all / 200);
+
+    placePlayer();
+    Frame race = raceFrame();
+    saveShot(race, "race_track_00");
+    std::swap(removed, g->track);
+    Frame raceNoRoad = raceFrame();
+    std::swap(removed, g->track);
+    // The road fills the view below the horizon ahead of the ship.
+    EXPECT_GT(differing(race, raceNoRoad, height / 8, height * 3 / 8), width * height / 8);
+}
