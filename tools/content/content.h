@@ -5,3 +5,18 @@
 #include <string>
 
 bool writeGuiAssets(const std::string& root);
+// tracks/NAME/track.track and textures.txt of the fifteen tracks.
+bool writeTracks(const std::string& root);
+// tex_road/*.png: the road surfaces the tracks name.
+bool writeRoadTextures(const std::string& root);
+// tracks/NAME/area.tris and area.png: terrain and scenery around each road.
+bool writeScenery(const std::string& root);
+// tracks/NAME/times.txt: the medal target times.
+bool writeMedalTimes(const std::string& root);
+// ships/ship.tris and ship.tga.
+bool writeShip(const std::string& root);
+// gui/trackCR.tga for every track, gui/trackSel.tga and gui/trackUnsel.tga.
+bool writeTrackPictures(const std::string& root);
+
+// root/tracks/NAME
+std::string trackFolder(const std::string& root, const std::string& name);

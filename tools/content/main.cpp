@@ -16,7 +16,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vantor-content: cannot create %s\n", root.c_str());
         return 2;
     }
-    bool (*generators[])(const std::string&) = {writeGuiAssets};
+    bool (*generators[])(const std::string&) = {writeGuiAssets, writeTracks, writeRoadTextures, writeScenery,
+                                                writeMedalTimes, writeShip, writeTrackPictures};
     for (auto generate : generators) {
         if (!generate(root)) {
             std::fprintf(stderr, "vantor-content: writing %s failed\n", root.c_str());

@@ -1,0 +1,77 @@
+#include "content/medal_times.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "content/content.h"
+
+double estimateRaceSeconds(const BuiltTrack& track)
+{
+    const double g = 9.81, mass = 1.1, downforce = 0.0001575;
+    const double ds = 2.0;
+    const double L = track.path.length;
+    const double finish = track.controlS.size() > 1 ? track.controlS[1] : 0.0;
+    const double distance = finish + 2.0 * L;
+    const int n = static_cast<int>(std::ceil(distance / ds)) + 1;
+    std::vector<double> limit(n), grade(n);
+    for (int i = 0; i < n; ++i) {
+        double s = i * ds;
+        PathSample p = samplePath(track.design, track.path, s);
+        PathSample q = samplePath(track.design, track.path, s + ds);
+        grade[i] = (q.centre.z - p.centre.z) / ds;
+        double k = 0.0;
+        for (double o = -6.0; o <= 6.0; o += 3.0)
+            k = std::max(k, std::fabs(samplePath(track.design, track.path, s + o).curvature));
+        double b = std::fabs(p.bank);
+        // Lateral grip: the normal load (weight share plus downforce) and the banked weight.
+        double room = k - downforce / mass;
+        double v2 = room > 1e-9 ? 0.9 * g * (std::cos(b) + std::sin(b)) / room : 1e9;
+        limit[i] = std::min(90.0, std::sqrt(v2));
+    }
+    auto drag = [](double v) { return 0.0225 * v + 0.0003375 * v * v; };
+    // Braking pass from the end backward, then the acceleration pass from rest.
+    std::vector<double> v(limit);
+    for (int i = n - 2; i >= 0; --i) {
+        double decel = g + drag(v[i + 1]) + g * grade[i];
+        v[i] = std::min(v[i], std::sqrt(v[i + 1] * v[i + 1] + 2.0 * std::max(decel, 1.0) * ds));
+    }
+    v[0] = 0.0;
+    double seconds = 0.0;
+    for (int i = 1; i < n; ++i) {
+        double u = v[i - 1];
+        double thrust = std::min(0.65 * mass * g, 500.0 / std::max(u, 1.0)) / mass;
+        double a = thrust - drag(u) - g * grade[i - 1];
+        double reach = std::sqrt(std::max(0.0, u * u + 2.0 * a * ds));
+        v[i] = std::min(v[i], std::max(reach, 0.5));
+        seconds += 2.0 * ds / (u + v[i]);
+    }
+    return seconds;
+}
+
+MedalTimes medalTimesFrom(double reference)
+{
+    MedalTimes m;
+    m.gold = std::ceil(reference * 1.06);
+    m.silver = std::ceil(reference * 1.2);
+    m.bronze = std::ceil(reference * 1.5);
+    return m;
+}
+
+bool writeMedalTimes(const std::string& root)
+{
+    for (const BuiltTrack& track : builtTracks()) {
+        // Until the autopilot drives the tracks, the reference is the profile estimate
+        // with a tenth added for the line a real drive takes.
+        double reference = estimateRaceSeconds(track) * 1.1;
+        MedalTimes m = medalTimesFrom(reference);
+        FILE* f = std::fopen((trackFolder(root, track.design.name) + "/times.txt").c_str(), "w");
+        if (!f)
+            return false;
+        bool ok = std::fprintf(f, "%.0f %.0f %.0f\n", m.gold, m.silver, m.bronze) > 0;
+        if (std::fclose(f) != 0 || !ok)
+            return false;
+    }
+    return true;
+}
