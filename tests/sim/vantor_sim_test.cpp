@@ -157,6 +157,20 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
     }
 }
 
+TEST_F(VantorSim, BotFinishesAndItsRecordsReplayToTheSameLine)
+{
+    std::string out, err;
+    ASSERT_EQ(run("bot --data '" + root + "' --track ring --out '" + root + "/bot.ctl'", out, err), 0) << err;
+    std::vector<std::string> lines = linesOf(out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().substr(0, 7), "finish ");
+    std::string botLine = lines.back();
+    ASSERT_EQ(run("race --data '" + root + "' --track ring --controls '" + root + "/bot.ctl'", out, err), 0) << err;
+    EXPECT_EQ(out, botLine + "\n");
+    // One 12-byte record per race tick.
+    EXPECT_EQ(readFile(root + "/bot.ctl").size(), 12u * std::stoul(botLine.substr(7)));
+}
+
 // The independent reference runs through the binary, as anyone would check them.
 TEST_F(VantorSim, ReproducesEveryReferenceTrace)
 {

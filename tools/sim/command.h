@@ -42,6 +42,7 @@ bool writeControlFile(const std::string& path, const std::vector<ControlInput>& 
 bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& track, std::string& error);
 
 int raceCommand(const std::vector<std::string>& args);
+int botCommand(const std::vector<std::string>& args);
 // Replays the ghost run of every scored record of a save file: one line
 // "NAME ok TICKS" or "NAME mismatch BEST RESULT" each; 1 if any fails.
 int verifyCommand(const std::vector<std::string>& args);

@@ -1,5 +1,6 @@
 // vantor-sim: the game's simulation without a window.
 //   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE]
+//   vantor-sim bot --data DIR --track NAME [--out FILE] [--max-ticks N]
 //   vantor-sim verify --data DIR SAVEFILE
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
@@ -20,6 +21,7 @@ struct Subcommand {
 const Subcommand subcommands[] = {
     {"race", raceCommand,
      "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE]"},
+    {"bot", botCommand, "bot --data DIR --track NAME [--out FILE] [--max-ticks N]"},
     {"verify", verifyCommand, "verify --data DIR SAVEFILE"},
 };
 
