@@ -64,6 +64,33 @@ TEST(VerifySaveFile, ARecordedRunVerifies)
     EXPECT_EQ(o.status, 0);
 }
 
+TEST(VerifySaveFile, ARecordedBotRunVerifies)
+{
+    TempDir dir;
+    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim bot --data '" + reference +
+                          "' --track refa --out '" + (dir / "bot.ctl") + "'";
+    std::FILE* p = popen(command.c_str(), "r");
+    char line[128] = {};
+    std::string last;
+    while (std::fgets(line, sizeof line, p))
+        last = line;
+    ASSERT_EQ(pclose(p), 0);
+    int ticks = 0;
+    ASSERT_EQ(std::sscanf(last.c_str(), "finish %d", &ticks), 1) << last;
+
+    SaveData save;
+    save.trackName = "refa";
+    ::Run run;
+    run.controls = controlsOf(dir / "bot.ctl");
+    run.ticks = ticks;
+    run.controls.resize(run.controls.size() + 15, ControlInput{});
+    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
+    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
+    Outcome o = verify(dir / "game.save");
+    EXPECT_EQ(o.out, "refa ok " + std::to_string(ticks) + "\n");
+    EXPECT_EQ(o.status, 0);
+}
+
 TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
 {
     SaveData save;
