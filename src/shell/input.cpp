@@ -1,0 +1,85 @@
+#include "shell/input.h"
+
+#include <SDL.h>
+#include <guichan.hpp>
+#include <guichan/sdl.hpp>
+
+#include "shell/game.h"
+#include "shell/race_end.h"
+#include "sim/controls.h"
+
+// Joystick buttons that abort a race together with any key press.
+static const int abortButtonA = 8;
+static const int abortButtonB = 9;
+
+static bool joystickButton(int index)
+{
+    return joystick && SDL_JoystickGetButton(joystick, index) != 0;
+}
+
+static JoystickMapping gameMapping()
+{
+    JoystickMapping m;
+    m.throttleButton = game.joyThrottleButton;
+    m.brakeButton = game.joyBrakeButton;
+    m.leftButton = game.joyLeftButton;
+    m.rightButton = game.joyRightButton;
+    m.throttleAxis = game.joyThrottleAxis;
+    m.brakeAxis = game.joyBrakeAxis;
+    m.steerAxis = game.joySteerAxis;
+    return m;
+}
+
+// Reads the mapped buttons and axes of joystick 0; the others stay released.
+static JoystickReadings readJoystick(const JoystickMapping& m)
+{
+    JoystickReadings j;
+    j.present = SDL_NumJoysticks() > 0;
+    if (!j.present || !joystick)
+        return j;
+    j.buttons.assign(size_t(SDL_JoystickNumButtons(joystick) > 0 ? SDL_JoystickNumButtons(joystick) : 0), 0);
+    for (int32_t b : {m.throttleButton, m.brakeButton, m.leftButton, m.rightButton}) {
+        if (b >= 0 && size_t(b) < j.buttons.size())
+            j.buttons[size_t(b)] = SDL_JoystickGetButton(joystick, b);
+    }
+    j.axes.assign(size_t(SDL_JoystickNumAxes(joystick) > 0 ? SDL_JoystickNumAxes(joystick) : 0), 0);
+    for (int32_t a : {m.throttleAxis, m.brakeAxis, m.steerAxis}) {
+        if (a >= 0 && size_t(a) < j.axes.size())
+            j.axes[size_t(a)] = SDL_JoystickGetAxis(joystick, a);
+    }
+    return j;
+}
+
+void pollInput()
+{
+    ControlInput record;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            game.running = false;
+        if (game.inRace && event.type == SDL_KEYDOWN &&
+            (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
+            abortRace();
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        // During a race every event stops here; in the menus each one, the
+        // Escape that has just aborted a race included, goes on to the GUI.
+        if (!game.inRace && sdlInput)
+            sdlInput->pushInput(event);
+    }
+
+    if (game.inRace) {
+        Uint8* keyState = SDL_GetKeyState(nullptr);
+        KeyReadings keys;
+        keys.up = keyState[SDLK_UP] != 0;
+        keys.down = keyState[SDLK_DOWN] != 0;
+        keys.left = keyState[SDLK_LEFT] != 0;
+        keys.right = keyState[SDLK_RIGHT] != 0;
+        JoystickMapping mapping = gameMapping();
+        JoystickReadings stick = readJoystick(mapping);
+        const ControlInput* last = game.run.controls.empty() ? nullptr : &game.run.controls.back();
+        record = controlFromReadings(keys, stick, mapping, last);
+    }
+    // One record on every call, in the menus too.
+    game.run.controls.push_back(record);
+}

@@ -1,0 +1,119 @@
+// pollInput against SDL's real event queue (dummy video driver) and the
+// GUI's real SDL input object.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <cstdlib>
+#include <guichan.hpp>
+#include <guichan/sdl.hpp>
+
+#include "shell/game.h"
+#include "shell/input.h"
+
+namespace {
+
+class PollInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_NE(SDL_SetVideoMode(64, 64, 0, 0), nullptr) << SDL_GetError();
+        SDL_EnableUNICODE(1);
+        sdlInput = new gcn::SDLInput();
+        game.running = true;
+        game.inRace = false;
+        game.run.controls.clear();
+        game.run.ticks = 0;
+    }
+    void TearDown() override
+    {
+        delete sdlInput;
+        sdlInput = nullptr;
+        game.running = true;
+        game.inRace = false;
+        game.run.controls.clear();
+        game.run.ticks = 0;
+        SDL_Quit();
+    }
+    static void pushKey(SDLKey key)
+    {
+        SDL_Event e;
+        e.type = SDL_KEYDOWN;
+        e.key.type = SDL_KEYDOWN;
+        e.key.state = SDL_PRESSED;
+        e.key.keysym.sym = key;
+        e.key.keysym.mod = KMOD_NONE;
+        e.key.keysym.scancode = 0;
+        e.key.keysym.unicode = 0;
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+    }
+    static void pushQuit()
+    {
+        SDL_Event e;
+        e.type = SDL_QUIT;
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+    }
+};
+
+TEST_F(PollInput, EscapeAbortsTheRaceAndTheSameEventReachesTheGui)
+{
+    game.inRace = true;
+    game.run.controls.assign(5, ControlInput{0.5f, 0.0f, 1.0f});
+    game.run.ticks = 4321;
+    pushKey(SDLK_ESCAPE);
+    pollInput();
+    EXPECT_FALSE(game.inRace);
+    EXPECT_EQ(game.run.ticks, 0);
+    // Emptied by the abort, then this call's record, a menu one.
+    ASSERT_EQ(game.run.controls.size(), 1u);
+    EXPECT_EQ(game.run.controls[0].throttle, 0.0f);
+    EXPECT_EQ(game.run.controls[0].steer, 0.0f);
+    EXPECT_FALSE(sdlInput->isKeyQueueEmpty());
+    EXPECT_TRUE(game.running);
+}
+
+TEST_F(PollInput, DuringARaceOtherEventsAreConsumedAndOneRecordIsAdded)
+{
+    game.inRace = true;
+    pushKey(SDLK_a);
+    pushKey(SDLK_RETURN);
+    pollInput();
+    EXPECT_TRUE(game.inRace);
+    EXPECT_TRUE(sdlInput->isKeyQueueEmpty());
+    ASSERT_EQ(game.run.controls.size(), 1u);
+    pollInput();
+    EXPECT_EQ(game.run.controls.size(), 2u);
+}
+
+TEST_F(PollInput, QuitClearsRunningAndLeavesTheRaceToTheLoop)
+{
+    game.inRace = true;
+    pushQuit();
+    pollInput();
+    EXPECT_FALSE(game.running);
+    EXPECT_TRUE(game.inRace);
+    EXPECT_EQ(game.run.controls.size(), 1u);
+}
+
+TEST_F(PollInput, InTheMenusEveryEventGoesToTheGuiAndAnEmptyRecordIsAdded)
+{
+    pushKey(SDLK_DOWN);
+    pushKey(SDLK_RETURN);
+    pollInput();
+    pollInput();
+    ASSERT_EQ(game.run.controls.size(), 2u);
+    EXPECT_EQ(game.run.controls[1].brake, 0.0f);
+    ASSERT_FALSE(sdlInput->isKeyQueueEmpty());
+    EXPECT_EQ(sdlInput->dequeueKeyInput().getKey().getValue(), gcn::Key::DOWN);
+
+    // Without a GUI input object the events are simply drained.
+    delete sdlInput;
+    sdlInput = nullptr;
+    pushKey(SDLK_UP);
+    pollInput();
+    SDL_Event left;
+    EXPECT_EQ(SDL_PollEvent(&left), 0);
+}
+
+} // namespace
