@@ -3,6 +3,8 @@
 #include "sim/ship.h"
 #include "track/track.h"
 
+LocatorCounters locatorCounters;
+
 Vec3 surfacePoint(const TrackSegment& segment, double u, double t)
 {
     return sectionPoint(railPoint(segment, 0, t), railPoint(segment, 1, t), railPoint(segment, 2, t),
@@ -27,6 +29,7 @@ static double squaredDistance(const TrackSegment& segment, Vec3 p, double u, dou
 
 TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, double t0, int* iterations)
 {
+    ++locatorCounters.segmentSearches;
     const int maxIterations = 100;
     double u = u0;
     double t = t0;
@@ -86,6 +89,7 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
 
 TrackContact locate(const Track& track, const ShipState& state)
 {
+    ++locatorCounters.locateCalls;
     const Vec3 p = state.position;
     const int32_t count = static_cast<int32_t>(track.segments.size());
     if (count == 0) {

@@ -41,6 +41,13 @@ SurfaceFrame surfaceFrame(const TrackSegment& segment, double u, double t);
 TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, double t0,
                               int* iterations = nullptr);
 
+// How many searches ran since start; the benchmark reads them.
+struct LocatorCounters {
+    uint64_t locateCalls = 0;
+    uint64_t segmentSearches = 0;
+};
+extern LocatorCounters locatorCounters;
+
 // The road contact for the state's position, warm-started from its segment,
 // trackU and trackT (segment -1: from the segment whose centre is nearest).
 // A track without segments gives the position itself with an upward normal,

@@ -171,6 +171,24 @@ TEST_F(VantorSim, BotFinishesAndItsRecordsReplayToTheSameLine)
     EXPECT_EQ(readFile(root + "/bot.ctl").size(), 12u * std::stoul(botLine.substr(7)));
 }
 
+TEST_F(VantorSim, BenchPrintsItsFiguresForARecordedRun)
+{
+    std::vector<ControlInput> records(300, ControlInput{0.1f, 0.0f, 1.0f});
+    {
+        std::ofstream f(root + "/bench.ctl", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
+    }
+    std::string out, err;
+    ASSERT_EQ(run("bench --data '" + root + "' --track ring --controls '" + root + "/bench.ctl' --repeat 2", out, err),
+              0)
+        << err;
+    EXPECT_NE(out.find("ticks per second: "), std::string::npos) << out;
+    EXPECT_NE(out.find("railPoint calls per step: "), std::string::npos) << out;
+    // Four force evaluations and the snap: five locator calls per step.
+    EXPECT_NE(out.find("locate calls per step: 5.0"), std::string::npos) << out;
+    EXPECT_EQ(run("bench --data '" + root + "' --track ring --repeat 0", out, err), 2);
+}
+
 // The independent reference runs through the binary, as anyone would check them.
 TEST_F(VantorSim, ReproducesEveryReferenceTrace)
 {

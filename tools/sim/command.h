@@ -43,6 +43,7 @@ bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& t
 
 int raceCommand(const std::vector<std::string>& args);
 int botCommand(const std::vector<std::string>& args);
+int benchCommand(const std::vector<std::string>& args);
 // Replays the ghost run of every scored record of a save file: one line
 // "NAME ok TICKS" or "NAME mismatch BEST RESULT" each; 1 if any fails.
 int verifyCommand(const std::vector<std::string>& args);

@@ -2,6 +2,7 @@
 //   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE]
 //   vantor-sim bot --data DIR --track NAME [--out FILE] [--max-ticks N]
 //   vantor-sim verify --data DIR SAVEFILE
+//   vantor-sim bench --data DIR --track NAME [--controls FILE] [--repeat N]
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
 #include <string>
@@ -23,6 +24,7 @@ const Subcommand subcommands[] = {
      "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE]"},
     {"bot", botCommand, "bot --data DIR --track NAME [--out FILE] [--max-ticks N]"},
     {"verify", verifyCommand, "verify --data DIR SAVEFILE"},
+    {"bench", benchCommand, "bench --data DIR --track NAME [--controls FILE] [--repeat N]"},
 };
 
 } // namespace
