@@ -3,9 +3,28 @@
 
 #include <string>
 
-struct Hud;
+namespace gcn {
+class Container;
+class Label;
+}
+
+// Five labels over the race view; the widgets belong to the container.
+struct Hud {
+    // Covers the window, not opaque.
+    gcn::Container* container = nullptr;
+    gcn::Label* speedLabel = nullptr;
+    gcn::Label* lapLabel = nullptr;
+    gcn::Label* timeLabel = nullptr;
+    gcn::Label* fpsLabel = nullptr;
+    gcn::Label* countdownLabel = nullptr;
+};
 
 // "%01d:%02d.%02d" of minutes, seconds and hundredths, all truncated.
 std::string formatTime(double seconds);
 
+// Creates the container and the labels with their fonts and places; the
+// caller adds the container to the widget tree.
+void buildHud(Hud& hud);
+
+// Writes the captions from the game state; once per race frame.
 void updateHud(Hud& hud);

@@ -24,7 +24,10 @@ int runGame()
     printf("Load game\n");
     loadSaveFile(game.save, savePath());
     printf("Create game\n");
-    createGame();
+    if (!createGame()) {
+        fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());
+        return 1;
+    }
     printf("Load track\n");
     loadTrack(game.track, game.save.trackName);
     printf("Load area\n");

@@ -1,0 +1,110 @@
+#include "gui/buttons.h"
+
+#include <guichan.hpp>
+
+#include "shell/game.h"
+
+ButtonTalker::ButtonTalker() : gcn::Button("") {}
+
+ButtonTalker::ButtonTalker(const std::string& caption) : gcn::Button(caption) {}
+
+ButtonTalker::~ButtonTalker() = default;
+
+ButtonBigText::ButtonBigText(const std::string& caption) : ButtonTalker(caption) {}
+
+ButtonBigText::~ButtonBigText() = default;
+
+void ButtonBigText::draw(gcn::Graphics* graphics)
+{
+    gcn::Font* font = (isFocused() && highlightFont) ? highlightFont : getFont();
+    graphics->setFont(font);
+    graphics->drawText(getCaption(), 0, 0, gcn::Graphics::LEFT);
+}
+
+void ButtonBigText::drawFrame(gcn::Graphics*) {}
+
+void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
+{
+    int key = keyEvent.getKey().getValue();
+    if (key == gcn::Key::UP) {
+        if (listener)
+            listener->focusUp(this);
+    } else if (key == gcn::Key::DOWN) {
+        if (listener)
+            listener->focusDown(this);
+    } else if (key == gcn::Key::ENTER) {
+        distributeActionEvent();
+    } else {
+        return;
+    }
+    keyEvent.consume();
+}
+
+ButtonTrack::ButtonTrack() = default;
+
+ButtonTrack::~ButtonTrack() = default;
+
+void ButtonTrack::draw(gcn::Graphics* graphics)
+{
+    if (medal != 0 && trackImage)
+        graphics->drawImage(trackImage, 0, 0);
+    gcn::Image* medalImage = nullptr;
+    if (medal == 2)
+        medalImage = game.medalBronze;
+    else if (medal == 3)
+        medalImage = game.medalSilver;
+    else if (medal == 4)
+        medalImage = game.medalGold;
+    if (medalImage)
+        graphics->drawImage(medalImage, 0, 0);
+    gcn::Image* frame = isFocused() ? selectedFrame : plainFrame;
+    if (frame)
+        graphics->drawImage(frame, 0, 0);
+}
+
+void ButtonTrack::drawFrame(gcn::Graphics*) {}
+
+void ButtonTrack::keyPressed(gcn::KeyEvent& keyEvent)
+{
+    int key = keyEvent.getKey().getValue();
+    if (key == gcn::Key::UP) {
+        if (listener)
+            listener->focusUp(this);
+    } else if (key == gcn::Key::DOWN) {
+        if (listener)
+            listener->focusDown(this);
+    } else if (key == gcn::Key::ENTER) {
+        distributeActionEvent();
+    } else if (key == gcn::Key::LEFT) {
+        if (listener)
+            listener->focusLeft(this);
+    } else if (key == gcn::Key::RIGHT) {
+        if (listener)
+            listener->focusRight(this);
+    } else {
+        return;
+    }
+    keyEvent.consume();
+}
+
+void ButtonTrack::mousePressed(gcn::MouseEvent& mouseEvent)
+{
+    // A locked track is not pressed, so its release raises no action either.
+    if (medal == 0) {
+        mouseEvent.consume();
+        return;
+    }
+    gcn::Button::mousePressed(mouseEvent);
+}
+
+TextBoxName::TextBoxName() = default;
+
+void TextBoxName::keyPressed(gcn::KeyEvent& keyEvent)
+{
+    if (keyEvent.getKey().getValue() == gcn::Key::ENTER) {
+        distributeActionEvent();
+        keyEvent.consume();
+        return;
+    }
+    gcn::TextBox::keyPressed(keyEvent);
+}

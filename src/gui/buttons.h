@@ -1,0 +1,79 @@
+#pragma once
+// Keyboard-driven menu widgets: buttons that report arrow keys to their menu,
+// a text button drawn in a highlight font while focused, the picture button of
+// the track grid, and the one-line name box.
+
+#include <cstdint>
+#include <string>
+
+#include <guichan/widgets/button.hpp>
+#include <guichan/widgets/textbox.hpp>
+
+namespace gcn {
+class Font;
+class Image;
+}
+class ButtonTalker;
+
+// What a menu does with the arrow keys; each gets the button that had the key.
+class ButtonListener {
+public:
+    virtual ~ButtonListener() = default;
+    virtual void focusUp(ButtonTalker*) {}
+    virtual void focusDown(ButtonTalker*) {}
+    virtual void focusLeft(ButtonTalker*) {}
+    virtual void focusRight(ButtonTalker*) {}
+};
+
+// A button that knows its place in its menu's list or grid.
+class ButtonTalker : public gcn::Button {
+public:
+    ButtonTalker();
+    explicit ButtonTalker(const std::string& caption);
+    ~ButtonTalker() override;
+
+    ButtonListener* listener = nullptr;
+    int32_t row = 0;
+    int32_t column = 0;
+};
+
+// Caption only, no background or frame; the highlight font marks the focus.
+// Up and Down go to the menu, Enter fires the action at once, every other key
+// (Space included) is ignored.
+class ButtonBigText : public ButtonTalker {
+public:
+    explicit ButtonBigText(const std::string& caption);
+    ~ButtonBigText() override;
+
+    void draw(gcn::Graphics* graphics) override;
+    void drawFrame(gcn::Graphics* graphics) override;
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+
+    gcn::Font* highlightFont = nullptr;
+};
+
+// A 64 x 64 track button: picture, medal and frame. A locked track (medal 0)
+// shows only its frame and ignores the mouse.
+class ButtonTrack : public ButtonTalker {
+public:
+    ButtonTrack();
+    ~ButtonTrack() override;
+
+    void draw(gcn::Graphics* graphics) override;
+    void drawFrame(gcn::Graphics* graphics) override;
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+    void mousePressed(gcn::MouseEvent& mouseEvent) override;
+
+    gcn::Image* trackImage = nullptr;
+    gcn::Image* selectedFrame = nullptr;
+    gcn::Image* plainFrame = nullptr;
+    // 0 locked, 1 open, 2 bronze, 3 silver, 4 gold.
+    int32_t medal = 0;
+};
+
+// A text box whose Enter fires its action instead of starting a new line.
+class TextBoxName : public gcn::TextBox {
+public:
+    TextBoxName();
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+};

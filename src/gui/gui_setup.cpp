@@ -1,0 +1,124 @@
+#include "gui/gui_setup.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <guichan.hpp>
+#include <guichan/opengl.hpp>
+#include <guichan/opengl/openglsdlimageloader.hpp>
+#include <guichan/sdl.hpp>
+
+#include "assets/data_dir.h"
+#include "gui/gui_common.h"
+#include "gui/hud.h"
+#include "gui/menu_play.h"
+#include "gui/menu_save_score.h"
+#include "gui/menu_track.h"
+#include "shell/game.h"
+
+// Loads the three fonts; the library's exception stops the loading where it
+// happened and is dropped, leaving the fonts not yet made null.
+static void loadFonts(const std::string& gui)
+{
+    try {
+        game.fontDefault = new gcn::ImageFont(gui + "/rpgfont.png", kFontGlyphs);
+        game.fontBig = new gcn::ImageFont(gui + "/techyfontbig.png", kFontGlyphs);
+        game.fontBigHighlight = new gcn::ImageFont(gui + "/techyfontbigh.png", kFontGlyphs);
+        gcn::Widget::setGlobalFont(game.fontDefault);
+    } catch (const gcn::Exception& e) {
+        // Read and dropped: the game runs on with the library's own font.
+        (void)e.getFilename();
+        (void)e.getFunction();
+        (void)e.getLine();
+        (void)e.getMessage();
+    }
+}
+
+bool createGame()
+{
+    printf("Init SDL\n");
+    // Without a display or a GL visual nothing below can work, and SDL 1.2
+    // crashes on GL calls made without a video mode.
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return false;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
+    if (game.fullscreen)
+        flags |= SDL_FULLSCREEN;
+    if (!SDL_SetVideoMode(game.screenWidth, game.screenHeight, 32, flags)) {
+        SDL_Quit();
+        return false;
+    }
+    SDL_ShowCursor(1);
+    SDL_EnableUNICODE(1);
+    SDL_EnableKeyRepeat(500, 30);
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_JoystickEventState(1);
+    if (SDL_NumJoysticks() > 0)
+        joystick = SDL_JoystickOpen(0);
+
+    printf("Init OpenGL\n");
+    glViewport(0, 0, game.screenWidth, game.screenHeight);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+
+    printf("Init Guichan\n");
+    // The OpenGL loader decodes files through SDL_image and uploads them.
+    openGLImageLoader = new gcn::OpenGLSDLImageLoader();
+    sdlImageLoader = new gcn::SDLImageLoader();
+    gcn::Image::setImageLoader(openGLImageLoader);
+    openGLGraphics = new gcn::OpenGLGraphics();
+    openGLGraphics->setTargetPlane(game.screenWidth, game.screenHeight);
+    sdlInput = new gcn::SDLInput();
+
+    std::string gui = dataDir + "/gui";
+    printf("Load fonts\n");
+    loadFonts(gui);
+
+    printf("Load medals\n");
+    game.medalBronze = loadGuiImage(gui + "/medalBronze.tga");
+    game.medalSilver = loadGuiImage(gui + "/medalSilver.tga");
+    game.medalGold = loadGuiImage(gui + "/medalGold.tga");
+
+    printf("Create widgets\n");
+    printf(".. gui\n");
+    game.gui = new gcn::Gui();
+    game.gui->setGraphics(openGLGraphics);
+    game.gui->setInput(sdlInput);
+
+    printf(".. top\n");
+    game.top = new gcn::Container();
+    game.top->setOpaque(false);
+    game.top->setDimension(gcn::Rectangle(0, 0, game.screenWidth, game.screenHeight));
+    centreTop();
+    game.gui->setTop(game.top);
+
+    printf(".. border\n");
+    gcn::Image* border = loadGuiImage(gui + "/border.tga");
+    game.borderIcon = border ? new gcn::Icon(border) : new gcn::Icon();
+    game.top->add(game.borderIcon);
+
+    printf(".. track menu\n");
+    game.menuTrack = new MenuTrack();
+    game.top->add(game.menuTrack->container);
+    game.menuTrack->container->setVisible(true);
+    game.menuTrack->refresh();
+
+    printf(".. HUD\n");
+    game.hud = new Hud();
+    buildHud(*game.hud);
+    game.top->add(game.hud->container);
+    game.hud->container->setVisible(false);
+
+    printf(".. play menu\n");
+    game.menuPlay = new MenuPlay();
+    game.top->add(game.menuPlay->container);
+    game.menuPlay->container->setVisible(false);
+
+    printf(".. score saving menu\n");
+    game.menuSaveScore = new MenuSaveScore();
+    game.top->add(game.menuSaveScore->container);
+    game.menuSaveScore->container->setVisible(false);
+    return true;
+}

@@ -1,0 +1,77 @@
+#include "gui/hud.h"
+
+#include <cmath>
+#include <cstdio>
+#include <guichan.hpp>
+
+#include "shell/game.h"
+#include "sim/vecmath.h"
+
+std::string formatTime(double seconds)
+{
+    int minutes = static_cast<int>(seconds / 60);
+    int secs = static_cast<int>(seconds - std::floor(seconds / 60) * 60);
+    int hundredths = static_cast<int>((seconds - std::floor(seconds)) * 100);
+    char text[64];
+    std::snprintf(text, sizeof text, "%01d:%02d.%02d", minutes, secs, hundredths);
+    return text;
+}
+
+static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int x, int y,
+                             gcn::Font* font)
+{
+    gcn::Label* label = new gcn::Label(caption);
+    label->setSize(500, 45);
+    label->setPosition(x, y);
+    label->setFont(font);
+    container->add(label);
+    return label;
+}
+
+void buildHud(Hud& hud)
+{
+    int w = game.screenWidth, h = game.screenHeight;
+    hud.container = new gcn::Container();
+    hud.container->setOpaque(false);
+    hud.container->setSize(w, h);
+    hud.speedLabel = makeLabel(hud.container, "100 mph", w - 200, h - 50, game.fontBig);
+    hud.countdownLabel = makeLabel(hud.container, "3", w / 2 - 10, h / 2 + 10, game.fontBig);
+    hud.timeLabel = makeLabel(hud.container, "1:59.99", w - 150, 10, game.fontBig);
+    hud.lapLabel = makeLabel(hud.container, "lap 2 seg 0", 10, 0, game.fontDefault);
+    hud.fpsLabel = makeLabel(hud.container, "60 fps", 10, 20, game.fontDefault);
+}
+
+void updateHud(Hud& hud)
+{
+    char text[64];
+    // The HUD divides by 100.0 while the menus multiply by the tick length, so
+    // the two can differ by a hundredth for the same run.
+    double t = static_cast<double>(static_cast<unsigned>(game.run.controls.size())) / 100.0;
+    hud.timeLabel->setCaption(formatTime(t));
+
+    double sum = 0.0;
+    for (double ms : game.frameTimesMs)
+        sum += ms;
+    std::snprintf(text, sizeof text, "% 3d fps", static_cast<int>(1000.0 / (sum * 0.015625)));
+    hud.fpsLabel->setCaption(text);
+
+    // Metres per second to miles per hour.
+    double speed = length(game.player.state.velocity);
+    std::snprintf(text, sizeof text, "% 3d mph", static_cast<int>(speed * 2.23693629));
+    hud.speedLabel->setCaption(text);
+
+    int segment = game.player.state.segment;
+    if (segment >= 0 && !game.track.segments.empty() &&
+        static_cast<size_t>(segment) < game.track.segments.size()) {
+        std::snprintf(text, sizeof text, "lap % 2d seg % 2d",
+                      static_cast<int>(game.track.segments[segment].lap), segment);
+        hud.lapLabel->setCaption(text);
+    }
+
+    if (game.countdownMs > 0) {
+        std::snprintf(text, sizeof text, "%d", game.countdownMs / 1000 + 1);
+        hud.countdownLabel->setCaption(text);
+    } else {
+        hud.countdownLabel->setCaption("");
+    }
+}

@@ -1,0 +1,159 @@
+#include "gui/menu_play.h"
+
+#include <algorithm>
+#include <cstring>
+#include <guichan.hpp>
+
+#include "assets/models.h"
+#include "gui/gui_common.h"
+#include "gui/hud.h"
+#include "gui/menu_track.h"
+#include "save/runs.h"
+#include "shell/game.h"
+#include "shell/main_loop.h"
+#include "track/track.h"
+
+// The score and medal lines: the time text with a trailing space.
+static std::string formatTimeSpaced(double seconds) { return formatTime(seconds) + " "; }
+
+static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int x, int y)
+{
+    gcn::Label* label = new gcn::Label(caption);
+    label->setFont(game.fontDefault);
+    label->setSize(500, 40);
+    label->setPosition(x, y);
+    container->add(label);
+    return label;
+}
+
+static ButtonBigText* makeButton(gcn::Container* container, const char* caption, int x, int y,
+                                 const char* eventId, gcn::ActionListener* menu)
+{
+    ButtonBigText* button = new ButtonBigText(caption);
+    button->setFont(game.fontBig);
+    button->highlightFont = game.fontBigHighlight;
+    button->setPosition(x, y);
+    button->adjustSize();
+    button->setActionEventId(eventId);
+    button->addActionListener(menu);
+    container->add(button);
+    return button;
+}
+
+static void addMedalIcon(gcn::Container* container, gcn::Image* image, int x)
+{
+    gcn::Icon* icon = image ? new gcn::Icon(image) : new gcn::Icon();
+    icon->setPosition(x, 170);
+    icon->setSize(64, 64);
+    container->add(icon);
+}
+
+MenuPlay::MenuPlay()
+{
+    container = new gcn::Container();
+    container->setOpaque(false);
+    container->setSize(game.screenWidth, game.screenHeight);
+    container->setPosition(0, 0);
+
+    // Sized for a two-character track name; later captions keep this size.
+    playButton = makeButton(container, "play ##", 300, 100, "play", this);
+    lastLabel = makeLabel(container, "previous -:--.--", 300, 250);
+    for (int i = 0; i < 5; ++i)
+        scoreLabels.push_back(makeLabel(container, "-:--.--", 300, 300 + 20 * i));
+    addMedalIcon(container, game.medalGold, 200);
+    addMedalIcon(container, game.medalSilver, 350);
+    addMedalIcon(container, game.medalBronze, 500);
+    for (int j = 0; j < 3; ++j)
+        medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
+    ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
+
+    buttons = {playButton, back};
+    for (size_t k = 0; k < buttons.size(); ++k) {
+        buttons[k]->row = static_cast<int32_t>(k);
+        buttons[k]->listener = this;
+    }
+}
+
+void MenuPlay::refresh()
+{
+    container->setVisible(true);
+    container->setFocusable(false);
+    if (!buttons.empty())
+        buttons[0]->requestFocus();
+    guiLogicStep();
+
+    // Reloaded every time: a finished run comes back here with fresh files.
+    loadTrack(game.track, game.save.trackName);
+    loadArea(game.area, game.save.trackName);
+
+    playButton->setCaption("play " + game.save.trackName);
+    if (game.run.ticks != 0)
+        lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
+    else
+        lastLabel->setCaption("last -:--.--");
+
+    TrackRecord& record = recordFor(game.save, game.save.trackName);
+    std::sort(record.scores.begin(), record.scores.end(), scoreBefore);
+    for (size_t i = 0; i < scoreLabels.size(); ++i) {
+        if (i < record.scores.size()) {
+            const ScoreEntry& score = record.scores[i];
+            scoreLabels[i]->setCaption(formatTimeSpaced(score.ticks * game.stepSeconds) +
+                                       score.playerName);
+        } else {
+            scoreLabels[i]->setCaption("-:--.--");
+        }
+    }
+    const double targets[3] = {game.area.goldSeconds, game.area.silverSeconds,
+                               game.area.bronzeSeconds};
+    for (size_t j = 0; j < medalTimeLabels.size() && j < 3; ++j)
+        medalTimeLabels[j]->setCaption(formatTimeSpaced(targets[j]));
+
+    // A run that finishes outside the five best is recorded after this
+    // refresh, so it can only store the ghost run again.
+    game.run.controls = record.ghostRun;
+    std::memcpy(game.run.startState.data(), record.ghostStart.data(), game.run.startState.size());
+}
+
+void MenuPlay::action(const gcn::ActionEvent& actionEvent)
+{
+    const std::string& id = actionEvent.getId();
+    if (id == "back") {
+        container->setVisible(false);
+        if (game.menuTrack) {
+            game.menuTrack->container->setVisible(true);
+            game.menuTrack->refresh();
+        }
+    } else if (id == "play") {
+        container->setVisible(false);
+        if (game.borderIcon)
+            game.borderIcon->setVisible(false);
+        if (game.hud && game.hud->container)
+            game.hud->container->setVisible(true);
+        startRace(game);
+        // The HUD covers the whole window.
+        if (game.top)
+            game.top->setPosition(0, 0);
+    }
+}
+
+void MenuPlay::focusUp(ButtonTalker* button)
+{
+    int n = static_cast<int>(buttons.size());
+    for (int step = 1; step <= n; ++step) {
+        ButtonTalker* target = buttons[(n + button->row - step) % n];
+        target->requestFocus();
+        if (target->isVisible())
+            return;
+    }
+}
+
+void MenuPlay::focusDown(ButtonTalker* button)
+{
+    int n = static_cast<int>(buttons.size());
+    for (int step = 1; step <= n; ++step) {
+        ButtonTalker* target = buttons[(button->row + n + step) % n];
+        target->requestFocus();
+        if (target->isVisible())
+            return;
+    }
+}

@@ -1,0 +1,91 @@
+#include "gui/menu_save_score.h"
+
+#include <guichan.hpp>
+
+#include "gui/gui_common.h"
+#include "gui/hud.h"
+#include "gui/menu_play.h"
+#include "save/runs.h"
+#include "shell/game.h"
+
+static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int y)
+{
+    gcn::Label* label = new gcn::Label(caption);
+    label->setFont(game.fontBig);
+    label->setPosition(300, y);
+    label->setSize(500, 40);
+    container->add(label);
+    return label;
+}
+
+MenuSaveScore::MenuSaveScore()
+{
+    container = new gcn::Container();
+    container->setOpaque(false);
+    container->setSize(game.screenWidth, game.screenHeight);
+    container->setPosition(0, 0);
+
+    titleLabel = makeLabel(container, "You got a high score!", 100);
+    timeLabel = makeLabel(container, "-:--.--", 150);
+
+    nameBox = new TextBoxName();
+    nameBox->setFont(game.fontBig);
+    nameBox->setPosition(300, 200);
+    nameBox->setActionEventId("name");
+    nameBox->setOpaque(false);
+    nameBox->addActionListener(this);
+    container->add(nameBox);
+
+    doneButton = new ButtonBigText("done");
+    doneButton->setFont(game.fontBig);
+    doneButton->highlightFont = game.fontBigHighlight;
+    doneButton->setPosition(490, 550);
+    doneButton->adjustSize();
+    doneButton->setActionEventId("done");
+    doneButton->addActionListener(this);
+    doneButton->listener = this;
+    container->add(doneButton);
+}
+
+void MenuSaveScore::show()
+{
+    container->setVisible(true);
+    container->setFocusable(false);
+    nameBox->setFocusable(true);
+    nameBox->requestFocus();
+    nameBox->setText(game.save.playerName);
+    // Typing extends the name; Backspace shortens it.
+    nameBox->setCaretPosition(static_cast<unsigned>(game.save.playerName.size()));
+    guiLogicStep();
+    if (game.run.ticks != 0)
+        timeLabel->setCaption(formatTime(game.run.ticks * game.stepSeconds));
+    else
+        timeLabel->setCaption("-:--.--");
+}
+
+void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
+{
+    const std::string& id = actionEvent.getId();
+    if (id == "done") {
+        // The whole text as typed; an empty name is a valid name.
+        game.save.playerName = nameBox->getText();
+        recordRun();
+        container->setVisible(false);
+        if (game.menuPlay) {
+            game.menuPlay->container->setVisible(true);
+            game.menuPlay->refresh();
+        }
+    } else if (id == "name") {
+        focusDown(doneButton);
+    }
+}
+
+void MenuSaveScore::focusUp(ButtonTalker* button) { focusDown(button); }
+
+void MenuSaveScore::focusDown(ButtonTalker*)
+{
+    if (doneButton->isFocused())
+        nameBox->requestFocus();
+    else
+        doneButton->requestFocus();
+}

@@ -1,0 +1,181 @@
+#include "gui/menu_track.h"
+
+#include <algorithm>
+#include <guichan.hpp>
+#include <string>
+
+#include "assets/data_dir.h"
+#include "gui/gui_common.h"
+#include "gui/menu_play.h"
+#include "shell/game.h"
+
+namespace {
+const int kGridRows = 3;
+const int kGridColumns = 5;
+const int kBackRow = 3;
+}  // namespace
+
+std::string trackNameAt(int row, int column)
+{
+    return std::to_string(column) + std::to_string(row);
+}
+
+MenuTrack::MenuTrack()
+{
+    container = new gcn::Container();
+    container->setOpaque(false);
+    container->setSize(game.screenWidth, game.screenHeight);
+
+    std::string gui = dataDir + "/gui";
+    gcn::Image* selectedFrame = loadGuiImage(gui + "/trackSel.tga");
+    gcn::Image* plainFrame = loadGuiImage(gui + "/trackUnsel.tga");
+    // 96 pixels apart both ways; the grid is 5 x 3 starting at (200, 170).
+    for (int r = 0, y = 170; r < kGridRows; ++r, y += 96) {
+        std::vector<ButtonTalker*> row;
+        for (int c = 0, x = 200; c < kGridColumns; ++c, x += 96) {
+            ButtonTrack* button = new ButtonTrack();
+            button->setFont(game.fontBig);
+            button->setPosition(x, y);
+            button->setSize(64, 64);
+            button->setActionEventId("play");
+            button->addActionListener(this);
+            button->trackImage = loadGuiImage(gui + "/track" + trackNameAt(r, c) + ".tga");
+            button->selectedFrame = selectedFrame;
+            button->plainFrame = plainFrame;
+            container->add(button);
+            row.push_back(button);
+        }
+        rows.push_back(row);
+    }
+
+    ButtonBigText* back = new ButtonBigText("back");
+    back->setFont(game.fontBig);
+    back->highlightFont = game.fontBigHighlight;
+    back->setPosition(490, 550);
+    back->adjustSize();
+    back->setActionEventId("back");
+    back->addActionListener(this);
+    container->add(back);
+    rows.push_back({back});
+
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (size_t j = 0; j < rows[i].size(); ++j) {
+            rows[i][j]->row = static_cast<int32_t>(i);
+            rows[i][j]->column = static_cast<int32_t>(j);
+            rows[i][j]->listener = this;
+        }
+    }
+}
+
+int MenuTrack::stateAt(int r, int c) const
+{
+    return static_cast<ButtonTrack*>(rows[r][c])->medal;
+}
+
+void MenuTrack::refresh()
+{
+    if (!rows.empty() && !rows[0].empty()) {
+        selected = rows[0][0];
+        selected->requestFocus();
+    }
+    for (int r = 0; r < kGridRows; ++r) {
+        for (int c = 0; c < kGridColumns; ++c) {
+            ButtonTrack* button = static_cast<ButtonTrack*>(rows[r][c]);
+            auto found = game.save.records.find(trackNameAt(r, c));
+            if (found != game.save.records.end())
+                button->medal = found->second.medal;
+            if (button->medal == 0) {
+                // Earlier buttons of this pass are already up to date.
+                if (r == 0 && c == 0)
+                    button->medal = 1;
+                else if (r > 0 && stateAt(r - 1, c) >= 2)
+                    button->medal = 1;
+                else if (r == 0 && c > 0 && stateAt(0, c - 1) >= 2)
+                    button->medal = 1;
+            }
+            // Neither Tab nor the mouse may put the focus on a locked track.
+            button->setFocusable(button->medal != 0);
+        }
+    }
+    guiLogicStep();
+}
+
+void MenuTrack::action(const gcn::ActionEvent& actionEvent)
+{
+    const std::string& id = actionEvent.getId();
+    if (id == "back") {
+        game.running = false;
+        return;
+    }
+    if (id != "play")
+        return;
+    // A click (or a Tab) can reach a track button without the arrow keys, so
+    // the button that raised the action is the one to start; locked ones start
+    // nothing.
+    for (int r = 0; r < kGridRows && r < static_cast<int>(rows.size()); ++r) {
+        for (ButtonTalker* button : rows[r]) {
+            if (button != actionEvent.getSource())
+                continue;
+            if (static_cast<ButtonTrack*>(button)->medal == 0)
+                return;
+            selected = button;
+        }
+    }
+    if (!selected)
+        return;
+    game.save.trackName = std::to_string(selected->column) + std::to_string(selected->row);
+    game.run.ticks = 0;
+    container->setVisible(false);
+    if (game.menuPlay) {
+        game.menuPlay->container->setVisible(true);
+        game.menuPlay->refresh();
+    }
+    game.run.ticks = 0;
+}
+
+void MenuTrack::moveTo(ButtonTalker* target)
+{
+    target->requestFocus();
+    selected = target;
+}
+
+void MenuTrack::focusUp(ButtonTalker* button)
+{
+    int n = static_cast<int>(rows.size());
+    int i = button->row;
+    int target = (i == kBackRow) ? 0 : (n + i - 1) % n;
+    int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
+    moveTo(rows[target][column]);
+}
+
+void MenuTrack::focusDown(ButtonTalker* button)
+{
+    int n = static_cast<int>(rows.size());
+    int i = button->row;
+    int target = (i + 1) % n;
+    int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
+    ButtonTalker* next = rows[target][column];
+    if (target < kGridRows && stateAt(target, column) == 0)
+        next = rows[kBackRow][0];
+    moveTo(next);
+}
+
+void MenuTrack::focusLeft(ButtonTalker* button)
+{
+    if (button->row >= kGridRows)
+        return;
+    int j = (button->column + kGridColumns - 1) % kGridColumns;
+    if (stateAt(button->row, j) == 0)
+        return;
+    moveTo(rows[button->row][j]);
+}
+
+void MenuTrack::focusRight(ButtonTalker* button)
+{
+    if (button->row >= kGridRows)
+        return;
+    int j = (button->column + 1) % kGridColumns;
+    if (stateAt(button->row, j) == 0)
+        return;
+    moveTo(rows[button->row][j]);
+}

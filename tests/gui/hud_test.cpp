@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <guichan.hpp>
+
+#include "gui/hud.h"
+#include "gui_env.h"
+#include "shell/game.h"
+
+TEST(FormatTime, TruncatesMinutesSecondsAndHundredths)
+{
+    EXPECT_EQ(formatTime(0.0), "0:00.00");
+    EXPECT_EQ(formatTime(59.99), "0:59.99");
+    EXPECT_EQ(formatTime(60.0), "1:00.00");
+    EXPECT_EQ(formatTime(3600.0), "60:00.00");
+    EXPECT_EQ(formatTime(123.45 + 0.004), "2:03.45");
+    // The binary value of 0.57 lies just below it; hundredths are truncated.
+    EXPECT_EQ(formatTime(57 / 100.0), "0:00.56");
+    EXPECT_EQ(formatTime(57 * 0.01), "0:00.57");
+}
+
+class HudCaptions : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetGameState();
+        buildHud(hud);
+    }
+    void TearDown() override
+    {
+        delete hud.container;
+        resetGameState();
+    }
+    // Labels belong to the container; delete them with it.
+    Hud hud;
+};
+
+TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
+{
+    game.screenWidth = 1024;
+    game.screenHeight = 768;
+    Hud wide;
+    buildHud(wide);
+    EXPECT_FALSE(wide.container->isOpaque());
+    EXPECT_EQ(wide.container->getWidth(), 1024);
+    EXPECT_EQ(wide.container->getHeight(), 768);
+    EXPECT_EQ(wide.speedLabel->getX(), 824);
+    EXPECT_EQ(wide.speedLabel->getY(), 718);
+    EXPECT_EQ(wide.timeLabel->getX(), 874);
+    EXPECT_EQ(wide.countdownLabel->getX(), 502);
+    EXPECT_EQ(wide.countdownLabel->getY(), 394);
+    EXPECT_EQ(wide.lapLabel->getY(), 0);
+    EXPECT_EQ(wide.fpsLabel->getY(), 20);
+    EXPECT_EQ(wide.speedLabel->getCaption(), "100 mph");
+    EXPECT_EQ(wide.lapLabel->getCaption(), "lap 2 seg 0");
+    EXPECT_EQ(wide.timeLabel->getCaption(), "1:59.99");
+    EXPECT_EQ(wide.fpsLabel->getCaption(), "60 fps");
+    EXPECT_EQ(wide.countdownLabel->getCaption(), "3");
+    for (gcn::Label* l : {wide.speedLabel, wide.lapLabel, wide.timeLabel, wide.fpsLabel,
+                          wide.countdownLabel}) {
+        EXPECT_EQ(l->getWidth(), 500);
+        EXPECT_EQ(l->getHeight(), 45);
+        EXPECT_EQ(l->getParent(), wide.container);
+    }
+    delete wide.container;
+}
+
+TEST_F(HudCaptions, TimeCountsRecordsAtOneHundredPerSecond)
+{
+    game.run.controls.resize(57);
+    updateHud(hud);
+    EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.56");
+    game.run.controls.resize(6123);
+    updateHud(hud);
+    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.22");
+    game.run.controls.resize(123);
+    updateHud(hud);
+    EXPECT_EQ(hud.timeLabel->getCaption(), "0:01.23");
+}
+
+TEST_F(HudCaptions, FrameRateAveragesTheRing)
+{
+    updateHud(hud);
+    EXPECT_EQ(hud.fpsLabel->getCaption(), " 33 fps");
+    for (double& ms : game.frameTimesMs)
+        ms = 5.0;
+    updateHud(hud);
+    EXPECT_EQ(hud.fpsLabel->getCaption(), " 200 fps");
+}
+
+TEST_F(HudCaptions, SpeedInMilesPerHourPaddedToThree)
+{
+    updateHud(hud);
+    EXPECT_EQ(hud.speedLabel->getCaption(), "  0 mph");
+    game.player.state.velocity = Vec3{30.0, 40.0, 0.0};
+    updateHud(hud);
+    EXPECT_EQ(hud.speedLabel->getCaption(), " 111 mph");
+    game.player.state.velocity = Vec3{0.0, 0.0, 500.0};
+    updateHud(hud);
+    EXPECT_EQ(hud.speedLabel->getCaption(), " 1118 mph");
+}
+
+TEST_F(HudCaptions, LapAndSegmentOnlyForASegmentOfTheTrack)
+{
+    updateHud(hud);
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap 2 seg 0") << "no segments: caption kept";
+    game.track.segments.resize(13);
+    game.track.segments[7].lap = 1;
+    game.player.state.segment = 7;
+    updateHud(hud);
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  1 seg  7");
+    game.player.state.segment = 12;
+    updateHud(hud);
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
+    game.player.state.segment = -1;
+    updateHud(hud);
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
+    game.player.state.segment = 13;
+    updateHud(hud);
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
+}
+
+TEST_F(HudCaptions, CountdownShowsWholeSecondsLeftThenNothing)
+{
+    const std::pair<int, const char*> cases[] = {{3000, "4"}, {2999, "3"}, {2000, "3"},
+                                                 {1999, "2"}, {999, "1"},  {1, "1"},
+                                                 {0, ""},     {-10, ""}};
+    for (auto [ms, caption] : cases) {
+        game.countdownMs = ms;
+        updateHud(hud);
+        EXPECT_EQ(hud.countdownLabel->getCaption(), caption) << ms << " ms";
+    }
+}
