@@ -145,9 +145,11 @@ bool renderFont(const std::string& path, const FontStyle& style)
         int advance = int((slot->advance.x + 32) >> 6);
         int left = std::min(0, slot->bitmap_left);
         int right = std::max(advance, slot->bitmap_left + int(bm.width));
-        cell.width = std::max(1, right - left + 2 * pad);
+        // The outline may spill half a pad into the neighbours' cells' side
+        // bearings; a full pad each side would space the letters too widely.
+        cell.width = std::max(1, right - left + pad);
         cell.coverage.assign(size_t(cell.width) * size_t(height), 0);
-        int ox = pad + slot->bitmap_left - left;
+        int ox = (pad + 1) / 2 + slot->bitmap_left - left;
         int oy = pad + ascender - slot->bitmap_top;
         for (int y = 0; y < int(bm.rows); ++y) {
             for (int x = 0; x < int(bm.width); ++x) {
