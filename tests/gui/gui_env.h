@@ -13,6 +13,7 @@
 #include <string>
 
 #include "assets/data_dir.h"
+#include "gl_window.h"
 #include "gui/buttons.h"
 #include "gui/gui_common.h"
 #include "gui/gui_setup.h"
@@ -48,7 +49,9 @@ inline bool ensureGame()
     setenv("HOME", (root + "/home").c_str(), 1);
     dataDir = root + "/data";
     guiTestRoot() = root;
-    if (!std::getenv("DISPLAY"))
+    // Opening the display first gets the retries of the shared test window;
+    // createGame then sets its own video mode on the same SDL.
+    if (!openGlWindow(800, 600))
         return false;
     if (!createGame() || !game.gui)
         return false;

@@ -47,8 +47,9 @@ void expectMenusUpWith(MenuPlay* expectedVisible)
     EXPECT_EQ(game.top->getX(), 0);
     EXPECT_EQ(game.top->getY(), 0);
     EXPECT_EQ(SDL_ShowCursor(-1), 1);
-    if (expectedVisible)
+    if (expectedVisible) {
         EXPECT_TRUE(game.menuPlay->container->isVisible());
+    }
 }
 
 }  // namespace
