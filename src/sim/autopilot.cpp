@@ -117,7 +117,6 @@ ControlInput autopilotControl(const AutopilotPath& path, const ShipState& s, con
     const double speed = length(s.velocity);
     const double here = pathDistance(path, s);
 
-    // Pure pursuit in the road plane: the arc through the target point.
     double look = std::min(std::max(speed * set.lookAheadSeconds, set.lookAheadMin), set.lookAheadMax);
     Vec3 target = pointAt(path, here + look);
     Vec3 up = row(s.orientation, 2);
@@ -126,14 +125,23 @@ ControlInput autopilotControl(const AutopilotPath& path, const ShipState& s, con
     Vec3 d = sub(target, s.position);
     d = sub(d, scale(up, dot(d, up)));
     double reach = length(d);
+    double want = plannedSpeed(path, here, speed, set);
     if (reach > 1e-6) {
         double alpha = std::atan2(dot(d, left), dot(d, forward));
-        double curvature = 2.0 * std::sin(alpha) / reach;
-        // steer is a yaw rate at speed, scaled down in proportion below 15 m/s.
-        c.steer = float(curvature * std::max(speed, 15.0));
+        if (std::fabs(alpha) > set.turnAroundAngle) {
+            // Facing away from the road ahead (a start facing backwards):
+            // turn on the spot at walking pace. Below 15 m/s the turning
+            // radius is 15 / steer metres whatever the speed.
+            c.steer = float(alpha > 0.0 ? 15.0 / set.turnAroundRadius : -15.0 / set.turnAroundRadius);
+            want = std::min(want, set.turnAroundSpeed);
+        } else {
+            // Pure pursuit in the road plane: the arc through the target point.
+            double curvature = 2.0 * std::sin(alpha) / reach;
+            // steer is a yaw rate at speed, scaled down in proportion below 15 m/s.
+            c.steer = float(curvature * std::max(speed, 15.0));
+        }
     }
 
-    double want = plannedSpeed(path, here, speed, set);
     if (speed < want - 0.5) {
         c.throttle = 1.0f;
     } else if (speed > want + 0.5) {

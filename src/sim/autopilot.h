@@ -28,6 +28,11 @@ struct AutopilotSettings {
     double lookAheadMax = 45.0;
     // m/s: no plan goes faster.
     double topSpeed = 200.0;
+    // Radians off the target beyond which the driver turns around instead,
+    // in a circle of this many metres at this many m/s.
+    double turnAroundAngle = 1.0471975511965976;
+    double turnAroundRadius = 2.0;
+    double turnAroundSpeed = 2.0;
 };
 
 // The centre line sampled densely, built once per track.

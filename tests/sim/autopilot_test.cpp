@@ -38,6 +38,26 @@ TEST(Autopilot, FinishesTightAndWideRingsWithoutLeavingTheRoad)
     expectCleanFinish(hilly, 10000);
 }
 
+TEST(Autopilot, TurnsAroundWhenTheStartFacesAwayFromTheRoad)
+{
+    // The ring driven clockwise: at the origin the road heads -y, the ship +y.
+    std::vector<ControlPoint> forward = ringPoints(24, 120.0, 16.0);
+    std::vector<ControlPoint> backward(forward.size());
+    for (size_t i = 0; i < forward.size(); ++i) {
+        const ControlPoint& from = forward[(forward.size() - i) % forward.size()];
+        for (int r = 0; r < 4; ++r)
+            for (int a = 0; a < 3; ++a)
+                backward[i].p[r][a] = from.p[3 - r][a];
+    }
+    Track track;
+    track.segments.assign(backward.size(), TrackSegment{});
+    buildSegments(backward, track.segments);
+    AutopilotRun run = driveWithAutopilot(track, AutopilotSettings{}, 60000);
+    ASSERT_EQ(run.result.outcome, RaceOutcome::finish) << outcomeLine(run.result);
+    EXPECT_GT(run.minU, 0.1);
+    EXPECT_LT(run.maxU, 0.9);
+}
+
 TEST(Autopilot, FinishesAReferenceTrackFasterThanItsReferenceDriver)
 {
     std::string saved = dataDir;
