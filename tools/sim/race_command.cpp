@@ -5,6 +5,9 @@
 #include "command.h"
 #include "track/track.h"
 
+// 100 ticks a second for an hour.
+static const int64_t holdTickLimit = 360000;
+
 int raceCommand(const std::vector<std::string>& args)
 {
     Options options;
@@ -28,6 +31,9 @@ int raceCommand(const std::vector<std::string>& args)
     }
     if (options.has("--max-ticks") && !parseCount(options.values["--max-ticks"], setup.maxTicks))
         return fail("--max-ticks wants a count, not '" + options.values["--max-ticks"] + "'");
+    // A held record never runs out: without a limit, stop after an hour of race time.
+    if (setup.hold && !options.has("--max-ticks"))
+        setup.maxTicks = holdTickLimit;
 
     Track track;
     std::string error;
