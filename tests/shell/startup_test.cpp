@@ -1,0 +1,119 @@
+// Start-up of the real game binary, each test under its own Xvfb server.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "game_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    std::string root, home;
+
+    void SetUp() override
+    {
+        root = makeTempDir("startup");
+        ASSERT_FALSE(root.empty());
+        home = root + "/home";
+        fs::create_directories(home);
+        ASSERT_TRUE(generateContent(root + "/data"));
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // Share of the border's left band (rows 100 to 499) that the window shows
+    // with the border's top left corner at (x, y).
+    double borderAt(const Picture& shot, int x, int y)
+    {
+        Picture border;
+        if (!border.load(root + "/data/gui/border.tga"))
+            return 0.0;
+        return opaqueMatch(shot, border, x, y + 100, 0, 100, 12, 400);
+    }
+};
+
+}  // namespace
+
+TEST_F(Startup, FreshStartPrintsItsLinesOpensTheWindowAndEndsOnSigterm)
+{
+    XServer x;
+    ASSERT_TRUE(x.start(1280, 1024));
+    GameProcess game;
+    ASSERT_TRUE(game.start(root, home, x, root + "/stderr.txt"));
+    ASSERT_TRUE(game.waitForOutput("Play game\n\n", 30000)) << game.output;
+    EXPECT_EQ(game.output, startupLines());
+
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    int w = 0, h = 0, left = 0, top = 0;
+    ASSERT_TRUE(x.gameWindow(w, h, left, top));
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+
+    // The border frames the 800 x 600 menu area from the window's corner.
+    sleepMs(1500);
+    std::string png = root + "/shot.png";
+    ASSERT_TRUE(x.screenshot(png));
+    Picture shot;
+    ASSERT_TRUE(shot.load(png));
+    EXPECT_GT(borderAt(shot, 0, 0), 0.95);
+
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(game.output, startupLines()) << "nothing printed after start-up";
+    // Nothing is written to the per-user folder by a start-up.
+    EXPECT_FALSE(fs::exists(home + "/.local/share/Vantor/game.save"));
+}
+
+TEST_F(Startup, ConfiguredFullscreen1024x768CentresTheMenus)
+{
+    fs::create_directories(home + "/.config/Vantor");
+    writeText(home + "/.config/Vantor/config.txt", "1024 768 1 2 3 0 1 2 3 0\n");
+    XServer x;
+    ASSERT_TRUE(x.start(1024, 768));
+    GameProcess game;
+    ASSERT_TRUE(game.start(root, home, x, root + "/stderr.txt"));
+    ASSERT_TRUE(game.waitForOutput("Play game\n\n", 30000)) << game.output;
+    EXPECT_EQ(game.output, startupLines());
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    int w = 0, h = 0, left = 0, top = 0;
+    ASSERT_TRUE(x.gameWindow(w, h, left, top));
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+
+    // top sits at (1024 / 2 - 400, 768 / 2 - 300) = (112, 84).
+    sleepMs(1500);
+    std::string png = root + "/shot.png";
+    ASSERT_TRUE(x.screenshot(png));
+    Picture shot;
+    ASSERT_TRUE(shot.load(png));
+    EXPECT_GT(borderAt(shot, 112, 84), 0.95);
+    EXPECT_LT(borderAt(shot, 0, 0), 0.5);
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(Startup, MissingFontStillStartsAndPrintsEveryLine)
+{
+    fs::remove(root + "/data/gui/techyfontbig.png");
+    XServer x;
+    ASSERT_TRUE(x.start(1280, 1024));
+    GameProcess game;
+    ASSERT_TRUE(game.start(root, home, x, root + "/stderr.txt"));
+    ASSERT_TRUE(game.waitForOutput("Play game\n\n", 30000)) << game.output;
+    EXPECT_EQ(game.output, startupLines());
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    sleepMs(500);
+    EXPECT_TRUE(game.running());
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(Startup, NoDisplayEndsWithAnErrorInsteadOfACrash)
+{
+    XServer none;
+    none.number = 9999; // nothing listens there
+    GameProcess game;
+    ASSERT_TRUE(game.start(root, home, none, root + "/stderr.txt"));
+    EXPECT_EQ(game.waitExit(20000), 1);
+    EXPECT_EQ(game.output.rfind("Starting game...\n", 0), 0u);
+    EXPECT_EQ(game.output.find("Load track"), std::string::npos);
+}
