@@ -4,7 +4,7 @@
 
 using std::size_t;
 
-GeometryCounters geometryCounters;
+thread_local GeometryCounters geometryCounters;
 
 std::vector<Cubic> closedSpline(const std::vector<double>& x)
 {

@@ -57,4 +57,5 @@ struct GeometryCounters {
     uint64_t railPoints = 0;
     uint64_t sectionPoints = 0;
 };
-extern GeometryCounters geometryCounters;
+// Per thread, so tools may drive several tracks at once without sharing them.
+extern thread_local GeometryCounters geometryCounters;

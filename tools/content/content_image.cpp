@@ -105,7 +105,7 @@ static bool saveImage(const RgbaImage& image, const std::string& path, FREE_IMAG
 
 bool savePng(const RgbaImage& image, const std::string& path)
 {
-    return saveImage(image, path, FIF_PNG, PNG_DEFAULT);
+    return saveImage(image, path, FIF_PNG, PNG_Z_BEST_SPEED);
 }
 
 bool saveTga(const RgbaImage& image, const std::string& path)

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "content/content.h"
+#include "sim/autopilot.h"
+#include "track/track.h"
 
 double estimateRaceSeconds(const BuiltTrack& track)
 {
@@ -59,12 +62,39 @@ MedalTimes medalTimesFrom(double reference)
     return m;
 }
 
+double autopilotSeconds(const BuiltTrack& track)
+{
+    Track road;
+    road.name = track.design.name;
+    road.segments = track.segments;
+    // Ten minutes of race ticks is far beyond any track's time.
+    AutopilotRun run = driveWithAutopilot(road, AutopilotSettings{}, 60000);
+    if (run.result.outcome != RaceOutcome::finish)
+        return -1.0;
+    return static_cast<double>(run.result.raceTicks) * 0.01;
+}
+
 bool writeMedalTimes(const std::string& root)
 {
-    for (const BuiltTrack& track : builtTracks()) {
-        // Until the autopilot drives the tracks, the reference is the profile estimate
-        // with a tenth added for the line a real drive takes.
-        double reference = estimateRaceSeconds(track) * 1.1;
+    // The autopilot drives the tracks two at a time; each result has its own slot.
+    const std::vector<BuiltTrack>& tracks = builtTracks();
+    std::vector<double> seconds(tracks.size(), -1.0);
+    std::thread helper([&] {
+        for (size_t i = 1; i < tracks.size(); i += 2)
+            seconds[i] = autopilotSeconds(tracks[i]);
+    });
+    for (size_t i = 0; i < tracks.size(); i += 2)
+        seconds[i] = autopilotSeconds(tracks[i]);
+    helper.join();
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const BuiltTrack& track = tracks[i];
+        // The autopilot's race is the author's time. Should it ever fail a track,
+        // the profile estimate with a tenth added stands in, and the tool says so.
+        double reference = seconds[i];
+        if (reference <= 0.0) {
+            std::fprintf(stderr, "vantor-content: the autopilot does not finish track %s\n", track.design.name.c_str());
+            reference = estimateRaceSeconds(track) * 1.1;
+        }
         MedalTimes m = medalTimesFrom(reference);
         FILE* f = std::fopen((trackFolder(root, track.design.name) + "/times.txt").c_str(), "w");
         if (!f)

@@ -26,7 +26,7 @@ const RoadFamily families[] = {
     {"basalt", {46, 44, 50, 255}, {226, 226, 232, 255}, {232, 120, 48, 255}, 9.0},
 };
 
-const int widthPx = 128;
+const int widthPx = 256;
 const int heightPx = 256;
 
 enum class Variant { plain, kerb, start };
@@ -61,7 +61,7 @@ RgbaImage paint(const RoadFamily& f, Variant variant, uint32_t seed)
             if (s >= lineLo && s < lineHi)
                 c = mix(c, f.line, 0.92);
             // The centre line: one dash per segment, half of it on each half of the road.
-            if (s >= 0.975 && t >= 0.22 && t < 0.78)
+            if (s >= 0.992 && t >= 0.22 && t < 0.78)
                 c = mix(c, f.centre, 0.9);
             if (variant == Variant::start && t >= 0.86 && t < 0.97) {
                 int col = static_cast<int>(std::floor(s * 8.0)), row = static_cast<int>(std::floor((t - 0.86) / 0.055));

@@ -77,7 +77,7 @@ const Theme themes[] = {
      {150, 140, 120, 255}, Trees::broadleaf, 150, 60, 160, 24, true, 0, true, 8, 300, 0, 60, 1e9, false},
     {"canyon", {196, 120, 74, 255}, {176, 100, 62, 255}, {160, 84, 54, 255}, {214, 150, 100, 255},
      {110, 120, 60, 255}, {130, 130, 70, 255}, {110, 80, 50, 255}, {200, 160, 120, 255}, {60, 110, 120, 255},
-     {216, 170, 120, 255}, Trees::none, 0, 320, 0, 0, false, 10, false, 12, 500, 45, 35, 1e9, false},
+     {216, 170, 120, 255}, Trees::none, 0, 320, 0, 0, false, 10, false, 12, 500, 40, 70, 1e9, false},
     {"volcanic", {66, 60, 58, 255}, {86, 76, 70, 255}, {44, 40, 40, 255}, {120, 110, 104, 255},
      {60, 80, 40, 255}, {70, 90, 44, 255}, {60, 50, 40, 255}, {120, 110, 100, 255}, {236, 96, 24, 255},
      {100, 90, 84, 255}, Trees::none, 0, 300, 0, 0, false, 6, true, 26, 1100, 0, 70, 1e9, false},
@@ -95,22 +95,39 @@ const Theme& themeFor(const std::string& name)
 
 struct RoadCloud {
     std::vector<Vec3> points;
+    // Horizontal reach of each point: half the road's width for centre-line points, 0 for surface points.
+    std::vector<double> reach;
     double x0 = 0, y0 = 0, bucket = 20.0;
     int nx = 0, ny = 0;
+    double maxReach = 0.0;
     std::vector<std::vector<int>> buckets;
 };
 
-RoadCloud sampleRoad(const BuiltTrack& track)
+// The road surface densely (every 1.5 m along, eighths across) or, with
+// centreLine set, its centre line every 3 m with the half width as reach.
+RoadCloud sampleRoad(const BuiltTrack& track, bool centreLine)
 {
     RoadCloud cloud;
     for (const TrackSegment& seg : track.segments) {
         double len = length(sub(railPoint(seg, 0, 1.0), railPoint(seg, 0, 0.0))) +
                      length(sub(railPoint(seg, 3, 1.0), railPoint(seg, 3, 0.0)));
-        int nt = std::max(8, static_cast<int>(std::ceil(len * 0.5 / 1.5)));
-        for (int i = 0; i < nt; ++i)
-            for (int j = 0; j <= 8; ++j)
-                cloud.points.push_back(roadPoint(seg, static_cast<double>(i) / nt, j / 8.0));
+        int nt = std::max(centreLine ? 4 : 8, static_cast<int>(std::ceil(len * 0.5 / (centreLine ? 3.0 : 1.5))));
+        for (int i = 0; i < nt; ++i) {
+            double t = static_cast<double>(i) / nt;
+            if (centreLine) {
+                Vec3 a = railPoint(seg, 0, t), b = railPoint(seg, 3, t);
+                cloud.points.push_back(roadPoint(seg, t, 0.5));
+                cloud.reach.push_back(0.5 * std::hypot(b.x - a.x, b.y - a.y));
+                continue;
+            }
+            for (int j = 0; j <= 8; ++j) {
+                cloud.points.push_back(roadPoint(seg, t, j / 8.0));
+                cloud.reach.push_back(0.0);
+            }
+        }
     }
+    for (double r : cloud.reach)
+        cloud.maxReach = std::max(cloud.maxReach, r);
     double minX = 1e18, minY = 1e18, maxX = -1e18, maxY = -1e18;
     for (const Vec3& p : cloud.points) {
         minX = std::min(minX, p.x);
@@ -142,7 +159,7 @@ struct Nearby {
 Nearby queryRoad(const RoadCloud& cloud, double x, double y, double searchRadius, double clampRadius)
 {
     Nearby out;
-    double r = std::max(searchRadius, clampRadius);
+    double r = std::max(searchRadius, clampRadius) + cloud.maxReach;
     int bx0 = static_cast<int>(std::floor((x - r - cloud.x0) / cloud.bucket));
     int bx1 = static_cast<int>(std::floor((x + r - cloud.x0) / cloud.bucket));
     int by0 = static_cast<int>(std::floor((y - r - cloud.y0) / cloud.bucket));
@@ -157,17 +174,18 @@ Nearby queryRoad(const RoadCloud& cloud, double x, double y, double searchRadius
             for (int i : cloud.buckets[static_cast<size_t>(by) * cloud.nx + bx]) {
                 const Vec3& p = cloud.points[i];
                 double d2 = (p.x - x) * (p.x - x) + (p.y - y) * (p.y - y);
-                if (d2 < best) {
-                    best = d2;
-                    out.nearestZ = p.z;
-                }
                 if (d2 <= clampRadius * clampRadius)
                     out.lowestZ = std::min(out.lowestZ, p.z);
+                double d = std::sqrt(d2) - cloud.reach[i];
+                if (d < best) {
+                    best = d;
+                    out.nearestZ = p.z;
+                }
             }
         }
     }
     if (best < 1e36)
-        out.distance = std::sqrt(best);
+        out.distance = std::max(best, 0.0);
     return out;
 }
 
@@ -360,6 +378,29 @@ void addCone(Builder& b, Vec3 base, double radius, double height, int sides, dou
         flatTriangle(b, ring[i], ring[(i + 1) % sides], apex, tile, 0, 1, 2);
 }
 
+// A boulder: an uneven ring of corners, a shoulder ring and an off-centre top.
+void addRock(Builder& b, Vec3 base, double radius, double height, Random& random)
+{
+    const int sides = 6;
+    std::vector<uint32_t> low, high;
+    double phase = nextRange(random, 0, 6);
+    for (int i = 0; i < sides; ++i) {
+        double a = phase + 2.0 * pi * i / sides, r = radius * nextRange(random, 0.7, 1.15);
+        low.push_back(addPosition(b.mesh, Vec3{base.x + r * std::cos(a), base.y + r * std::sin(a), base.z}));
+        double a2 = a + pi / sides, r2 = r * nextRange(random, 0.5, 0.8);
+        high.push_back(addPosition(b.mesh, Vec3{base.x + r2 * std::cos(a2), base.y + r2 * std::sin(a2),
+                                                base.z + height * nextRange(random, 0.45, 0.7)}));
+    }
+    uint32_t top = addPosition(b.mesh, Vec3{base.x + radius * nextRange(random, -0.2, 0.2),
+                                            base.y + radius * nextRange(random, -0.2, 0.2), base.z + height});
+    for (int i = 0; i < sides; ++i) {
+        int j = (i + 1) % sides;
+        flatTriangle(b, low[i], low[j], high[i], tileRock, 0, 1, 2);
+        flatTriangle(b, high[i], low[j], high[j], tileRock, 3, 1, 2);
+        flatTriangle(b, high[i], high[j], top, tileRock, 0, 1, 2);
+    }
+}
+
 // A rounded crown: ring at mid height, apex above, point below.
 void addCrown(Builder& b, Vec3 centre, double radius, double height, int tile, double phase)
 {
@@ -434,13 +475,21 @@ Scenery buildScenery(const BuiltTrack& track)
     const Theme& th = themeFor(track.design.theme);
     uint32_t seed = 1000u + static_cast<uint32_t>(std::stoi(track.design.name)) * 7919u;
     Scenery out;
-    out.atlas = paintAtlas(th, seed);
+    // One atlas per theme, painted once: tracks of a theme share the look.
+    static std::vector<std::pair<std::string, RgbaImage>> atlases;
+    auto cached = std::find_if(atlases.begin(), atlases.end(), [&](const auto& e) { return e.first == th.name; });
+    if (cached == atlases.end()) {
+        atlases.emplace_back(th.name, paintAtlas(th, static_cast<uint32_t>(&th - themes) * 101u + 7u));
+        cached = atlases.end() - 1;
+    }
+    out.atlas = cached->second;
     Builder b;
     b.group = groupIndex(b.mesh, "ground");
 
-    RoadCloud cloud = sampleRoad(track);
+    RoadCloud cloud = sampleRoad(track, true);
+    RoadCloud surface = sampleRoad(track, false);
     double minX = 1e18, minY = 1e18, maxX = -1e18, maxY = -1e18, minRoadZ = 1e18, maxRoadZ = -1e18;
-    for (const Vec3& p : cloud.points) {
+    for (const Vec3& p : surface.points) {
         minX = std::min(minX, p.x);
         minY = std::min(minY, p.y);
         maxX = std::max(maxX, p.x);
@@ -470,7 +519,8 @@ Scenery buildScenery(const BuiltTrack& track)
             double ridge = fractalNoise(x / 700.0, y / 700.0, 5, seed + 5);
             double mountain = th.mountains * smooth((out2 - 400.0) / 1800.0) * (0.25 + 0.75 * ridge * ridge);
             double natural = near + mountain + th.plateau + (minRoadZ + maxRoadZ) * 0.5;
-            Nearby r = queryRoad(cloud, x, y, th.blend + 20.0, clampRadius);
+            Nearby r = queryRoad(cloud, x, y, th.blend + 20.0, 0.0);
+            r.lowestZ = queryRoad(surface, x, y, 0.0, clampRadius).lowestZ;
             double h = natural;
             if (r.distance < 1e17) {
                 double target = r.nearestZ - groundClearance - 0.2;
@@ -503,7 +553,7 @@ Scenery buildScenery(const BuiltTrack& track)
             double slope = (zmax - zmin) / span;
             double cxm = (g.xs[i] + g.xs[i + 1]) * 0.5, cym = (g.ys[j] + g.ys[j + 1]) * 0.5;
             int tile = fractalNoise(cxm / 150.0, cym / 150.0, 3, seed + 9) > 0.55 ? tileGroundAlt : tileGround;
-            if (th.water && zmin < waterLevel + 1.5)
+            if (th.water && zmin < waterLevel + 1.5 && queryRoad(cloud, cxm, cym, 40.0, 0.0).distance > 30.0)
                 tile = tileSand;
             if (slope > 0.45)
                 tile = tileRock;
@@ -540,8 +590,8 @@ Scenery buildScenery(const BuiltTrack& track)
     }
 
     // Features keep this much room to the nearest road sample beyond their own size.
-    auto clear = [&](double x, double y, double radius) {
-        return queryRoad(cloud, x, y, radius + 4.0, 0.0).distance > radius + 4.0;
+    auto clear = [&](double x, double y, double radius, double room = 4.0) {
+        return queryRoad(cloud, x, y, radius + room, 0.0).distance > radius + room;
     };
     auto ground = [&](double x, double y) { return gridHeight(g, x, y); };
     auto dry = [&](double x, double y) { return !th.water || ground(x, y) > waterLevel + 0.5; };
@@ -556,7 +606,7 @@ Scenery buildScenery(const BuiltTrack& track)
         for (double side : {1.0, -1.0}) {
             double off = p.width * 0.5 * std::cos(p.bank) + 2.2;
             double x = p.centre.x - p.dy * off * side, y = p.centre.y + p.dx * off * side;
-            if (!clear(x, y, 0.3))
+            if (!clear(x, y, 0.3, 1.2))
                 continue;
             double gz = ground(x, y);
             double top = p.centre.z + 1.0 - side * p.width * 0.5 * std::sin(p.bank);
@@ -569,7 +619,7 @@ Scenery buildScenery(const BuiltTrack& track)
     if (th.grandstand) {
         b.group = groupIndex(b.mesh, "stand");
         PathSample p = samplePath(track.design, track.path, 0.0);
-        double x = -(p.width * 0.5 + 16.0);
+        double x = -(p.width * 0.5 + 24.0);
         bool fits = true;
         for (double y = -70.0; y <= 70.0; y += 10.0)
             fits = fits && clear(x, y, 16.0);
@@ -597,8 +647,7 @@ Scenery buildScenery(const BuiltTrack& track)
         double r = nextRange(random, 1.0, 7.0);
         if (!clear(x, y, r + 2.0) || !dry(x, y))
             continue;
-        addCone(b, Vec3{x, y, ground(x, y) - r * 0.3}, r, r * nextRange(random, 0.8, 1.8), 5, nextRange(random, 0, 6),
-                tileRock);
+        addRock(b, Vec3{x, y, ground(x, y) - r * 0.3}, r, r * nextRange(random, 0.6, 1.4), random);
         ++k;
     }
 

@@ -75,8 +75,13 @@ double cornerWidth(const TrackDesign& design, size_t i)
 
 } // namespace
 
-TrackPath buildPath(const TrackDesign& design)
+TrackPath buildPath(const TrackDesign& original)
 {
+    TrackDesign design = original;
+    for (Corner& c : design.corners) {
+        c.x *= design.scale;
+        c.y *= design.scale;
+    }
     TrackPath path;
     const size_t n = design.corners.size();
     if (n < 3) {
@@ -162,48 +167,40 @@ TrackPath buildPath(const TrackDesign& design)
     double angle = pi * 0.5 - std::atan2(dy, dx);
     path.cosA = std::cos(angle);
     path.sinA = std::sin(angle);
-    std::vector<double> heights(n);
-    for (size_t i = 0; i < n; ++i)
-        heights[i] = design.corners[i].z;
-    path.zOffset = -cornerBlend(path, heights, path.originS);
+    for (size_t i = 0; i < n; ++i) {
+        path.heights.push_back(design.corners[i].z);
+        path.widths.push_back(cornerWidth(design, i));
+        // The inside edge goes down: left for a left-hand arc.
+        path.banks.push_back(design.corners[i].bank * (pi / 180.0) * (turn[i] > 0.0 ? 1.0 : -1.0));
+    }
+    path.zOffset = -cornerBlend(path, path.heights, path.originS);
     return path;
 }
 
-PathSample samplePath(const TrackDesign& design, const TrackPath& path, double s)
+PathSample samplePath(const TrackDesign&, const TrackPath& path, double s)
 {
-    const size_t n = design.corners.size();
+    const size_t n = path.heights.size();
     double ps = wrap(s + path.originS, path.length);
     double x, y, dx, dy, k;
     evaluate(path, ps, x, y, dx, dy, k);
     PathSample out;
     double rx = x - path.originX, ry = y - path.originY;
-    std::vector<double> heights(n), widths(n);
-    for (size_t i = 0; i < n; ++i) {
-        heights[i] = design.corners[i].z;
-        widths[i] = cornerWidth(design, i);
-    }
     out.centre = Vec3{path.cosA * rx - path.sinA * ry, path.sinA * rx + path.cosA * ry,
-                      cornerBlend(path, heights, ps) + path.zOffset};
+                      cornerBlend(path, path.heights, ps) + path.zOffset};
     out.dx = path.cosA * dx - path.sinA * dy;
     out.dy = path.sinA * dx + path.cosA * dy;
     out.curvature = k;
-    out.width = cornerBlend(path, widths, ps);
+    out.width = cornerBlend(path, path.widths, ps);
     // Banking rises over a ramp before each arc and falls after it.
+    const double ramp = 35.0;
     double bank = 0.0;
     for (size_t i = 0; i < n; ++i) {
-        const Corner& c = design.corners[i];
-        if (c.bank == 0.0 || path.arcEnd[i] <= path.arcStart[i])
+        if (path.banks[i] == 0.0 || path.arcEnd[i] <= path.arcStart[i])
             continue;
-        double ramp = 35.0;
         double mid = path.cornerMid[i], half = (path.arcEnd[i] - path.arcStart[i]) * 0.5;
         double off = std::fabs(wrap(ps - mid + path.length * 0.5, path.length) - path.length * 0.5);
         double weight = off <= half ? 1.0 : 1.0 - smooth((off - half) / ramp);
-        if (weight <= 0.0)
-            continue;
-        // The arc's own sign: the inside edge goes down.
-        double x2, y2, dx2, dy2, k2;
-        evaluate(path, mid, x2, y2, dx2, dy2, k2);
-        bank += weight * c.bank * (pi / 180.0) * (k2 > 0.0 ? 1.0 : -1.0);
+        bank += weight * path.banks[i];
     }
     out.bank = bank;
     return out;

@@ -31,6 +31,8 @@ struct TrackDesign {
     std::string road;
     double width = 18.0;
     std::vector<Corner> corners;
+    // Plan scale: corner positions are multiplied by it; radii, heights and widths are not.
+    double scale = 1.0;
 };
 
 // One piece of the centre line: a straight (curvature 0) or an arc.
@@ -47,6 +49,8 @@ struct TrackPath {
     double length = 0.0;
     // Arc-length position of each corner's arc middle and each arc's ends.
     std::vector<double> cornerMid, arcStart, arcEnd;
+    // Per corner: height, width and banking (radians, signed: positive lowers the left edge).
+    std::vector<double> heights, widths, banks;
     // Placement: world = rotate(design - origin) with z shifted by zOffset.
     double originX = 0.0, originY = 0.0, originS = 0.0, cosA = 1.0, sinA = 0.0, zOffset = 0.0;
     // Empty when the design is sound; otherwise what is wrong with it.

@@ -60,8 +60,8 @@ RgbaImage drawTrack(const BuiltTrack& track)
         }
     std::vector<Vec3> line;
     for (const TrackSegment& seg : track.segments)
-        for (int i = 0; i < 8; ++i)
-            line.push_back(roadPoint(seg, i / 8.0, 0.5));
+        for (int i = 0; i < 4; ++i)
+            line.push_back(roadPoint(seg, i / 4.0, 0.5));
     double minX = 1e18, minY = 1e18, maxX = -1e18, maxY = -1e18, minZ = 1e18, maxZ = -1e18;
     for (const Vec3& p : line) {
         minX = std::min(minX, p.x);
