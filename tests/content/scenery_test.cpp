@@ -41,7 +41,7 @@ struct TriangleIndex {
 TriangleIndex indexTriangles(const TrisBuilder& mesh)
 {
     TriangleIndex index;
-    for (const TrisGroup& g : mesh.groups) {
+    for (const TrisPart& g : mesh.groups) {
         for (size_t k = 0; k + 2 < g.vertex.size(); k += 3) {
             FlatTriangle t{mesh.positions[g.vertex[k]], mesh.positions[g.vertex[k + 1]], mesh.positions[g.vertex[k + 2]]};
             size_t id = index.triangles.size();
@@ -70,7 +70,7 @@ TEST(Scenery, EveryAreaFitsTheMeshFormat)
         SCOPED_TRACE(track.design.name);
         EXPECT_TRUE(fitsIndexes(s.mesh));
         size_t triangles = 0;
-        for (const TrisGroup& g : s.mesh.groups) {
+        for (const TrisPart& g : s.mesh.groups) {
             EXPECT_EQ(g.vertex.size(), g.normal.size());
             EXPECT_EQ(g.vertex.size(), g.tex.size());
             for (uint32_t i : g.vertex)

@@ -28,13 +28,13 @@ size_t groupIndex(TrisBuilder& mesh, const std::string& name)
     for (size_t i = 0; i < mesh.groups.size(); ++i)
         if (mesh.groups[i].name == name)
             return i;
-    mesh.groups.push_back(TrisGroup{name, {}, {}, {}});
+    mesh.groups.push_back(TrisPart{name, {}, {}, {}});
     return mesh.groups.size() - 1;
 }
 
 void addTriangle(TrisBuilder& mesh, size_t group, const uint32_t v[3], const uint32_t n[3], const uint32_t t[3])
 {
-    TrisGroup& g = mesh.groups[group];
+    TrisPart& g = mesh.groups[group];
     for (int k = 0; k < 3; ++k) {
         g.vertex.push_back(v[k]);
         g.normal.push_back(n[k]);
@@ -87,7 +87,7 @@ bool writeTris(const TrisBuilder& mesh, const std::string& path, double position
         return false;
     Writer w;
     w.i32(static_cast<int32_t>(mesh.groups.size()));
-    for (const TrisGroup& g : mesh.groups) {
+    for (const TrisPart& g : mesh.groups) {
         w.i32(static_cast<int32_t>(g.name.size()));
         w.raw(g.name.data(), g.name.size());
         triangleList(w, g.vertex);

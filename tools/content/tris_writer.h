@@ -9,7 +9,7 @@
 
 #include "sim/vecmath.h"
 
-struct TrisGroup {
+struct TrisPart {
     std::string name;
     // Per triangle, three indexes each into positions, normals and texCoords.
     std::vector<uint32_t> vertex;
@@ -22,7 +22,7 @@ struct TrisBuilder {
     std::vector<Vec3> positions;
     std::vector<Vec3> normals;
     std::vector<double> texCoords; // u, v pairs
-    std::vector<TrisGroup> groups;
+    std::vector<TrisPart> groups;
 };
 
 uint32_t addPosition(TrisBuilder& mesh, Vec3 p);
