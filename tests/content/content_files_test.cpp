@@ -25,7 +25,8 @@ class ContentFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
+        // The size the frames test asks for, should both run in one process.
+        ASSERT_TRUE(openGlWindow(400, 300)) << "no display: run under xvfb-run";
         ASSERT_FALSE(generatedContent().empty()) << "vantor-content failed";
         savedDataDir = dataDir;
         dataDir = generatedContent();

@@ -44,6 +44,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(openGlWindow(width, height)) << "no display: run under xvfb-run";
+        ASSERT_EQ(glWindowWidth(), width);
         glViewport(0, 0, width, height);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_LIGHT0);
