@@ -127,3 +127,25 @@ TEST_F(TrackFrames, EveryTrackShowsSkyGroundAndRoadFromTheStart)
     }
     EXPECT_TRUE(savePng(out + "/contact_sheet.png", sheet, width * columns, height * 3));
 }
+
+TEST_F(TrackFrames, TheMenuBackgroundShowsTheFirstTrackFromAfar)
+{
+    auto g = std::make_unique<Game>();
+    g->screenWidth = width;
+    g->screenHeight = height;
+    loadTrack(g->track, "00");
+    loadArea(g->area, "00");
+    drawMenuBackgroundAt(*g, 9000);
+    Shot shot{readBackBuffer()};
+    EXPECT_TRUE(savePng(out + "/menu00.png", shot.rgb, width, height));
+    // Seen from 200 m up: ground fills the lower half, sky the top rows.
+    int sky = 0, ground = 0;
+    for (int x = 0; x < width; ++x) {
+        const unsigned char* top = shot.at(x, height - 1);
+        const unsigned char* low = shot.at(x, height / 4);
+        sky += std::abs(top[0] - 125) <= 2 && std::abs(top[2] - 217) <= 2;
+        ground += !(std::abs(low[0] - 125) <= 2 && std::abs(low[2] - 217) <= 2);
+    }
+    EXPECT_GT(sky, width / 2);
+    EXPECT_EQ(ground, width);
+}

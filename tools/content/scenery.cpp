@@ -51,36 +51,38 @@ struct Theme {
     // Height above the start where bare ground gives way to the peak tile.
     double snowLine;
     bool grandstand;
+    // Metres the land falls away into the sea beyond the road's +x side; 0 for inland themes.
+    double sea;
 };
 
 const Theme themes[] = {
     {"meadow", {92, 150, 64, 255}, {74, 128, 52, 255}, {128, 124, 116, 255}, {236, 240, 246, 255},
      {52, 110, 44, 255}, {86, 132, 46, 255}, {96, 70, 46, 255}, {210, 200, 180, 255}, {60, 110, 160, 255},
-     {200, 186, 140, 255}, Trees::broadleaf, 700, 60, 12, 9, false, 0, true, 22, 420, 0, 90, 1e9, true},
+     {200, 186, 140, 255}, Trees::broadleaf, 700, 60, 12, 9, false, 0, true, 22, 420, 0, 90, 1e9, true, 0},
     {"forest", {64, 112, 52, 255}, {50, 90, 42, 255}, {112, 110, 104, 255}, {230, 236, 242, 255},
      {30, 76, 40, 255}, {44, 92, 40, 255}, {82, 60, 42, 255}, {170, 150, 120, 255}, {48, 92, 130, 255},
-     {150, 140, 110, 255}, Trees::pine, 1500, 80, 0, 0, false, 0, true, 30, 600, 0, 70, 1e9, false},
+     {150, 140, 110, 255}, Trees::pine, 1500, 80, 0, 0, false, 0, true, 30, 600, 0, 70, 1e9, false, 0},
     {"coast", {170, 176, 96, 255}, {140, 160, 78, 255}, {150, 140, 124, 255}, {240, 240, 240, 255},
      {60, 130, 60, 255}, {90, 150, 70, 255}, {120, 90, 60, 255}, {236, 232, 220, 255}, {40, 120, 170, 255},
-     {226, 210, 160, 255}, Trees::palm, 500, 60, 30, 8, false, 0, true, 14, 350, 0, 80, 1e9, true},
+     {226, 210, 160, 255}, Trees::palm, 500, 60, 30, 8, false, 0, true, 14, 350, 0, 80, 1e9, true, 45},
     {"desert", {214, 180, 124, 255}, {200, 160, 104, 255}, {176, 112, 72, 255}, {222, 196, 150, 255},
      {110, 130, 70, 255}, {130, 140, 80, 255}, {120, 90, 60, 255}, {220, 196, 160, 255}, {70, 130, 150, 255},
-     {230, 206, 150, 255}, Trees::none, 0, 260, 6, 6, false, 18, false, 18, 380, 0, 90, 1e9, false},
+     {230, 206, 150, 255}, Trees::none, 0, 260, 6, 6, false, 18, false, 18, 380, 0, 90, 1e9, false, 0},
     {"alpine", {96, 132, 72, 255}, {120, 130, 96, 255}, {120, 118, 116, 255}, {240, 244, 250, 255},
      {34, 80, 52, 255}, {40, 88, 56, 255}, {80, 60, 44, 255}, {190, 170, 140, 255}, {70, 120, 160, 255},
-     {160, 150, 130, 255}, Trees::pine, 1100, 160, 4, 7, false, 0, true, 40, 1400, 0, 70, 160, false},
+     {160, 150, 130, 255}, Trees::pine, 1100, 160, 4, 7, false, 0, true, 40, 1400, 0, 70, 160, false, 0},
     {"city", {120, 124, 120, 255}, {92, 130, 70, 255}, {130, 130, 128, 255}, {200, 200, 204, 255},
      {60, 110, 50, 255}, {80, 120, 60, 255}, {90, 70, 50, 255}, {160, 170, 186, 255}, {50, 90, 120, 255},
-     {170, 170, 160, 255}, Trees::broadleaf, 250, 0, 420, 60, false, 0, true, 4, 260, 0, 60, 1e9, true},
+     {170, 170, 160, 255}, Trees::broadleaf, 250, 0, 420, 60, false, 0, true, 4, 260, 0, 60, 1e9, true, 0},
     {"industrial", {120, 112, 96, 255}, {100, 96, 84, 255}, {110, 104, 98, 255}, {190, 190, 190, 255},
      {70, 100, 50, 255}, {80, 104, 56, 255}, {90, 70, 50, 255}, {150, 130, 110, 255}, {60, 80, 80, 255},
-     {150, 140, 120, 255}, Trees::broadleaf, 150, 60, 160, 24, true, 0, true, 8, 300, 0, 60, 1e9, false},
+     {150, 140, 120, 255}, Trees::broadleaf, 150, 60, 160, 24, true, 0, true, 8, 300, 0, 60, 1e9, false, 0},
     {"canyon", {196, 120, 74, 255}, {176, 100, 62, 255}, {160, 84, 54, 255}, {214, 150, 100, 255},
      {110, 120, 60, 255}, {130, 130, 70, 255}, {110, 80, 50, 255}, {200, 160, 120, 255}, {60, 110, 120, 255},
-     {216, 170, 120, 255}, Trees::none, 0, 320, 0, 0, false, 10, false, 12, 500, 40, 70, 1e9, false},
+     {216, 170, 120, 255}, Trees::none, 0, 320, 0, 0, false, 10, false, 12, 500, 40, 70, 1e9, false, 0},
     {"volcanic", {66, 60, 58, 255}, {86, 76, 70, 255}, {44, 40, 40, 255}, {120, 110, 104, 255},
      {60, 80, 40, 255}, {70, 90, 44, 255}, {60, 50, 40, 255}, {120, 110, 100, 255}, {236, 96, 24, 255},
-     {100, 90, 84, 255}, Trees::none, 0, 300, 0, 0, false, 6, true, 26, 1100, 0, 70, 1e9, false},
+     {100, 90, 84, 255}, Trees::none, 0, 300, 0, 0, false, 6, true, 26, 1100, 0, 70, 1e9, false, 0},
 };
 
 const Theme& themeFor(const std::string& name)
@@ -519,6 +521,12 @@ Scenery buildScenery(const BuiltTrack& track)
             double ridge = fractalNoise(x / 700.0, y / 700.0, 5, seed + 5);
             double mountain = th.mountains * smooth((out2 - 400.0) / 1800.0) * (0.25 + 0.75 * ridge * ridge);
             double natural = near + mountain + th.plateau + (minRoadZ + maxRoadZ) * 0.5;
+            // The coast: beyond the road on the +x side the land sinks under the sea
+            // instead of rising into mountains.
+            if (th.sea > 0.0) {
+                double shore = smooth((x - maxX - 60.0) / 250.0);
+                natural = natural * (1.0 - shore) + (minRoadZ - th.sea) * shore;
+            }
             Nearby r = queryRoad(cloud, x, y, th.blend + 20.0, 0.0);
             r.lowestZ = queryRoad(surface, x, y, 0.0, clampRadius).lowestZ;
             double h = natural;

@@ -102,25 +102,37 @@ RgbaImage drawTrack(const BuiltTrack& track)
     return downsample(image, over);
 }
 
+// Signed distance to the edge of the picture's rounded square, negative inside.
+double edgeDistance(double x, double y, double side, double radius)
+{
+    double lo = radius, hi = side - radius;
+    double dx = std::max({lo - x, 0.0, x - hi}), dy = std::max({lo - y, 0.0, y - hi});
+    double outside = std::sqrt(dx * dx + dy * dy) - radius;
+    if (dx > 0.0 || dy > 0.0)
+        return outside;
+    return -std::min({x, side - x, y, side - y});
+}
+
 RgbaImage drawFrame(bool selected)
 {
     const int big = size * over;
     RgbaImage image = makeImage(big, big, Rgba{0, 0, 0, 0});
+    const double width = (selected ? 3.0 : 2.0) * over;
     for (int y = 0; y < big; ++y) {
         for (int x = 0; x < big; ++x) {
-            double fx = x + 0.5, fy = y + 0.5;
-            double outer = panelCoverage(fx, fy, big, 0.0, 6.0 * over);
-            double width = (selected ? 3.0 : 1.5) * over;
-            double inside = panelCoverage(fx, fy, big, width, 6.0 * over - width);
-            double ring = std::max(0.0, outer - inside);
+            double d = edgeDistance(x + 0.5, y + 0.5, big, 6.0 * over);
+            double alpha = 0.0;
             Rgba c;
-            if (selected) {
-                // Bright gold ring with a soft glow a little way in.
-                double glow = std::max(0.0, inside - panelCoverage(fx, fy, big, width + 5.0 * over, 2.0 * over));
-                c = Rgba{255, 214, 80, static_cast<uint8_t>(std::clamp(255.0 * ring + 90.0 * glow, 0.0, 255.0))};
-            } else {
-                c = Rgba{110, 122, 144, static_cast<uint8_t>(180.0 * ring)};
-            }
+            if (d <= 0.0 && d >= -width)
+                alpha = selected ? 255.0 : 190.0;
+            else if (selected && d < -width)
+                // A warm glow fading inward over a few pixels.
+                alpha = 120.0 * std::exp((d + width) / (2.5 * over));
+            if (selected)
+                c = d >= -width ? Rgba{255, 214, 80, 0} : Rgba{255, 236, 150, 0};
+            else
+                c = Rgba{118, 146, 196, 0};
+            c.a = static_cast<uint8_t>(std::clamp(alpha, 0.0, 255.0));
             setPixel(image, x, y, c);
         }
     }
