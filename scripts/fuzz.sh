@@ -17,7 +17,10 @@ cmake --build "$build" -j "$jobs" --target fuzz_all
 reference=""
 [ -d ../shared/reference ] && reference=$(cd ../shared/reference && pwd)
 rm -rf "$build/seeds"
-"$build/fuzz/fuzz_seeds" "$build/seeds" $reference
+# The content tool's output (data/, written by scripts/setup.sh) joins the seeds.
+content=()
+[ -d data/tracks ] && content=(--data data)
+"$build/fuzz/fuzz_seeds" "$build/seeds" "${content[@]}" $reference
 mkdir -p "$build/artifacts"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

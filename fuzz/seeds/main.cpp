@@ -1,7 +1,11 @@
-// Writes a seed corpus for every fuzz target: fuzz_seeds OUT [REFERENCE_DIR]
+// Writes a seed corpus for every fuzz target:
+//   fuzz_seeds OUT [--data CONTENT_DIR] [REFERENCE_DIR]
 // creates OUT/NAME/ for each target NAME and fills it with valid inputs, so
-// that fuzzing starts from the real formats instead of random bytes.
+// that fuzzing starts from the real formats instead of random bytes. With a
+// content directory (the content tool's output) its files join the seeds.
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -53,14 +57,122 @@ static void saveFileSeeds(const std::string& out, const std::string& reference)
     }
 }
 
+static void writeText(const std::string& dir, const std::string& name, const std::string& text)
+{
+    writeSeed(dir, name, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// Copies a content file as a seed when it exists and is small enough to
+// mutate quickly.
+static void copySeed(const std::string& dir, const std::string& name, const std::string& from)
+{
+    std::vector<uint8_t> bytes = readFile(from);
+    if (!bytes.empty() && bytes.size() <= 64 * 1024)
+        writeSeed(dir, name, bytes);
+}
+
+template <typename T>
+static void put(std::vector<uint8_t>& out, T value)
+{
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(&value);
+    out.insert(out.end(), b, b + sizeof value);
+}
+
+// One group of one triangle, three texture coordinates, frames of three
+// positions and normals.
+static std::vector<uint8_t> triangleMesh(const std::string& groupName, int frames)
+{
+    std::vector<uint8_t> m;
+    put<int32_t>(m, 1);
+    put<int32_t>(m, static_cast<int32_t>(groupName.size()));
+    m.insert(m.end(), groupName.begin(), groupName.end());
+    for (int list = 0; list < 3; ++list) {
+        put<int32_t>(m, 1);
+        for (uint16_t i = 0; i < 3; ++i)
+            put<uint16_t>(m, i);
+    }
+    put<int32_t>(m, 3);
+    for (float v : {0.f, 0.f, 1.f, 0.f, 0.f, 1.f})
+        put<float>(m, v);
+    put<int32_t>(m, frames);
+    for (int f = 0; f < frames; ++f) {
+        put<int32_t>(m, 3);
+        for (float v : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f})
+            put<float>(m, v + static_cast<float>(f));
+        put<int32_t>(m, 3);
+        for (int k = 0; k < 3; ++k)
+            for (float v : {0.f, 0.f, 1.f})
+                put<float>(m, v);
+    }
+    return m;
+}
+
+// A closed road of n control points on a circle, in file units.
+static std::vector<uint8_t> circleTrack(int n)
+{
+    std::vector<uint8_t> t;
+    put<int32_t>(t, n);
+    for (int i = 0; i < n; ++i) {
+        const double a = 6.283185307179586 * i / n;
+        for (int r = 0; r < 4; ++r) {
+            const double radius = 20.0 + r;
+            put<float>(t, static_cast<float>(radius * std::cos(a)));
+            put<float>(t, static_cast<float>(radius * std::sin(a)));
+            put<float>(t, static_cast<float>(r == 1 || r == 2 ? 0.1 : 0.0));
+        }
+    }
+    return t;
+}
+
+static void loaderSeeds(const std::string& out, const std::string& data)
+{
+    const std::string mesh = out + "/mesh_file";
+    writeSeed(mesh, "triangle", triangleMesh("body", 1));
+    writeSeed(mesh, "glass_two_frames", triangleMesh("Tglass", 2));
+    const std::string track = out + "/track_file";
+    writeSeed(track, "circle4", circleTrack(4));
+    writeSeed(track, "circle3", circleTrack(3));
+    const std::string words = out + "/track_textures";
+    writeText(words, "pairs", "asphalt_start asphalt_start\nasphalt asphalt\ngrass gravel\nasphalt asphalt\n");
+    writeText(words, "one_line_short", "a b c d e f g");
+    const std::string times = out + "/area_times";
+    writeText(times, "plain", "92 104 129\n");
+    writeText(times, "decimals", "61.25\t70.5\n\n88.75");
+    writeText(times, "short", "45 50");
+    const std::string config = out + "/config_file";
+    writeText(config, "defaults", "800 600 0 0 1 -1 -1 1 2 0\n");
+    writeText(config, "commented",
+              "# window\n1024 768 # size\n1\n# joystick buttons\n0 1 2 3\n# axes\n1 -1 0\n");
+
+    if (data.empty())
+        return;
+    copySeed(mesh, "ship", data + "/ships/ship.tris");
+    for (const char* name : {"00", "07", "14"}) {
+        const std::string folder = data + "/tracks/" + name;
+        copySeed(track, std::string("track") + name, folder + "/track.track");
+        copySeed(words, std::string("track") + name, folder + "/textures.txt");
+        copySeed(times, std::string("track") + name, folder + "/times.txt");
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: fuzz_seeds OUT [REFERENCE_DIR]\n");
+        std::fprintf(stderr, "usage: fuzz_seeds OUT [--data CONTENT_DIR] [REFERENCE_DIR]\n");
         return 2;
     }
     std::string out = argv[1];
+    std::string data;
+    std::string reference;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--data" && i + 1 < argc)
+            data = argv[++i];
+        else
+            reference = arg;
+    }
     mkdir(out.c_str(), 0755);
-    saveFileSeeds(out, argc > 2 ? argv[2] : "");
+    saveFileSeeds(out, reference);
+    loaderSeeds(out, data);
     return 0;
 }
