@@ -439,7 +439,7 @@ std::vector<double> axis(double lo, double hi, double cell, double centre)
     double step = cell, x = core.front();
     std::vector<double> before;
     while (x > centre - sceneryHalfSize) {
-        step *= 1.25;
+        step *= 1.3;
         x = std::max(x - step, centre - sceneryHalfSize);
         before.push_back(x);
     }
@@ -448,7 +448,7 @@ std::vector<double> axis(double lo, double hi, double cell, double centre)
     step = cell;
     x = core.back();
     while (x < centre + sceneryHalfSize) {
-        step *= 1.25;
+        step *= 1.3;
         x = std::min(x + step, centre + sceneryHalfSize);
         out.push_back(x);
     }
@@ -502,7 +502,7 @@ Scenery buildScenery(const BuiltTrack& track)
     const double margin = 500.0;
     const double cx = (minX + maxX) * 0.5, cy = (minY + maxY) * 0.5;
     double extent = std::max(maxX - minX, maxY - minY) + 2.0 * margin;
-    const double cell = std::max(10.0, extent / 150.0);
+    const double cell = std::max(12.0, extent / 120.0);
     Grid g;
     g.xs = axis(minX - margin, maxX + margin, cell, cx);
     g.ys = axis(minY - margin, maxY + margin, cell, cy);
