@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "assets/image_formats.h"
 #include "assets/mesh.h"
 
 TextureCache textureCache;
@@ -43,7 +44,8 @@ bool uploadable(fipImage& image)
     const unsigned width = image.getWidth();
     const unsigned height = image.getHeight();
     const unsigned bytesPerPixel = image.getBitsPerPixel() / 8;
-    if (width == 0 || height == 0 || (bytesPerPixel != 3 && bytesPerPixel != 4))
+    if (width == 0 || height == 0 || width > maxImageSide || height > maxImageSide ||
+        (bytesPerPixel != 3 && bytesPerPixel != 4))
         return false;
     const unsigned long long rowBytes = static_cast<unsigned long long>(width) * bytesPerPixel;
     const unsigned long long paddedRow = (rowBytes + 3) / 4 * 4;
@@ -94,10 +96,12 @@ void load(std::string fileName, TextureSlot& slot, bool force)
 
     fipImage image(FIT_BITMAP, 0, 0, 0);
     ++cache.decodes;
-    // A missing or undecodable file, or one whose layout cannot be uploaded,
-    // still gets an entry: a texture name without an image, size 0.
-    bool decoded = image.load(fileName.c_str(), 0) && image.isValid() && toUploadDepth(image) &&
-                   uploadable(image);
+    // A missing or undecodable file, one in another format than PNG or TGA,
+    // one too large or one whose layout cannot be uploaded still gets an
+    // entry: a texture name without an image, size 0. The header check also
+    // switches the other decoders off, whoever calls first (game, tool, test).
+    bool decoded = imageHeaderAcceptable(fileName) && image.load(fileName.c_str(), 0) && image.isValid() &&
+                   toUploadDepth(image) && uploadable(image);
     const int32_t size = decoded ? static_cast<int32_t>(image.getImageSize()) : 0;
 
     // A sum equal to the budget does not fit. Summed in 64 bits and held at

@@ -7,6 +7,7 @@
 #include <guichan/opengl/openglsdlimageloader.hpp>
 #include <guichan/sdl.hpp>
 
+#include "assets/image_formats.h"
 #include "assets/models.h"
 #include "gui/gui_setup.h"
 #include "save/save_file.h"
@@ -19,6 +20,7 @@
 int runGame()
 {
     printf("Starting game...\n");
+    restrictImageFormats();
     printf("Load \"config.txt\"\n");
     readConfig();
     printf("Load game\n");

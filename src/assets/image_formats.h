@@ -1,0 +1,19 @@
+#pragma once
+// Which image files the game decodes. Its content holds only PNG and TGA
+// images, so every other FreeImage decoder is switched off: a swapped or
+// shared file in another format (with the long vulnerability history of those
+// decoders) is never parsed. Sizes are checked from the header before any
+// pixels are decoded, so a small file cannot ask for gigabytes of memory.
+
+#include <string>
+
+// Largest width or height of a texture image, pixels; 4096 × 4096 × 4 bytes
+// is already more than a quarter of the texture cache's budget.
+const unsigned maxImageSide = 4096;
+
+// Leaves exactly the PNG and TGA plug-ins enabled. Cheap; safe to call often.
+void restrictImageFormats();
+
+// True when the file is a PNG or TGA image whose header gives a width and a
+// height from 1 to maxImageSide. Reads the header only.
+bool imageHeaderAcceptable(const std::string& path);
