@@ -21,51 +21,83 @@ SurfaceFrame surfaceFrame(const TrackSegment& segment, double u, double t)
     return frame;
 }
 
-static double squaredDistance(const TrackSegment& segment, Vec3 p, double u, double t)
+namespace {
+
+// The four rail points of one t: every surface point at that t is the Bezier
+// across them, so the u-trials of a descent share one set.
+struct RailsAt {
+    double t;
+    Vec3 p[4];
+};
+
+RailsAt railsAt(const TrackSegment& segment, double t)
 {
-    Vec3 d = sub(surfacePoint(segment, u, t), p);
+    return RailsAt{t, {railPoint(segment, 0, t), railPoint(segment, 1, t), railPoint(segment, 2, t),
+                       railPoint(segment, 3, t)}};
+}
+
+double squaredDistance(const RailsAt& rails, Vec3 p, double u)
+{
+    Vec3 d = sub(sectionPoint(rails.p[0], rails.p[1], rails.p[2], rails.p[3], u), p);
     return dot(d, d);
 }
 
+} // namespace
+
+// The descent evaluates each surface point once: the distance at the current
+// (u, t) is the one of the trial that moved there (or of the start), and the
+// u-trials reuse the rail points of the current t. The values are the very
+// ones a fresh evaluation would give, so every comparison, and the result,
+// is bit for bit that of evaluating both points of every trial anew.
 TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, double t0, int* iterations)
 {
     ++locatorCounters.segmentSearches;
     const int maxIterations = 100;
     double u = u0;
     double t = t0;
+    RailsAt rails = railsAt(segment, t);
+    double here = squaredDistance(rails, p, u);
     // One trial counter for both phases of every pass.
     int i = 0;
     double h = 0.1;
     do {
         // u-phase: walk while a step lowers the distance; if the very first
-        // trial fails, try the other direction once.
+        // trial fails, try the other direction once. The trial counter is
+        // checked before the trial point is needed, as the comparison's
+        // result would be ignored once it has run out.
         double du = h;
         int j = 0;
         for (;;) {
             ++i;
             ++j;
-            double here = squaredDistance(segment, p, u, t);
-            double there = squaredDistance(segment, p, u + du, t);
-            if (i <= maxIterations && there < here) {
-                u = u + du;
-                continue;
+            if (i <= maxIterations) {
+                double there = squaredDistance(rails, p, u + du);
+                if (there < here) {
+                    u = u + du;
+                    here = there;
+                    continue;
+                }
             }
             du = -du;
             if (j <= 1)
                 continue;
             break;
         }
-        // t-phase, the same along the road.
+        // t-phase, the same along the road; each trial needs the rails of its t.
         double dt = h;
         j = 0;
         for (;;) {
             ++i;
             ++j;
-            double here = squaredDistance(segment, p, u, t);
-            double there = squaredDistance(segment, p, u, t + dt);
-            if (i <= maxIterations && there < here) {
-                t = t + dt;
-                continue;
+            if (i <= maxIterations) {
+                RailsAt trial = railsAt(segment, t + dt);
+                double there = squaredDistance(trial, p, u);
+                if (there < here) {
+                    t = trial.t;
+                    rails = trial;
+                    here = there;
+                    continue;
+                }
             }
             dt = -dt;
             if (j <= 1)
@@ -77,10 +109,13 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
 
     if (iterations)
         *iterations = i;
-    SurfaceFrame frame = surfaceFrame(segment, u, t);
+    // surfaceFrame at (u, t), with the rails of t already at hand.
     TrackContact contact;
-    contact.point = frame.point;
-    contact.normal = frame.normal;
+    contact.point = sectionPoint(rails.p[0], rails.p[1], rails.p[2], rails.p[3], u);
+    Vec3 du = sub(sectionPoint(rails.p[0], rails.p[1], rails.p[2], rails.p[3], u + 0.0001), contact.point);
+    RailsAt ahead = railsAt(segment, t + 0.0001);
+    Vec3 dt = sub(sectionPoint(ahead.p[0], ahead.p[1], ahead.p[2], ahead.p[3], u), contact.point);
+    contact.normal = normalize(cross(du, dt));
     contact.u = u;
     contact.t = t;
     contact.segment = -1;
