@@ -32,14 +32,26 @@ struct Shot {
 
 class TrackFrames : public ::testing::Test {
 protected:
+    // The pictures go to the build folder; the content they show to a folder of
+    // this process's own, so tests running side by side never share it.
     static std::string out;
+    static std::string data;
     static void SetUpTestSuite()
     {
         out = std::string(VANTOR_BUILD_DIR) + "/content_frames";
-        std::filesystem::remove_all(out);
         std::filesystem::create_directories(out);
-        ASSERT_TRUE(writeTracks(out + "/data") && writeRoadTextures(out + "/data") && writeScenery(out + "/data") &&
-                    writeMedalTimes(out + "/data") && writeShip(out + "/data"));
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-frames-XXXXXX").string();
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        data = buf.data();
+        ASSERT_TRUE(writeTracks(data) && writeRoadTextures(data) && writeScenery(data) && writeMedalTimes(data) &&
+                    writeShip(data));
+    }
+    static void TearDownTestSuite()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(data, ignored);
     }
     void SetUp() override
     {
@@ -50,7 +62,7 @@ protected:
         glEnable(GL_LIGHT0);
         glEnable(GL_COLOR_MATERIAL);
         savedDataDir = dataDir;
-        dataDir = out + "/data";
+        dataDir = data;
     }
     void TearDown() override { dataDir = savedDataDir; }
     std::string savedDataDir;
@@ -64,6 +76,7 @@ protected:
     }
 };
 std::string TrackFrames::out;
+std::string TrackFrames::data;
 
 } // namespace
 
