@@ -283,8 +283,8 @@ RgbaImage paintAtlas(const Theme& th, uint32_t seed)
 struct Builder {
     TrisBuilder mesh;
     size_t group = 0;
-    // Four corner texture coordinates per tile, made on first use.
-    std::vector<std::array<uint32_t, 4>> tileCoords;
+    // Four corner texture coordinates per tile and its centre, made on first use.
+    std::vector<std::array<uint32_t, 5>> tileCoords;
     std::vector<bool> tileMade;
     uint32_t up = 0;
 };
@@ -298,7 +298,8 @@ uint32_t tileCorner(Builder& b, int tile, int corner)
     if (!b.tileMade[tile]) {
         TileUv uv = tileUv(tile);
         b.tileCoords[tile] = {addTexCoord(b.mesh, uv.u0, uv.v0), addTexCoord(b.mesh, uv.u1, uv.v0),
-                              addTexCoord(b.mesh, uv.u1, uv.v1), addTexCoord(b.mesh, uv.u0, uv.v1)};
+                              addTexCoord(b.mesh, uv.u1, uv.v1), addTexCoord(b.mesh, uv.u0, uv.v1),
+                              addTexCoord(b.mesh, (uv.u0 + uv.u1) * 0.5, (uv.v0 + uv.v1) * 0.5)};
         b.tileMade[tile] = true;
     }
     return b.tileCoords[tile][corner];
@@ -568,10 +569,13 @@ Scenery buildScenery(const BuiltTrack& track)
             if (zmax - minRoadZ > th.snowLine || zmax > minRoadZ + th.plateau + th.mountains * 0.45)
                 tile = slope > 0.9 ? tileRock : tilePeak;
             // Mirrored tiling: the tile's corners follow the parity of the grid lines.
+            // The large cells toward the rim take the tile's mean colour instead,
+            // which would otherwise be stretched into stripes.
             int c[4];
+            bool far = span > cell * 2.5;
             for (int q = 0; q < 4; ++q) {
                 size_t ii = i + (q == 1 || q == 2), jj = j + (q >= 2);
-                c[q] = (ii & 1) ? ((jj & 1) ? 2 : 1) : ((jj & 1) ? 3 : 0);
+                c[q] = far ? 4 : (ii & 1) ? ((jj & 1) ? 2 : 1) : ((jj & 1) ? 3 : 0);
             }
             uint32_t v0[3] = {vid[k[0]], vid[k[1]], vid[k[2]]}, n0[3] = {nid[k[0]], nid[k[1]], nid[k[2]]};
             uint32_t t0[3] = {tileCorner(b, tile, c[0]), tileCorner(b, tile, c[1]), tileCorner(b, tile, c[2])};
