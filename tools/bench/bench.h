@@ -1,0 +1,44 @@
+#pragma once
+// vantor-bench: figures of the simulation, the drawing, the start-up and the
+// save file, printed one per line. Nothing is checked; the figures are for
+// docs/performance.md and for comparing changes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct BenchOptions {
+    // The content directory (its folder must be called "data" for the
+    // start-up figure, which runs the game in its parent folder).
+    std::string data = "data";
+    // Tracks to measure; empty for every folder of data/tracks.
+    std::vector<std::string> tracks;
+    // Replays per track for the simulation figure.
+    int simRepeat = 3;
+    // Frames per track and scene, after warmUpFrames unmeasured ones.
+    int raceFrames = 300;
+    int menuFrames = 120;
+    int warmUpFrames = 20;
+    // Start-ups to measure.
+    int startups = 5;
+};
+
+// Sorted copy statistics of raw samples, milliseconds.
+struct FrameStats {
+    double median = 0.0;
+    double p99 = 0.0;
+    double max = 0.0;
+    int over16_7 = 0;
+    size_t count = 0;
+};
+FrameStats frameStats(std::vector<double> samplesMs);
+double medianOf(std::vector<double> samples);
+
+// The track names below data/tracks, sorted.
+std::vector<std::string> trackNames(const std::string& data);
+
+int benchSimulation(const BenchOptions& options);
+int benchSaveFile(const BenchOptions& options);
+int benchStartup(const BenchOptions& options);
+// Opens the game's window; the drawing and the play-menu refresh.
+int benchRendering(const BenchOptions& options);

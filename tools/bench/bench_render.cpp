@@ -1,0 +1,178 @@
+// Drawing: frame times of the race scene, the chase camera following the
+// autopilot's race, and of the menu background with the play menu over it,
+// per track, in the game's own window with the HUD and menus drawn as in
+// play. Each frame is timed from its first GL call to the end of its buffer
+// swap with the GL work finished. Also the play menu's refresh, which
+// reloads the track and its area.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <guichan.hpp>
+#include <thread>
+
+#include "assets/data_dir.h"
+#include "assets/models.h"
+#include "assets/texture_cache.h"
+#include "bench.h"
+#include "gui/gui_common.h"
+#include "gui/gui_setup.h"
+#include "gui/hud.h"
+#include "gui/menu_play.h"
+#include "gui/menu_track.h"
+#include "render/scene.h"
+#include "shell/game.h"
+#include "sim/autopilot.h"
+#include "sim/replay.h"
+#include "track/track.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void finishFrame()
+{
+    if (game.gui) {
+        game.gui->logic();
+        game.gui->draw();
+    }
+    SDL_GL_SwapBuffers();
+    glFinish();
+}
+
+void printStats(const char* scene, const std::string& track, const std::vector<double>& samples)
+{
+    FrameStats s = frameStats(samples);
+    std::printf("%-6s %-5s %6zu %9.2f %9.2f %9.2f %7d\n", track.c_str(), scene, s.count, s.median, s.p99, s.max,
+                s.over16_7);
+}
+
+// Drains the window's events so the X server never waits on the game.
+void drainEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+} // namespace
+
+int benchRendering(const BenchOptions& options)
+{
+    dataDir = options.data;
+    textureCache = TextureCache{};
+    if (!createGame()) {
+        std::fprintf(stderr, "vantor-bench: cannot open a window: %s\n", SDL_GetError());
+        return 1;
+    }
+    loadShipModel(game.player, game.save.shipName);
+    loadShipModel(game.ghost, game.save.shipName);
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    std::printf("== rendering: %dx%d, GL_RENDERER \"%s\", %u hardware threads, LP_NUM_THREADS %s\n",
+                game.screenWidth, game.screenHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                std::thread::hardware_concurrency(), threads ? threads : "unset");
+    std::printf("frame times in ms after %d warm-up frames; goal median <= 16, p99 <= 25\n", options.warmUpFrames);
+    std::printf("%-6s %-5s %6s %9s %9s %9s %7s\n", "track", "scene", "frames", "median", "p99", "max", ">16.7");
+
+    if (game.menuTrack && game.menuTrack->container)
+        game.menuTrack->container->setVisible(false);
+    std::vector<double> refreshMs;
+    std::vector<double> allRace, allMenu;
+    for (const std::string& name : options.tracks) {
+        game.save.trackName = name;
+        // The play menu's refresh, as when Enter picks the track.
+        for (int k = 0; k < 5; ++k) {
+            Clock::time_point start = Clock::now();
+            game.menuPlay->refresh();
+            refreshMs.push_back(msSince(start));
+        }
+        if (game.track.segments.empty()) {
+            std::printf("%-6s no road\n", name.c_str());
+            continue;
+        }
+
+        // The autopilot's race, one ship state per tick.
+        ReplaySetup setup;
+        setup.controls = driveWithAutopilot(game.track, AutopilotSettings{}, 60000).controls;
+        std::vector<ShipState> states;
+        replayRace(game.track, setup, [&](int64_t, bool countdown, const ShipState& state) {
+            if (!countdown)
+                states.push_back(state);
+        });
+        if (states.empty())
+            continue;
+        TrackRecord& record = recordFor(game.save, name);
+        record.ghostRun = setup.controls;
+
+        // Menu background, turning as at 60 frames a second.
+        std::vector<double> menu;
+        uint32_t ticksMs = 0;
+        for (int f = 0; f < options.warmUpFrames + options.menuFrames; ++f) {
+            drainEvents();
+            Clock::time_point start = Clock::now();
+            drawMenuBackgroundAt(game, ticksMs);
+            finishFrame();
+            if (f >= options.warmUpFrames)
+                menu.push_back(msSince(start));
+            ticksMs += 16;
+        }
+
+        // The race: the menu hidden, the HUD shown, as "play" leaves them.
+        game.menuPlay->container->setVisible(false);
+        if (game.borderIcon)
+            game.borderIcon->setVisible(false);
+        if (game.hud && game.hud->container)
+            game.hud->container->setVisible(true);
+        if (game.top)
+            game.top->setPosition(0, 0);
+        game.inRace = true;
+        game.countdownMs = 0;
+        std::vector<double> race;
+        const int frames = options.warmUpFrames + options.raceFrames;
+        const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
+        game.run.controls.clear();
+        for (int f = 0; f < frames; ++f) {
+            const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
+            drainEvents();
+            Clock::time_point start = Clock::now();
+            game.player.state = states[tick];
+            // The ghost a second behind.
+            game.ghost.state = states[tick > 100 ? tick - 100 : 0];
+            game.run.controls.resize(tick + 1);
+            glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            if (game.hud)
+                updateHud(*game.hud);
+            drawRaceSceneOf(game);
+            finishFrame();
+            double ms = msSince(start);
+            game.frameTimesMs[game.frameCounter++ & 63] = ms;
+            if (f >= options.warmUpFrames)
+                race.push_back(ms);
+        }
+        game.inRace = false;
+        if (game.hud && game.hud->container)
+            game.hud->container->setVisible(false);
+        if (game.borderIcon)
+            game.borderIcon->setVisible(true);
+        centreTop();
+
+        printStats("race", name, race);
+        printStats("menu", name, menu);
+        allRace.insert(allRace.end(), race.begin(), race.end());
+        allMenu.insert(allMenu.end(), menu.begin(), menu.end());
+    }
+    printStats("race", "all", allRace);
+    printStats("menu", "all", allMenu);
+    FrameStats r = frameStats(refreshMs);
+    std::printf("play-menu refresh (track and area reload): median %.2f ms, max %.2f ms over %zu\n", r.median, r.max,
+                r.count);
+    SDL_Quit();
+    return 0;
+}
