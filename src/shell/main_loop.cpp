@@ -89,7 +89,12 @@ void mainLoop()
             // Guichan 0.8 needs no per-frame housekeeping call on the focus
             // handler; logic and drawing do the work.
             game.gui->logic();
+            // With colour material on, the GUI's colour calls (a label's black
+            // foreground) reach the lit material, and the scene's later white did
+            // not bring it back: after the first label every lit surface drew black.
+            glDisable(GL_COLOR_MATERIAL);
             game.gui->draw();
+            glEnable(GL_COLOR_MATERIAL);
         }
         SDL_GL_SwapBuffers();
     }
