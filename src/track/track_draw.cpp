@@ -70,33 +70,48 @@ void sendSingle(Vec3 normal, double s, double t, Vec3 vertex)
     glVertex3dv(v);
 }
 
-void drawSlice(TrackSegment& segment, double t0)
-{
-    const double t1 = t0 + sliceStep;
-    const double t2 = t1 + sliceStep;
-    const Row rowA = rowAt(segment, t0);
-    const Row rowB = rowAt(segment, t1);
-    const Row rowC = rowAt(segment, t2);
+// One row of a segment with its cross-section samples: the points every
+// slice that shares the row needs from it. A row is the far row (t2) of one
+// slice, the middle row of the next and the near row of the one after, so
+// each is evaluated once per frame instead of three times; the values are
+// the same evaluations of the same t, so what is sent does not change.
+struct RowSamples {
+    Row row;
+    // u = k/8, k = 0 .. 9.
+    Vec3 s[samples];
+    // u = 0.01 and u = 1.01, which measure the surface direction at the edges.
+    Vec3 probe0;
+    Vec3 probe1;
+};
 
-    // Each cross-section point is evaluated once per slice; sample k is u = k/8.
-    Vec3 sa[samples], sb[samples];
+void sampleRow(const TrackSegment& segment, double t, RowSamples& out)
+{
+    out.row = rowAt(segment, t);
     double u = 0.0;
-    for (int k = 0; k < samples; ++k, u += acrossStep) {
-        sa[k] = rowA.at(u);
-        sb[k] = rowB.at(u);
-    }
+    for (int k = 0; k < samples; ++k, u += acrossStep)
+        out.s[k] = out.row.at(u);
+    out.probe0 = out.row.at(lipProbe);
+    out.probe1 = out.row.at(1.0 + lipProbe);
+}
+
+// Rows a, b and c are those of t0, t1 = t0 + 1/16 and t2 = t1 + 1/16.
+void drawSlice(TrackSegment& segment, double t0, double t1, const RowSamples& a, const RowSamples& b,
+               const RowSamples& c)
+{
+    const Vec3* sa = a.s;
+    const Vec3* sb = b.s;
+    double u = 0.0;
 
     // First half, rail 0 to the centre line.
     bindSlot(segment.textureA);
     glBegin(GL_TRIANGLE_STRIP);
     {
-        const Vec3 eb = lipPoint(sb[0], rowB.at(lipProbe), rowC.at(0.0), -1.0);
-        const Vec3 ea = lipPoint(sa[0], rowA.at(lipProbe), sb[0], -1.0);
+        const Vec3 eb = lipPoint(sb[0], b.probe0, c.s[0], -1.0);
+        const Vec3 ea = lipPoint(sa[0], a.probe0, sb[0], -1.0);
         const Vec3 across = sub(eb, ea);
         sendDouble(safeNormalize(cross(across, sub(eb, sb[0]))), 0.0, t1, eb);
         sendDouble(safeNormalize(cross(across, sub(ea, sa[0]))), 0.0, t0, ea);
     }
-    u = 0.0;
     for (int k = 0; u <= 0.5; ++k, u += acrossStep) {
         const Vec3 g = sub(sb[k], sa[k]);
         const Vec3 db = sub(sb[k + 1], sb[k]);
@@ -106,7 +121,7 @@ void drawSlice(TrackSegment& segment, double t0)
     }
     glEnd();
 
-    // Second half, centre line to rail 3.
+    // Second half, centre line to rail 3. Sample 8 is u = 1, sample 4 u = 0.5.
     bindSlot(segment.textureB);
     glBegin(GL_TRIANGLE_STRIP);
     u = 0.5;
@@ -119,8 +134,8 @@ void drawSlice(TrackSegment& segment, double t0)
         sendSingle(safeNormalize(cross(da, g)), s, t0, sa[k]);
     }
     {
-        const Vec3 eb = lipPoint(sb[8], rowB.at(1.0 + lipProbe), rowC.at(1.0), 1.0);
-        const Vec3 ea = lipPoint(sa[8], rowA.at(1.0 + lipProbe), sb[8], 1.0);
+        const Vec3 eb = lipPoint(sb[8], b.probe1, c.s[8], 1.0);
+        const Vec3 ea = lipPoint(sa[8], a.probe1, sb[8], 1.0);
         const Vec3 across = sub(eb, ea);
         sendSingle(safeNormalize(cross(sub(eb, sb[8]), across)), 0.0, t1, eb);
         sendSingle(safeNormalize(cross(sub(ea, sa[8]), across)), 0.0, t0, ea);
@@ -132,9 +147,26 @@ void drawSlice(TrackSegment& segment, double t0)
 
 void drawTrack(Track& track)
 {
+    // Rows of the slice at hand and the next; rotated, never copied.
+    RowSamples rows[3];
     for (TrackSegment& segment : track.segments) {
         double t0 = 0.0;
-        for (int slice = 0; slice < 16; ++slice, t0 += sliceStep)
-            drawSlice(segment, t0);
+        RowSamples* a = &rows[0];
+        RowSamples* b = &rows[1];
+        RowSamples* c = &rows[2];
+        sampleRow(segment, t0, *a);
+        sampleRow(segment, t0 + sliceStep, *b);
+        for (int slice = 0; slice < 16; ++slice, t0 += sliceStep) {
+            // t1 and t2 as sums from t0: multiples of 1/16, exact in doubles,
+            // so the rows carried over are those of the same t.
+            const double t1 = t0 + sliceStep;
+            const double t2 = t1 + sliceStep;
+            sampleRow(segment, t2, *c);
+            drawSlice(segment, t0, t1, *a, *b, *c);
+            RowSamples* done = a;
+            a = b;
+            b = c;
+            c = done;
+        }
     }
 }
