@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -93,9 +95,15 @@ struct XServer {
                 if (waitChild(child, 0) != -1)
                     break; // it gave up, most likely the number was taken
                 if (std::filesystem::exists(socket)) {
+                    // The socket appears before the server takes clients.
                     pid = child;
                     number = n;
-                    return true;
+                    int status = -1;
+                    x("xwininfo -root", &status);
+                    if (status == 0)
+                        return true;
+                    pid = -1;
+                    number = -1;
                 }
                 sleepMs(50);
             }
@@ -156,7 +164,7 @@ struct XServer {
     // Keys reach the window under the pointer (there is no window manager).
     void key(const std::string& keys) const
     {
-        x("xdotool mousemove 400 300");
+        x("xdotool mousemove 3 3");
         x("xdotool key --delay 60 " + keys);
     }
     void keyDown(const std::string& keys) const { x("xdotool keydown " + keys); }
@@ -212,6 +220,36 @@ struct GameProcess {
         outFd = fds[0];
         fcntl(outFd, F_SETFL, O_NONBLOCK);
         return true;
+    }
+
+    // Starts the game and waits for the end of its start-up lines. Xvfb now
+    // and then turns a connection away when a client arrives while it is
+    // busy; the game then ends at once with status 1, and a new start is
+    // tried, up to five times.
+    bool startAndWait(const std::string& workDir, const std::string& home, const XServer& server,
+                      const std::string& errPath, int ms)
+    {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (attempt > 0)
+                sleepMs(300);
+            output.clear();
+            exitStatus = -1;
+            if (outFd >= 0) {
+                close(outFd);
+                outFd = -1;
+            }
+            if (!start(workDir, home, server, errPath))
+                return false;
+            if (waitForOutput("Play game\n\n", ms))
+                return true;
+            if (running() || exitStatus != 1)
+                return false;
+            std::ifstream err(errPath);
+            std::string text((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+            if (text.find("Couldn't open X11 display") == std::string::npos)
+                return false;
+        }
+        return false;
     }
 
     void drain()

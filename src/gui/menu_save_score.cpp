@@ -33,6 +33,9 @@ MenuSaveScore::MenuSaveScore()
     nameBox->setPosition(300, 200);
     nameBox->setActionEventId("name");
     nameBox->setOpaque(false);
+    // The caret is drawn in the foreground colour; black would vanish over
+    // the dark scenery.
+    nameBox->setForegroundColor(gcn::Color(255, 255, 255));
     nameBox->addActionListener(this);
     container->add(nameBox);
 

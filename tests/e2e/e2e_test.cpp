@@ -1,0 +1,360 @@
+// The whole game from the menus, driven like a player: the real build/vantor
+// under its own Xvfb, keys through xdotool, screens read back as screenshots
+// (kept under the build folder in e2e-shots/ for a person to look at) and
+// compared with the project's own font and menu images.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "game_process.h"
+#include "gui/hud.h"
+#include "save/save_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Where the texts of the 800 x 600 menu area are drawn (the window is
+// 800 x 600, so the area starts at the window's corner): a label draws its
+// text vertically centred, a text button at its own corner.
+const int kSmallTextDy = 40 / 2 - 19 / 2;      // 40-pixel labels, 19-pixel font
+const int kBigTextDy40 = 40 / 2 - 36 / 2;      // 40-pixel labels, 36-pixel font
+const int kBigTextDy45 = 45 / 2 - 36 / 2;      // the HUD's 45-pixel labels
+
+class EndToEnd : public ::testing::Test {
+protected:
+    std::string root, home, data, shots;
+    XServer x;
+    FontImage small, big, highlight;
+    int shotCount = 0;
+
+    void SetUp() override
+    {
+        root = makeTempDir("e2e");
+        ASSERT_FALSE(root.empty());
+        home = root + "/home";
+        data = root + "/data";
+        fs::create_directories(home);
+        ASSERT_TRUE(generateContent(data));
+        ASSERT_TRUE(small.load(data + "/gui/rpgfont.png", fontGlyphOrder()));
+        ASSERT_TRUE(big.load(data + "/gui/techyfontbig.png", fontGlyphOrder()));
+        ASSERT_TRUE(highlight.load(data + "/gui/techyfontbigh.png", fontGlyphOrder()));
+        ASSERT_EQ(small.height, 19);
+        ASSERT_EQ(big.height, 36);
+        shots = std::string(VANTOR_BUILD_DIR) + "/e2e-shots";
+        fs::create_directories(shots);
+        ASSERT_TRUE(x.start(800, 600));
+    }
+    void TearDown() override
+    {
+        x.stop();
+        fs::remove_all(root);
+    }
+
+    std::string savePath() const { return home + "/.local/share/Vantor/game.save"; }
+
+    void startGame(GameProcess& game)
+    {
+        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output;
+        ASSERT_TRUE(x.waitForGameWindow(10000));
+        sleepMs(800);
+    }
+
+    // A screenshot, kept as e2e-shots/<test>-<name>.png.
+    Picture shot(const std::string& name)
+    {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string path = shots + "/" + info->name() + "-" + name + ".png";
+        Picture pic;
+        EXPECT_TRUE(x.screenshot(path)) << path;
+        EXPECT_TRUE(pic.load(path)) << path;
+        return pic;
+    }
+
+    // A screenshot that is not one flat colour.
+    Picture screen(const std::string& name)
+    {
+        Picture pic = shot(name);
+        EXPECT_GT(pic.distinctColours(), 50u) << name << " looks blank";
+        return pic;
+    }
+
+    // Takes screenshots until the text shows at (tx, ty) or ms have passed.
+    bool waitForText(const FontImage& font, const std::string& text, int tx, int ty, int ms,
+                     Picture& last)
+    {
+        std::string path = root + "/poll.png";
+        for (int waited = 0; waited < ms; waited += 500) {
+            if (x.screenshot(path) && last.load(path) && font.match(last, text, tx, ty) > 0.9)
+                return true;
+            sleepMs(500);
+        }
+        return false;
+    }
+
+    bool playMenuUp(Picture& shotOut, int ms = 10000)
+    {
+        return waitForText(highlight, "play 00", 300, 100, ms, shotOut);
+    }
+
+    // Track "00" replaced by a wide funnel around (-25, 0): its floor rises
+    // half a metre per metre outward from the start, so gravity holds a ship
+    // that is driven with throttle and full left steering on an orbit
+    // around the funnel's centre, counter-clockwise like the segments.
+    void writeFunnelTrack()
+    {
+        const double cx = -25.0, cy = 0.0, inner = 2.0, outer = 120.0, slope = 0.5;
+        const int n = 32;
+        const double pi = 3.14159265358979323846;
+        double r0 = std::hypot(cx, cy);
+        Bytes file;
+        file.i32(n);
+        for (int i = 0; i < n; ++i) {
+            double a = 2.0 * pi * i / n;
+            for (int k = 0; k < 4; ++k) {
+                double r = inner + (outer - inner) * k / 3.0;
+                // File units are hundredths of metres.
+                file.f32(float((cx + r * std::cos(a)) / 100.0));
+                file.f32(float((cy + r * std::sin(a)) / 100.0));
+                file.f32(float(slope * (r - r0) / 100.0));
+            }
+        }
+        writeFile(data + "/tracks/00/track.track", file.data);
+        std::string words;
+        for (int i = 0; i < n; ++i)
+            words += "asphalt asphalt\n";
+        writeText(data + "/tracks/00/textures.txt", words);
+    }
+
+    // Race ticks of the held throttle and left steering on track "00", as the
+    // headless simulator runs them; 0 unless it finishes.
+    int simulatedFinishTicks()
+    {
+        std::string out = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-sim race --data '" +
+                                     data + "' --track 00 --hold 1,0,1 --max-ticks 20000");
+        int ticks = 0;
+        if (std::sscanf(out.c_str(), "finish %d", &ticks) != 1)
+            return 0;
+        return ticks;
+    }
+
+    // From the track menu: "00", "play", and throttle with left steering held
+    // from the countdown on, so that every race tick records (1, 0, 1).
+    void raceWithHeldKeys()
+    {
+        x.key("Return");
+        Picture menu;
+        ASSERT_TRUE(playMenuUp(menu));
+        x.key("Return");
+        sleepMs(700);
+        x.keyDown("Up Left");
+    }
+};
+
+std::string scoreLine(int ticks, const std::string& name) { return formatTime(ticks * 0.01) + " " + name; }
+
+}  // namespace
+
+TEST_F(EndToEnd, FreshStartOpensOnlyTheFirstTrackAndBackQuits)
+{
+    GameProcess game;
+    startGame(game);
+    Picture menu = screen("track-menu");
+    Picture picture, selectedFrame;
+    ASSERT_TRUE(picture.load(data + "/gui/track00.tga"));
+    ASSERT_TRUE(selectedFrame.load(data + "/gui/trackSel.tga"));
+    // "00" at (200, 170) shows its picture in the selection frame; "10" at
+    // (296, 170) is locked and shows no picture.
+    EXPECT_GT(opaqueMatch(menu, picture, 216, 186, 16, 16, 32, 32), 0.9);
+    EXPECT_GT(opaqueMatch(menu, selectedFrame, 200, 170), 0.9);
+    Picture other;
+    if (!other.load(data + "/gui/track10.tga"))
+        other = picture;
+    EXPECT_LT(opaqueMatch(menu, other, 312, 186, 16, 16, 32, 32), 0.5);
+    EXPECT_LT(opaqueMatch(menu, selectedFrame, 296, 170), 0.5);
+    EXPECT_GT(big.match(menu, "back", 490, 550), 0.9);
+
+    // Right refuses the locked neighbour: the focus stays on "00".
+    x.key("Right");
+    sleepMs(400);
+    Picture afterRight = shot("after-right");
+    EXPECT_GT(opaqueMatch(afterRight, selectedFrame, 200, 170), 0.9);
+    EXPECT_LT(opaqueMatch(afterRight, selectedFrame, 296, 170), 0.5);
+
+    // Down onto the locked "01" goes to "back", drawn in the highlight font.
+    x.key("Down");
+    Picture onBack;
+    EXPECT_TRUE(waitForText(highlight, "back", 490, 550, 5000, onBack));
+    EXPECT_LT(opaqueMatch(onBack, selectedFrame, 200, 170), 0.5);
+
+    x.key("Return");
+    EXPECT_EQ(game.waitExit(10000), 0);
+    EXPECT_EQ(game.output, startupLines());
+    EXPECT_FALSE(fs::exists(savePath()));
+}
+
+TEST_F(EndToEnd, PlayMenuCountdownDrivingAndEscapeWithoutSaving)
+{
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu)) << "the play menu names track 00 on its focused button";
+    menu = screen("play-menu");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_GT(small.match(menu, "-:--.--", 300, 300 + 20 * i + kSmallTextDy), 0.9) << i;
+    EXPECT_GT(small.match(menu, "last -:--.--", 300, 250 + kSmallTextDy), 0.9);
+
+    x.key("Return");
+    sleepMs(900);
+    Picture countdown = screen("countdown");
+    double digit = 0.0;
+    for (const char* d : {"3", "2", "1"})
+        digit = std::max(digit, big.match(countdown, d, 390, 310 + kBigTextDy45));
+    EXPECT_GT(digit, 0.9) << "a countdown digit in the middle";
+    EXPECT_GT(big.match(countdown, "  0 mph", 600, 550 + kBigTextDy45), 0.9);
+
+    // Throttle from the countdown on; a second and a half into the race the
+    // ship is moving and the countdown has gone.
+    x.keyDown("Up");
+    sleepMs(3600);
+    Picture race = screen("race");
+    x.keyUp("Up");
+    EXPECT_LT(big.match(race, "  0 mph", 600, 550 + kBigTextDy45), 0.5) << "the speed changed";
+    for (const char* d : {"3", "2", "1"})
+        EXPECT_LT(big.match(race, d, 390, 310 + kBigTextDy45), 0.5);
+
+    x.key("Escape");
+    Picture back;
+    ASSERT_TRUE(playMenuUp(back));
+    EXPECT_GT(small.match(back, "last -:--.--", 300, 250 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(back, "-:--.--", 300, 300 + kSmallTextDy), 0.9);
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_FALSE(fs::exists(savePath())) << "an abandoned run is never stored";
+}
+
+TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 0) << "the test track must finish under held keys";
+    ASSERT_LT(ticks, 6000);
+
+    GameProcess game;
+    startGame(game);
+    raceWithHeldKeys();
+    Picture saving;
+    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40,
+                             ticks * 10 + 20000, saving);
+    x.keyUp("Up Left");
+    if (!asked)
+        shot("no-finish");
+    ASSERT_TRUE(asked);
+    saving = screen("score-saving-menu");
+    EXPECT_GT(big.match(saving, formatTime(ticks * 0.01), 300, 150 + kBigTextDy40), 0.9);
+    EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
+
+    // The caret stands after "ace", but the steering key held into the menu
+    // may have repeated and moved it; End puts it back, three backspaces
+    // clear the name.
+    x.key("End BackSpace BackSpace BackSpace");
+    x.type("tester");
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(playMenuUp(after));
+    after = screen("play-menu-after-finish");
+    EXPECT_GT(small.match(after, scoreLine(ticks, "tester"), 300, 300 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(after, "last " + formatTime(ticks * 0.01), 300, 250 + kSmallTextDy), 0.9);
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    EXPECT_EQ(saved.playerName, "tester");
+    ASSERT_EQ(saved.records.count("00"), 1u);
+    const TrackRecord& record = saved.records["00"];
+    ASSERT_EQ(record.scores.size(), 1u);
+    EXPECT_EQ(record.scores[0].ticks, ticks) << "the game ran the same physics as the simulator";
+    EXPECT_EQ(record.scores[0].playerName, "tester");
+    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
+    for (int i = 0; i < ticks; ++i) {
+        const ControlInput& c = record.ghostRun[i];
+        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
+    }
+    EXPECT_EQ(record.medal, 4) << "well inside the gold time";
+    int verify = -1;
+    std::string report = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-sim verify --data '" +
+                                        data + "' '" + savePath() + "' 2>&1",
+                                    &verify);
+    EXPECT_EQ(verify, 0) << report;
+    EXPECT_EQ(game.terminate(10000), 0);
+
+    // A new start shows the stored time, and the gold has opened "10".
+    GameProcess again;
+    startGame(again);
+    Picture selectedFrame;
+    ASSERT_TRUE(selectedFrame.load(data + "/gui/trackSel.tga"));
+    x.key("Right");
+    sleepMs(400);
+    EXPECT_GT(opaqueMatch(shot("restart-track-menu"), selectedFrame, 296, 170), 0.9);
+    x.key("Left");
+    sleepMs(300);
+    x.key("Return");
+    Picture restarted;
+    ASSERT_TRUE(playMenuUp(restarted));
+    EXPECT_GT(small.match(restarted, scoreLine(ticks, "tester"), 300, 300 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(restarted, "last -:--.--", 300, 250 + kSmallTextDy), 0.9);
+    EXPECT_EQ(again.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, RunOutsideTheFiveBestGoesBackToThePlayMenuAndIsStored)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 200);
+
+    // Five faster runs already stored, the fastest as the ghost.
+    SaveData seed;
+    TrackRecord& record = seed.records["00"];
+    record.name = "00";
+    record.medal = 4;
+    record.ghostRun.assign(100, ControlInput{0.0f, 0.0f, 1.0f});
+    for (int i = 0; i < 5; ++i) {
+        ScoreEntry e;
+        e.playerName = "pro";
+        e.shipName = "ship";
+        e.ticks = 100 + i;
+        e.date = 1000 + i;
+        record.scores.push_back(e);
+    }
+    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+
+    GameProcess game;
+    startGame(game);
+    raceWithHeldKeys();
+    SaveData saved;
+    for (int waited = 0; waited < ticks * 10 + 20000; waited += 500) {
+        saved = SaveData();
+        loadSaveFile(saved, savePath());
+        if (saved.records["00"].scores.size() == 6)
+            break;
+        sleepMs(500);
+    }
+    x.keyUp("Up Left");
+    if (saved.records["00"].scores.size() != 6)
+        shot("no-finish");
+    ASSERT_EQ(saved.records["00"].scores.size(), 6u);
+    EXPECT_EQ(saved.records["00"].scores.back().ticks, ticks);
+    EXPECT_EQ(saved.records["00"].scores.back().playerName, "ace");
+    EXPECT_EQ(saved.records["00"].ghostRun.size(), 100u) << "a slower run never becomes the ghost";
+
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu)) << "straight back to the play menu";
+    menu = screen("play-menu-slow-run");
+    EXPECT_LT(big.match(menu, "You got a high score!", 300, 100 + kBigTextDy40), 0.5);
+    EXPECT_GT(small.match(menu, "last " + formatTime(ticks * 0.01), 300, 250 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(menu, scoreLine(100, "pro"), 300, 300 + kSmallTextDy), 0.9);
+    EXPECT_EQ(game.terminate(10000), 0);
+}
