@@ -186,6 +186,8 @@ struct GameProcess {
     int outFd = -1;
     std::string output;
     int exitStatus = -1;
+    // Why startAndWait gave up.
+    std::string failure;
 
     bool start(const std::string& workDir, const std::string& home, const XServer& server,
                const std::string& errPath)
@@ -242,11 +244,14 @@ struct GameProcess {
                 return false;
             if (waitForOutput("Play game\n\n", ms))
                 return true;
-            if (running() || exitStatus != 1)
-                return false;
+            bool stillRunning = running();
             std::ifstream err(errPath);
             std::string text((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
-            if (text.find("Couldn't open X11 display") == std::string::npos)
+            failure = "attempt " + std::to_string(attempt + 1) +
+                      (stillRunning ? ": still running" : ": exit status " + std::to_string(exitStatus)) +
+                      "; standard error: " + text;
+            if (stillRunning || exitStatus != 1 ||
+                text.find("Couldn't open X11 display") == std::string::npos)
                 return false;
         }
         return false;

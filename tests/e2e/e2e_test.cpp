@@ -57,7 +57,7 @@ protected:
 
     void startGame(GameProcess& game)
     {
-        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output;
+        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
         ASSERT_TRUE(x.waitForGameWindow(10000));
         sleepMs(800);
     }

@@ -41,7 +41,7 @@ TEST_F(Startup, FreshStartPrintsItsLinesOpensTheWindowAndEndsOnSigterm)
     XServer x;
     ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output;
+    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
     EXPECT_EQ(game.output, startupLines());
 
     ASSERT_TRUE(x.waitForGameWindow(10000));
@@ -71,7 +71,7 @@ TEST_F(Startup, ConfiguredFullscreen1024x768CentresTheMenus)
     XServer x;
     ASSERT_TRUE(x.start(1024, 768));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output;
+    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
     EXPECT_EQ(game.output, startupLines());
     ASSERT_TRUE(x.waitForGameWindow(10000));
     int w = 0, h = 0, left = 0, top = 0;
@@ -96,7 +96,7 @@ TEST_F(Startup, MissingFontStillStartsAndPrintsEveryLine)
     XServer x;
     ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output;
+    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
     EXPECT_EQ(game.output, startupLines());
     ASSERT_TRUE(x.waitForGameWindow(10000));
     sleepMs(500);
