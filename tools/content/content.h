@@ -11,7 +11,7 @@ bool writeTracks(const std::string& root);
 bool writeRoadTextures(const std::string& root);
 // tracks/NAME/area.tris and area.png: terrain and scenery around each road.
 bool writeScenery(const std::string& root);
-// tracks/NAME/times.txt: the medal target times.
+// tracks/NAME/times.txt: the medal target times, from the autopilot's race on each track.
 bool writeMedalTimes(const std::string& root);
 // ships/ship.tris and ship.tga.
 bool writeShip(const std::string& root);

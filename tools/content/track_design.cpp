@@ -328,14 +328,6 @@ const BuiltTrack* findBuilt(const std::string& name)
     return nullptr;
 }
 
-const TrackDesign* findDesign(const std::string& name)
-{
-    for (const TrackDesign& d : trackDesigns())
-        if (d.name == name)
-            return &d;
-    return nullptr;
-}
-
 const std::vector<std::string>& trackOrder()
 {
     static const std::vector<std::string> order = {"00", "10", "20", "30", "40", "01", "11", "21",

@@ -87,7 +87,6 @@ struct BuiltTrack {
 // Track names in the order the menu unlocks them, easiest first.
 const std::vector<std::string>& trackOrder();
 const std::vector<TrackDesign>& trackDesigns();
-const TrackDesign* findDesign(const std::string& name);
 
 TrackPath buildPath(const TrackDesign& design);
 // s is the arc length from the start, any value (taken around the loop).
