@@ -185,3 +185,22 @@ TEST_F(RaceEnd, TopIsCentredInALargerWindow)
     EXPECT_EQ(game.top->getX(), 112);
     EXPECT_EQ(game.top->getY(), 84);
 }
+
+TEST_F(RaceEnd, TabNeverMovesTheFocusIntoAHiddenMenu)
+{
+    auto tabAround = [](const char* where) {
+        for (int i = 0; i < 30; ++i) {
+            pressKey(SDLK_TAB, '\t');
+            gcn::Widget* focused = focusedWidget();
+            ASSERT_NE(focused, nullptr) << where;
+            for (gcn::Widget* w = focused; w; w = w->getParent())
+                ASSERT_TRUE(w->isVisible()) << where << " after " << i + 1 << " tabs";
+        }
+    };
+    tabAround("track menu");
+    resetGame();
+    raceWith(10);
+    finishRun();
+    game.menuSaveScore->focusDown(nullptr);
+    tabAround("score-saving menu");
+}
