@@ -175,6 +175,9 @@ TEST_F(EndToEnd, FreshStartOpensOnlyTheFirstTrackAndBackQuits)
     EXPECT_LT(opaqueMatch(menu, other, 312, 186, 16, 16, 32, 32), 0.5);
     EXPECT_LT(opaqueMatch(menu, selectedFrame, 296, 170), 0.5);
     EXPECT_GT(big.match(menu, "back", 490, 550), 0.9);
+    Picture gold;
+    ASSERT_TRUE(gold.load(data + "/gui/medalGold.tga"));
+    EXPECT_LT(opaqueMatch(menu, gold, 200, 170), 0.5) << "no medal before a finish";
 
     // Right refuses the locked neighbour: the focus stays on "00".
     x.key("Right");
@@ -206,6 +209,14 @@ TEST_F(EndToEnd, PlayMenuCountdownDrivingAndEscapeWithoutSaving)
     for (int i = 0; i < 5; ++i)
         EXPECT_GT(small.match(menu, "-:--.--", 300, 300 + 20 * i + kSmallTextDy), 0.9) << i;
     EXPECT_GT(small.match(menu, "last -:--.--", 300, 250 + kSmallTextDy), 0.9);
+    // Gold, silver and bronze beside their target times.
+    Picture medal;
+    const std::pair<const char*, int> medals[] = {
+        {"medalGold", 200}, {"medalSilver", 350}, {"medalBronze", 500}};
+    for (auto [file, mx] : medals) {
+        ASSERT_TRUE(medal.load(data + "/gui/" + file + ".tga"));
+        EXPECT_GT(opaqueMatch(menu, medal, mx, 170), 0.9) << file;
+    }
 
     x.key("Return");
     sleepMs(900);
@@ -298,7 +309,12 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
     ASSERT_TRUE(selectedFrame.load(data + "/gui/trackSel.tga"));
     x.key("Right");
     sleepMs(400);
-    EXPECT_GT(opaqueMatch(shot("restart-track-menu"), selectedFrame, 296, 170), 0.9);
+    Picture restartMenu = shot("restart-track-menu");
+    EXPECT_GT(opaqueMatch(restartMenu, selectedFrame, 296, 170), 0.9);
+    // "00" wears its gold over the picture, under the plain frame.
+    Picture gold;
+    ASSERT_TRUE(gold.load(data + "/gui/medalGold.tga"));
+    EXPECT_GT(opaqueMatch(restartMenu, gold, 200, 170), 0.8);
     x.key("Left");
     sleepMs(300);
     x.key("Return");
