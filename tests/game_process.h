@@ -46,8 +46,9 @@ inline std::string runCommand(const std::string& command, int* status = nullptr)
     return out;
 }
 
-// Waits up to ms for the child to end; its exit status, or -1 (still running),
-// or 128 + signal when a signal ended it.
+// Waits up to ms for the child to end; its exit status, 128 + signal when a
+// signal ended it, -1 while it still runs, -2 when it is no child of ours
+// (already reaped: its number may belong to another process by now).
 inline int waitChild(pid_t pid, int ms)
 {
     for (int waited = 0;; waited += 20) {
@@ -55,7 +56,9 @@ inline int waitChild(pid_t pid, int ms)
         pid_t r = waitpid(pid, &status, WNOHANG);
         if (r == pid)
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (r < 0 || waited >= ms)
+        if (r < 0)
+            return -2;
+        if (waited >= ms)
             return -1;
         sleepMs(20);
     }
@@ -67,6 +70,16 @@ struct XServer {
     int number = -1;
 
     std::string display() const { return ":" + std::to_string(number); }
+
+    // The server process named in a display's lock file, or -1.
+    static pid_t lockOwner(const std::string& lock)
+    {
+        std::ifstream in(lock);
+        long owner = -1;
+        if (!(in >> owner))
+            return -1;
+        return static_cast<pid_t>(owner);
+    }
 
     bool start(int width, int height)
     {
@@ -91,10 +104,13 @@ struct XServer {
             }
             if (child < 0)
                 return false;
+            bool ended = false;
             for (int waited = 0; waited < 10000; waited += 50) {
-                if (waitChild(child, 0) != -1)
-                    break; // it gave up, most likely the number was taken
-                if (std::filesystem::exists(socket)) {
+                if (waitChild(child, 0) != -1) {
+                    ended = true; // it gave up, most likely the number was taken
+                    break;
+                }
+                if (std::filesystem::exists(socket) && lockOwner(lock) == child) {
                     // The socket appears before the server takes clients.
                     pid = child;
                     number = n;
@@ -107,7 +123,7 @@ struct XServer {
                 }
                 sleepMs(50);
             }
-            if (waitChild(child, 0) == -1) {
+            if (!ended && waitChild(child, 0) == -1) {
                 kill(child, SIGKILL);
                 waitChild(child, 2000);
             }
