@@ -10,6 +10,7 @@
 #include <guichan/sdl.hpp>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "assets/data_dir.h"
@@ -40,6 +41,12 @@ inline bool ensureGame()
     std::string root = makeTempDir("gui");
     if (root.empty())
         return false;
+    // The folder lives as long as the process; the GUI reads from it.
+    static struct RemoveAtExit {
+        std::string dir;
+        ~RemoveAtExit() { std::filesystem::remove_all(dir); }
+    } removal;
+    removal.dir = root;
     std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-content " + root + "/data";
     if (std::system(command.c_str()) != 0)
         return false;
