@@ -204,6 +204,8 @@ struct GameProcess {
     int exitStatus = -1;
     // Why startAndWait gave up.
     std::string failure;
+    // A program the game runs under (valgrind and its options), empty for none.
+    std::vector<std::string> wrapper;
 
     bool start(const std::string& workDir, const std::string& home, const XServer& server,
                const std::string& errPath)
@@ -227,7 +229,13 @@ struct GameProcess {
             setenv("DISPLAY", server.display().c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
             std::string binary = std::string(VANTOR_BUILD_DIR) + "/vantor";
-            execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+            std::vector<std::string> words = wrapper;
+            words.push_back(binary);
+            std::vector<char*> argv;
+            for (std::string& w : words)
+                argv.push_back(&w[0]);
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
             _exit(127);
         }
         close(fds[1]);

@@ -21,6 +21,9 @@ struct BenchOptions {
     int warmUpFrames = 20;
     // Start-ups to measure.
     int startups = 5;
+    // Diagnosis only: also time the race scene without the scenery mesh, to
+    // show what share of a frame the scenery costs.
+    bool withoutScenery = false;
 };
 
 // Sorted copy statistics of raw samples, milliseconds.

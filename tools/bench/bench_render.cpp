@@ -6,11 +6,13 @@
 // reloads the track and its area.
 #include <GL/gl.h>
 #include <SDL.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <guichan.hpp>
 #include <thread>
+#include <utility>
 
 #include "assets/data_dir.h"
 #include "assets/models.h"
@@ -61,6 +63,35 @@ void drainEvents()
     }
 }
 
+// The race scene along the states, warm-up frames first; the measured ones.
+std::vector<double> raceFrames(const BenchOptions& options, const std::vector<ShipState>& states)
+{
+    std::vector<double> race;
+    const int frames = options.warmUpFrames + options.raceFrames;
+    const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
+    game.run.controls.clear();
+    for (int f = 0; f < frames; ++f) {
+        const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
+        drainEvents();
+        Clock::time_point start = Clock::now();
+        game.player.state = states[tick];
+        // The ghost a second behind.
+        game.ghost.state = states[tick > 100 ? tick - 100 : 0];
+        game.run.controls.resize(tick + 1);
+        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (game.hud)
+            updateHud(*game.hud);
+        drawRaceSceneOf(game);
+        finishFrame();
+        double ms = msSince(start);
+        game.frameTimesMs[game.frameCounter++ & 63] = ms;
+        if (f >= options.warmUpFrames)
+            race.push_back(ms);
+    }
+    return race;
+}
+
 } // namespace
 
 int benchRendering(const BenchOptions& options)
@@ -84,6 +115,8 @@ int benchRendering(const BenchOptions& options)
         game.menuTrack->container->setVisible(false);
     std::vector<double> refreshMs;
     std::vector<double> allRace, allMenu;
+    if (options.withoutScenery)
+        std::printf("(bare: the race scene without the scenery mesh, for diagnosis only)\n");
     for (const std::string& name : options.tracks) {
         game.save.trackName = name;
         // The play menu's refresh, as when Enter picks the track.
@@ -133,28 +166,13 @@ int benchRendering(const BenchOptions& options)
             game.top->setPosition(0, 0);
         game.inRace = true;
         game.countdownMs = 0;
-        std::vector<double> race;
-        const int frames = options.warmUpFrames + options.raceFrames;
-        const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
-        game.run.controls.clear();
-        for (int f = 0; f < frames; ++f) {
-            const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
-            drainEvents();
-            Clock::time_point start = Clock::now();
-            game.player.state = states[tick];
-            // The ghost a second behind.
-            game.ghost.state = states[tick > 100 ? tick - 100 : 0];
-            game.run.controls.resize(tick + 1);
-            glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            if (game.hud)
-                updateHud(*game.hud);
-            drawRaceSceneOf(game);
-            finishFrame();
-            double ms = msSince(start);
-            game.frameTimesMs[game.frameCounter++ & 63] = ms;
-            if (f >= options.warmUpFrames)
-                race.push_back(ms);
+        std::vector<double> race = raceFrames(options, states);
+        std::vector<double> bare;
+        if (options.withoutScenery) {
+            Mesh scenery;
+            std::swap(scenery, game.area.mesh);
+            bare = raceFrames(options, states);
+            std::swap(scenery, game.area.mesh);
         }
         game.inRace = false;
         if (game.hud && game.hud->container)
@@ -164,6 +182,8 @@ int benchRendering(const BenchOptions& options)
         centreTop();
 
         printStats("race", name, race);
+        if (options.withoutScenery)
+            printStats("bare", name, bare);
         printStats("menu", name, menu);
         allRace.insert(allRace.end(), race.begin(), race.end());
         allMenu.insert(allMenu.end(), menu.begin(), menu.end());

@@ -1,5 +1,6 @@
 // vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,save,startup,render]
 //              [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]
+//              [--without-scenery]
 // The rendering and start-up sections need an X display (xvfb-run -a).
 #include <algorithm>
 #include <cmath>
@@ -96,11 +97,15 @@ int main(int argc, char** argv)
             ok = positive(value, options.menuFrames);
         else if (arg == "--startups" && ok)
             ok = positive(value, options.startups);
-        else
+        else if (arg == "--without-scenery") {
+            options.withoutScenery = true;
+            continue;
+        } else
             ok = false;
         if (!ok) {
             std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,save,startup,render]\n"
-                                 "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n");
+                                 "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
+                                 "                    [--without-scenery]\n");
             return 2;
         }
         ++i;
