@@ -250,14 +250,15 @@ struct GameProcess {
 
     // Starts the game and waits for the end of its start-up lines. Xvfb now
     // and then turns a connection away when a client arrives while it is
-    // busy; the game then ends at once with status 1, and a new start is
-    // tried, up to five times.
+    // busy, sometimes for a few seconds on a loaded machine; the game then
+    // ends at once with status 1, and a new start is tried for up to about
+    // twenty seconds.
     bool startAndWait(const std::string& workDir, const std::string& home, const XServer& server,
                       const std::string& errPath, int ms)
     {
-        for (int attempt = 0; attempt < 5; ++attempt) {
+        for (int attempt = 0; attempt < 30; ++attempt) {
             if (attempt > 0)
-                sleepMs(300);
+                sleepMs(600);
             output.clear();
             exitStatus = -1;
             if (outFd >= 0) {
