@@ -218,8 +218,9 @@ bool readRecord(Reader& in, TrackRecord& r)
     }
     if (!in.bytes(r.ghostStart.data(), r.ghostStart.size()))
         return false;
-    // Scores always come with the run of the ghost; none at all is damage.
-    if (!in.i32(count) || count < 1)
+    // The game always stores a ghost run with scores, but an empty one loses
+    // nothing else: keep the scores rather than every record after them.
+    if (!in.i32(count) || count < 0)
         return false;
     size_t k = static_cast<size_t>(count);
     if (k > in.left / controlBytes)
