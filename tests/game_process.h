@@ -98,7 +98,8 @@ struct XServer {
                 dup2(devnull, 1);
                 dup2(devnull, 2);
                 std::string arg = ":" + std::to_string(n);
-                execlp("Xvfb", "Xvfb", arg.c_str(), "-nolisten", "tcp", "-screen", "0",
+                // -noreset: a server resetting after its last client turns new clients away.
+                execlp("Xvfb", "Xvfb", arg.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
                        screen.c_str(), static_cast<char*>(nullptr));
                 _exit(127);
             }
