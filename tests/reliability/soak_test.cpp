@@ -122,7 +122,9 @@ TEST_F(GameFolders, SoakOfRandomKeysNeverCrashesAndLeavesAVerifiedSave)
             game.drain();
         }
         if (game.running()) {
-            ASSERT_TRUE(closeGameWindow(x.display()));
+            // The window may just be going away after a last "back".
+            const bool asked = closeGameWindow(x.display());
+            EXPECT_TRUE(asked || game.waitExit(5000) == 0) << "no game window to close";
             EXPECT_EQ(game.waitExit(30000), 0) << "seed " << seed << ", after " << actions << " actions\n"
                                                << readFile(err);
             break;
