@@ -10,6 +10,9 @@ int32_t boundTexture = -1;
 
 namespace {
 
+// The revision the last successful load handed out.
+uint64_t lastRevision = 0;
+
 // A cursor over the bytes of a ".tris" file. Every read is checked against
 // the bytes left, so a count can never ask for more than the file holds.
 struct Reader {
@@ -174,6 +177,7 @@ bool loadMesh(Mesh& mesh, std::string path)
     Reader in{bytes.data(), bytes.size()};
     if (!parse(in, loaded) || !consistent(loaded))
         return false;
+    loaded.revision = ++lastRevision;
     mesh = std::move(loaded);
     return true;
 }
@@ -181,6 +185,11 @@ bool loadMesh(Mesh& mesh, std::string path)
 void drawMesh(const Mesh& mesh, TextureSlot& texture)
 {
     bindSlot(texture);
+    emitMesh(mesh);
+}
+
+void emitMesh(const Mesh& mesh)
+{
     glBegin(GL_TRIANGLES);
     if (drawable(mesh)) {
         for (size_t g = mesh.groups.size(); g-- > 0;)

@@ -30,6 +30,10 @@ struct Mesh {
     std::vector<std::vector<Float3>> normalFrames;
     std::vector<Float2> texCoords;
     std::vector<MeshGroup> groups;
+    // Set by every successful loadMesh to a number no other load has had; 0
+    // for a mesh filled by hand. Compiled copies of the mesh (mesh_list.h)
+    // stay valid while it is unchanged.
+    uint64_t revision = 0;
 };
 
 // The GL texture name last bound by any drawing code, -1 before the first bind.
@@ -46,5 +50,7 @@ void bindSlot(TextureSlot& slot);
 
 // All groups alike, last group first.
 void drawMesh(const Mesh& mesh, TextureSlot& texture);
+// The glBegin ... glEnd of drawMesh alone, without the texture bind.
+void emitMesh(const Mesh& mesh);
 // Groups whose name begins with "T" after all others, each pass last group first.
 void drawShipMesh(const Mesh& mesh, TextureSlot& texture);

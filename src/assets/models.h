@@ -4,12 +4,15 @@
 #include <string>
 
 #include "assets/mesh.h"
+#include "assets/mesh_list.h"
 #include "sim/ship.h"
 
 struct Area {
     std::string name;
     // Positions in world units (file units times 100).
     Mesh mesh;
+    // The mesh compiled for drawing; recompiled on the first draw after a load.
+    MeshList meshList;
     TextureSlot texture = -1;
     // Metres per second squared; no file sets it.
     double gravity = 9.81;

@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include "assets/mesh.h"
+#include "assets/mesh_list.h"
 #include "render/camera.h"
 #include "shell/game.h"
 #include "track/track_draw.h"
@@ -59,7 +59,7 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTrack(g.track);
     glEnable(GL_CULL_FACE);
-    drawMesh(g.area.mesh, g.area.texture);
+    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
     glDisable(GL_LIGHTING);
 }
 
@@ -79,7 +79,7 @@ void drawRaceSceneOf(Game& g)
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTrack(g.track);
     glEnable(GL_CULL_FACE);
-    drawMesh(g.area.mesh, g.area.texture);
+    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
 
     // The ghost last, translucent over everything opaque; depth stays on.
     glEnable(GL_BLEND);

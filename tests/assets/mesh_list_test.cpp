@@ -1,0 +1,257 @@
+#include "assets/mesh_list.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <cmath>
+#include <string>
+
+#include "assets/data_dir.h"
+#include "assets/models.h"
+#include "assets/texture_cache.h"
+#include "gl_recorder.h"
+#include "gl_window.h"
+#include "test_files.h"
+
+namespace {
+
+// Overlapping triangles in three groups, drawn without depth test so that
+// their order shows; every corner has its own normal and texture coordinate
+// so that lighting and the gradient texture show both. seed varies the shape.
+Bytes scenery(int seed)
+{
+    std::vector<TrisGroup> groups;
+    std::vector<float> tex, positions, normals;
+    uint16_t corner = 0;
+    for (int g = 0; g < 3; ++g) {
+        TrisGroup group{"g" + std::to_string(g), {}, {}, {}};
+        for (int t = 0; t < 12; ++t) {
+            const double a = (g * 12 + t) * 0.53 + seed;
+            for (int k = 0; k < 3; ++k) {
+                const double b = a + k * 2.1 + 0.3 * seed;
+                const double r = 0.2 + 0.6 * std::fabs(std::sin(a * 1.7 + k));
+                positions.push_back(static_cast<float>(r * std::cos(b)));
+                positions.push_back(static_cast<float>(r * std::sin(b)));
+                positions.push_back(0.0f);
+                const double n = std::cos(a + k);
+                normals.push_back(static_cast<float>(0.6 * n));
+                normals.push_back(static_cast<float>(0.6 * std::sin(a + k)));
+                normals.push_back(0.8f);
+                tex.push_back(static_cast<float>(0.5 + 0.5 * std::cos(b * 3.0)));
+                tex.push_back(static_cast<float>(0.5 + 0.5 * std::sin(a * 2.0 + k)));
+                // Counter-clockwise seen from +z for half of them, so that
+                // culling (if left on) would show too.
+                group.vertex.push_back(corner);
+                group.normal.push_back(corner);
+                group.tex.push_back(corner);
+                ++corner;
+            }
+        }
+        groups.push_back(group);
+    }
+    return trisBytes(groups, tex, {{positions, normals}});
+}
+
+constexpr int size = 32;
+
+class MeshListTest : public ::testing::Test {
+protected:
+    std::string savedDataDir;
+    std::string dir;
+    GLuint gradient = 0;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
+        savedDataDir = dataDir;
+        dir = makeTempDir("mesh_list");
+        ASSERT_FALSE(dir.empty());
+        dataDir = dir;
+        textureCache = TextureCache{};
+        boundTexture = -1;
+
+        // A texture that differs at every texel, so any texture coordinate shows.
+        std::vector<unsigned char> texels(size * size * 3);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                unsigned char* p = &texels[(y * size + x) * 3];
+                p[0] = static_cast<unsigned char>(x * 8);
+                p[1] = static_cast<unsigned char>(y * 8);
+                p[2] = static_cast<unsigned char>(255 - x * 4 - y * 3);
+            }
+        glGenTextures(1, &gradient);
+        glBindTexture(GL_TEXTURE_2D, gradient);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        boundTexture = -1;
+
+        glViewport(0, 0, glWindowWidth(), glWindowHeight());
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        // Positions are file units times 100.
+        glOrtho(-100.0, 100.0, -100.0, 100.0, -10.0, 10.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_COLOR_MATERIAL);
+        const GLfloat position[4] = {0.3f, 0.2f, 1.0f, 0.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, position);
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
+    void TearDown() override
+    {
+        glDisable(GL_LIGHTING);
+        glDeleteTextures(1, &gradient);
+        boundTexture = -1;
+        dataDir = savedDataDir;
+        std::filesystem::remove_all(dir);
+    }
+
+    void loadScenery(Area& area, int seed)
+    {
+        writeFile(dir + "/tracks/t/area.tris", scenery(seed).data);
+        loadArea(area, "t");
+        area.texture = static_cast<TextureSlot>(gradient);
+    }
+
+    template <typename Draw>
+    std::vector<unsigned char> frame(Draw draw)
+    {
+        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return readBackBuffer();
+    }
+};
+
+size_t differentBytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+std::vector<GlCall> withoutBinds(const std::vector<GlCall>& calls)
+{
+    std::vector<GlCall> out;
+    for (const GlCall& c : calls)
+        if (c.kind != GlCall::Bind)
+            out.push_back(c);
+    return out;
+}
+
+bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].kind != b[i].kind || a[i].single != b[i].single || a[i].v[0] != b[i].v[0] ||
+            a[i].v[1] != b[i].v[1] || a[i].v[2] != b[i].v[2])
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
+{
+    Area area;
+    loadScenery(area, 0);
+    ASSERT_NE(area.mesh.revision, 0u);
+
+    const std::vector<unsigned char> direct = frame([&] { drawMesh(area.mesh, area.texture); });
+    // The scene is not trivial: most of the window is covered.
+    const std::vector<unsigned char> empty = frame([] {});
+    EXPECT_GT(differentBytes(direct, empty), direct.size() / 4);
+
+    // The first draw compiles exactly the calls drawMesh sends, in its order.
+    startRecording();
+    drawMesh(area.mesh, area.texture);
+    const std::vector<GlCall> sent = withoutBinds(stopRecording());
+    boundTexture = -1;
+    startRecording();
+    const std::vector<unsigned char> compiled = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<GlCall> firstDraw = stopRecording();
+    ASSERT_NE(area.meshList.list, 0u);
+    EXPECT_EQ(countCalls(firstDraw, GlCall::Bind), 1u);
+    EXPECT_TRUE(sameCalls(withoutBinds(firstDraw), sent));
+    EXPECT_EQ(countCalls(sent, GlCall::Vertex), 3u * 36u);
+    EXPECT_EQ(differentBytes(compiled, direct), 0u);
+
+    // Later draws replay the list: nothing is sent corner by corner, and the
+    // texture is still bound through the shared rule.
+    glBindTexture(GL_TEXTURE_2D, 0);
+    boundTexture = 0;
+    startRecording();
+    const std::vector<unsigned char> replayed = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<GlCall> replay = stopRecording();
+    ASSERT_EQ(replay.size(), 1u);
+    EXPECT_EQ(replay[0].kind, GlCall::Bind);
+    EXPECT_EQ(replay[0].v[0], static_cast<double>(gradient));
+    EXPECT_EQ(differentBytes(replayed, direct), 0u);
+}
+
+TEST_F(MeshListTest, ReloadingTheAreaRecompilesIntoTheSameList)
+{
+    Area area;
+    loadScenery(area, 0);
+    const std::vector<unsigned char> first = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const uint32_t list = area.meshList.list;
+    ASSERT_NE(list, 0u);
+
+    // The play menu reloads the area on every refresh: other geometry, same list name.
+    loadScenery(area, 1);
+    const std::vector<unsigned char> changed = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<unsigned char> changedDirect = frame([&] { drawMesh(area.mesh, area.texture); });
+    EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
+    EXPECT_GT(differentBytes(changed, first), first.size() / 20);
+    EXPECT_EQ(area.meshList.list, list);
+
+    // Many refreshes allocate no further list names.
+    for (int i = 0; i < 5; ++i) {
+        loadScenery(area, i % 2);
+        frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    }
+    EXPECT_EQ(area.meshList.list, list);
+    const GLuint next = glGenLists(1);
+    EXPECT_EQ(next, list + 1);
+    glDeleteLists(next, 1);
+
+    // A reload that fails keeps the mesh, so the list stays as it was.
+    loadScenery(area, 0);
+    const std::vector<unsigned char> again = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    writeText(dir + "/tracks/t/area.tris", "not a mesh");
+    loadArea(area, "t");
+    area.texture = static_cast<TextureSlot>(gradient);
+    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); }), again), 0u);
+    EXPECT_EQ(differentBytes(again, first), 0u);
+}
+
+TEST_F(MeshListTest, MeshFilledByHandIsSentDirectlyEveryTime)
+{
+    Area area;
+    loadScenery(area, 0);
+    frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+
+    // Swapped for a mesh that never came from a file (as the benchmark does
+    // to leave the scenery out): nothing of the compiled list may show.
+    Mesh bare;
+    std::swap(bare, area.mesh);
+    const std::vector<unsigned char> empty = frame([] {});
+    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); }), empty), 0u);
+    std::swap(bare, area.mesh);
+
+    Mesh hand = area.mesh;
+    hand.revision = 0;
+    startRecording();
+    drawMeshCached(hand, area.meshList, area.texture);
+    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 36u);
+}
