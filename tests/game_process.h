@@ -99,7 +99,10 @@ struct XServer {
                 dup2(devnull, 2);
                 std::string arg = ":" + std::to_string(n);
                 // -noreset: a server resetting after its last client turns new clients away.
-                execlp("Xvfb", "Xvfb", arg.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
+                // -ardelay: no auto-repeat while a test holds a key, since a repeat's
+                // release and press can land in different ticks on a loaded machine.
+                execlp("Xvfb", "Xvfb", arg.c_str(), "-nolisten", "tcp", "-noreset", "-ardelay", "60000",
+                       "-screen", "0",
                        screen.c_str(), static_cast<char*>(nullptr));
                 _exit(127);
             }
