@@ -45,10 +45,19 @@ bool createGame()
     Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
     if (game.fullscreen)
         flags |= SDL_FULLSCREEN;
-    if (!SDL_SetVideoMode(game.screenWidth, game.screenHeight, 32, flags)) {
+    // A configuration that ends early gives a size of 0, and X refuses a
+    // negative one; SDL takes 0 as "the display's size".
+    int width = game.screenWidth > 0 ? game.screenWidth : 0;
+    int height = game.screenHeight > 0 ? game.screenHeight : 0;
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, 32, flags);
+    if (!screen) {
         SDL_Quit();
         return false;
     }
+    // The menus, the HUD and the viewport are laid out for the window SDL
+    // actually opened.
+    game.screenWidth = screen->w;
+    game.screenHeight = screen->h;
     SDL_ShowCursor(1);
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);

@@ -114,3 +114,31 @@ TEST_F(Startup, NoDisplayEndsWithAnErrorInsteadOfACrash)
     EXPECT_EQ(game.output.rfind("Starting game...\n", 0), 0u);
     EXPECT_EQ(game.output.find("Load track"), std::string::npos);
 }
+
+TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusCentred)
+{
+    // Zero from a file that ends early, a negative size typed by hand.
+    for (const char* config : {"0 0\n", "-640 -480 0 2 3 0 1 2 3 0\n"}) {
+        SCOPED_TRACE(config);
+        fs::create_directories(home + "/.config/Vantor");
+        writeText(home + "/.config/Vantor/config.txt", config);
+        XServer x;
+        ASSERT_TRUE(x.start(1024, 768));
+        GameProcess game;
+        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+        EXPECT_EQ(game.output, startupLines());
+        ASSERT_TRUE(x.waitForGameWindow(10000));
+        int w = 0, h = 0, left = 0, top = 0;
+        ASSERT_TRUE(x.gameWindow(w, h, left, top));
+        EXPECT_EQ(w, 1024);
+        EXPECT_EQ(h, 768);
+
+        sleepMs(1500);
+        std::string png = root + "/shot.png";
+        ASSERT_TRUE(x.screenshot(png));
+        Picture shot;
+        ASSERT_TRUE(shot.load(png));
+        EXPECT_GT(borderAt(shot, 112, 84), 0.95) << "the menus are laid out for the window opened";
+        EXPECT_EQ(game.terminate(10000), 0);
+    }
+}
