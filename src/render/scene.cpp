@@ -7,7 +7,7 @@
 #include "assets/mesh_list.h"
 #include "render/camera.h"
 #include "shell/game.h"
-#include "track/track_draw.h"
+#include "track/track_list.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     // The road is seen from both sides; the scenery is closed and culled.
     glDisable(GL_CULL_FACE);
     glColor3f(1.0f, 1.0f, 1.0f);
-    drawTrack(g.track);
+    drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
     drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
     glDisable(GL_LIGHTING);
@@ -77,7 +77,7 @@ void drawRaceSceneOf(Game& g)
 
     glDisable(GL_CULL_FACE);
     glColor3f(1.0f, 1.0f, 1.0f);
-    drawTrack(g.track);
+    drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
     drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
 

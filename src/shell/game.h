@@ -8,6 +8,7 @@
 #include "save/save_file.h"
 #include "sim/ship.h"
 #include "track/track.h"
+#include "track/track_list.h"
 
 namespace gcn {
 class Gui;
@@ -41,6 +42,8 @@ struct Game {
     MenuPlay* menuPlay = nullptr;
     MenuSaveScore* menuSaveScore = nullptr;
     Track track;
+    // The road compiled for drawing; recompiled on the first draw after a load.
+    TrackList trackList;
     Area area;
     Ship player;
     // Seconds per simulation tick; never changed at run time.

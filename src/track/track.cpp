@@ -14,6 +14,9 @@
 static const int32_t minControlPoints = 3;
 static const long controlPointBytes = 48;
 
+// The revision the last load or clear handed out.
+static uint64_t lastRevision = 0;
+
 // Reads the control points of a "track.track" file, scaled to world units.
 // False for a missing file, a count below the minimum or a file shorter than
 // its count; the count is checked against the file size before allocating.
@@ -83,6 +86,7 @@ void clearTrack(Track& track)
         }
     }
     track.segments.clear();
+    track.revision = ++lastRevision;
 }
 
 void loadTrack(Track& track, std::string name)
@@ -103,4 +107,5 @@ void loadTrack(Track& track, std::string name)
         acquire(track.segments[i].textureA, names[2 * i]);
         acquire(track.segments[i].textureB, names[2 * i + 1]);
     }
+    track.revision = ++lastRevision;
 }

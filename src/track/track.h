@@ -3,6 +3,7 @@
 // "track.track" file, with the road textures named by "textures.txt".
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@
 struct Track {
     std::string name;
     std::vector<TrackSegment> segments;
+    // Changes whenever loadTrack or clearTrack replaces the road, so that a
+    // compiled drawing of it can tell it is stale; 0 for a road built by code.
+    uint64_t revision = 0;
 };
 
 // Replaces the track with dataDir/tracks/NAME. A missing file, fewer than

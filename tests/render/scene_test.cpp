@@ -332,7 +332,7 @@ TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
     EXPECT_GT(differing(race, raceNoRoad, height / 8, height * 3 / 8), width * height / 8);
 }
 
-TEST_F(SceneTest, CompiledSceneryOfTrackZeroDrawsAsImmediateMode)
+TEST_F(SceneTest, CompiledSceneryAndRoadOfTrackZeroDrawAsImmediateMode)
 {
     std::string content;
     for (const std::string& candidate :
@@ -346,14 +346,18 @@ TEST_F(SceneTest, CompiledSceneryOfTrackZeroDrawsAsImmediateMode)
     dataDir = content;
     loadAll("00");
     ASSERT_NE(g->area.mesh.revision, 0u);
+    ASSERT_NE(g->track.revision, 0u);
     placePlayer();
 
     // Drawn twice each way: the first compiled draw and a replay.
     const Frame menuCompiled = menuFrame(4000);
     const Frame menuReplayed = menuFrame(4000);
     const Frame raceReplayed = raceFrame();
-    // Revision 0: the same mesh sent corner by corner as drawMesh sends it.
+    ASSERT_NE(g->trackList.list, 0u);
+    // Revision 0: the same mesh and road sent corner by corner as drawMesh
+    // and drawTrack send them.
     g->area.mesh.revision = 0;
+    g->track.revision = 0;
     const Frame menuDirect = menuFrame(4000);
     const Frame raceDirect = raceFrame();
     EXPECT_TRUE(menuCompiled.rgb == menuDirect.rgb);

@@ -1,0 +1,205 @@
+#include "track/track_list.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <cmath>
+#include <string>
+
+#include "assets/data_dir.h"
+#include "assets/mesh.h"
+#include "assets/texture_cache.h"
+#include "gl_recorder.h"
+#include "gl_window.h"
+#include "test_files.h"
+#include "track/track_draw.h"
+
+namespace {
+
+// A hilly, banked ring of six control points, 5 to 6 file units (500 to
+// 600 m) from the middle; seed changes its shape.
+std::vector<std::vector<float>> ring(int seed)
+{
+    std::vector<std::vector<float>> points;
+    for (int i = 0; i < 6; ++i) {
+        const double a = i * 2.0 * M_PI / 6.0 + 0.1 * seed;
+        std::vector<float> cp;
+        for (int r = 0; r < 4; ++r) {
+            const double radius = 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed);
+            cp.push_back(static_cast<float>(radius * std::cos(a)));
+            cp.push_back(static_cast<float>(radius * std::sin(a)));
+            cp.push_back(static_cast<float>(0.2 * std::sin(2.0 * a) + 0.05 * r));
+        }
+        points.push_back(cp);
+    }
+    return points;
+}
+
+size_t differentBytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    size_t n = a.size() == b.size() ? 0 : 1;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].kind != b[i].kind || a[i].single != b[i].single || a[i].v[0] != b[i].v[0] ||
+            a[i].v[1] != b[i].v[1] || a[i].v[2] != b[i].v[2])
+            return false;
+    return true;
+}
+
+class TrackListTest : public ::testing::Test {
+protected:
+    std::string savedDataDir;
+    std::string dir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
+        savedDataDir = dataDir;
+        dir = makeTempDir("track_list");
+        ASSERT_FALSE(dir.empty());
+        dataDir = dir;
+        textureCache = TextureCache{};
+        boundTexture = -1;
+        ASSERT_TRUE(writeImage(dir + "/tex_road/red.png", 8, 8, 24, 220, 30, 30));
+        ASSERT_TRUE(writeImage(dir + "/tex_road/blue.png", 8, 8, 24, 30, 30, 220));
+        ASSERT_TRUE(writeImage(dir + "/tex_road/green.png", 8, 8, 24, 30, 200, 30));
+
+        glViewport(0, 0, glWindowWidth(), glWindowHeight());
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-700.0, 700.0, -700.0, 700.0, -1000.0, 1000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
+    void TearDown() override
+    {
+        boundTexture = -1;
+        dataDir = savedDataDir;
+        std::filesystem::remove_all(dir);
+    }
+
+    void writeTrack(int seed, const std::string& textures)
+    {
+        writeFile(dir + "/tracks/t/track.track", trackBytes(ring(seed)).data);
+        writeText(dir + "/tracks/t/textures.txt", textures);
+    }
+
+    template <typename Draw>
+    std::vector<unsigned char> frame(Draw draw)
+    {
+        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return readBackBuffer();
+    }
+};
+
+} // namespace
+
+TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
+{
+    writeTrack(0, "red blue blue red red red green blue red green blue blue\n");
+    Track track;
+    loadTrack(track, "t");
+    ASSERT_EQ(track.segments.size(), 6u);
+    ASSERT_NE(track.revision, 0u);
+
+    startRecording();
+    const std::vector<unsigned char> direct = frame([&] { drawTrack(track); });
+    const std::vector<GlCall> sent = stopRecording();
+    const std::vector<unsigned char> empty = frame([] {});
+    EXPECT_GT(differentBytes(direct, empty), direct.size() / 20) << "the ring covers part of the window";
+
+    // The compile sends exactly drawTrack's calls, binds included, even when
+    // the texture drawTrack would bind first is already remembered as bound.
+    boundTexture = track.segments[0].textureA;
+    TrackList cache;
+    startRecording();
+    const std::vector<unsigned char> compiled = frame([&] { drawTrackCached(track, cache); });
+    const std::vector<GlCall> firstDraw = stopRecording();
+    ASSERT_NE(cache.list, 0u);
+    EXPECT_TRUE(sameCalls(firstDraw, sent));
+    EXPECT_GT(countCalls(sent, GlCall::Bind), 6u);
+    EXPECT_EQ(differentBytes(compiled, direct), 0u);
+    EXPECT_EQ(boundTexture, track.segments.back().textureB);
+
+    // A replay sends nothing corner by corner. The GUI binds textures of its
+    // own between frames; the list binds the road's again regardless.
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+    startRecording();
+    const std::vector<unsigned char> replayed = frame([&] { drawTrackCached(track, cache); });
+    EXPECT_TRUE(stopRecording().empty());
+    EXPECT_EQ(differentBytes(replayed, direct), 0u);
+    EXPECT_EQ(boundTexture, track.segments.back().textureB) << "what the list left bound";
+    glDeleteTextures(1, &other);
+    clearTrack(track);
+}
+
+TEST_F(TrackListTest, ReloadingOrClearingTheTrackRecompilesIntoTheSameList)
+{
+    writeTrack(0, "red blue\n");
+    Track track;
+    TrackList cache;
+    loadTrack(track, "t");
+    const std::vector<unsigned char> first = frame([&] { drawTrackCached(track, cache); });
+    const uint32_t list = cache.list;
+    ASSERT_NE(list, 0u);
+
+    // The play menu reloads the track on every refresh.
+    writeTrack(1, "green green\n");
+    loadTrack(track, "t");
+    const std::vector<unsigned char> changed = frame([&] { drawTrackCached(track, cache); });
+    const std::vector<unsigned char> changedDirect = frame([&] { drawTrack(track); });
+    EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
+    EXPECT_GT(differentBytes(changed, first), first.size() / 50);
+    EXPECT_EQ(cache.list, list);
+
+    // A reload that finds no track leaves it empty: nothing of the old road shows.
+    writeText(dir + "/tracks/t/track.track", "short");
+    loadTrack(track, "t");
+    const std::vector<unsigned char> empty = frame([] {});
+    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+
+    writeTrack(0, "red blue\n");
+    loadTrack(track, "t");
+    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), first), 0u);
+    clearTrack(track);
+    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+    EXPECT_EQ(cache.list, list);
+}
+
+TEST_F(TrackListTest, TrackBuiltByCodeIsDrawnDirectlyEveryTime)
+{
+    writeTrack(0, "red blue\n");
+    Track loaded;
+    TrackList cache;
+    loadTrack(loaded, "t");
+    frame([&] { drawTrackCached(loaded, cache); });
+
+    // Segments built in code, as the tests and tools do, under the same list.
+    Track built;
+    built.segments = loaded.segments;
+    ASSERT_EQ(built.revision, 0u);
+    startRecording();
+    const std::vector<unsigned char> cached = frame([&] { drawTrackCached(built, cache); });
+    const std::vector<GlCall> calls = stopRecording();
+    EXPECT_EQ(countCalls(calls, GlCall::Vertex), 6u * 16u * 24u);
+    EXPECT_EQ(differentBytes(cached, frame([&] { drawTrack(built); })), 0u);
+    clearTrack(loaded);
+}
