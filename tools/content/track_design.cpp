@@ -282,7 +282,11 @@ BuiltTrack buildTrack(const TrackDesign& design)
     built.segments.resize(scaled.size());
     buildSegments(scaled, built.segments);
 
-    // Kerbs where the road bends tightly: inside only below 90 m, both sides below 45 m.
+    // Kerbs on both sides where the road bends tighter than 90 m. Both halves
+    // of a segment then share one texture, which the road drawing binds once
+    // per segment instead of twice per slice; software GL pays dearly for
+    // every switch (a menu frame of a track with one-sided kerbs took half as
+    // long again).
     const std::string& road = design.road;
     for (int k = 0; k < count; ++k) {
         double s0 = built.controlS[k];
@@ -297,11 +301,7 @@ BuiltTrack buildTrack(const TrackDesign& design)
         if (k == 0) {
             a = b = road + "_start";
         } else if (kmax != 0.0 && 1.0 / std::fabs(kmax) < 90.0) {
-            bool left = kmax > 0.0, both = 1.0 / std::fabs(kmax) < 45.0;
-            if (left || both)
-                a = road + "_kerb";
-            if (!left || both)
-                b = road + "_kerb";
+            a = b = road + "_kerb";
         }
         built.textureA.push_back(a);
         built.textureB.push_back(b);
