@@ -110,21 +110,27 @@ inline Vec3 toVec3(const SurfaceAt& s)
 // and until their paths part they try the very same (u, t) points; only the
 // distance to the ship differs. The surface points, and the rail points of
 // each t, are kept per thread and reused. An entry is a pure function of the
-// segment's rail coefficients and the bits of its parameters, and the cache
-// holds a copy of the coefficients it was filled from: a different segment,
-// or the same memory refilled by another load, empties it first.
+// segment's rail coefficients and the bits of its parameters. Entries carry
+// the generation they were made in, and the cache keeps a copy of the
+// coefficients they were made from: a search on a segment with other
+// coefficients begins a new generation. The comparison is skipped inside a
+// reuse bracket for the segment it last confirmed, since the track cannot
+// change there; outside, the same memory may have been refilled by another
+// load since, so every search compares.
 struct SurfaceCache {
     static constexpr int railSlots = 64;
     static constexpr int pointSlots = 256;
     RailCurve rails[4];
+    const TrackSegment* confirmed = nullptr;
     PairedRails paired;
     uint32_t generation = 0;
+    int reuseDepth = 0;
     struct RailEntry {
         uint64_t tBits = 0;
         uint32_t generation = 0;
         RailsAt rails;
     };
-    struct PointEntry {
+    struct alignas(64) PointEntry {
         uint64_t tBits = 0;
         uint64_t uBits = 0;
         uint32_t generation = 0;
@@ -154,6 +160,10 @@ uint64_t bitsOf(double v)
 
 SearchCache claimSurfaceCache(SurfaceCache& cache, const TrackSegment& segment)
 {
+    if (cache.reuseDepth > 0 && cache.confirmed == &segment)
+        return SearchCache{cache, cache.generation};
+    if (cache.reuseDepth > 0)
+        cache.confirmed = &segment;
     if (cache.generation != 0 && std::memcmp(cache.rails, segment.rails, sizeof cache.rails) == 0)
         return SearchCache{cache, cache.generation};
     std::memcpy(cache.rails, segment.rails, sizeof cache.rails);
@@ -297,6 +307,22 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
     geometryCounters.railPoints += 4 * search.railSets;
     geometryCounters.sectionPoints += search.sections;
     return contact;
+}
+
+void beginLocatorReuse()
+{
+    SurfaceCache& cache = surfaceCache;
+    if (cache.reuseDepth++ == 0)
+        cache.confirmed = nullptr;
+}
+
+void endLocatorReuse()
+{
+    SurfaceCache& cache = surfaceCache;
+    if (cache.reuseDepth > 0)
+        --cache.reuseDepth;
+    if (cache.reuseDepth == 0)
+        cache.confirmed = nullptr;
 }
 
 TrackContact locate(const Track& track, const ShipState& state)
