@@ -125,6 +125,15 @@ struct SurfaceCache {
     PairedRails paired;
     uint32_t generation = 0;
     int reuseDepth = 0;
+    // The last search and its result: a ship at rest (the countdown) asks the
+    // same search five times a step.
+    struct LastSearch {
+        uint32_t generation = 0;
+        double key[5] = {0, 0, 0, 0, 0};
+        TrackContact contact;
+        int iterations = 0;
+    };
+    LastSearch last;
     struct RailEntry {
         uint64_t tBits = 0;
         uint32_t generation = 0;
@@ -175,6 +184,7 @@ SearchCache claimSurfaceCache(SurfaceCache& cache, const TrackSegment& segment)
             e.generation = 0;
         for (SurfaceCache::PointEntry& e : cache.pointEntries)
             e.generation = 0;
+        cache.last.generation = 0;
         cache.generation = 1;
     }
     return SearchCache{cache, cache.generation};
@@ -239,6 +249,13 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
 {
     ++locatorCounters.segmentSearches;
     SearchCache search = claimSurfaceCache(surfaceCache, segment);
+    SurfaceCache::LastSearch& last = search.cache.last;
+    const double key[5] = {p.x, p.y, p.z, u0, t0};
+    if (last.generation == search.generation && std::memcmp(last.key, key, sizeof key) == 0) {
+        if (iterations)
+            *iterations = last.iterations;
+        return last.contact;
+    }
     const __m128d pxy = _mm_set_pd(p.y, p.x);
     const __m128d pz = _mm_set_sd(p.z);
     const int maxIterations = 100;
@@ -295,6 +312,7 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
 
     if (iterations)
         *iterations = i;
+    last.iterations = i;
     // surfaceFrame at (u, t).
     TrackContact contact;
     contact.point = toVec3(surfaceAt(search, u, t));
@@ -306,6 +324,9 @@ TrackContact nearestOnSegment(const TrackSegment& segment, Vec3 p, double u0, do
     contact.segment = -1;
     geometryCounters.railPoints += 4 * search.railSets;
     geometryCounters.sectionPoints += search.sections;
+    last.generation = search.generation;
+    std::memcpy(last.key, key, sizeof key);
+    last.contact = contact;
     return contact;
 }
 
