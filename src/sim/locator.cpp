@@ -118,8 +118,8 @@ inline Vec3 toVec3(const SurfaceAt& s)
 // change there; outside, the same memory may have been refilled by another
 // load since, so every search compares.
 struct SurfaceCache {
-    static constexpr int railSlots = 64;
-    static constexpr int pointSlots = 256;
+    static constexpr int railBits = 6;
+    static constexpr int pointBits = 9;
     RailCurve rails[4];
     const TrackSegment* confirmed = nullptr;
     PairedRails paired;
@@ -145,8 +145,8 @@ struct SurfaceCache {
         uint32_t generation = 0;
         SurfaceAt point;
     };
-    RailEntry railEntries[railSlots];
-    PointEntry pointEntries[pointSlots];
+    RailEntry railEntries[1 << railBits];
+    PointEntry pointEntries[1 << pointBits];
 };
 
 thread_local SurfaceCache surfaceCache;
@@ -195,7 +195,7 @@ const RailsAt& railsAt(SearchCache& search, double t)
 {
     const uint64_t bits = bitsOf(t);
     SurfaceCache::RailEntry& e =
-        search.cache.railEntries[((bits ^ (bits >> 31)) * 0x9E3779B97F4A7C15ull) >> 58];
+        search.cache.railEntries[((bits ^ (bits >> 31)) * 0x9E3779B97F4A7C15ull) >> (64 - SurfaceCache::railBits)];
     if (e.generation == search.generation && e.tBits == bits)
         return e.rails;
     evaluateRails(search.cache.paired, t, e.rails);
@@ -222,7 +222,8 @@ inline SurfaceAt surfaceAt(SearchCache& search, double u, double t)
     const uint64_t tb = bitsOf(t);
     const uint64_t ub = bitsOf(u);
     SurfaceCache::PointEntry& e =
-        search.cache.pointEntries[((tb * 0x9E3779B97F4A7C15ull) ^ (ub * 0xC2B2AE3D27D4EB4Full)) >> 56];
+        search.cache.pointEntries[((tb * 0x9E3779B97F4A7C15ull) ^ (ub * 0xC2B2AE3D27D4EB4Full)) >>
+                                  (64 - SurfaceCache::pointBits)];
     if (!(e.tBits == tb && e.uBits == ub && e.generation == search.generation))
         evaluateInto(search, e, u, t, tb, ub);
     return e.point;
