@@ -7,7 +7,7 @@
 #include "sim/ship.h"
 #include "track/track.h"
 
-LocatorCounters locatorCounters;
+thread_local LocatorCounters locatorCounters;
 
 Vec3 surfacePoint(const TrackSegment& segment, double u, double t)
 {

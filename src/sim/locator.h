@@ -46,7 +46,8 @@ struct LocatorCounters {
     uint64_t locateCalls = 0;
     uint64_t segmentSearches = 0;
 };
-extern LocatorCounters locatorCounters;
+// Per thread, like the geometry counters: tools drive several tracks at once.
+extern thread_local LocatorCounters locatorCounters;
 
 // A search reuses the surface and rail points that earlier searches on this
 // thread evaluated on a segment with the same rail coefficients, which it

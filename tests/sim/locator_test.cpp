@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "sim/locator.h"
@@ -262,6 +263,26 @@ TEST(LocatorReuse, ARoadReloadedIntoTheSameMemoryIsNeverAnsweredFromTheOldOne)
         EXPECT_TRUE(sameBits(onFlat, locate(flat, s)));
         EXPECT_FALSE(sameBits(onFlat, reloaded));
     }
+}
+
+TEST(LocatorCounters, EachThreadCountsOnlyItsOwnSearches)
+{
+    // The content tool locates on two threads at once; a shared counter
+    // would be a data race and mix their counts.
+    Track track = ringTrack(12, 150.0, 20.0);
+    const ShipState s = stateAt(add(surfacePoint(track.segments[3], 0.5, 0.5), Vec3{0.0, 0.0, 0.3}), 3, 0.5, 0.5);
+    const LocatorCounters before = locatorCounters;
+    uint64_t counted = 0;
+    std::thread other([&] {
+        const LocatorCounters start = locatorCounters;
+        for (int k = 0; k < 50; ++k)
+            locate(track, s);
+        counted = locatorCounters.locateCalls - start.locateCalls;
+    });
+    other.join();
+    EXPECT_EQ(counted, 50u);
+    EXPECT_EQ(locatorCounters.locateCalls, before.locateCalls);
+    EXPECT_EQ(locatorCounters.segmentSearches, before.segmentSearches);
 }
 
 } // namespace
