@@ -5,6 +5,7 @@
 
 #include "assets/mesh.h"
 #include "assets/mesh_list.h"
+#include "sim/race_constants.h"
 #include "sim/ship.h"
 
 struct Area {
@@ -15,7 +16,7 @@ struct Area {
     MeshList meshList;
     TextureSlot texture = -1;
     // Metres per second squared; no file sets it.
-    double gravity = 9.81;
+    double gravity = defaultGravity;
     // Medal target times, seconds.
     double goldSeconds = 60.0;
     double silverSeconds = 120.0;
