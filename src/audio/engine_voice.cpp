@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-// Speed at which the note stops rising, m/s (about 220 mph).
-static const double topSpeed = 100.0;
+// Speed at which the note stops rising, m/s (about 157 mph).
+static const double topSpeed = 70.0;
 // Time constants of the per-sample smoothing, seconds: long enough to hide
 // the 100 Hz steps of the targets, short enough to follow a gear of throttle.
 static const double pitchSeconds = 0.06;

@@ -11,11 +11,13 @@
 #include "assets/data_dir.h"
 #include "audio/engine_voice.h"
 #include "audio/wav_file.h"
+#include "sim/race_session.h"
 
 SoundState sound;
 
 static Mix_Chunk* chunks[soundCueCount] = {};
 static EngineVoice engine;
+static RaceSounds raceSounds;
 // Engine loudness relative to the short sounds.
 static const double engineLevel = 0.45;
 static int outRate = 22050;
@@ -118,11 +120,20 @@ void playCue(SoundCue cue)
 
 void startEngine()
 {
+    raceSounds = RaceSounds();
     if (!sound.open)
         return;
     SDL_LockAudio();
     resetEngine(engine);
     SDL_UnlockAudio();
+}
+
+void soundAfterTick(const TickReport& report)
+{
+    for (SoundCue cue : cuesForTick(report, raceSounds))
+        playCue(cue);
+    if (report.finished || report.leftRoad)
+        stopEngine();
 }
 
 void driveEngine(double speed, double throttle)

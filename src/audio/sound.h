@@ -27,8 +27,11 @@ void closeSound();
 
 void playCue(SoundCue cue);
 
-// A race begins: the engine fades in at idle.
+// A race begins: the engine fades in at idle, the race's cues start afresh.
 void startEngine();
+// After each race tick: its cues (countdown, start, lap, finish, leaving the
+// road); a finish or a loss also stops the engine.
+void soundAfterTick(const TickReport& report);
 // Once per race frame: the engine follows the player's speed (m/s) and throttle.
 void driveEngine(double speed, double throttle);
 // The race is over or abandoned: the engine falls silent at once.

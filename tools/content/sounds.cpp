@@ -20,8 +20,6 @@ const double twoPi = 6.283185307179586;
 // A sound being built, in samples of -1 to 1.
 using Signal = std::vector<double>;
 
-Signal silence(double seconds) { return Signal(static_cast<size_t>(seconds * rate), 0.0); }
-
 // Rises over attack seconds, falls over release seconds at the end, so that
 // no sound starts or stops with a click.
 double envelope(size_t i, size_t n, double attack, double release)
@@ -36,8 +34,10 @@ double envelope(size_t i, size_t n, double attack, double release)
     return e;
 }
 
-// A tone of hz with a little of its octave, added into s from start seconds.
-void addTone(Signal& s, double start, double seconds, double hz, double level, double release = 0.05)
+// A tone of hz with octave times as much of its octave, added into s from
+// start seconds.
+void addTone(Signal& s, double start, double seconds, double hz, double level, double release = 0.05,
+             double octave = 0.2)
 {
     size_t first = static_cast<size_t>(start * rate);
     size_t n = static_cast<size_t>(seconds * rate);
@@ -45,8 +45,8 @@ void addTone(Signal& s, double start, double seconds, double hz, double level, d
         s.resize(first + n, 0.0);
     for (size_t i = 0; i < n; ++i) {
         double t = static_cast<double>(i) / rate;
-        double v = std::sin(twoPi * hz * t) + 0.2 * std::sin(twoPi * 2.0 * hz * t);
-        s[first + i] += level * envelope(i, n, 0.005, release) * v / 1.2;
+        double v = std::sin(twoPi * hz * t) + octave * std::sin(twoPi * 2.0 * hz * t);
+        s[first + i] += level * envelope(i, n, 0.005, release) * v / (1.0 + octave);
     }
 }
 
@@ -62,24 +62,25 @@ WavSound toWav(const Signal& s)
     return w;
 }
 
+// The signals are pure sines, each heard clearly over the engine's harmonics.
 Signal countdownBeep()
 {
-    Signal s = silence(0.0);
-    addTone(s, 0.0, 0.16, 880.0, 0.7);
+    Signal s;
+    addTone(s, 0.0, 0.16, 880.0, 0.6, 0.05, 0.0);
     return s;
 }
 
 // An octave above the beeps, and longer: the race is on.
 Signal startTone()
 {
-    Signal s = silence(0.0);
-    addTone(s, 0.0, 0.45, 1760.0, 0.7, 0.15);
+    Signal s;
+    addTone(s, 0.0, 0.45, 1760.0, 0.6, 0.15, 0.0);
     return s;
 }
 
 Signal lapChime()
 {
-    Signal s = silence(0.0);
+    Signal s;
     addTone(s, 0.0, 0.12, 1318.5, 0.5);
     addTone(s, 0.1, 0.25, 1760.0, 0.5, 0.12);
     return s;
@@ -88,10 +89,10 @@ Signal lapChime()
 // A rising major arpeggio that ends on a held chord.
 Signal finishFanfare()
 {
-    Signal s = silence(0.0);
+    Signal s;
     const double notes[] = {523.25, 659.25, 783.99, 1046.5};
     for (int k = 0; k < 4; ++k)
-        addTone(s, 0.12 * k, 1.1 - 0.12 * k, notes[k], 0.3, 0.4);
+        addTone(s, 0.12 * k, 1.1 - 0.12 * k, notes[k], 0.22, 0.4);
     return s;
 }
 
@@ -117,14 +118,14 @@ Signal leaveRoadCrash()
 
 Signal menuMove()
 {
-    Signal s = silence(0.0);
+    Signal s;
     addTone(s, 0.0, 0.045, 1200.0, 0.35, 0.03);
     return s;
 }
 
 Signal menuSelect()
 {
-    Signal s = silence(0.0);
+    Signal s;
     addTone(s, 0.0, 0.06, 660.0, 0.45, 0.02);
     addTone(s, 0.05, 0.09, 990.0, 0.45, 0.05);
     return s;
