@@ -1,5 +1,6 @@
 #pragma once
-// The scenery of a track (its area, with the medal target times) and ship models.
+// The scenery of a track (its area, with the medal target times) and ships
+// with their models.
 
 #include <string>
 
@@ -21,6 +22,15 @@ struct Area {
     double goldSeconds = 60.0;
     double silverSeconds = 120.0;
     double bronzeSeconds = 300.0;
+};
+
+// A craft: its physical state, which the simulation steps, followed by its
+// model, which only the drawing uses.
+struct Ship {
+    ShipState state;
+    Mesh mesh;
+    TextureSlot texture = -1;
+    std::string modelName;
 };
 
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
