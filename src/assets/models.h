@@ -2,6 +2,7 @@
 // The scenery of a track (its area, with the medal target times) and ships
 // with their models.
 
+#include <istream>
 #include <string>
 
 #include "assets/mesh.h"
@@ -35,5 +36,8 @@ struct Ship {
 
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
 void loadArea(Area& area, std::string name);
+// Gold, silver, bronze in seconds, as "times.txt" holds them. A number that
+// cannot be read keeps the earlier times from that one on.
+void readMedalTimes(std::istream& times, Area& area);
 // dataDir/ships/NAME.tris and NAME.tga.
 void loadShipModel(Ship& ship, std::string name);
