@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "sim/ship.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 thread_local LocatorCounters locatorCounters;
 

@@ -46,7 +46,8 @@ struct LocatorCounters {
     uint64_t locateCalls = 0;
     uint64_t segmentSearches = 0;
 };
-// Per thread, like the geometry counters: tools drive several tracks at once.
+// Per thread, like geometryCounters: the content tool races several tracks
+// at once, and a shared count would be a data race.
 extern thread_local LocatorCounters locatorCounters;
 
 // A search reuses the surface and rail points that earlier searches on this

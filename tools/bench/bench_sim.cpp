@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "bench.h"
 #include "sim/race_constants.h"
 #include "sim/autopilot.h"
@@ -17,7 +15,7 @@
 #include "sim/replay.h"
 #include "sim_transcription.h"
 #include "track/geometry.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -51,9 +49,6 @@ void printSimRow(const char* name, const char* outcome, const SimFigures& f)
 
 int benchSimulation(const BenchOptions& options)
 {
-    dataDir = options.data;
-    const bool wasHeadless = textureCache.headless;
-    textureCache.headless = true;
     std::printf("== simulation: headless replay of the autopilot's race, one core, against the direct transcription\n");
     std::printf("%-6s %8s %10s %12s %10s %12s %10s %10s %10s\n", "track", "outcome", "steps", "ticks/s",
                 "us/step", "direct/s", "ratio", "rail/step", "sect/step");
@@ -61,8 +56,7 @@ int benchSimulation(const BenchOptions& options)
     int status = 0;
     for (const std::string& name : options.tracks) {
         Track track;
-        loadTrack(track, name);
-        if (track.segments.empty()) {
+        if (!readTrackRoad(track, options.data, name)) {
             std::printf("%-6s no road\n", name.c_str());
             continue;
         }
@@ -102,11 +96,8 @@ int benchSimulation(const BenchOptions& options)
         all.directSeconds += f.directSeconds;
         all.rails += f.rails;
         all.sections += f.sections;
-        clearTrack(track);
     }
     if (all.steps > 0)
         printSimRow("all", "", all);
-    textureCache = TextureCache{};
-    textureCache.headless = wasHeadless;
     return status;
 }
