@@ -1,8 +1,10 @@
 #include "assets/models.h"
 
-#include <fstream>
+#include <cmath>
+#include <sstream>
 
 #include "assets/data_dir.h"
+#include "assets/regular_file.h"
 #include "assets/texture_cache.h"
 
 void loadArea(Area& area, std::string name)
@@ -24,16 +26,20 @@ void loadArea(Area& area, std::string name)
     acquire(area.texture, folder + "area.png");
 
     // Gold, silver, bronze in seconds. A missing file or a number that cannot
-    // be read keeps the earlier times from that one on.
-    std::ifstream times(folder + "times.txt");
-    if (!times)
+    // be read keeps the earlier times from that one on; a time that is not
+    // positive and finite cannot be raced against and is the default instead.
+    const FileRead file = readRegularFile(folder + "times.txt", maxTimesFileBytes);
+    if (file.status != FileStatus::ok)
         return;
+    std::istringstream times(asText(file));
+    const Area defaults;
     double* targets[3] = {&area.goldSeconds, &area.silverSeconds, &area.bronzeSeconds};
-    for (double* target : targets) {
+    const double fallbacks[3] = {defaults.goldSeconds, defaults.silverSeconds, defaults.bronzeSeconds};
+    for (int i = 0; i < 3; ++i) {
         double value = 0.0;
         if (!(times >> value))
             return;
-        *target = value;
+        *targets[i] = std::isfinite(value) && value > 0.0 ? value : fallbacks[i];
     }
 }
 

@@ -22,6 +22,9 @@ struct Area {
     double bronzeSeconds = 300.0;
 };
 
+// Three numbers; a longer file is not a list of medal times.
+const size_t maxTimesFileBytes = 4096;
+
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
 void loadArea(Area& area, std::string name);
 // dataDir/ships/NAME.tris and NAME.tga.

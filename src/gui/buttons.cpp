@@ -2,6 +2,7 @@
 
 #include <guichan.hpp>
 
+#include "save/save_status.h"
 #include "shell/game.h"
 
 ButtonTalker::ButtonTalker() : gcn::Button("") {}
@@ -106,5 +107,13 @@ void TextBoxName::keyPressed(gcn::KeyEvent& keyEvent)
         keyEvent.consume();
         return;
     }
+    // Names are kept no longer than they are ever drawn: a key that would
+    // make the name longer leaves it as it was.
+    const std::string before = getText();
+    const unsigned caret = getCaretPosition();
     gcn::TextBox::keyPressed(keyEvent);
+    if (getText().size() > maxShownNameChars) {
+        setText(before);
+        setCaretPosition(caret);
+    }
 }

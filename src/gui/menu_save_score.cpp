@@ -56,7 +56,7 @@ void MenuSaveScore::show()
     container->setFocusable(false);
     nameBox->setFocusable(true);
     nameBox->requestFocus();
-    nameBox->setText(game.save.playerName);
+    nameBox->setText(shownName(game.save.playerName));
     // Typing extends the name; Backspace shortens it.
     nameBox->setCaretPosition(static_cast<unsigned>(game.save.playerName.size()));
     guiLogicStep();
@@ -71,7 +71,7 @@ void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
     const std::string& id = actionEvent.getId();
     if (id == "done") {
         // The whole text as typed; an empty name is a valid name.
-        game.save.playerName = nameBox->getText();
+        game.save.playerName = shownName(nameBox->getText());
         recordRun();
         container->setVisible(false);
         if (game.menuPlay) {

@@ -1,8 +1,10 @@
 #include "shell/config.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <limits>
+#include <sstream>
+
+#include "assets/regular_file.h"
 
 #include "shell/game.h"
 #include "shell/paths.h"
@@ -41,8 +43,9 @@ void readConfig()
     std::string path = configPath();
     if (path.empty())
         return;
-    std::ifstream in(path);
-    if (!in)
+    const FileRead file = readRegularFile(path, maxConfigFileBytes);
+    if (file.status != FileStatus::ok)
         return;
+    std::istringstream in(asText(file));
     readConfigFrom(game, in);
 }

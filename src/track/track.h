@@ -18,9 +18,17 @@ struct Track {
     uint64_t revision = 0;
 };
 
-// Replaces the track with dataDir/tracks/NAME. A missing file, fewer than
-// three control points, a negative count or a file shorter than its count
-// leaves it empty under the new name.
+// Largest "track.track" read: over 20 000 control points (the longest
+// track has about a hundred).
+const size_t maxTrackFileBytes = 1024u * 1024u;
+// Largest "textures.txt" read: two short words per control point.
+const size_t maxTextureListBytes = 1024u * 1024u;
+
+// Replaces the track with dataDir/tracks/NAME. A missing file or one that is
+// not a regular file within maxTrackFileBytes, fewer than three control
+// points, a negative count, a file shorter than its count, a coordinate that
+// is not finite or fewer than three distinct control points leave it empty
+// under the new name.
 void loadTrack(Track& track, std::string name);
 // Gives the road textures back and removes every segment.
 void clearTrack(Track& track);

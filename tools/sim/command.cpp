@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assets/data_dir.h"
+#include "assets/regular_file.h"
 #include "assets/texture_cache.h"
 #include "track/track.h"
 
@@ -89,17 +90,9 @@ static void floatToLittleEndian(float value, unsigned char* b)
 
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    std::vector<unsigned char> bytes;
-    unsigned char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError || bytes.size() % 12 != 0)
+    const FileRead file = readRegularFile(path, maxControlFileBytes);
+    const std::vector<uint8_t>& bytes = file.bytes;
+    if (file.status != FileStatus::ok || bytes.size() % 12 != 0)
         return false;
     controls.clear();
     for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
@@ -130,12 +123,11 @@ bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& t
     dataDir = dir;
     textureCache.headless = true;
     std::string path = dir + "/tracks/" + name + "/track.track";
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+    const FileRead probe = readRegularFile(path, maxTrackFileBytes);
+    if (probe.status != FileStatus::ok) {
+        error = "cannot read " + path + ": " + describeFileRead(probe);
         return false;
     }
-    std::fclose(probe);
     loadTrack(track, name);
     if (track.segments.empty()) {
         error = path + " holds no usable road (needs at least three control points)";
