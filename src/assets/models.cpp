@@ -27,7 +27,8 @@ void loadArea(Area& area, std::string name)
 
     // Gold, silver, bronze in seconds. A missing file or a number that cannot
     // be read keeps the earlier times from that one on; a time that is not
-    // positive and finite cannot be raced against and is the default instead.
+    // positive and finite cannot be raced against, and one from 100 minutes up
+    // no longer fits its label, so either is the default instead.
     const FileRead file = readRegularFile(folder + "times.txt", maxTimesFileBytes);
     if (file.status != FileStatus::ok)
         return;
@@ -39,7 +40,7 @@ void loadArea(Area& area, std::string name)
         double value = 0.0;
         if (!(times >> value))
             return;
-        *targets[i] = std::isfinite(value) && value > 0.0 ? value : fallbacks[i];
+        *targets[i] = std::isfinite(value) && value > 0.0 && value < maxMedalSeconds ? value : fallbacks[i];
     }
 }
 

@@ -22,6 +22,8 @@ struct Area {
     double bronzeSeconds = 300.0;
 };
 
+// Medal times from here up are not taken: "99:59.99" is the widest label.
+const double maxMedalSeconds = 6000.0;
 // Three numbers; a longer file is not a list of medal times.
 const size_t maxTimesFileBytes = 4096;
 
