@@ -288,7 +288,7 @@ static bool decode(SaveData& save, const uint8_t* bytes, size_t size, bool& skip
         std::string key = fresh.name;
         recordFor(save, key) = std::move(fresh);
     }
-    skipped = skipped || in.left != 0;
+    skipped = in.left != 0;
     return true;
 }
 
@@ -309,16 +309,8 @@ SaveFileRead readSaveFile(SaveData& save, const std::string& path)
         result.reason = describeFileRead(file);
         return result;
     }
-    // Records already in save (none at start-up) must not count as read twice.
-    SaveData read = save;
-    read.records.clear();
     bool skipped = false;
-    bool whole = decode(read, file.bytes.data(), file.bytes.size(), skipped);
-    for (auto& entry : read.records)
-        save.records[entry.first] = std::move(entry.second);
-    save.playerName = read.playerName;
-    save.shipName = read.shipName;
-    save.trackName = read.trackName;
+    bool whole = decode(save, file.bytes.data(), file.bytes.size(), skipped);
     result.found = whole && !skipped ? SaveFound::whole : SaveFound::damaged;
     result.bytes = std::move(file.bytes);
     return result;
