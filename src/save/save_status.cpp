@@ -132,10 +132,10 @@ SaveStatus openSaveFile(SaveData& save, const std::string& path, std::time_t now
         if (copy.empty()) {
             // Rewriting the file would lose what could not be read, with no copy left.
             status.writable = false;
-            status.startNotice = "the save file is damaged and cannot be copied: " + error +
-                                 "; runs of this session will not be saved";
+            status.startNotice = "save file damaged and cannot be copied: " + error + "; runs will not be saved";
         } else {
-            status.startNotice = "the save file was damaged: kept what could be read, copied to " + copy;
+            // Short enough for one line of the menu with the longest copy name.
+            status.startNotice = "save file damaged: kept what was read, copy in " + copy;
         }
     }
     save = std::move(read);

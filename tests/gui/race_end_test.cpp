@@ -359,6 +359,8 @@ TEST_F(RaceEnd, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNext
     const std::string notice = game.menuTrack->noticeLabel->getCaption();
     EXPECT_NE(notice.find(copies[0]), std::string::npos) << notice;
     EXPECT_TRUE(game.menuTrack->noticeLabel->isVisible());
+    // One line, inside the menu's frame.
+    EXPECT_LE(game.fontDefault->getWidth(notice + "-99"), game.menuTrack->noticeLabel->getWidth());
     EXPECT_EQ(game.save.playerName, "zoe");
     EXPECT_EQ(game.save.records.count("01"), 0u);
     EXPECT_EQ(trackButtonMedal(1, 0), 1) << "what was read opens its neighbours";
@@ -452,8 +454,10 @@ TEST_F(RaceEnd, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
             chmod(savePath().c_str(), 0);
         }
         startWithSaveFile();
-        EXPECT_EQ(game.menuTrack->noticeLabel->getCaption(), std::string("cannot read the save file: ") + c.reason +
-                                                                  "; runs of this session will not be saved");
+        const std::string notice = game.menuTrack->noticeLabel->getCaption();
+        EXPECT_EQ(notice, std::string("cannot read the save file: ") + c.reason +
+                              "; runs of this session will not be saved");
+        EXPECT_LE(game.fontDefault->getWidth(notice), game.menuTrack->noticeLabel->getWidth());
         finishRunOn00(1200);
         EXPECT_EQ(game.menuPlay->saveErrorLabel->getCaption(),
                   "could not save: the save file could not be read at start");

@@ -162,7 +162,7 @@ TEST(DamagedSave, WithoutACopyItIsNeverRewritten)
     SaveStatus status = openSaveFile(save, path, kNow);
     chmod(dir.path.c_str(), 0700);
     EXPECT_FALSE(status.writable);
-    EXPECT_NE(status.startNotice.find("cannot be copied: permission denied"), std::string::npos);
+    EXPECT_EQ(status.startNotice, "save file damaged and cannot be copied: permission denied; runs will not be saved");
     EXPECT_EQ(save.records.size(), 1u);
     EXPECT_FALSE(storeSaveFile(save, path, status));
     EXPECT_EQ(readFileBytes(path), damaged);
