@@ -56,9 +56,10 @@ void MenuSaveScore::show()
     container->setFocusable(false);
     nameBox->setFocusable(true);
     nameBox->requestFocus();
-    nameBox->setText(shownName(game.save.playerName));
+    const std::string name = shownName(game.save.playerName);
+    nameBox->setText(name);
     // Typing extends the name; Backspace shortens it.
-    nameBox->setCaretPosition(static_cast<unsigned>(game.save.playerName.size()));
+    nameBox->setCaretPosition(static_cast<unsigned>(name.size()));
     guiLogicStep();
     if (game.run.ticks != 0)
         timeLabel->setCaption(formatTime(game.run.ticks * game.stepSeconds));

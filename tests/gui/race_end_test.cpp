@@ -480,6 +480,15 @@ TEST_F(RaceEnd, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
 
 TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
 {
+    // A name of megabytes from a save file shows cut, with the caret at its end.
+    game.save.playerName = std::string(5 * 1024 * 1024, 'n');
+    raceWith(10);
+    finishRun();
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(64, 'n'));
+    pressKey(SDLK_BACKSPACE, '\b');
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(63, 'n'));
+    resetGame();
+
     raceWith(10);
     finishRun();
     for (int i = 0; i < 80; ++i)
