@@ -2,6 +2,8 @@
 
 #include <FreeImage.h>
 
+#include "assets/regular_file.h"
+
 void restrictImageFormats()
 {
     const int count = FreeImage_GetFIFCount();
@@ -13,6 +15,10 @@ void restrictImageFormats()
 
 bool imageHeaderAcceptable(const std::string& path)
 {
+    // The decoders open the file themselves and would wait on a FIFO or read
+    // a device for ever.
+    if (!regularFileWithin(path, maxImageFileBytes))
+        return false;
     restrictImageFormats();
     // TGA has no signature; like the image loader, fall back to the extension.
     FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);

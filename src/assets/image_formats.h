@@ -5,15 +5,20 @@
 // decoders) is never parsed. Sizes are checked from the header before any
 // pixels are decoded, so a small file cannot ask for gigabytes of memory.
 
+#include <cstddef>
 #include <string>
 
 // Largest width or height of a texture image, pixels; 4096 × 4096 × 4 bytes
 // is already more than a quarter of the texture cache's budget.
 const unsigned maxImageSide = 4096;
+// Largest image file handed to a decoder: an uncompressed 32-bit TGA of
+// maxImageSide squared, with room for its header and footer.
+const size_t maxImageFileBytes = 65u * 1024u * 1024u;
 
 // Leaves exactly the PNG and TGA plug-ins enabled. Cheap; safe to call often.
 void restrictImageFormats();
 
-// True when the file is a PNG or TGA image whose header gives a width and a
-// height from 1 to maxImageSide. Reads the header only.
+// True when the file is a regular file of at most maxImageFileBytes and a PNG
+// or TGA image whose header gives a width and a height from 1 to
+// maxImageSide. Reads the header only.
 bool imageHeaderAcceptable(const std::string& path);

@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <utility>
+
+#include "assets/regular_file.h"
 
 int32_t boundTexture = -1;
 
@@ -165,16 +165,13 @@ void bindSlot(TextureSlot& slot)
 
 bool loadMesh(Mesh& mesh, std::string path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    const FileRead file = readRegularFile(path, maxMeshFileBytes);
+    if (file.status != FileStatus::ok)
         return false;
 
     // Built aside and taken over only when the whole file made sense.
     Mesh loaded;
-    Reader in{bytes.data(), bytes.size()};
+    Reader in{reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()};
     if (!parse(in, loaded) || !consistent(loaded))
         return false;
     loaded.revision = ++lastRevision;

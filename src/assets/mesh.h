@@ -39,7 +39,11 @@ struct Mesh {
 // The GL texture name last bound by any drawing code, -1 before the first bind.
 extern int32_t boundTexture;
 
-// Reads a ".tris" file. False when it cannot be opened or is malformed (a
+// Largest ".tris" file read; the biggest scenery is under 3 MB.
+const size_t maxMeshFileBytes = 64u * 1024u * 1024u;
+
+// Reads a ".tris" file. False when it is not a regular file of at most
+// maxMeshFileBytes, cannot be read or is malformed (a
 // count beyond the bytes left, negative counts, triangle lists of unequal
 // length in a group, an index beyond its list); the mesh is then left as it was.
 bool loadMesh(Mesh& mesh, std::string path);

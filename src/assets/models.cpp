@@ -1,8 +1,10 @@
 #include "assets/models.h"
 
-#include <fstream>
+#include <cmath>
+#include <sstream>
 
 #include "assets/data_dir.h"
+#include "assets/regular_file.h"
 #include "assets/texture_cache.h"
 
 void loadArea(Area& area, std::string name)
@@ -23,20 +25,26 @@ void loadArea(Area& area, std::string name)
     }
     acquire(area.texture, folder + "area.png");
 
-    // A missing file keeps the earlier times.
-    std::ifstream times(folder + "times.txt");
-    if (times)
-        readMedalTimes(times, area);
+    // A missing or unusable file keeps the earlier times.
+    const FileRead file = readRegularFile(folder + "times.txt", maxTimesFileBytes);
+    if (file.status != FileStatus::ok)
+        return;
+    std::istringstream times(asText(file));
+    readMedalTimes(times, area);
 }
 
+// A time that is not positive and finite cannot be raced against, and one
+// from 100 minutes up no longer fits its label: either takes the default.
 void readMedalTimes(std::istream& times, Area& area)
 {
+    const Area defaults;
     double* targets[3] = {&area.goldSeconds, &area.silverSeconds, &area.bronzeSeconds};
-    for (double* target : targets) {
+    const double fallbacks[3] = {defaults.goldSeconds, defaults.silverSeconds, defaults.bronzeSeconds};
+    for (int i = 0; i < 3; ++i) {
         double value = 0.0;
         if (!(times >> value))
             return;
-        *target = value;
+        *targets[i] = std::isfinite(value) && value > 0.0 && value < maxMedalSeconds ? value : fallbacks[i];
     }
 }
 

@@ -34,10 +34,16 @@ struct Ship {
     std::string modelName;
 };
 
+// Medal times from here up are not taken: "99:59.99" is the widest label.
+const double maxMedalSeconds = 6000.0;
+// Three numbers; a longer file is not a list of medal times.
+const size_t maxTimesFileBytes = 4096;
+
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
 void loadArea(Area& area, std::string name);
 // Gold, silver, bronze in seconds, as "times.txt" holds them. A number that
-// cannot be read keeps the earlier times from that one on.
+// cannot be read keeps the earlier times from that one on; a time not
+// positive and finite, or from maxMedalSeconds up, is its default instead.
 void readMedalTimes(std::istream& times, Area& area);
 // dataDir/ships/NAME.tris and NAME.tga.
 void loadShipModel(Ship& ship, std::string name);

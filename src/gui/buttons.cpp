@@ -3,6 +3,7 @@
 #include <guichan.hpp>
 
 #include "audio/sound.h"
+#include "save/save_status.h"
 #include "shell/game.h"
 
 static gcn::Widget* focusedWidget(gcn::Widget* widget)
@@ -127,5 +128,13 @@ void TextBoxName::keyPressed(gcn::KeyEvent& keyEvent)
         menuKeySound(this, gcn::Key::ENTER, focusBefore);
         return;
     }
+    // Names are kept no longer than they are ever drawn: a key that would
+    // make the name longer leaves it as it was.
+    const std::string before = getText();
+    const unsigned caret = getCaretPosition();
     gcn::TextBox::keyPressed(keyEvent);
+    if (getText().size() > maxShownNameChars) {
+        setText(before);
+        setCaretPosition(caret);
+    }
 }

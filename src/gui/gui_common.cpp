@@ -2,6 +2,9 @@
 
 #include <guichan.hpp>
 
+#include "assets/image_formats.h"
+#include "assets/regular_file.h"
+
 #include "shell/game.h"
 
 const char* const kFontGlyphs =
@@ -9,6 +12,10 @@ const char* const kFontGlyphs =
 
 gcn::Image* loadGuiImage(const std::string& fileName)
 {
+    // The image loader opens the file itself and would wait on a FIFO or
+    // read a device for ever.
+    if (!regularFileWithin(fileName, maxImageFileBytes))
+        return nullptr;
     try {
         return gcn::Image::load(fileName);
     } catch (const gcn::Exception&) {

@@ -9,6 +9,8 @@
 #include <guichan/sdl.hpp>
 
 #include "assets/data_dir.h"
+#include "assets/image_formats.h"
+#include "assets/regular_file.h"
 #include "gui/gui_common.h"
 #include "gui/hud.h"
 #include "gui/menu_play.h"
@@ -17,14 +19,25 @@
 #include "shell/game.h"
 #include "shell/screens.h"
 
+// The path of a font image that may be handed to the image loader. It opens
+// the file itself and would wait on a FIFO or read a device for ever, so
+// anything but a regular file of a fitting size stops the loading as a
+// missing file does.
+static std::string fontFile(const std::string& path)
+{
+    if (!regularFileWithin(path, maxImageFileBytes))
+        throw gcn::Exception("not a regular image file: " + path);
+    return path;
+}
+
 // Loads the three fonts; the library's exception stops the loading where it
 // happened and is dropped, leaving the fonts not yet made null.
 static void loadFonts(const std::string& gui)
 {
     try {
-        game.fontDefault = new gcn::ImageFont(gui + "/rpgfont.png", kFontGlyphs);
-        game.fontBig = new gcn::ImageFont(gui + "/techyfontbig.png", kFontGlyphs);
-        game.fontBigHighlight = new gcn::ImageFont(gui + "/techyfontbigh.png", kFontGlyphs);
+        game.fontDefault = new gcn::ImageFont(fontFile(gui + "/rpgfont.png"), kFontGlyphs);
+        game.fontBig = new gcn::ImageFont(fontFile(gui + "/techyfontbig.png"), kFontGlyphs);
+        game.fontBigHighlight = new gcn::ImageFont(fontFile(gui + "/techyfontbigh.png"), kFontGlyphs);
         gcn::Widget::setGlobalFont(game.fontDefault);
     } catch (const gcn::Exception& e) {
         // Read and dropped: the game runs on with the library's own font.
@@ -51,6 +64,12 @@ bool createGame()
     int width = game.screenWidth > 0 ? game.screenWidth : 0;
     int height = game.screenHeight > 0 ? game.screenHeight : 0;
     SDL_Surface* screen = SDL_SetVideoMode(width, height, 32, flags);
+    // A size larger than the display has no video mode; the display's own
+    // size is the largest that opens.
+    if (!screen && (width > 0 || height > 0)) {
+        printf("Cannot open a %dx%d window (%s); using the display's size\n", width, height, SDL_GetError());
+        screen = SDL_SetVideoMode(0, 0, 32, flags);
+    }
     if (!screen) {
         SDL_Quit();
         return false;

@@ -66,6 +66,8 @@ MenuPlay::MenuPlay()
     for (int j = 0; j < 3; ++j)
         medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
+    saveErrorLabel = makeLabel(container, "", 20, 470);
+    saveErrorLabel->setWidth(760);
 
     buttons = {playButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
@@ -97,7 +99,7 @@ void MenuPlay::refresh()
         if (i < record.scores.size()) {
             const ScoreEntry& score = record.scores[i];
             scoreLabels[i]->setCaption(formatTimeSpaced(score.ticks * game.stepSeconds) +
-                                       score.playerName);
+                                       shownName(score.playerName));
         } else {
             scoreLabels[i]->setCaption("-:--.--");
         }
@@ -106,12 +108,15 @@ void MenuPlay::refresh()
                                game.area.bronzeSeconds};
     for (size_t j = 0; j < medalTimeLabels.size() && j < 3; ++j)
         medalTimeLabels[j]->setCaption(formatTimeSpaced(targets[j]));
+    showSaveResult();
 
     // A run that finishes outside the five best is recorded after this
     // refresh, so it can only store the ghost run again.
     game.run.controls = record.ghostRun;
     std::memcpy(game.run.startState.data(), record.ghostStart.data(), game.run.startState.size());
 }
+
+void MenuPlay::showSaveResult() { saveErrorLabel->setCaption(game.saveStatus.writeError); }
 
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {

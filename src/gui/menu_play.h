@@ -22,6 +22,9 @@ public:
     // lines and hands the track's ghost run to the current run.
     void refresh();
 
+    // Shows game.saveStatus.writeError, the one line about a failed write.
+    void showSaveResult();
+
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
@@ -35,4 +38,6 @@ public:
     // Gold, silver, bronze.
     std::vector<gcn::Label*> medalTimeLabels;
     gcn::Label* lastLabel = nullptr;
+    // "could not save: REASON" while the last write failed, else empty.
+    gcn::Label* saveErrorLabel = nullptr;
 };

@@ -56,9 +56,10 @@ void MenuSaveScore::show()
     container->setFocusable(false);
     nameBox->setFocusable(true);
     nameBox->requestFocus();
-    nameBox->setText(game.save.playerName);
+    const std::string name = shownName(game.save.playerName);
+    nameBox->setText(name);
     // Typing extends the name; Backspace shortens it.
-    nameBox->setCaretPosition(static_cast<unsigned>(game.save.playerName.size()));
+    nameBox->setCaretPosition(static_cast<unsigned>(name.size()));
     guiLogicStep();
     if (game.run.ticks != 0)
         timeLabel->setCaption(formatTime(game.run.ticks * game.stepSeconds));
@@ -71,7 +72,7 @@ void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
     const std::string& id = actionEvent.getId();
     if (id == "done") {
         // The whole text as typed; an empty name is a valid name.
-        game.save.playerName = nameBox->getText();
+        game.save.playerName = shownName(nameBox->getText());
         recordRun();
         showScreen(Screen::playMenu);
         if (game.menuPlay)

@@ -54,6 +54,12 @@ MenuTrack::MenuTrack()
     container->add(back);
     rows.push_back({back});
 
+    noticeLabel = new gcn::Label("");
+    noticeLabel->setFont(game.fontDefault);
+    noticeLabel->setPosition(20, 470);
+    noticeLabel->setSize(760, 40);
+    container->add(noticeLabel);
+
     for (size_t i = 0; i < rows.size(); ++i) {
         for (size_t j = 0; j < rows[i].size(); ++j) {
             rows[i][j]->row = static_cast<int32_t>(i);
@@ -82,6 +88,7 @@ void MenuTrack::refresh()
             button->setFocusable(button->medal != TrackState::locked);
         }
     }
+    noticeLabel->setCaption(game.saveStatus.startNotice);
     guiLogicStep();
 }
 
@@ -110,6 +117,8 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
         return;
     game.save.trackName = trackNameAt(selected->row, selected->column);
     game.run.ticks = 0;
+    // Said once: the line is gone when the player comes back.
+    game.saveStatus.startNotice.clear();
     showScreen(Screen::playMenu);
     if (game.menuPlay)
         game.menuPlay->refresh();

@@ -10,6 +10,7 @@
 
 namespace gcn {
 class Container;
+class Label;
 }
 
 class MenuTrack : public gcn::ActionListener, public ButtonListener {
@@ -31,6 +32,8 @@ public:
     // Rows 0 to 2: the track buttons of each grid row, column by column;
     // row 3: the "back" button alone.
     std::vector<std::vector<ButtonTalker*>> rows;
+    // game.saveStatus.startNotice until the player first opens a track.
+    gcn::Label* noticeLabel = nullptr;
 
 private:
     // The state of the track button at row r, column c (rows 0 to 2).

@@ -26,6 +26,9 @@ void finishRun()
         // recorded, so a slow run adds its score but never becomes the ghost.
         showPlayMenu();
         recordRun();
+        // The menu was filled before the write; its line must say how the write went.
+        if (game.menuPlay)
+            game.menuPlay->showSaveResult();
         return;
     }
     showScreen(Screen::saveScore);

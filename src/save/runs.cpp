@@ -65,5 +65,5 @@ bool recordRun()
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr))));
     recordRun(game.save, game.run, game.area.goldSeconds, game.area.silverSeconds, game.area.bronzeSeconds,
            game.stepSeconds, date);
-    return writeSaveFile(game.save, savePath());
+    return storeSaveFile(game.save, savePath(), game.saveStatus);
 }

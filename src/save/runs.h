@@ -25,6 +25,8 @@ void recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
                double stepSeconds, int32_t date);
 
 // The game's recording of game.run on the current track against the loaded
-// area's target times, followed by rewriting the save file at savePath().
-// False when the file could not be written; the run is kept in memory anyway.
+// area's target times, followed by rewriting the save file at savePath()
+// when game.saveStatus allows it. False when the file was not written: the
+// run is kept in memory anyway (the next successful write stores it with the
+// rest) and game.saveStatus.writeError says why.
 bool recordRun();

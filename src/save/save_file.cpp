@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "assets/regular_file.h"
 #include "shell/paths.h"
 
 TrackRecord& recordFor(SaveData& save, const std::string& name) { return save.records[name]; }
@@ -90,6 +91,8 @@ static bool writeAll(int fd, const uint8_t* p, size_t n)
         ssize_t w = ::write(fd, p, n);
         if (w < 0 && errno == EINTR)
             continue;
+        if (w == 0)
+            errno = ENOSPC;
         if (w <= 0)
             return false;
         p += w;
@@ -109,13 +112,29 @@ static std::string folderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool writeSaveFile(const SaveData& save, const std::string& path)
+// errno in lower-case words, for a line the player reads.
+static std::string errorWords(int error)
+{
+    FileRead failed;
+    failed.status = FileStatus::failed;
+    failed.error = error;
+    return describeFileRead(failed);
+}
+
+static bool failWith(std::string* error, const std::string& words)
+{
+    if (error)
+        *error = words;
+    return false;
+}
+
+bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error)
 {
     if (path.empty() || path.back() == '/')
-        return false;
+        return failWith(error, "no folder for the save file");
     std::string folder = folderOf(path);
     if (!makeDirectories(folder))
-        return false;
+        return failWith(error, "cannot create " + folder + ": " + errorWords(errno));
     std::vector<uint8_t> bytes = encodeSaveData(save);
 
     // A unique name beside the target, so the rename stays within one file
@@ -123,13 +142,17 @@ bool writeSaveFile(const SaveData& save, const std::string& path)
     std::string temp = path + ".tmp-XXXXXX";
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, bytes.data(), bytes.size());
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        return failWith(error, errorWords(errno));
+    int failure = 0;
+    if (!writeAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0)
+        failure = errno ? errno : EIO;
+    if (close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && std::rename(temp.c_str(), path.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
         unlink(temp.c_str());
-        return false;
+        return failWith(error, errorWords(failure));
     }
     // Makes the rename itself durable. The new file is already in place, so
     // a failure here cannot be undone and is not reported.
@@ -236,8 +259,12 @@ bool readRecord(Reader& in, TrackRecord& r)
 
 }  // namespace
 
-bool decodeSaveData(SaveData& save, const uint8_t* bytes, size_t size)
+// decodeSaveData, also telling whether bytes after the last record were left
+// unread. A name stored twice is not counted: records only looked up are
+// stored nameless, so the game itself writes the empty name more than once.
+static bool decode(SaveData& save, const uint8_t* bytes, size_t size, bool& skipped)
 {
+    skipped = false;
     Reader in{bytes, size};
     std::string s;
     if (!in.string(s))
@@ -261,37 +288,35 @@ bool decodeSaveData(SaveData& save, const uint8_t* bytes, size_t size)
         std::string key = fresh.name;
         recordFor(save, key) = std::move(fresh);
     }
+    skipped = in.left != 0;
     return true;
 }
 
-// Far beyond any real save file (a ghost run of an hour is 4.3 MB); a larger
-// file is not read at all rather than risking an allocation that fails.
-constexpr off_t maxSaveFileBytes = 256 * 1024 * 1024;
+bool decodeSaveData(SaveData& save, const uint8_t* bytes, size_t size)
+{
+    bool skipped;
+    return decode(save, bytes, size, skipped);
+}
+
+SaveFileRead readSaveFile(SaveData& save, const std::string& path)
+{
+    SaveFileRead result;
+    FileRead file = readRegularFile(path, maxSaveFileBytes);
+    if (file.status == FileStatus::missing)
+        return result;
+    if (file.status != FileStatus::ok) {
+        result.found = SaveFound::unreadable;
+        result.reason = describeFileRead(file);
+        return result;
+    }
+    bool skipped = false;
+    bool whole = decode(save, file.bytes.data(), file.bytes.size(), skipped);
+    result.found = whole && !skipped ? SaveFound::whole : SaveFound::damaged;
+    result.bytes = std::move(file.bytes);
+    return result;
+}
 
 bool loadSaveFile(SaveData& save, const std::string& path)
 {
-    if (path.empty())
-        return false;
-    // Non-blocking so that a FIFO in place of the file cannot hang the start.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSaveFileBytes) {
-        close(fd);
-        return false;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < bytes.size()) {
-        ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        got += static_cast<size_t>(r);
-    }
-    close(fd);
-    // A file that shrank while being read is parsed as far as it goes.
-    return decodeSaveData(save, bytes.data(), got);
+    return readSaveFile(save, path).found == SaveFound::whole;
 }

@@ -52,16 +52,44 @@ struct Run {
 // The record under name, inserted empty when there is none.
 TrackRecord& recordFor(SaveData& save, const std::string& name);
 
-// Reads the file at path into save; a missing file leaves save unchanged.
-// Nothing in the file is trusted: at the first damaged or truncated item the
-// header strings and the records read completely before it are kept and the
-// rest is ignored. True when the file was read to its last record undamaged.
+// Far beyond any real save file (a ghost run of an hour is 4.3 MB); a larger
+// file is not read at all rather than risking an allocation that fails.
+const size_t maxSaveFileBytes = 256u * 1024u * 1024u;
+
+// What reading a save file found.
+enum class SaveFound {
+    // No file: a new player.
+    none,
+    // Read to its last record with nothing skipped.
+    whole,
+    // Read up to damage: something was stopped at or skipped.
+    damaged,
+    // There, but not readable (permission, I/O error, not a regular file, too large).
+    unreadable,
+};
+
+struct SaveFileRead {
+    SaveFound found = SaveFound::none;
+    // Why an unreadable file could not be read, in lower-case words.
+    std::string reason;
+    // The file as read, for a copy of a damaged one.
+    std::vector<uint8_t> bytes;
+};
+
+// Reads the file at path into save. Nothing in the file is trusted: at the
+// first damaged or truncated item the header strings and the records read
+// completely before it are kept and the rest is ignored. Bytes after the last
+// record also count as damage, since a rewrite would drop them. Save is left
+// unchanged unless the file could be read.
+SaveFileRead readSaveFile(SaveData& save, const std::string& path);
+// readSaveFile, true when the file was read to its last record undamaged.
 bool loadSaveFile(SaveData& save, const std::string& path);
 // Writes save to path, replacing the file atomically: the new file is written
 // beside the old one, flushed to disk and renamed over it, so the path always
 // holds either the complete old file or the complete new one. Missing folders
-// are created. False when the write failed; the old file is then untouched.
-bool writeSaveFile(const SaveData& save, const std::string& path);
+// are created. False when the write failed, with the reason in lower-case
+// words in error when given; the old file is then untouched.
+bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error = nullptr);
 
 // The file image of save, byte for byte as writeSaveFile stores it.
 std::vector<uint8_t> encodeSaveData(const SaveData& save);

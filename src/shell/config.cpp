@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
+#include <sstream>
+
+#include "assets/regular_file.h"
 
 #include "shell/game.h"
 #include "shell/paths.h"
@@ -46,8 +48,9 @@ void readConfig()
     std::string path = configPath();
     if (path.empty())
         return;
-    std::ifstream in(path);
-    if (!in)
+    const FileRead file = readRegularFile(path, maxConfigFileBytes);
+    if (file.status != FileStatus::ok)
         return;
+    std::istringstream in(asText(file));
     readConfigFrom(game, in);
 }

@@ -4,6 +4,7 @@
 // sound volume from 0 to 100; words beginning with "#" comment out the rest
 // of their line. Read once, never written.
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -15,5 +16,9 @@ std::string nextToken(std::istream& in);
 // Reads the values from in into the game, in file order.
 void readConfigFrom(Game& g, std::istream& in);
 
-// Reads configPath() into the global game; a missing file keeps the defaults.
+// Ten numbers and their comments; a longer file is not a configuration.
+const size_t maxConfigFileBytes = 64u * 1024u;
+
+// Reads configPath() into the global game; a missing file, or one that is not
+// a regular file of at most maxConfigFileBytes, keeps the defaults.
 void readConfig();

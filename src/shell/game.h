@@ -6,6 +6,7 @@
 
 #include "assets/models.h"
 #include "save/save_file.h"
+#include "save/save_status.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
 #include "track/track.h"
@@ -55,6 +56,8 @@ struct Game {
     double frameTimesMs[64];
     int32_t frameCounter = 0;
     SaveData save;
+    // What the player must be told about the save file, and whether it may be written.
+    SaveStatus saveStatus;
     Run run;
     // Milliseconds left before the race starts, as the race session counts them.
     int32_t countdownMs = 0;

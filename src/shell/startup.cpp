@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <ctime>
 #include <guichan.hpp>
 #include <guichan/opengl.hpp>
 #include <guichan/opengl/openglsdlimageloader.hpp>
@@ -11,7 +12,7 @@
 #include "assets/models.h"
 #include "audio/sound.h"
 #include "gui/gui_setup.h"
-#include "save/save_file.h"
+#include "save/save_status.h"
 #include "shell/config.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
@@ -25,7 +26,7 @@ int runGame()
     printf("Load \"config.txt\"\n");
     readConfig();
     printf("Load game\n");
-    loadSaveFile(game.save, savePath());
+    game.saveStatus = openSaveFile(game.save, savePath(), std::time(nullptr));
     printf("Create game\n");
     if (!createGame()) {
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());

@@ -1,5 +1,6 @@
 #include "sim/race.h"
 
+#include <cmath>
 #include <cstdint>
 
 #include "sim/ship.h"
@@ -14,11 +15,24 @@ void resetLaps(Track& track)
         s.lap = 0;
 }
 
+// Whether position, velocity and the road coordinates are all numbers. A
+// ship that is not can never be located again: left alone it would race on
+// for ever without finishing or leaving the road.
+static bool finiteState(const ShipState& ship)
+{
+    const double values[8] = {ship.position.x, ship.position.y, ship.position.z, ship.velocity.x,
+                              ship.velocity.y, ship.velocity.z, ship.trackU,     ship.trackT};
+    for (double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
 void updateRaceProgress(Track& track, const ShipState& ship, const RaceHooks& hooks)
 {
     const int32_t count = static_cast<int32_t>(track.segments.size());
-    if (count == 0) {
-        // No road to race on.
+    if (count == 0 || !finiteState(ship)) {
+        // No road to race on, or no place on it.
         if (hooks.raceOn(hooks.context))
             hooks.leaveRoad(hooks.context);
         return;

@@ -25,6 +25,7 @@ void resetLaps(Track& track);
 // predecessor, so laps count only when driven in order), then ends the race
 // through the hooks: finish when the ship's segment has reached lap 3, else a
 // loss when trackU is outside [0, 1]. Each end is taken only while the race is
-// on, so a finished run is never also lost. On a track without segments a
-// race on is lost at once.
+// on, so a finished run is never also lost. On a track without segments, or
+// with a position, velocity, trackU or trackT that is not finite, a race on
+// is lost at once.
 void updateRaceProgress(Track& track, const ShipState& ship, const RaceHooks& hooks);

@@ -1,9 +1,10 @@
 #include "track/track.h"
 
 #include <cstdint>
-#include <fstream>
+#include <sstream>
 
 #include "assets/data_dir.h"
+#include "assets/regular_file.h"
 #include "assets/texture_cache.h"
 
 std::vector<std::string> readTextureNames(std::istream& words, size_t segmentCount)
@@ -42,7 +43,8 @@ void loadTrack(Track& track, std::string name)
     if (!readTrackRoad(track, dataDir, name))
         return;
 
-    std::ifstream words(dataDir + "/tracks/" + name + "/textures.txt");
+    // A missing or unusable list reads as no words.
+    std::istringstream words(asText(readRegularFile(dataDir + "/tracks/" + name + "/textures.txt", maxTextureListBytes)));
     std::vector<std::string> names = readTextureNames(words, track.segments.size());
     for (size_t i = 0; i < track.segments.size(); ++i) {
         acquire(track.segments[i].textureA, names[2 * i]);

@@ -9,9 +9,12 @@
 
 #include "track/track_file.h"
 
+// Largest "textures.txt" read: two short words per control point.
+const size_t maxTextureListBytes = 1024u * 1024u;
+
 // Replaces the track with dataDir/tracks/NAME and acquires its road textures.
-// A missing file, fewer than three control points, a negative count or a file
-// shorter than its count leaves it empty under the new name.
+// A track file the road reader refuses (readTrackRoad) leaves it empty under
+// the new name.
 void loadTrack(Track& track, std::string name);
 // Gives the road textures back and removes every segment.
 void clearTrack(Track& track);

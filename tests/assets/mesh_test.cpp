@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "gl_recorder.h"
 #include "gl_window.h"
@@ -169,6 +171,19 @@ TEST_F(MeshTest, MissingFileLeavesTheMeshAsItWas)
     EXPECT_FALSE(loadMesh(mesh, dir + "/none.tris"));
     EXPECT_EQ(mesh.groups.size(), 1u);
     EXPECT_EQ(mesh.vertexFrames[0].size(), 3u);
+}
+
+TEST_F(MeshTest, AFifoADeviceOrAFolderIsRefusedWithoutBlocking)
+{
+    Mesh mesh;
+    ASSERT_TRUE(loadMesh(mesh, put("one.tris", oneTriangleTris())));
+    ASSERT_EQ(mkfifo((dir + "/fifo.tris").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", (dir + "/zero.tris").c_str()), 0);
+    ASSERT_EQ(mkdir((dir + "/folder.tris").c_str(), 0700), 0);
+    for (const char* name : {"fifo.tris", "zero.tris", "folder.tris"}) {
+        EXPECT_FALSE(loadMesh(mesh, dir + "/" + name)) << name;
+        EXPECT_EQ(mesh.groups.size(), 1u) << name;
+    }
 }
 
 TEST_F(MeshTest, ReloadTakesEverySizeFromTheNewFile)

@@ -2,12 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "assets/data_dir.h"
 #include "assets/texture_cache.h"
 #include "gl_window.h"
 #include "test_files.h"
 
 namespace {
+
+// The cache entry of a slot's texture; byteSize 0 means nothing was decoded.
+int32_t textureByteSize(TextureSlot slot)
+{
+    for (const CachedTexture& e : textureCache.entries)
+        if (static_cast<TextureSlot>(e.texture) == slot)
+            return e.byteSize;
+    return -1;
+}
 
 class ModelsTest : public ::testing::Test {
 protected:
@@ -109,6 +121,54 @@ TEST_F(ModelsTest, MedalTimesComeFromTimesTxtOrStayAsTheyWere)
     EXPECT_EQ(area.goldSeconds, 20.0);
     EXPECT_EQ(area.silverSeconds, 40.0);
     EXPECT_EQ(area.bronzeSeconds, 50.0);
+
+    // Times that cannot be raced against are the defaults, each on its own.
+    for (const char* text : {"-88 0 1e308", "-1e308 -0 6000", "-5e-324 -1 1e300"}) {
+        writeText(track("silly") + "times.txt", text);
+        loadArea(area, "silly");
+        EXPECT_EQ(area.goldSeconds, 60.0) << text;
+        EXPECT_EQ(area.silverSeconds, 120.0) << text;
+        EXPECT_EQ(area.bronzeSeconds, 300.0) << text;
+    }
+    writeText(track("mixed") + "times.txt", "-1 70 5999.5");
+    loadArea(area, "mixed");
+    EXPECT_EQ(area.goldSeconds, 60.0);
+    EXPECT_EQ(area.silverSeconds, 70.0);
+    EXPECT_EQ(area.bronzeSeconds, 5999.5);
+}
+
+TEST_F(ModelsTest, AFifoADeviceOrAFolderInPlaceOfAnAreaFileNeverBlocks)
+{
+    writeArea("sound");
+    Area area;
+    loadArea(area, "sound");
+    ASSERT_EQ(area.mesh.groups.size(), 1u);
+    const double gold = area.goldSeconds;
+    const std::string folder = track("hostile");
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(mkfifo((folder + "area.tris").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", (folder + "area.png").c_str()), 0);
+    ASSERT_EQ(mkdir((folder + "times.txt").c_str(), 0700), 0);
+    loadArea(area, "hostile");
+    EXPECT_EQ(area.mesh.groups.size(), 1u) << "the earlier scenery stays";
+    EXPECT_EQ(area.goldSeconds, gold);
+    EXPECT_EQ(textureByteSize(area.texture), 0) << "no image was decoded";
+
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(symlink("/dev/zero", (folder + "area.tris").c_str()), 0);
+    ASSERT_EQ(mkfifo((folder + "area.png").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((folder + "times.txt").c_str(), 0600), 0);
+    loadArea(area, "hostile");
+    EXPECT_EQ(area.mesh.groups.size(), 1u);
+    EXPECT_EQ(textureByteSize(area.texture), 0);
+
+    Ship ship;
+    ASSERT_EQ(mkdir((dataDir + "/ships").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((dataDir + "/ships/odd.tris").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", (dataDir + "/ships/odd.tga").c_str()), 0);
+    loadShipModel(ship, "odd");
+    EXPECT_TRUE(ship.mesh.groups.empty());
 }
 
 TEST_F(ModelsTest, ReloadingAnAreaReacquiresItsTextureWithoutDecoding)

@@ -47,6 +47,13 @@ TEST_F(PlayMenu, TrackWithoutRecordsShowsEmptyLines)
     EXPECT_EQ(game.save.records.count("20"), 1u) << "the lookup inserts an empty record";
 }
 
+TEST_F(PlayMenu, NamesFromTheSaveFileAreDrawnAtABoundedLength)
+{
+    game.save.records["00"].scores = {score(1000, 1, std::string(5 * 1024 * 1024, 'w'))};
+    openPlayMenu("00");
+    EXPECT_EQ(scoreLines()[0], "0:10.00 " + std::string(64, 'w'));
+}
+
 TEST_F(PlayMenu, ShowsTheFiveBestSortedWithNames)
 {
     std::vector<ScoreEntry>& scores = game.save.records["00"].scores;

@@ -1,9 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 
 #include "gui_env.h"
 #include "save/save_file.h"
+#include "save/save_status.h"
 #include "shell/screens.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
@@ -40,6 +52,11 @@ void fillFiveScores()
     }
 }
 
+int trackButtonMedal(int row, int column)
+{
+    return static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal;
+}
+
 void expectMenusUpWith(MenuPlay* expectedVisible)
 {
     EXPECT_FALSE(game.inRace);
@@ -52,6 +69,115 @@ void expectMenusUpWith(MenuPlay* expectedVisible)
         EXPECT_TRUE(game.menuPlay->container->isVisible());
     }
 }
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void putBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Names of the damaged-file copies beside the save file.
+std::vector<std::string> damagedCopies()
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(saveDirectory().c_str());
+    while (dirent* e = d ? readdir(d) : nullptr)
+        if (std::string(e->d_name).rfind("game.save.damaged-", 0) == 0)
+            names.push_back(e->d_name);
+    if (d)
+        closedir(d);
+    return names;
+}
+
+// What start-up does with the save file.
+void startWithSaveFile()
+{
+    resetGameState();
+    game.saveStatus = openSaveFile(game.save, savePath(), std::time(nullptr));
+    game.menuTrack->refresh();
+}
+
+// A finished run on "00" as the player makes it: the track button, "play",
+// the race, and "done" in the name menu when the run is a high score.
+void finishRunOn00(int ticks)
+{
+    game.menuTrack->action(gcn::ActionEvent(game.menuTrack->rows[0][0], "play"));
+    game.menuPlay->action(gcn::ActionEvent(nullptr, "play"));
+    for (int i = 0; i < ticks; ++i)
+        game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    finishRun();
+    if (game.menuSaveScore->container->isVisible())
+        game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+}
+
+// Makes every write into the save folder fail until allow(): a read-only
+// folder for a normal user; for root, who writes anywhere, a file system of
+// 16 KiB mounted over the folder in a mount namespace of this thread alone,
+// or where mounting is not allowed, a 4 KiB limit on the size of any file
+// this process writes.
+struct SaveFolderBlocker {
+    std::string folder = saveDirectory();
+    bool mounted = false;
+    bool limited = false;
+    rlimit oldLimit{};
+    void (*oldHandler)(int) = SIG_DFL;
+    // The words a failed write gives.
+    std::string reason;
+
+    void block()
+    {
+        std::filesystem::create_directories(folder);
+        if (geteuid() != 0) {
+            chmod(folder.c_str(), 0500);
+            reason = "permission denied";
+            return;
+        }
+        if (mounted || (unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k,mode=0700") == 0)) {
+            mounted = true;
+            reason = "no space left on device";
+            return;
+        }
+        getrlimit(RLIMIT_FSIZE, &oldLimit);
+        rlimit small = oldLimit;
+        small.rlim_cur = 4096;
+        oldHandler = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        limited = true;
+        reason = "file too large";
+    }
+    void allow()
+    {
+        if (mounted)
+            mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT, "size=4m,mode=0700");
+        else if (limited)
+            restoreLimit();
+        else
+            chmod(folder.c_str(), 0700);
+    }
+    void restoreLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        signal(SIGXFSZ, oldHandler);
+        limited = false;
+    }
+    ~SaveFolderBlocker()
+    {
+        if (mounted)
+            umount2(folder.c_str(), MNT_DETACH);
+        else if (limited)
+            restoreLimit();
+        else
+            chmod(folder.c_str(), 0700);
+    }
+};
 
 }  // namespace
 
@@ -204,4 +330,171 @@ TEST_F(RaceEnd, TabNeverMovesTheFocusIntoAHiddenMenu)
     finishRun();
     game.menuSaveScore->focusDown(nullptr);
     tabAround("score-saving menu");
+}
+
+TEST_F(RaceEnd, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNextRun)
+{
+    SaveData original;
+    original.playerName = "zoe";
+    for (const char* name : {"00", "01", "10"}) {
+        TrackRecord& r = original.records[name];
+        r.name = name;
+        r.medal = 2;
+        r.scores.push_back({"zoe", "ship", 2000, 1});
+        r.ghostRun.assign(2000, ControlInput{0.0f, 0.0f, 1.0f});
+    }
+    // The second record's name length made negative: the reader stops there.
+    SaveData firstOnly = original;
+    firstOnly.records.erase("01");
+    firstOnly.records.erase("10");
+    std::vector<uint8_t> damaged = encodeSaveData(original);
+    const size_t second = encodeSaveData(firstOnly).size();
+    for (size_t i = 0; i < 4; ++i)
+        damaged[second + i] = 0xff;
+    putBytes(savePath(), damaged);
+
+    startWithSaveFile();
+    std::vector<std::string> copies = damagedCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(fileBytes(saveDirectory() + "/" + copies[0]), damaged);
+    const std::string notice = game.menuTrack->noticeLabel->getCaption();
+    EXPECT_NE(notice.find(copies[0]), std::string::npos) << notice;
+    EXPECT_TRUE(game.menuTrack->noticeLabel->isVisible());
+    // One line, inside the menu's frame.
+    EXPECT_LE(game.fontDefault->getWidth(notice + "-99"), game.menuTrack->noticeLabel->getWidth());
+    EXPECT_EQ(game.save.playerName, "zoe");
+    EXPECT_EQ(game.save.records.count("01"), 0u);
+    EXPECT_EQ(trackButtonMedal(1, 0), 1) << "what was read opens its neighbours";
+
+    // A second start on the same file makes no second copy and says the same.
+    startWithSaveFile();
+    EXPECT_EQ(damagedCopies(), copies);
+    EXPECT_EQ(game.menuTrack->noticeLabel->getCaption(), notice);
+
+    // Said once: opening a track takes the line away.
+    finishRunOn00(1500);
+    EXPECT_TRUE(game.menuPlay->saveErrorLabel->getCaption().empty());
+    game.menuPlay->action(gcn::ActionEvent(nullptr, "back"));
+    EXPECT_TRUE(game.menuTrack->noticeLabel->getCaption().empty());
+
+    SaveData onDisk;
+    ASSERT_TRUE(loadSaveFile(onDisk, savePath()));
+    ASSERT_EQ(onDisk.records.size(), 1u);
+    ASSERT_EQ(onDisk.records["00"].scores.size(), 2u);
+    EXPECT_EQ(onDisk.records["00"].scores[0].ticks, 1500);
+    EXPECT_EQ(onDisk.records["00"].scores[1].ticks, 2000);
+    EXPECT_EQ(fileBytes(saveDirectory() + "/" + copies[0]), damaged) << "the copy is never written";
+    EXPECT_EQ(damagedCopies(), copies);
+    for (const std::string& name : copies)
+        std::filesystem::remove(saveDirectory() + "/" + name);
+}
+
+TEST_F(RaceEnd, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
+{
+    SaveFolderBlocker blocker;
+    blocker.block();
+    // The old file: one short run, written before the folder fills.
+    {
+        TrackRecord& r = game.save.records["00"];
+        r.name = "00";
+        r.medal = 1;
+        r.scores.push_back({"old", "ship", 3000, 1});
+        r.ghostRun.assign(20, ControlInput{0.0f, 0.0f, 1.0f});
+    }
+    if (geteuid() == 0) {
+        ASSERT_TRUE(writeSaveFile(game.save, savePath()));
+    } else {
+        blocker.allow();
+        ASSERT_TRUE(writeSaveFile(game.save, savePath()));
+        blocker.block();
+    }
+    const std::vector<uint8_t> before = fileBytes(savePath());
+
+    finishRunOn00(1250);
+    const std::string line = game.menuPlay->saveErrorLabel->getCaption();
+    EXPECT_EQ(line, "could not save: " + blocker.reason);
+    EXPECT_TRUE(game.menuPlay->saveErrorLabel->isVisible());
+    EXPECT_EQ(fileBytes(savePath()), before);
+    ASSERT_EQ(game.save.records["00"].scores.size(), 2u) << "the run stays in memory";
+    // Leaving and coming back keeps the line until a write succeeds.
+    game.menuPlay->refresh();
+    EXPECT_EQ(game.menuPlay->saveErrorLabel->getCaption(), line);
+
+    blocker.allow();
+    finishRunOn00(1300);
+    EXPECT_TRUE(game.menuPlay->saveErrorLabel->getCaption().empty());
+    SaveData onDisk;
+    ASSERT_TRUE(loadSaveFile(onDisk, savePath()));
+    std::vector<int32_t> ticks;
+    for (const ScoreEntry& e : onDisk.records["00"].scores)
+        ticks.push_back(e.ticks);
+    EXPECT_EQ(ticks, (std::vector<int32_t>{1250, 1300, 3000}));
+    std::filesystem::remove(savePath());
+}
+
+TEST_F(RaceEnd, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
+{
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    std::vector<Case> cases = {{"fifo", "not a regular file"}, {"folder", "not a regular file"}};
+    if (geteuid() != 0)
+        cases.push_back({"mode 000", "permission denied"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(savePath());
+        std::filesystem::create_directories(saveDirectory());
+        const std::vector<uint8_t> kept = encodeSaveData(SaveData());
+        if (std::string(c.name) == "fifo")
+            ASSERT_EQ(mkfifo(savePath().c_str(), 0600), 0);
+        else if (std::string(c.name) == "folder")
+            std::filesystem::create_directories(savePath() + "/inside");
+        else {
+            putBytes(savePath(), kept);
+            chmod(savePath().c_str(), 0);
+        }
+        startWithSaveFile();
+        const std::string notice = game.menuTrack->noticeLabel->getCaption();
+        EXPECT_EQ(notice, std::string("cannot read the save file: ") + c.reason +
+                              "; runs of this session will not be saved");
+        EXPECT_LE(game.fontDefault->getWidth(notice), game.menuTrack->noticeLabel->getWidth());
+        finishRunOn00(1200);
+        EXPECT_EQ(game.menuPlay->saveErrorLabel->getCaption(),
+                  "could not save: the save file could not be read at start");
+        EXPECT_EQ(game.save.records["00"].scores.size(), 1u);
+
+        struct stat st;
+        ASSERT_EQ(lstat(savePath().c_str(), &st), 0);
+        if (std::string(c.name) == "fifo")
+            EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        else if (std::string(c.name) == "folder")
+            EXPECT_TRUE(std::filesystem::exists(savePath() + "/inside"));
+        else {
+            chmod(savePath().c_str(), 0600);
+            EXPECT_EQ(fileBytes(savePath()), kept);
+        }
+        EXPECT_TRUE(damagedCopies().empty());
+    }
+    std::filesystem::remove_all(savePath());
+}
+
+TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
+{
+    // A name of megabytes from a save file shows cut, with the caret at its end.
+    game.save.playerName = std::string(5 * 1024 * 1024, 'n');
+    raceWith(10);
+    finishRun();
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(64, 'n'));
+    pressKey(SDLK_BACKSPACE, '\b');
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(63, 'n'));
+    resetGame();
+
+    raceWith(10);
+    finishRun();
+    for (int i = 0; i < 80; ++i)
+        pressKey(SDLK_x, 'x');
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "ace" + std::string(61, 'x'));
+    game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+    EXPECT_EQ(game.save.playerName.size(), 64u);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -142,4 +145,24 @@ TEST_F(ConfigFile, FileUnderAppDataIsRead)
     EXPECT_EQ(game.screenWidth, 1024);
     EXPECT_EQ(game.screenHeight, 768);
     EXPECT_TRUE(game.fullscreen);
+}
+
+TEST_F(ConfigFile, AnythingButASmallRegularFileKeepsTheDefaultsWithoutBlocking)
+{
+    const std::string path = (dir / "Vantor" / "config.txt").string();
+    for (const char* kind : {"fifo", "zero", "folder", "huge"}) {
+        fs::remove_all(path);
+        if (std::string(kind) == "fifo")
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        else if (std::string(kind) == "zero")
+            ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+        else if (std::string(kind) == "folder")
+            fs::create_directories(path);
+        else
+            std::ofstream(path) << "1024 768 1 2 3 0 1 2 3 0\n" << std::string(maxConfigFileBytes, ' ');
+        game = Game();
+        readConfig();
+        EXPECT_EQ(game.screenWidth, 800) << kind;
+        EXPECT_EQ(game.screenHeight, 600) << kind;
+    }
 }

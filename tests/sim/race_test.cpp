@@ -1,6 +1,7 @@
 // Lap counters, the finish and leaving the road, driven segment by segment.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -173,6 +174,47 @@ TEST_F(RaceRules, NothingEndsARaceThatIsNotOn)
     EXPECT_TRUE(recorder.events.empty());
     // The counters still move, as in the game after the finish.
     EXPECT_EQ(track.segments[1].lap, 1);
+}
+
+TEST_F(RaceRules, AShipStateThatIsNotFiniteLeavesTheRoad)
+{
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    double ShipState::*fields[] = {&ShipState::trackU, &ShipState::trackT};
+    for (double ShipState::*field : fields) {
+        Recorder r;
+        ShipState s = ship;
+        s.*field = nan;
+        s.segment = 3;
+        updateRaceProgress(track, s, hooksFor(r));
+        EXPECT_EQ(r.events, std::vector<std::string>{"offroad"});
+    }
+    // Position or velocity: even before the first step has placed the ship
+    // on a segment, where a finite ship makes no progress at all.
+    for (int k = 0; k < 6; ++k) {
+        Recorder r;
+        ShipState s = ship;
+        s.segment = -1;
+        double Vec3::*axes[] = {&Vec3::x, &Vec3::y, &Vec3::z};
+        Vec3& vector = k < 3 ? s.position : s.velocity;
+        vector.*axes[k % 3] = (k % 2) ? inf : nan;
+        updateRaceProgress(track, s, hooksFor(r));
+        EXPECT_EQ(r.events, std::vector<std::string>{"offroad"}) << k;
+    }
+    Recorder finite;
+    ship.segment = -1;
+    updateRaceProgress(track, ship, hooksFor(finite));
+    EXPECT_TRUE(finite.events.empty());
+}
+
+TEST(RaceRulesNotFinite, ANanControlRecordLosesTheRace)
+{
+    Track track = ringTrack(24, 300.0, 20.0);
+    ReplaySetup setup;
+    setup.controls.assign(400, ControlInput{0.0f, 0.0f, 1.0f});
+    setup.controls[250].steer = std::nanf("");
+    ReplayResult result = replayRace(track, setup);
+    EXPECT_EQ(outcomeLine(result).rfind("offroad ", 0), 0u) << outcomeLine(result);
 }
 
 TEST(RaceRulesEmptyTrack, ARaceOnNoRoadIsLostAtOnce)

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "sim/replay.h"
@@ -116,6 +118,20 @@ TEST_F(VantorSim, ControlFileRunsOneTickPerRecord)
     EXPECT_EQ(out, "unfinished 10\n");
 }
 
+TEST_F(VantorSim, AControlFileLongerThanAnHourStopsAtTheHour)
+{
+    // Standing still on the start line: on the road, never finishing.
+    std::vector<ControlInput> records(360005, ControlInput{0.0f, 1.0f, 0.0f});
+    {
+        std::ofstream f(root + "/long.ctl", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
+    }
+    std::string out, err;
+    const std::string args = "race --data '" + root + "' --track ring --controls '" + root + "/long.ctl'";
+    ASSERT_EQ(run(args, out, err), 0) << err;
+    EXPECT_EQ(out, "unfinished 360000\n");
+}
+
 TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
 {
     {
@@ -123,6 +139,12 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
         f << "thirteen byte";
     }
     writeTrackFile(root, "two", ringPoints(2, 50.0, 10.0));
+    // Neither may block or read without end.
+    ASSERT_EQ(mkfifo((root + "/fifo.ctl").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((root + "/tracks/fifo").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((root + "/tracks/fifo/track.track").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((root + "/tracks/zero").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/zero", (root + "/tracks/zero/track.track").c_str()), 0);
     const std::string data = "--data '" + root + "' ";
     const std::vector<std::string> bad = {
         "",
@@ -138,6 +160,13 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
         "race " + data + "--track ring --hold 0,0,1 --speed 3",
         "race " + data + "--track ring --controls '" + root + "/odd.ctl'",
         "race " + data + "--track ring --controls '" + root + "/none.ctl'",
+        "race " + data + "--track ring --controls '" + root + "/fifo.ctl'",
+        "race " + data + "--track ring --controls /dev/zero",
+        "race " + data + "--track ring --controls '" + root + "'",
+        "race " + data + "--track fifo --hold 0,0,1",
+        "race " + data + "--track zero --hold 0,0,1",
+        "verify " + data + "'" + root + "/fifo.ctl'",
+        "verify " + data + "/dev/zero",
         "race " + data + "--track nowhere --hold 0,0,1",
         "race " + data + "--track two --hold 0,0,1",
         "race " + data + "--track ring --hold 0,0,1 --max-ticks 5 --trace '" + root + "/no/such/dir/t'",

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "assets/data_dir.h"
 #include "assets/texture_cache.h"
 #include "gl_window.h"
@@ -283,6 +286,56 @@ TEST_F(TrackFile, MalformedFilesLeaveTheTrackEmptyUnderTheNewName)
         EXPECT_TRUE(track.segments.empty()) << name;
         EXPECT_TRUE(allReleased()) << name;
     }
+}
+
+TEST_F(TrackFile, PointsThatMakeNoRoadAreRejectedLikeAShortFile)
+{
+    const float nan = std::nanf("");
+    const float inf = HUGE_VALF;
+    std::vector<Point> withNan = ring(6);
+    withNan[3].p[1][2] = nan;
+    std::vector<Point> withInf = ring(6);
+    withInf[0].p[0][0] = -inf;
+    // Beyond a float once scaled by a hundred.
+    std::vector<Point> overflowing = ring(6);
+    overflowing[2].p[2][1] = 3.0e37f;
+    std::vector<Point> stacked(6, ring(6)[0]);
+    std::vector<Point> twoPlaces(6, ring(6)[0]);
+    twoPlaces[1] = twoPlaces[4] = ring(6)[2];
+    std::vector<Point> threePlaces = twoPlaces;
+    threePlaces[5] = ring(6)[4];
+    writeTrack("nan", 6, withNan);
+    writeTrack("inf", 6, withInf);
+    writeTrack("overflowing", 6, overflowing);
+    writeTrack("stacked", 6, stacked);
+    writeTrack("twoplaces", 6, twoPlaces);
+    writeTrack("threeplaces", 6, threePlaces);
+    for (const char* name : {"nan", "inf", "overflowing", "stacked", "twoplaces"}) {
+        Track track;
+        loadTrack(track, name);
+        EXPECT_TRUE(track.segments.empty()) << name;
+    }
+    Track track;
+    loadTrack(track, "threeplaces");
+    EXPECT_EQ(track.segments.size(), 6u) << "three distinct points are enough, repeated or not";
+}
+
+TEST_F(TrackFile, AFifoADeviceOrAFolderIsNoTrackAndNeverBlocks)
+{
+    ASSERT_EQ(mkfifo((folder("fifo") + "/track.track").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", (folder("zero") + "/track.track").c_str()), 0);
+    ASSERT_EQ(mkdir((folder("dir") + "/track.track").c_str(), 0700), 0);
+    // A sound track whose texture list is a FIFO still loads, with empty words.
+    writeTrack("fifolist", 4, ring(4));
+    ASSERT_EQ(mkfifo((folder("fifolist") + "/textures.txt").c_str(), 0600), 0);
+    for (const char* name : {"fifo", "zero", "dir"}) {
+        Track track;
+        loadTrack(track, name);
+        EXPECT_TRUE(track.segments.empty()) << name;
+    }
+    Track track;
+    loadTrack(track, "fifolist");
+    EXPECT_EQ(track.segments.size(), 4u);
 }
 
 TEST_F(TrackFile, ReloadingGivesBitIdenticalGeometry)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/regular_file.h"
 #include "track/track_file.h"
 
 int fail(const std::string& message)
@@ -87,17 +88,9 @@ static void floatToLittleEndian(float value, unsigned char* b)
 
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    std::vector<unsigned char> bytes;
-    unsigned char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError || bytes.size() % 12 != 0)
+    const FileRead file = readRegularFile(path, maxControlFileBytes);
+    const std::vector<uint8_t>& bytes = file.bytes;
+    if (file.status != FileStatus::ok || bytes.size() % 12 != 0)
         return false;
     controls.clear();
     for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
@@ -126,12 +119,11 @@ bool writeControlFile(const std::string& path, const std::vector<ControlInput>& 
 bool readRoad(const std::string& dir, const std::string& name, Track& track, std::string& error)
 {
     std::string path = dir + "/tracks/" + name + "/track.track";
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+    const FileRead probe = readRegularFile(path, maxTrackFileBytes);
+    if (probe.status != FileStatus::ok) {
+        error = "cannot read " + path + ": " + describeFileRead(probe);
         return false;
     }
-    std::fclose(probe);
     if (!readTrackRoad(track, dir, name)) {
         error = path + " holds no usable road (needs at least three control points)";
         return false;

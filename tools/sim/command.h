@@ -32,8 +32,12 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
 bool parseCount(const std::string& text, int64_t& value);
 bool parseHold(const std::string& text, ControlInput& control);
 
-// Raw 12-byte little-endian records. False when the file cannot be read or
-// its size is not a whole number of records.
+// Largest control file read: over 15 hours of race at 100 records a second.
+const size_t maxControlFileBytes = 64u * 1024u * 1024u;
+
+// Raw 12-byte little-endian records. False when the file is not a regular
+// file of at most maxControlFileBytes, cannot be read or its size is not a
+// whole number of records.
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls);
 bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls);
 

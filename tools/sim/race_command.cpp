@@ -6,7 +6,7 @@
 #include "track/track_file.h"
 
 // 100 ticks a second for an hour.
-static const int64_t holdTickLimit = 360000;
+static const int64_t defaultTickLimit = 360000;
 
 int raceCommand(const std::vector<std::string>& args)
 {
@@ -27,13 +27,14 @@ int raceCommand(const std::vector<std::string>& args)
         setup.hold = true;
     } else if (!readControlFile(options.values["--controls"], setup.controls)) {
         return fail("cannot read control records from " + options.values["--controls"] +
-                    " (missing, or not a whole number of 12-byte records)");
+                    " (missing, not a regular file, over 64 MiB, or not a whole number of 12-byte records)");
     }
     if (options.has("--max-ticks") && !parseCount(options.values["--max-ticks"], setup.maxTicks))
         return fail("--max-ticks wants a count, not '" + options.values["--max-ticks"] + "'");
-    // A held record never runs out: without a limit, stop after an hour of race time.
-    if (setup.hold && !options.has("--max-ticks"))
-        setup.maxTicks = holdTickLimit;
+    // Without a limit, stop after an hour of race time: a held record never
+    // runs out, and a huge control file would run for many minutes.
+    if (!options.has("--max-ticks"))
+        setup.maxTicks = defaultTickLimit;
 
     Track track;
     std::string error;

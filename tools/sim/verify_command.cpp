@@ -3,7 +3,6 @@
 // be trusted.
 #include <algorithm>
 #include <cstdio>
-#include <sys/stat.h>
 
 #include "command.h"
 #include "save/save_file.h"
@@ -30,15 +29,11 @@ int verifyCommand(const std::vector<std::string>& args)
     if (!parsed.has("--data") || savePath.empty())
         return fail("verify needs --data DIR and a SAVEFILE");
 
-    std::FILE* probe = std::fopen(savePath.c_str(), "rb");
-    struct stat st;
-    bool regular = probe && fstat(fileno(probe), &st) == 0 && S_ISREG(st.st_mode);
-    if (probe)
-        std::fclose(probe);
-    if (!regular)
-        return fail("cannot read save file " + savePath);
     SaveData save;
-    bool whole = loadSaveFile(save, savePath);
+    const SaveFileRead file = readSaveFile(save, savePath);
+    if (file.found == SaveFound::none || file.found == SaveFound::unreadable)
+        return fail("cannot read save file " + savePath + (file.reason.empty() ? "" : ": " + file.reason));
+    bool whole = file.found == SaveFound::whole;
 
     bool allOk = true;
     for (const auto& entry : save.records) {
