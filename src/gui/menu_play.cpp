@@ -1,5 +1,6 @@
 #include "gui/menu_play.h"
 
+#include <SDL.h>
 #include <algorithm>
 #include <cstring>
 #include <guichan.hpp>
@@ -11,6 +12,7 @@
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/watch_screen.h"
 #include "track/track.h"
 
 // The score and medal lines: the time text with a trailing space.
@@ -65,9 +67,11 @@ MenuPlay::MenuPlay()
     addMedalIcon(container, game.medalBronze, 500);
     for (int j = 0; j < 3; ++j)
         medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
+    watchButton = makeButton(container, "watch", 300, 480, "watch", this);
+    watchButton->setVisible(false);
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
 
-    buttons = {playButton, back};
+    buttons = {playButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -93,6 +97,7 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last -:--.--");
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
+    watchButton->setVisible(!record.ghostRun.empty());
     std::sort(record.scores.begin(), record.scores.end(), scoreBefore);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {
@@ -131,6 +136,17 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
             game.hud->container->setVisible(true);
         startRace(game);
         // The HUD covers the whole window.
+        if (game.top)
+            game.top->setPosition(0, 0);
+    } else if (id == "watch") {
+        if (!startWatchAt(game, static_cast<double>(SDL_GetTicks())))
+            return;
+        container->setVisible(false);
+        if (game.borderIcon)
+            game.borderIcon->setVisible(false);
+        if (game.hud && game.hud->container)
+            game.hud->container->setVisible(true);
+        SDL_ShowCursor(0);
         if (game.top)
             game.top->setPosition(0, 0);
     }
