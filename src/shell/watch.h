@@ -25,7 +25,7 @@ constexpr int watchSpeedCount = 5;
 constexpr int watchNormalSpeed = 2;
 
 // Ticks between kept snapshots: a seek re-simulates at most this many.
-constexpr int64_t watchSnapshotSpacing = 1000;
+constexpr int64_t watchSnapshotSpacing = 500;
 
 // Everything a tick of the race core depends on, at one tick.
 struct WatchSnapshot {
