@@ -1,7 +1,6 @@
 #include "gui/menu_play.h"
 
 #include <SDL.h>
-#include <algorithm>
 #include <cstring>
 #include <guichan.hpp>
 
@@ -12,6 +11,7 @@
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/screens.h"
 #include "shell/watch_screen.h"
 #include "track/track.h"
 
@@ -80,7 +80,6 @@ MenuPlay::MenuPlay()
 
 void MenuPlay::refresh()
 {
-    container->setVisible(true);
     container->setFocusable(false);
     if (!buttons.empty())
         buttons[0]->requestFocus();
@@ -98,7 +97,7 @@ void MenuPlay::refresh()
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
     watchButton->setVisible(!record.ghostRun.empty());
-    std::sort(record.scores.begin(), record.scores.end(), scoreBefore);
+    sortScores(record.scores);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {
             const ScoreEntry& score = record.scores[i];
@@ -123,32 +122,15 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
     if (id == "back") {
-        container->setVisible(false);
-        if (game.menuTrack) {
-            game.menuTrack->container->setVisible(true);
+        showScreen(Screen::trackMenu);
+        if (game.menuTrack)
             game.menuTrack->refresh();
-        }
     } else if (id == "play") {
-        container->setVisible(false);
-        if (game.borderIcon)
-            game.borderIcon->setVisible(false);
-        if (game.hud && game.hud->container)
-            game.hud->container->setVisible(true);
+        showScreen(Screen::race);
         startRace(game);
-        // The HUD covers the whole window.
-        if (game.top)
-            game.top->setPosition(0, 0);
     } else if (id == "watch") {
-        if (!startWatchAt(game, static_cast<double>(SDL_GetTicks())))
-            return;
-        container->setVisible(false);
-        if (game.borderIcon)
-            game.borderIcon->setVisible(false);
-        if (game.hud && game.hud->container)
-            game.hud->container->setVisible(true);
-        SDL_ShowCursor(0);
-        if (game.top)
-            game.top->setPosition(0, 0);
+        if (startWatchAt(game, static_cast<double>(SDL_GetTicks())))
+            showScreen(Screen::watch);
     }
 }
 

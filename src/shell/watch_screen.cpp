@@ -3,11 +3,11 @@
 #include <SDL.h>
 #include <guichan.hpp>
 
-#include "gui/gui_common.h"
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "render/camera.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 WatchKey watchKeyOf(int sdlKey)
 {
@@ -43,8 +43,6 @@ bool startWatchAt(Game& g, double nowMs)
     g.watch.cameraPoints = tracksidePoints(g.track);
     g.watching = true;
     g.watchFrameMs = nowMs;
-    if (g.hud && g.hud->playbackLabel)
-        g.hud->playbackLabel->setVisible(true);
     return true;
 }
 
@@ -71,18 +69,7 @@ void runWatchFrame(Game& g, double nowMs)
 void leaveWatch(Game& g)
 {
     g.watching = false;
-    if (g.hud && g.hud->container) {
-        g.hud->container->setVisible(false);
-        if (g.hud->playbackLabel)
-            g.hud->playbackLabel->setVisible(false);
-    }
-    if (g.borderIcon)
-        g.borderIcon->setVisible(true);
-    if (g.menuPlay) {
-        g.menuPlay->container->setVisible(true);
-        if (g.menuPlay->watchButton)
-            g.menuPlay->watchButton->requestFocus();
-    }
-    centreTop();
-    SDL_ShowCursor(1);
+    showScreen(Screen::playMenu);
+    if (g.menuPlay && g.menuPlay->watchButton)
+        g.menuPlay->watchButton->requestFocus();
 }
