@@ -96,7 +96,8 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last -:--.--");
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
-    watchButton->setVisible(!record.ghostRun.empty());
+    // A best run on a road that did not load has nothing to be watched on.
+    watchButton->setVisible(!record.ghostRun.empty() && !game.track.segments.empty());
     sortScores(record.scores);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {

@@ -125,13 +125,11 @@ CameraPose watchCameraPose(const Watch& watch)
 void drawWatchSceneOf(Game& g, const Watch& watch)
 {
     drawRaceWorld(g, watchCameraPose(watch));
-    // The chase camera sits on the ship, as in the race; from outside, the
-    // replayed ship is drawn opaque with the player's own model.
-    if (watch.camera != WatchCamera::chase) {
-        glEnable(GL_BLEND);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        drawShipAt(g.player, watch.ship);
-        glDisable(GL_BLEND);
-    }
+    // The watched ship in the player's own model, opaque; from the chase
+    // camera its nose shows at the bottom of the view.
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawShipAt(g.player, watch.ship);
+    glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
 }

@@ -25,6 +25,6 @@ void drawRaceSceneOf(Game& g);
 // Where the replay's chosen camera looks from.
 CameraPose watchCameraPose(const Watch& watch);
 
-// The race scene of a replay: the watched ship seen from the chosen camera,
-// its model drawn unless the chase camera sits on it; no ghost.
+// The race scene of a replay: the watched ship, drawn with the player's
+// model, seen from the chosen camera; no ghost.
 void drawWatchSceneOf(Game& g, const Watch& watch);

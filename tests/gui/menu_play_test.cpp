@@ -201,6 +201,11 @@ TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
     EXPECT_FALSE(watch->isVisible());
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
+
+    // So does a best run whose road is missing.
+    game.save.records["gone"].ghostRun.assign(50, ControlInput{0.0f, 0.0f, 1.0f});
+    openPlayMenu("gone");
+    EXPECT_FALSE(watch->isVisible());
 }
 
 TEST_F(PlayMenu, WatchPlaysTheBestRunAndEscapeComesBackLeavingRunAndSaveAlone)

@@ -315,11 +315,17 @@ TEST_F(SceneTest, WatchShowsTheRaceViewFromTheChaseCameraAndTheShipFromOutside)
         return Frame{readBackBuffer()};
     };
 
-    // The chase camera is the race's own view of the watched ship.
+    // The chase camera is the race's own view of the watched ship; the
+    // test ship's upright square then stands right in front of the eye.
     Frame chase = watchFrame(WatchCamera::chase);
     expectStateLeftAsWritten(1.0f);
     g->player.state = watch.ship;
-    EXPECT_EQ(differing(chase, raceFrame()), 0);
+    const Frame race = raceFrame();
+    EXPECT_GT(differing(chase, race), width * height / 2);
+    Mesh model;
+    std::swap(model, g->player.mesh);
+    EXPECT_EQ(differing(watchFrame(WatchCamera::chase), race), 0);
+    std::swap(model, g->player.mesh);
 
     // Behind and above, the ship's upright square is in the middle of the
     // view, its side unlit and dark against the red road.
