@@ -5,12 +5,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "bench.h"
 #include "shell/watch.h"
 #include "sim/autopilot.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -25,9 +23,6 @@ double msSince(Clock::time_point start)
 
 int benchWatch(const BenchOptions& options)
 {
-    dataDir = options.data;
-    const bool wasHeadless = textureCache.headless;
-    textureCache.headless = true;
     // Three minutes of race ticks; a slow autopilot keeps the ship on the
     // road that long on every track.
     const int64_t runTicks = 180 * ticksPerSecond;
@@ -40,8 +35,7 @@ int benchWatch(const BenchOptions& options)
     double worstAll = 0.0, firstAll = 0.0;
     for (const std::string& name : options.tracks) {
         Track track;
-        loadTrack(track, name);
-        if (track.segments.empty()) {
+        if (!readTrackRoad(track, options.data, name)) {
             std::printf("%-6s no road\n", name.c_str());
             continue;
         }
@@ -71,11 +65,8 @@ int benchWatch(const BenchOptions& options)
                     firstPass, home, worst);
         worstAll = worst > worstAll ? worst : worstAll;
         firstAll = firstPass > firstAll ? firstPass : firstAll;
-        clearTrack(track);
     }
     std::printf("%-6s %8s %12s %16.2f %10s %14.2f   (goal: every seek under 100 ms)\n", "max", "", "", firstAll, "",
                 worstAll);
-    textureCache = TextureCache{};
-    textureCache.headless = wasHeadless;
     return 0;
 }
