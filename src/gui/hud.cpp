@@ -5,6 +5,7 @@
 #include <guichan.hpp>
 
 #include "shell/game.h"
+#include "shell/watch.h"
 #include "sim/vecmath.h"
 
 std::string formatTime(double seconds)
@@ -39,14 +40,18 @@ void buildHud(Hud& hud)
     hud.timeLabel = makeLabel(hud.container, "1:59.99", w - 150, 10, game.fontBig);
     hud.lapLabel = makeLabel(hud.container, "lap 2 seg 0", 10, 0, game.fontDefault);
     hud.fpsLabel = makeLabel(hud.container, "60 fps", 10, 20, game.fontDefault);
+    hud.playbackLabel = makeLabel(hud.container, "", 10, 40, game.fontDefault);
+    hud.playbackLabel->setVisible(false);
 }
 
-void updateHud(Hud& hud)
+// Captions shared by the race and the replay, from a race time in ticks, a
+// ship, the road under it and the countdown left.
+static void writeCaptions(Hud& hud, uint64_t ticks, const ShipState& ship, int32_t countdownMs)
 {
     char text[64];
     // The HUD divides by 100.0 while the menus multiply by the tick length, so
     // the two can differ by a hundredth for the same run.
-    double t = static_cast<double>(static_cast<unsigned>(game.run.controls.size())) / 100.0;
+    double t = static_cast<double>(static_cast<unsigned>(ticks)) / 100.0;
     hud.timeLabel->setCaption(formatTime(t));
 
     double sum = 0.0;
@@ -56,11 +61,11 @@ void updateHud(Hud& hud)
     hud.fpsLabel->setCaption(text);
 
     // Metres per second to miles per hour.
-    double speed = length(game.player.state.velocity);
+    double speed = length(ship.velocity);
     std::snprintf(text, sizeof text, "% 3d mph", static_cast<int>(speed * 2.23693629));
     hud.speedLabel->setCaption(text);
 
-    int segment = game.player.state.segment;
+    int segment = ship.segment;
     if (segment >= 0 && !game.track.segments.empty() &&
         static_cast<size_t>(segment) < game.track.segments.size()) {
         std::snprintf(text, sizeof text, "lap % 2d seg % 2d",
@@ -68,10 +73,23 @@ void updateHud(Hud& hud)
         hud.lapLabel->setCaption(text);
     }
 
-    if (game.countdownMs > 0) {
-        std::snprintf(text, sizeof text, "%d", game.countdownMs / 1000 + 1);
+    if (countdownMs > 0) {
+        std::snprintf(text, sizeof text, "%d", countdownMs / 1000 + 1);
         hud.countdownLabel->setCaption(text);
     } else {
         hud.countdownLabel->setCaption("");
     }
+}
+
+void updateHud(Hud& hud)
+{
+    writeCaptions(hud, game.run.controls.size(), game.player.state, game.countdownMs);
+}
+
+void updateWatchHud(Hud& hud, const Watch& watch)
+{
+    writeCaptions(hud, static_cast<uint64_t>(watchRaceTicks(watch)), watch.ship,
+                  countdownMsLeft(watch.session));
+    if (hud.playbackLabel)
+        hud.playbackLabel->setCaption(watchStatusText(watch));
 }

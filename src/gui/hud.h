@@ -1,5 +1,6 @@
 #pragma once
-// The race HUD: time, speed, lap and segment, frame rate, countdown.
+// The race HUD: time, speed, lap and segment, frame rate, countdown; when a
+// run is watched, also the playback speed and camera.
 
 #include <string>
 
@@ -17,7 +18,11 @@ struct Hud {
     gcn::Label* timeLabel = nullptr;
     gcn::Label* fpsLabel = nullptr;
     gcn::Label* countdownLabel = nullptr;
+    // Shown only while a run is watched.
+    gcn::Label* playbackLabel = nullptr;
 };
+
+struct Watch;
 
 // "%01d:%02d.%02d" of minutes, seconds and hundredths, all truncated.
 std::string formatTime(double seconds);
@@ -28,3 +33,7 @@ void buildHud(Hud& hud);
 
 // Writes the captions from the game state; once per race frame.
 void updateHud(Hud& hud);
+
+// The same captions from a watched run (its race time, its ship, the road's
+// laps, its countdown), and the playback line; once per watch frame.
+void updateWatchHud(Hud& hud, const Watch& watch);

@@ -1,5 +1,6 @@
 #include "gui/menu_play.h"
 
+#include <SDL.h>
 #include <cstring>
 #include <guichan.hpp>
 
@@ -11,6 +12,7 @@
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/screens.h"
+#include "shell/watch_screen.h"
 #include "track/track.h"
 
 // The score and medal lines: the time text with a trailing space.
@@ -65,11 +67,13 @@ MenuPlay::MenuPlay()
     addMedalIcon(container, game.medalBronze, 500);
     for (int j = 0; j < 3; ++j)
         medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
+    watchButton = makeButton(container, "watch", 300, 480, "watch", this);
+    watchButton->setVisible(false);
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
     saveErrorLabel = makeLabel(container, "", 20, 470);
     saveErrorLabel->setWidth(760);
 
-    buttons = {playButton, back};
+    buttons = {playButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -94,6 +98,8 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last -:--.--");
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
+    // A best run on a road that did not load has nothing to be watched on.
+    watchButton->setVisible(!record.ghostRun.empty() && !game.track.segments.empty());
     sortScores(record.scores);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {
@@ -128,6 +134,9 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
     } else if (id == "play") {
         showScreen(Screen::race);
         startRace(game);
+    } else if (id == "watch") {
+        if (startWatchAt(game, static_cast<double>(SDL_GetTicks())))
+            showScreen(Screen::watch);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The screen between the track menu and a race: "play NN", the last finished
-// time, the five best runs and the medal target times.
+// time, the five best runs and the medal target times, and "watch" when the
+// track has a best run to play back.
 
 #include <string>
 #include <vector>
@@ -31,7 +32,9 @@ public:
 
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
-    // Keyboard order: "play", then "back".
+    // Visible only while the track has a best run.
+    ButtonBigText* watchButton = nullptr;
+    // Keyboard order: "play", "watch", "back"; hidden buttons are skipped.
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;

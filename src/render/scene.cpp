@@ -63,14 +63,14 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     glDisable(GL_LIGHTING);
 }
 
-void drawRaceSceneOf(Game& g)
+// Lit road and scenery of the race seen from camera; lighting stays on.
+static void drawRaceWorld(Game& g, const CameraPose& camera)
 {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
 
     setProjection(g, 70.0);
-    const CameraPose camera = chaseCamera(g.player.state);
     gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.centre.x, camera.centre.y, camera.centre.z,
               camera.up.x, camera.up.y, camera.up.z);
     setLights();
@@ -80,20 +80,56 @@ void drawRaceSceneOf(Game& g)
     drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
     drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
+}
+
+// A ship model at a ship state's position and orientation.
+static void drawShipAt(Ship& model, const ShipState& state)
+{
+    glPushMatrix();
+    const Vec3 p = state.position;
+    glTranslatef(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
+    double frame[16];
+    orientationMatrix(state.orientation, frame);
+    glMultMatrixd(frame);
+    drawShipMesh(model.mesh, model.texture);
+    glPopMatrix();
+}
+
+void drawRaceSceneOf(Game& g)
+{
+    drawRaceWorld(g, chaseCamera(g.player.state));
 
     // The ghost last, translucent over everything opaque; depth stays on.
     glEnable(GL_BLEND);
     if (g.ghostEnabled && !recordFor(g.save, g.save.trackName).ghostRun.empty()) {
         glColor4f(1.0f, 1.0f, 1.0f, 0.3f);
-        glPushMatrix();
-        const Vec3 p = g.ghost.state.position;
-        glTranslatef(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
-        double frame[16];
-        orientationMatrix(g.ghost.state.orientation, frame);
-        glMultMatrixd(frame);
-        drawShipMesh(g.ghost.mesh, g.ghost.texture);
-        glPopMatrix();
+        drawShipAt(g.ghost, g.ghost.state);
     }
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+}
+
+CameraPose watchCameraPose(const Watch& watch)
+{
+    switch (watch.camera) {
+    case WatchCamera::behindAbove:
+        return behindAboveCamera(watch.ship);
+    case WatchCamera::trackside:
+        return tracksideCamera(watch.cameraPoints, watch.ship);
+    case WatchCamera::chase:
+        break;
+    }
+    return chaseCamera(watch.ship);
+}
+
+void drawWatchSceneOf(Game& g, const Watch& watch)
+{
+    drawRaceWorld(g, watchCameraPose(watch));
+    // The watched ship in the player's own model, opaque; from the chase
+    // camera its nose shows at the bottom of the view.
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawShipAt(g.player, watch.ship);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
 }

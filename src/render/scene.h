@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include "render/camera.h"
+
 struct Game;
+struct Watch;
 
 // Light 0 fixed in the world; call with the camera on the modelview matrix.
 void setLights();
@@ -18,3 +21,10 @@ void drawRaceScene();
 // The same scenes of a given game; the menu turned as at ticksMs.
 void drawMenuBackgroundAt(Game& g, uint32_t ticksMs);
 void drawRaceSceneOf(Game& g);
+
+// Where the replay's chosen camera looks from.
+CameraPose watchCameraPose(const Watch& watch);
+
+// The race scene of a replay: the watched ship, drawn with the player's
+// model, seen from the chosen camera; no ghost.
+void drawWatchSceneOf(Game& g, const Watch& watch);

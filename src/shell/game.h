@@ -7,6 +7,7 @@
 #include "assets/models.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
+#include "shell/watch.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
 #include "track/track.h"
@@ -64,6 +65,12 @@ struct Game {
     // The race being run: its ticks, its countdown, whether it is still on.
     RaceSession race;
     Ship ghost;
+    // The best run being watched, while watching is set; it never touches
+    // run or save.
+    Watch watch;
+    bool watching = false;
+    // SDL milliseconds of the last watch frame.
+    double watchFrameMs = 0.0;
     bool ghostEnabled = true;
     bool running = true;
     bool inRace = false;

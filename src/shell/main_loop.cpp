@@ -11,6 +11,7 @@
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
+#include "shell/watch_screen.h"
 #include "sim/race_session.h"
 #include "sim/vecmath.h"
 
@@ -90,6 +91,14 @@ void mainLoop()
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();
+        } else if (game.watching) {
+            glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            runWatchFrame(game, static_cast<double>(SDL_GetTicks()));
+            if (game.watching)
+                drawWatchSceneOf(game, game.watch);
+            else
+                drawMenuBackground();
         } else {
             pollInput();
             drawMenuBackground();

@@ -18,11 +18,12 @@ static void setShown(gcn::Widget* widget, bool shown)
 
 void showScreen(Screen screen)
 {
-    const bool race = screen == Screen::race;
+    const bool race = screen == Screen::race || screen == Screen::watch;
     setShown(game.menuTrack ? game.menuTrack->container : nullptr, screen == Screen::trackMenu);
     setShown(game.menuPlay ? game.menuPlay->container : nullptr, screen == Screen::playMenu);
     setShown(game.menuSaveScore ? game.menuSaveScore->container : nullptr, screen == Screen::saveScore);
     setShown(game.hud ? game.hud->container : nullptr, race);
+    setShown(game.hud ? game.hud->playbackLabel : nullptr, screen == Screen::watch);
     setShown(game.borderIcon, !race);
     SDL_ShowCursor(race ? SDL_DISABLE : SDL_ENABLE);
     if (!race)

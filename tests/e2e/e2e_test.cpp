@@ -25,6 +25,14 @@ namespace {
 const int kSmallTextDy = 40 / 2 - 19 / 2;      // 40-pixel labels, 19-pixel font
 const int kBigTextDy40 = 40 / 2 - 36 / 2;      // 40-pixel labels, 36-pixel font
 const int kBigTextDy45 = 45 / 2 - 36 / 2;      // the HUD's 45-pixel labels
+const int kSmallTextDy45 = 45 / 2 - 19 / 2;    // the HUD's small-font lines
+
+// A whole file's bytes; empty when it cannot be read.
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -471,4 +479,82 @@ TEST_F(EndToEnd, ARaceIsHeardCountdownEngineAndTheFall)
     EXPECT_LT(early, middle);
     EXPECT_LT(middle, late);
     EXPECT_GT(late, 1.4 * early) << idle << " " << early << " " << middle << " " << late;
+}
+
+TEST_F(EndToEnd, WatchPlaysTheBestRunToItsFinishAndLeavesTheSaveFileAlone)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 300) << "the test track must finish under held keys";
+    ASSERT_LT(ticks, 6000);
+
+    // The held-keys run as the best run, with records to spare after its
+    // finish: the replay must stop at the finish, not where the records end.
+    SaveData seed;
+    TrackRecord& record = seed.records["00"];
+    record.name = "00";
+    record.medal = 4;
+    record.ghostRun.assign(size_t(ticks) + 250, ControlInput{1.0f, 0.0f, 1.0f});
+    ScoreEntry best;
+    best.playerName = "ace";
+    best.shipName = "ship";
+    best.ticks = ticks;
+    best.date = 1000;
+    record.scores.push_back(best);
+    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    const std::string saveBefore = readFile(savePath());
+    ASSERT_FALSE(saveBefore.empty());
+
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    EXPECT_GT(big.match(menu, "watch", 300, 480), 0.9) << "a best run offers watching";
+    x.key("Down");
+    Picture onWatch;
+    ASSERT_TRUE(waitForText(highlight, "watch", 300, 480, 15000, onWatch));
+    x.key("Return");
+
+    // The replay's HUD, then the camera behind and above the ship.
+    Picture first;
+    ASSERT_TRUE(waitForText(small, "replay x1 chase", 10, 40 + kSmallTextDy45, 15000, first))
+        << "the playback line of the replay";
+    x.key("Right");
+    Picture behind;
+    ASSERT_TRUE(waitForText(small, "replay x1 behind", 10, 40 + kSmallTextDy45, 15000, behind));
+    // Past the countdown, slowed to a quarter so that a loaded machine still
+    // sees the race: the picture moves.
+    sleepMs(3000);
+    x.key("Down Down");
+    Picture racing;
+    ASSERT_TRUE(waitForText(small, "replay x1/4 behind", 10, 40 + kSmallTextDy45, 15000, racing));
+    racing = screen("watch-behind");
+    sleepMs(1500);
+    Picture later = screen("watch-behind-later");
+    int changed = 0;
+    for (size_t i = 0; i + 3 < later.rgba.size() && i + 3 < racing.rgba.size(); i += 4)
+        changed += !sameColour(&later.rgba[i], &racing.rgba[i], 8);
+    EXPECT_GT(changed, 2000) << "frames change as the replay runs";
+
+    // Four times as fast to the end: the HUD stops at the best score's time.
+    x.key("Up Up Up Up");
+    const std::string finish = formatTime(ticks / 100.0);
+    Picture end;
+    bool ended = false;
+    for (int waited = 0; waited < ticks * 10 / 4 + 20000 && !ended; waited += 400) {
+        end = shot("watch-end");
+        ended = small.match(end, "replay x4 behind end", 10, 40 + kSmallTextDy45) > 0.9;
+        sleepMs(400);
+    }
+    ASSERT_TRUE(ended) << "the replay reached its end";
+    EXPECT_GT(big.match(end, finish, 650, 10 + kBigTextDy45), 0.9) << "ended at " << finish;
+
+    x.key("Escape");
+    Picture back;
+    ASSERT_TRUE(waitForText(highlight, "watch", 300, 480, 15000, back)) << "back on the play menu";
+    EXPECT_GT(big.match(back, "play 00", 300, 100), 0.9);
+    EXPECT_GT(small.match(back, scoreLine(ticks, "ace"), 300, 300 + kSmallTextDy), 0.9);
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(readFile(savePath()), saveBefore) << "watching never writes the save file";
 }

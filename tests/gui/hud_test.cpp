@@ -4,6 +4,7 @@
 #include "gui/hud.h"
 #include "gui_env.h"
 #include "shell/game.h"
+#include "shell/watch.h"
 
 TEST(FormatTime, TruncatesMinutesSecondsAndHundredths)
 {
@@ -54,8 +55,10 @@ TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
     EXPECT_EQ(wide.timeLabel->getCaption(), "1:59.99");
     EXPECT_EQ(wide.fpsLabel->getCaption(), "60 fps");
     EXPECT_EQ(wide.countdownLabel->getCaption(), "3");
+    EXPECT_FALSE(wide.playbackLabel->isVisible()) << "a race shows no playback line";
+    EXPECT_EQ(wide.playbackLabel->getY(), 40);
     for (gcn::Label* l : {wide.speedLabel, wide.lapLabel, wide.timeLabel, wide.fpsLabel,
-                          wide.countdownLabel}) {
+                          wide.countdownLabel, wide.playbackLabel}) {
         EXPECT_EQ(l->getWidth(), 500);
         EXPECT_EQ(l->getHeight(), 45);
         EXPECT_EQ(l->getParent(), wide.container);
@@ -128,4 +131,37 @@ TEST_F(HudCaptions, CountdownShowsWholeSecondsLeftThenNothing)
         updateHud(hud);
         EXPECT_EQ(hud.countdownLabel->getCaption(), caption) << ms << " ms";
     }
+}
+
+TEST_F(HudCaptions, WatchedRunShowsItsOwnTimeSpeedLapCountdownAndPlayback)
+{
+    // A road of four segments; the watched ship has it to itself.
+    game.track.segments.resize(4);
+    game.run.controls.resize(9000);
+    game.player.state.velocity = Vec3{100.0, 0.0, 0.0};
+    Watch watch;
+    watch.track = &game.track;
+    watch.session.track = &game.track;
+    watch.session.player = &watch.ship;
+    watch.session.ticks = 150;
+    updateWatchHud(hud, watch);
+    EXPECT_EQ(hud.countdownLabel->getCaption(), "2") << "1500 ms of the countdown left";
+    EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.00");
+    EXPECT_EQ(hud.speedLabel->getCaption(), "  0 mph") << "the watched ship, not the player's";
+    EXPECT_EQ(hud.playbackLabel->getCaption(), "replay x1 chase");
+
+    watch.session.ticks = countdownTicks + 6123;
+    watch.session.raceTicks = 6123;
+    watch.ship.velocity = Vec3{30.0, 40.0, 0.0};
+    watch.ship.segment = 3;
+    game.track.segments[3].lap = 2;
+    watch.speedIndex = 0;
+    watch.paused = true;
+    watch.camera = WatchCamera::trackside;
+    updateWatchHud(hud, watch);
+    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.22") << "the race's own time format";
+    EXPECT_EQ(hud.speedLabel->getCaption(), " 111 mph");
+    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  2 seg  3");
+    EXPECT_EQ(hud.countdownLabel->getCaption(), "");
+    EXPECT_EQ(hud.playbackLabel->getCaption(), "replay x1/4 trackside paused");
 }

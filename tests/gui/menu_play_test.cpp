@@ -3,7 +3,9 @@
 #include "gui_env.h"
 #include "save/runs.h"
 #include "save/save_file.h"
+#include "shell/paths.h"
 #include "shell/screens.h"
+#include "shell/watch_screen.h"
 
 namespace {
 
@@ -124,7 +126,8 @@ TEST_F(PlayMenu, RefreshHandsTheGhostRunToTheCurrentRun)
 TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
 {
     openPlayMenu("00");
-    ButtonTalker* back = game.menuPlay->buttons[1];
+    ButtonTalker* back = game.menuPlay->buttons.back();
+    EXPECT_FALSE(game.menuPlay->watchButton->isVisible()) << "no best run, nothing to watch";
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
     pressKey(SDLK_DOWN);
@@ -164,4 +167,104 @@ TEST_F(PlayMenu, BackReturnsToTheRefreshedTrackMenu)
     EXPECT_TRUE(game.menuTrack->container->isVisible());
     EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[0][1])->medal, TrackState::open);
     EXPECT_EQ(focusedWidget(), game.menuTrack->rows[0][0]);
+}
+
+namespace {
+
+// One key press through SDL's queue, as a watch frame reads it.
+void queueKey(SDLKey sym)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = sym;
+    SDL_PushEvent(&event);
+}
+
+}  // namespace
+
+TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
+{
+    game.save.records["00"].ghostRun.assign(50, ControlInput{0.0f, 0.0f, 1.0f});
+    openPlayMenu("00");
+    ButtonTalker* watch = game.menuPlay->watchButton;
+    ButtonTalker* back = game.menuPlay->buttons.back();
+    ASSERT_TRUE(watch->isVisible());
+    EXPECT_EQ(watch->getCaption(), "watch");
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), watch);
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), back);
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), back);
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), watch);
+
+    // Another track without a best run hides it again.
+    openPlayMenu("01");
+    EXPECT_FALSE(watch->isVisible());
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), back);
+
+    // So does a best run whose road is missing.
+    game.save.records["gone"].ghostRun.assign(50, ControlInput{0.0f, 0.0f, 1.0f});
+    openPlayMenu("gone");
+    EXPECT_FALSE(watch->isVisible());
+}
+
+TEST_F(PlayMenu, WatchPlaysTheBestRunAndEscapeComesBackLeavingRunAndSaveAlone)
+{
+    TrackRecord& record = game.save.records["00"];
+    record.ghostRun.assign(400, ControlInput{0.0f, 0.0f, 1.0f});
+    record.scores.push_back(ScoreEntry{});
+    openPlayMenu("00");
+    const std::vector<ControlInput> runBefore = game.run.controls;
+    const SaveData saveBefore = game.save;
+    pressKey(SDLK_DOWN);
+    pressKey(SDLK_RETURN, '\r');
+    ASSERT_TRUE(game.watching);
+    EXPECT_FALSE(game.inRace);
+    EXPECT_FALSE(game.menuPlay->container->isVisible());
+    EXPECT_FALSE(game.borderIcon->isVisible());
+    EXPECT_TRUE(game.hud->container->isVisible());
+    EXPECT_TRUE(game.hud->playbackLabel->isVisible());
+    EXPECT_EQ(game.top->getX(), 0);
+    EXPECT_EQ(game.watch.run.size(), 400u);
+
+    // Four seconds at double speed: the countdown and 501 race ticks would
+    // pass, but the run ends after its 400 records.
+    queueKey(SDLK_UP);
+    runWatchFrame(game, game.watchFrameMs + 4000.0);
+    EXPECT_EQ(watchSpeed(game.watch), 2.0);
+    EXPECT_TRUE(game.watch.ended);
+    EXPECT_EQ(watchRaceTicks(game.watch), 400);
+    EXPECT_EQ(game.hud->timeLabel->getCaption(), "0:04.00");
+    EXPECT_EQ(game.hud->playbackLabel->getCaption(), "replay x2 chase end");
+
+    // The Escape leaves and is not handed on; the menu is shown as it was.
+    queueKey(SDLK_ESCAPE);
+    runWatchFrame(game, game.watchFrameMs + 20.0);
+    EXPECT_FALSE(game.watching);
+    EXPECT_TRUE(game.menuPlay->container->isVisible());
+    EXPECT_TRUE(game.borderIcon->isVisible());
+    EXPECT_FALSE(game.hud->container->isVisible());
+    EXPECT_FALSE(game.hud->playbackLabel->isVisible());
+    EXPECT_EQ(focusedWidget(), game.menuPlay->watchButton);
+    EXPECT_EQ(SDL_ShowCursor(-1), 1);
+    EXPECT_EQ(game.run.controls.size(), runBefore.size());
+    EXPECT_EQ(game.save.records.size(), saveBefore.records.size());
+    EXPECT_EQ(game.save.records["00"].ghostRun.size(), 400u);
+    EXPECT_EQ(game.save.records["00"].scores.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(savePath())) << "watching writes nothing";
+
+    // Enter leaves as well, and does not start the watch again.
+    pressKey(SDLK_RETURN, '\r');
+    ASSERT_TRUE(game.watching);
+    queueKey(SDLK_RETURN);
+    runWatchFrame(game, game.watchFrameMs + 20.0);
+    EXPECT_FALSE(game.watching);
+    EXPECT_TRUE(game.menuPlay->container->isVisible());
 }

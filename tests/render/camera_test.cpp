@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include "track/geometry.h"
+#include "track/track.h"
+
 namespace {
 
 ShipState shipAt(Vec3 position, Vec3 right, Vec3 forward, Vec3 up)
@@ -64,4 +67,67 @@ TEST(ChaseCamera, MenuTurnsTenDegreesPerSecondAndAspectIsExact)
     EXPECT_EQ(aspectRatio(1024, 768), 1.3333333333333333);
     EXPECT_EQ(aspectRatio(800, 600), 800.0 / 600.0);
     EXPECT_EQ(aspectRatio(800, 0), 1.0);
+}
+
+TEST(ReplayCameras, BehindAndAboveFollowsTheShipsPose)
+{
+    CameraPose level = behindAboveCamera(shipAt({}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
+    expectVec(level.eye, 0, -6, 2.5);
+    expectVec(level.centre, 0, 2, 0.5);
+    expectVec(level.up, 0, 0, 1);
+
+    // Yawed to look along -x: the eye six units on the +x side, above.
+    CameraPose yawed = behindAboveCamera(shipAt({10, 20, 30}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}));
+    expectVec(yawed.eye, 16, 20, 32.5);
+    expectVec(yawed.centre, 8, 20, 30.5);
+
+    // Banked on a wall: "above" is the ship's up, not the world's.
+    CameraPose banked = behindAboveCamera(shipAt({0, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}));
+    expectVec(banked.eye, 2.5, -6, 0);
+    expectVec(banked.up, 1, 0, 0);
+}
+
+TEST(ReplayCameras, TracksideCameraIsTheNearestPointLookingAtTheShip)
+{
+    const std::vector<Vec3> points = {{0, 0, 5}, {100, 0, 5}, {100, 100, 5}, {0, 100, 5}};
+    EXPECT_EQ(nearestPoint(points, {10, 10, 0}), 0u);
+    EXPECT_EQ(nearestPoint(points, {90, 20, 0}), 1u);
+    EXPECT_EQ(nearestPoint(points, {60, 70, 0}), 2u);
+    EXPECT_EQ(nearestPoint(points, {-500, 400, 0}), 3u);
+    // Halfway between two points the first of them keeps the view.
+    EXPECT_EQ(nearestPoint(points, {50, 0, 0}), 0u);
+
+    ShipState ship = shipAt({90, 80, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    CameraPose pose = tracksideCamera(points, ship);
+    expectVec(pose.eye, 100, 100, 5);
+    expectVec(pose.centre, 90, 80, 1);
+    expectVec(pose.up, 0, 0, 1);
+
+    // Without trackside points the viewer still has a camera.
+    CameraPose none = tracksideCamera({}, ship);
+    expectVec(none.eye, 90, 74, 3.5);
+}
+
+TEST(ReplayCameras, TracksidePointsStandOutsideAlternateEdgesAboveTheRoad)
+{
+    // A straight road along +y, 20 wide: rail 0 at x = -10, rail 3 at x = 10.
+    std::vector<ControlPoint> control(12);
+    for (int i = 0; i < 12; ++i)
+        for (int r = 0; r < 4; ++r) {
+            control[size_t(i)].p[r][0] = float(-10.0 + 20.0 * r / 3.0);
+            control[size_t(i)].p[r][1] = float(i * 10.0);
+            control[size_t(i)].p[r][2] = 2.0f;
+        }
+    Track track;
+    track.segments.assign(control.size(), TrackSegment{});
+    buildSegments(control, track.segments);
+    std::vector<Vec3> points = tracksidePoints(track);
+    ASSERT_EQ(points.size(), 3u) << "one every " << tracksideSpacing << " segments";
+    for (size_t k = 0; k < points.size(); ++k) {
+        const Vec3 edge = railPoint(track.segments[k * tracksideSpacing], k % 2 == 0 ? 0 : 3, 0.0);
+        EXPECT_NEAR(points[k].x, edge.x + (k % 2 == 0 ? -8.0 : 8.0), 1e-6) << k;
+        EXPECT_NEAR(points[k].y, edge.y, 1e-6) << k;
+        EXPECT_NEAR(points[k].z, edge.z + 5.0, 1e-6) << k;
+    }
+    EXPECT_TRUE(tracksidePoints(Track{}).empty());
 }

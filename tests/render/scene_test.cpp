@@ -12,6 +12,7 @@
 #include "assets/texture_cache.h"
 #include "gl_window.h"
 #include "shell/game.h"
+#include "shell/watch.h"
 #include "sim/ship_physics.h"
 #include "test_files.h"
 #include "track/track.h"
@@ -295,6 +296,55 @@ TEST_F(SceneTest, GhostIsDrawnOnlyWithABestRunAndTheGhostOn)
     EXPECT_TRUE(isRoad(behind));
     EXPECT_LT(through.r, behind.r - 20);
     EXPECT_GT(through.r, behind.r / 2);
+}
+
+TEST_F(SceneTest, WatchShowsTheRaceViewFromTheChaseCameraAndTheShipFromOutside)
+{
+    writeTestContent();
+    loadAll("test");
+    Watch watch;
+    beginWatch(watch, g->track, std::vector<ControlInput>(50, ControlInput{0.0f, 0.0f, 1.0f}), g->area.gravity);
+    watch.cameraPoints = tracksidePoints(g->track);
+    for (int i = 0; i < 5; ++i)
+        stepWatch(watch);
+    auto watchFrame = [&](WatchCamera camera) {
+        watch.camera = camera;
+        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawWatchSceneOf(*g, watch);
+        return Frame{readBackBuffer()};
+    };
+
+    // The chase camera is the race's own view of the watched ship; the
+    // test ship's upright square then stands right in front of the eye.
+    Frame chase = watchFrame(WatchCamera::chase);
+    expectStateLeftAsWritten(1.0f);
+    g->player.state = watch.ship;
+    const Frame race = raceFrame();
+    EXPECT_GT(differing(chase, race), width * height / 2);
+    Mesh model;
+    std::swap(model, g->player.mesh);
+    EXPECT_EQ(differing(watchFrame(WatchCamera::chase), race), 0);
+    std::swap(model, g->player.mesh);
+
+    // Behind and above, the ship's upright square is in the middle of the
+    // view, its side unlit and dark against the red road.
+    Frame behind = watchFrame(WatchCamera::behindAbove);
+    saveShot(behind, "watch_behind");
+    expectStateLeftAsWritten(1.0f);
+    for (int dy : {-8, 0, 8}) {
+        const Rgb ship = behind.at(width / 2, height / 2 + dy);
+        EXPECT_LT(ship.r, 80) << dy;
+        EXPECT_FALSE(isRoad(ship)) << dy;
+    }
+    EXPECT_GT(behind.count(isRoad), width * height / 20);
+
+    // The trackside camera stands off the road and sees another picture of it.
+    Frame trackside = watchFrame(WatchCamera::trackside);
+    saveShot(trackside, "watch_trackside");
+    expectStateLeftAsWritten(1.0f);
+    EXPECT_GT(differing(trackside, behind), width * height / 20);
+    EXPECT_GT(trackside.count(isRoad), width * height / 50);
 }
 
 TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)

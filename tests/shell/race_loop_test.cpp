@@ -8,6 +8,7 @@
 
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/watch.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
 
@@ -97,6 +98,182 @@ TEST_F(RaceLoop, ARaceOnAnEmptyTrackIsLostOnTheFirstTick)
     EXPECT_FALSE(game.inRace);
     EXPECT_TRUE(game.run.controls.empty());
     EXPECT_EQ(game.player.state.segment, -1);
+}
+
+
+// The road's lap counters, in segment order.
+std::vector<int32_t> lapsOf(const Track& track)
+{
+    std::vector<int32_t> laps;
+    for (const TrackSegment& s : track.segments)
+        laps.push_back(s.lap);
+    return laps;
+}
+
+bool sameShip(const ShipState& a, const ShipState& b) { return std::memcmp(&a, &b, sizeof(ShipState)) == 0; }
+
+class WatchRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Track track = ring();
+        finished = driveWithAutopilot(track, AutopilotSettings{}, 60000);
+        ASSERT_EQ(finished.result.outcome, RaceOutcome::finish);
+        ASSERT_GT(finished.result.raceTicks, 2 * watchSnapshotSpacing);
+    }
+    AutopilotRun finished;
+};
+
+TEST_F(WatchRun, PlaysTheRunToItsFinishTickWhateverTheFrameLengthsAndSpeeds)
+{
+    Track track = ring();
+    // Records beyond the finish: the end must come from the finish itself.
+    std::vector<ControlInput> run = finished.controls;
+    run.resize(run.size() + 300, ControlInput{0.0f, 0.0f, 1.0f});
+    Watch watch;
+    beginWatch(watch, track, run, defaultGravity);
+    EXPECT_EQ(watch.session.ticks, 0);
+    EXPECT_EQ(countdownMsLeft(watch.session), 3000);
+
+    // Uneven frames at every speed; a quarter speed needs 40 ms for a tick.
+    watch.speedIndex = 0;
+    advanceWatch(watch, 39.0);
+    EXPECT_EQ(watch.session.ticks, 0);
+    advanceWatch(watch, 1.0);
+    EXPECT_EQ(watch.session.ticks, 1);
+    watch.paused = true;
+    advanceWatch(watch, 5000.0);
+    EXPECT_EQ(watch.session.ticks, 1) << "paused";
+    watch.paused = false;
+    watch.speedIndex = 4;
+    advanceWatch(watch, 25.0);
+    EXPECT_EQ(watch.session.ticks, 11);
+    for (int frame = 0; !watch.ended && frame < 100000; ++frame) {
+        watch.speedIndex = frame % watchSpeedCount;
+        advanceWatch(watch, 7.0 + frame % 23);
+    }
+    ASSERT_TRUE(watch.ended);
+    EXPECT_EQ(watch.session.outcome, RaceOutcome::finish);
+    EXPECT_EQ(watchRaceTicks(watch), finished.result.raceTicks);
+    EXPECT_EQ(watch.session.ticks, countdownTicks + finished.result.raceTicks);
+    EXPECT_TRUE(sameShip(watch.ship, finished.result.finalState)) << "the same race core, bit for bit";
+    advanceWatch(watch, 1000.0);
+    EXPECT_EQ(watchRaceTicks(watch), finished.result.raceTicks) << "nothing runs after the end";
+    watch.speedIndex = 1;
+    EXPECT_EQ(watchStatusText(watch), "replay x1/2 chase end");
+}
+
+TEST_F(WatchRun, SeekingFromSnapshotsGivesTheStateOfPlayingStraightThrough)
+{
+    Track track = ring();
+    Watch watch;
+    beginWatch(watch, track, finished.controls, defaultGravity);
+    const ShipState start = watch.ship;
+    const std::vector<int32_t> startLaps = lapsOf(track);
+
+    const int64_t target = 2 * watchSnapshotSpacing + 345;
+    while (watch.session.ticks < target)
+        stepWatch(watch);
+    const ShipState atTarget = watch.ship;
+    const std::vector<int32_t> lapsAtTarget = lapsOf(track);
+    const RaceSession sessionAtTarget = watch.session;
+    while (!watch.ended)
+        stepWatch(watch);
+    const ShipState atEnd = watch.ship;
+    EXPECT_NE(lapsOf(track), lapsAtTarget);
+    // One snapshot per spacing reached before the end, the start first.
+    EXPECT_EQ(watch.snapshots.size(),
+              size_t((countdownTicks + finished.result.raceTicks - 1) / watchSnapshotSpacing + 1));
+
+    seekWatch(watch, target);
+    EXPECT_FALSE(watch.ended);
+    EXPECT_EQ(watch.session.ticks, target);
+    EXPECT_EQ(watch.session.raceTicks, sessionAtTarget.raceTicks);
+    EXPECT_TRUE(watch.session.on);
+    EXPECT_TRUE(sameShip(watch.ship, atTarget));
+    EXPECT_EQ(lapsOf(track), lapsAtTarget) << "the lap counters come back with the snapshot";
+    EXPECT_EQ(watch.session.player, &watch.ship);
+    EXPECT_EQ(watch.session.track, &track);
+
+    // Home: the start of the countdown, the ship and the laps as they began.
+    EXPECT_FALSE(watchKey(watch, WatchKey::home));
+    EXPECT_EQ(watch.session.ticks, 0);
+    EXPECT_TRUE(sameShip(watch.ship, start));
+    EXPECT_EQ(lapsOf(track), startLaps);
+
+    // Forward again, past the end: it stops at the finish, as played before.
+    seekWatch(watch, 1 << 30);
+    EXPECT_TRUE(watch.ended);
+    EXPECT_EQ(watchRaceTicks(watch), finished.result.raceTicks);
+    EXPECT_TRUE(sameShip(watch.ship, atEnd));
+}
+
+TEST_F(WatchRun, KeysPauseChangeSpeedCycleCamerasAndPlayAgainAfterTheEnd)
+{
+    Track track = ring();
+    Watch watch;
+    beginWatch(watch, track, finished.controls, defaultGravity);
+    EXPECT_EQ(watchSpeed(watch), 1.0);
+    EXPECT_EQ(watchStatusText(watch), "replay x1 chase");
+    const double up[] = {2.0, 4.0, 4.0};
+    for (double expected : up) {
+        watchKey(watch, WatchKey::up);
+        EXPECT_EQ(watchSpeed(watch), expected);
+    }
+    const double down[] = {2.0, 1.0, 0.5, 0.25, 0.25};
+    for (double expected : down) {
+        watchKey(watch, WatchKey::down);
+        EXPECT_EQ(watchSpeed(watch), expected);
+    }
+    EXPECT_EQ(watchStatusText(watch), "replay x1/4 chase");
+
+    const WatchCamera right[] = {WatchCamera::behindAbove, WatchCamera::trackside, WatchCamera::chase};
+    for (WatchCamera expected : right) {
+        watchKey(watch, WatchKey::right);
+        EXPECT_EQ(watch.camera, expected);
+    }
+    watchKey(watch, WatchKey::left);
+    EXPECT_EQ(watch.camera, WatchCamera::trackside);
+    watchKey(watch, WatchKey::left);
+    EXPECT_EQ(watch.camera, WatchCamera::behindAbove);
+
+    watchKey(watch, WatchKey::space);
+    EXPECT_TRUE(watch.paused);
+    EXPECT_EQ(watchStatusText(watch), "replay x1/4 behind paused");
+    watchKey(watch, WatchKey::space);
+    EXPECT_FALSE(watch.paused);
+    EXPECT_FALSE(watchKey(watch, WatchKey::other));
+
+    while (!watch.ended)
+        stepWatch(watch);
+    watchKey(watch, WatchKey::space);
+    EXPECT_FALSE(watch.ended) << "Space after the end plays again";
+    EXPECT_FALSE(watch.paused);
+    EXPECT_EQ(watch.session.ticks, 0);
+    EXPECT_EQ(watch.camera, WatchCamera::behindAbove) << "the camera stays chosen";
+
+    EXPECT_TRUE(watchKey(watch, WatchKey::escape));
+    EXPECT_TRUE(watchKey(watch, WatchKey::enter));
+}
+
+TEST_F(WatchRun, ARunThatNeverFinishesEndsWithItsLastRecord)
+{
+    Track track = ring();
+    std::vector<ControlInput> run(finished.controls.begin(), finished.controls.begin() + 800);
+    Watch watch;
+    beginWatch(watch, track, run, defaultGravity);
+    advanceWatch(watch, 1e9);
+    EXPECT_TRUE(watch.ended);
+    EXPECT_EQ(watchRaceTicks(watch), 800);
+    EXPECT_EQ(watch.session.outcome, RaceOutcome::unfinished);
+
+    // No records at all: the countdown plays, then the replay ends.
+    Watch empty;
+    beginWatch(empty, track, {}, defaultGravity);
+    advanceWatch(empty, 1e9);
+    EXPECT_TRUE(empty.ended);
+    EXPECT_EQ(empty.session.ticks, countdownTicks);
+    EXPECT_EQ(watchRaceTicks(empty), 0);
 }
 
 } // namespace

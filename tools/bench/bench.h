@@ -41,6 +41,8 @@ double medianOf(std::vector<double> samples);
 std::vector<std::string> trackNames(const std::string& data);
 
 int benchSimulation(const BenchOptions& options);
+// Seeking in a replay of a 3-minute run, headless.
+int benchWatch(const BenchOptions& options);
 int benchSaveFile(const BenchOptions& options);
 int benchStartup(const BenchOptions& options);
 // Opens the game's window; the drawing and the play-menu refresh.

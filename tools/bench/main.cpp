@@ -1,4 +1,4 @@
-// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,save,startup,render]
+// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,startup,render]
 //              [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]
 //              [--without-scenery]
 // The rendering and start-up sections need an X display (xvfb-run -a).
@@ -78,7 +78,7 @@ static bool positive(const char* text, int& out)
 int main(int argc, char** argv)
 {
     BenchOptions options;
-    std::vector<std::string> sections = {"sim", "save", "startup", "render"};
+    std::vector<std::string> sections = {"sim", "watch", "save", "startup", "render"};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         } else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,save,startup,render]\n"
+            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,watch,save,startup,render]\n"
                                  "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
                                  "                    [--without-scenery]\n");
             return 2;
@@ -121,6 +121,8 @@ int main(int argc, char** argv)
         int rc = 2;
         if (section == "sim")
             rc = benchSimulation(options);
+        else if (section == "watch")
+            rc = benchWatch(options);
         else if (section == "save")
             rc = benchSaveFile(options);
         else if (section == "startup")
