@@ -4,10 +4,12 @@
 #include <cstring>
 #include <guichan.hpp>
 
+#include "assets/data_dir.h"
 #include "assets/models.h"
 #include "gui/gui_common.h"
 #include "gui/hud.h"
 #include "gui/menu_track.h"
+#include "save/ghost_shelf.h"
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
@@ -66,8 +68,12 @@ MenuPlay::MenuPlay()
     for (int j = 0; j < 3; ++j)
         medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
+    rivalButton = makeButton(container, "rival: best run", 300, 430, "rival", this);
+    rivalButton->setVisible(false);
+    rejectedLabel = makeLabel(container, "", 300, 490);
+    rejectedLabel->setVisible(false);
 
-    buttons = {playButton, back};
+    buttons = {playButton, rivalButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -108,16 +114,42 @@ void MenuPlay::refresh()
     for (size_t j = 0; j < medalTimeLabels.size() && j < 3; ++j)
         medalTimeLabels[j]->setCaption(formatTimeSpaced(targets[j]));
 
+    Sha256Digest trackHash{};
+    bool haveHash = hashTrackFile(dataDir, game.save.trackName, trackHash);
+    refreshShelf(game.ghosts, ghostFolder(), game.save.trackName, game.track, trackHash, haveHash);
+    showRival();
+    std::string rejected = rejectedLine(game.ghosts);
+    rejectedLabel->setCaption(rejected);
+    rejectedLabel->setVisible(!rejected.empty());
+
     // A run that finishes outside the five best is recorded after this
     // refresh, so it can only store the ghost run again.
     game.run.controls = record.ghostRun;
     std::memcpy(game.run.startState.data(), record.ghostStart.data(), game.run.startState.size());
 }
 
+void MenuPlay::showRival()
+{
+    rivalButton->setVisible(!game.ghosts.offered.empty());
+    const ShelfEntry* rival = rivalEntry(game.ghosts);
+    std::string caption;
+    if (rival)
+        caption = "rival: " + rival->ghost.playerName + " " + formatTime(rival->ghost.ticks * game.stepSeconds);
+    else if (!recordFor(game.save, game.save.trackName).ghostRun.empty())
+        caption = "rival: best run";
+    else
+        caption = "rival: none";
+    rivalButton->setCaption(caption);
+    rivalButton->adjustSize();
+}
+
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
-    if (id == "back") {
+    if (id == "rival") {
+        cycleRival(game.ghosts);
+        showRival();
+    } else if (id == "back") {
         container->setVisible(false);
         if (game.menuTrack) {
             game.menuTrack->container->setVisible(true);

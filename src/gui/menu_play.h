@@ -1,6 +1,7 @@
 #pragma once
 // The screen between the track menu and a race: "play NN", the last finished
-// time, the five best runs and the medal target times.
+// time, the five best runs and the medal target times; with verified ghost
+// files for the track, the rival the ghost ship replays.
 
 #include <string>
 #include <vector>
@@ -19,16 +20,24 @@ public:
     MenuPlay();
 
     // Shows the menu, reloads the current track and its area, fills the
-    // lines and hands the track's ghost run to the current run.
+    // lines and hands the track's ghost run to the current run. Looks at the
+    // ghost files again and offers the verified ones as rivals.
     void refresh();
 
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
 
+    // The rival button's caption and visibility from the game's ghost shelf.
+    void showRival();
+
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
-    // Keyboard order: "play", then "back".
+    // Cycles the rival; shown only while the track has verified ghost files.
+    ButtonBigText* rivalButton = nullptr;
+    // How many ghost files were rejected; empty and hidden when none.
+    gcn::Label* rejectedLabel = nullptr;
+    // Keyboard order: "play", "rival", then "back".
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;

@@ -3,6 +3,7 @@
 // threshold, medals, and recording a run into the save data and its file.
 
 #include <cstdint>
+#include <string>
 
 #include "save/save_file.h"
 
@@ -23,10 +24,17 @@ int32_t medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, do
 // of the calendar time): the score entry under save.playerName, the scores
 // sorted, the run made the ghost when the track has none or when it beats the
 // best score recorded so far, and the medal recomputed from the best score.
-void recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
+// True when the run became the ghost.
+bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date);
 
 // The game's recording of game.run on the current track against the loaded
 // area's target times, followed by rewriting the save file at savePath().
-// False when the file could not be written; the run is kept in memory anyway.
+// A run that became the ghost is also written as a ghost file into the
+// "ghosts" folder beside the save file (ghostFolder()).
+// False when the save file could not be written; the run is kept in memory anyway.
 bool recordRun();
+
+// The folder of the game's ghost files: "ghosts" beside the save file, "" when
+// there is no save folder.
+std::string ghostFolder();

@@ -109,14 +109,13 @@ static std::string folderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool writeSaveFile(const SaveData& save, const std::string& path)
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     if (path.empty() || path.back() == '/')
         return false;
     std::string folder = folderOf(path);
     if (!makeDirectories(folder))
         return false;
-    std::vector<uint8_t> bytes = encodeSaveData(save);
 
     // A unique name beside the target, so the rename stays within one file
     // system and two writers never share a temporary file.
@@ -139,6 +138,11 @@ bool writeSaveFile(const SaveData& save, const std::string& path)
         close(dirFd);
     }
     return true;
+}
+
+bool writeSaveFile(const SaveData& save, const std::string& path)
+{
+    return writeFileAtomically(path, encodeSaveData(save));
 }
 
 // ---- Reading ---------------------------------------------------------------
@@ -266,22 +270,22 @@ bool decodeSaveData(SaveData& save, const uint8_t* bytes, size_t size)
 
 // Far beyond any real save file (a ghost run of an hour is 4.3 MB); a larger
 // file is not read at all rather than risking an allocation that fails.
-constexpr off_t maxSaveFileBytes = 256 * 1024 * 1024;
+constexpr size_t maxSaveFileBytes = 256 * 1024 * 1024;
 
-bool loadSaveFile(SaveData& save, const std::string& path)
+bool readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes)
 {
     if (path.empty())
         return false;
-    // Non-blocking so that a FIFO in place of the file cannot hang the start.
+    // Non-blocking so that a FIFO in place of the file cannot hang the reader.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSaveFileBytes) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uintmax_t>(st.st_size) > maxBytes) {
         close(fd);
         return false;
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    bytes.assign(static_cast<size_t>(st.st_size), 0);
     size_t got = 0;
     while (got < bytes.size()) {
         ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
@@ -292,6 +296,15 @@ bool loadSaveFile(SaveData& save, const std::string& path)
         got += static_cast<size_t>(r);
     }
     close(fd);
+    bytes.resize(got);
+    return true;
+}
+
+bool loadSaveFile(SaveData& save, const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, maxSaveFileBytes, bytes))
+        return false;
     // A file that shrank while being read is parsed as far as it goes.
-    return decodeSaveData(save, bytes.data(), got);
+    return decodeSaveData(save, bytes.data(), bytes.size());
 }

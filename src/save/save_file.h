@@ -63,6 +63,15 @@ bool loadSaveFile(SaveData& save, const std::string& path);
 // are created. False when the write failed; the old file is then untouched.
 bool writeSaveFile(const SaveData& save, const std::string& path);
 
+// Replaces the file at path with bytes: written beside it under a unique
+// name, flushed to disk and renamed over it, the folder flushed after. Missing
+// folders are created. False when it failed; the old file is then untouched.
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+// Reads a regular file of at most maxBytes into bytes without blocking on a
+// FIFO; false when it is missing, not a regular file or too large. A file
+// that shrinks while being read yields the bytes read so far.
+bool readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes);
+
 // The file image of save, byte for byte as writeSaveFile stores it.
 std::vector<uint8_t> encodeSaveData(const SaveData& save);
 // Reads a file image into save with the rules of loadSaveFile.

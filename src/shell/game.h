@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "assets/models.h"
+#include "save/ghost_shelf.h"
 #include "save/save_file.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
@@ -62,6 +63,8 @@ struct Game {
     RaceSession race;
     Ship ghost;
     bool ghostEnabled = true;
+    // The ghost files beside the save file and the rival chosen among them.
+    GhostShelf ghosts;
     bool running = true;
     bool inRace = false;
     int32_t screenWidth = 800;
