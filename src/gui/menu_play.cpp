@@ -134,7 +134,9 @@ void MenuPlay::showRival()
     const ShelfEntry* rival = rivalEntry(game.ghosts);
     std::string caption;
     if (rival)
-        caption = "rival: " + rival->ghost.playerName + " " + formatTime(rival->ghost.ticks * game.stepSeconds);
+        // A shared file may carry a name of any length; the button stays on screen.
+        caption = "rival: " + rival->ghost.playerName.substr(0, 20) + " " +
+                  formatTime(rival->ghost.ticks * game.stepSeconds);
     else if (!recordFor(game.save, game.save.trackName).ghostRun.empty())
         caption = "rival: best run";
     else
