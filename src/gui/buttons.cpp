@@ -46,14 +46,14 @@ ButtonTrack::~ButtonTrack() = default;
 
 void ButtonTrack::draw(gcn::Graphics* graphics)
 {
-    if (medal != 0 && trackImage)
+    if (medal != TrackState::locked && trackImage)
         graphics->drawImage(trackImage, 0, 0);
     gcn::Image* medalImage = nullptr;
-    if (medal == 2)
+    if (medal == TrackState::bronze)
         medalImage = game.medalBronze;
-    else if (medal == 3)
+    else if (medal == TrackState::silver)
         medalImage = game.medalSilver;
-    else if (medal == 4)
+    else if (medal == TrackState::gold)
         medalImage = game.medalGold;
     if (medalImage)
         graphics->drawImage(medalImage, 0, 0);
@@ -90,7 +90,7 @@ void ButtonTrack::keyPressed(gcn::KeyEvent& keyEvent)
 void ButtonTrack::mousePressed(gcn::MouseEvent& mouseEvent)
 {
     // A locked track is not pressed, so its release raises no action either.
-    if (medal == 0) {
+    if (medal == TrackState::locked) {
         mouseEvent.consume();
         return;
     }

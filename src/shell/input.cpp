@@ -60,7 +60,6 @@ void pollInput()
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace();
-            SDL_ShowCursor(SDL_ENABLE);
         }
         // During a race every event stops here; in the menus each one, the
         // Escape that has just aborted a race included, goes on to the GUI.

@@ -40,11 +40,7 @@ void startRaceAt(Game& g, double nowMs)
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
 }
 
-void startRace(Game& g)
-{
-    startRaceAt(g, static_cast<double>(SDL_GetTicks()));
-    SDL_ShowCursor(0);
-}
+void startRace(Game& g) { startRaceAt(g, static_cast<double>(SDL_GetTicks())); }
 
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 {

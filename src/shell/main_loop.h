@@ -27,7 +27,7 @@ TickCalls gameTickCalls();
 // Arms the countdown and the clock at nowMs, begins the race session (laps
 // and both ships reset), empties the run and snapshots the player's start state.
 void startRaceAt(Game& g, double nowMs);
-// startRaceAt with the SDL clock, and hides the mouse cursor.
+// startRaceAt with the SDL clock.
 void startRace(Game& g);
 
 // The records the ghost ship replays in this race: the rival chosen on the
