@@ -191,6 +191,13 @@ TEST(GhostFile, OnlyARunThatReplaysToItsStatedFinishHolds)
     ASSERT_TRUE(hashTrackFile(reference, "refb", other));
     EXPECT_EQ(checkGhost(ref.ghost, other, ref.track), "track refa differs from the one the run was driven on");
 
+    // Finite but absurd records send the ship anywhere; the replay still ends
+    // with the records and rejects the run.
+    GhostFile wild = ref.ghost;
+    for (size_t i = 10; i < wild.records.size(); i += 7)
+        wild.records[i] = ControlInput{3e38f, -3e38f, 3e38f};
+    EXPECT_NE(checkGhost(wild, ref.hash, ref.track), "");
+
     GhostFile future = ref.ghost;
     future.physics = physicsVersion + 1;
     EXPECT_NE(checkGhost(future, ref.hash, ref.track).find("physics version"), std::string::npos);
