@@ -116,6 +116,9 @@ void MenuPlay::refresh()
     Sha256Digest trackHash{};
     bool haveHash = hashTrackFile(dataDir, game.save.trackName, trackHash);
     refreshShelf(game.ghosts, ghostFolder(), game.save.trackName, game.track, trackHash, haveHash);
+    // The shelf's files were read anew: the race that just ended must not keep
+    // pointing at the records it held before.
+    game.race.ghostRun = raceRivalRun(game);
     showRival();
     std::string rejected = rejectedLine(game.ghosts);
     rejectedLabel->setCaption(rejected);

@@ -232,6 +232,7 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     EXPECT_EQ(game.race.ghostRun, rival);
     Vec3 ghostAt = game.ghost.state.position;
     abortRace();
+    EXPECT_EQ(game.race.ghostRun, raceRivalRun(game)) << "the refresh re-read the files; nothing points at the old";
 
     ReplaySetup setup;
     setup.controls = friendRun.records;
