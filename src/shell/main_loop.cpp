@@ -5,16 +5,19 @@
 #include <cstring>
 #include <guichan.hpp>
 
+#include "audio/sound.h"
 #include "gui/hud.h"
 #include "render/scene.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
 #include "sim/race_session.h"
+#include "sim/vecmath.h"
 
 // The game's reaction to what a tick did.
 static void actOnTick(const TickReport& report)
 {
+    soundAfterTick(report);
     if (report.finished)
         finishRun();
     else if (report.leftRoad)
@@ -40,7 +43,11 @@ void startRaceAt(Game& g, double nowMs)
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
 }
 
-void startRace(Game& g) { startRaceAt(g, static_cast<double>(SDL_GetTicks())); }
+void startRace(Game& g)
+{
+    startRaceAt(g, static_cast<double>(SDL_GetTicks()));
+    startEngine();
+}
 
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 {
@@ -79,6 +86,14 @@ void mainLoop()
             game.frameTimesMs[game.frameCounter & 63] = now - previousFrameMs;
             previousFrameMs = now;
             runDueTicks(game, now, gameTickCalls());
+            // The engine idles through the countdown, follows the player in the
+            // race, and stops the moment the race ends, Escape included.
+            if (game.inRace) {
+                double throttle = inCountdown(game.race) ? 0.0 : game.player.state.control.throttle;
+                driveEngine(length(game.player.state.velocity), throttle);
+            } else {
+                stopEngine();
+            }
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();

@@ -10,7 +10,7 @@
 #include "sim/replay.h"
 #include "sim/ship.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
