@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "sim/replay.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 const char ghostMagic[8] = {'V', 'N', 'T', 'G', 'H', 'O', 'S', 'T'};
 

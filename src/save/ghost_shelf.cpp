@@ -4,7 +4,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 

@@ -4,13 +4,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "save/ghost_file.h"
 #include "save/ghost_shelf.h"
 #include "save_test_util.h"
 #include "sim/replay.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -29,9 +27,7 @@ struct ReferenceGhost {
 
     ReferenceGhost()
     {
-        dataDir = reference;
-        textureCache.headless = true;
-        loadTrack(track, "refa");
+        EXPECT_TRUE(readTrackRoad(track, reference, "refa"));
         EXPECT_TRUE(hashTrackFile(reference, "refa", hash));
         SaveData save;
         EXPECT_TRUE(loadSaveFile(save, reference + "/reference.save"));
@@ -264,7 +260,7 @@ TEST_F(Shelf, OffersTheVerifiedFilesOfTheTrackAndCountsTheRejected)
     // Another track: its own files, the rival back to the best run.
     cycleRival(shelf);
     Track refb;
-    loadTrack(refb, "refb");
+    ASSERT_TRUE(readTrackRoad(refb, reference, "refb"));
     Sha256Digest refbHash;
     ASSERT_TRUE(hashTrackFile(reference, "refb", refbHash));
     refreshShelf(shelf, folder(), "refb", refb, refbHash, true);

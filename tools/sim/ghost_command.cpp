@@ -7,7 +7,7 @@
 #include "command.h"
 #include "save/ghost_file.h"
 #include "save/save_file.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ std::string verifyFile(const std::string& dataDir, const std::string& path, uint
         return "no track " + ghost.trackName;
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(dataDir, ghost.trackName, track, error))
+    if (!readRoad(dataDir, ghost.trackName, track, error))
         return "track " + ghost.trackName + " holds no road";
     ticks = ghost.ticks;
     return checkGhost(ghost, hash, track);
@@ -70,7 +70,7 @@ int exportGhost(const std::string& dataDir, const std::vector<std::string>& word
         return fail("cannot read track " + trackName + " in " + dataDir);
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(dataDir, trackName, track, error))
+    if (!readRoad(dataDir, trackName, track, error))
         return fail(error);
     // The stored ghost run goes on past its finish with the frames spent in
     // the menus; the file holds the run up to its finish, found by replaying it.
