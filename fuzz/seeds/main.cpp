@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "save/ghost_file.h"
 #include "save/save_file.h"
 
 static void writeSeed(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)
@@ -155,6 +156,41 @@ static void loaderSeeds(const std::string& out, const std::string& data)
     }
 }
 
+static void ghostFileSeeds(const std::string& out, const std::string& reference)
+{
+    std::string dir = out + "/ghost_file";
+    GhostFile small;
+    small.trackName = "00";
+    small.playerName = "ace";
+    small.date = 1765150000;
+    small.ticks = 3;
+    small.startState.fill(7);
+    small.records = {{0.0f, 0.0f, 1.0f}, {0.5f, 0.0f, 1.0f}, {-1.0f, 1.0f, 0.0f}};
+    writeSeed(dir, "small", encodeGhost(small));
+    GhostFile empty;
+    empty.trackName = "x";
+    writeSeed(dir, "empty", encodeGhost(empty));
+
+    // The reference record's best run as the game would share it.
+    SaveData save;
+    if (reference.empty() || !loadSaveFile(save, reference + "/reference.save"))
+        return;
+    for (const auto& entry : save.records) {
+        const TrackRecord& r = entry.second;
+        if (r.scores.empty() || !isTrackName(entry.first))
+            continue;
+        GhostFile g;
+        g.trackName = entry.first;
+        hashTrackFile(reference, entry.first, g.trackHash);
+        g.playerName = r.scores[0].playerName;
+        g.date = r.scores[0].date;
+        g.ticks = static_cast<uint32_t>(r.scores[0].ticks);
+        g.startState = r.ghostStart;
+        g.records = r.ghostRun;
+        writeSeed(dir, "reference_" + entry.first, encodeGhost(g));
+    }
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -173,6 +209,7 @@ int main(int argc, char** argv)
     }
     mkdir(out.c_str(), 0755);
     saveFileSeeds(out, reference);
+    ghostFileSeeds(out, reference);
     loaderSeeds(out, data);
     return 0;
 }

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <guichan.hpp>
 
+#include "assets/data_dir.h"
 #include "assets/models.h"
 #include "gui/gui_common.h"
 #include "gui/hud.h"
 #include "gui/menu_track.h"
+#include "save/ghost_shelf.h"
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
@@ -70,10 +72,16 @@ MenuPlay::MenuPlay()
     watchButton = makeButton(container, "watch", 300, 480, "watch", this);
     watchButton->setVisible(false);
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
-    saveErrorLabel = makeLabel(container, "", 20, 470);
+    rivalButton = makeButton(container, "rival: best run", 300, 430, "rival", this);
+    rivalButton->setVisible(false);
+    // Status lines sit at the top, clear of the buttons and the scores.
+    saveErrorLabel = makeLabel(container, "", 20, 20);
     saveErrorLabel->setWidth(760);
+    rejectedLabel = makeLabel(container, "", 20, 40);
+    rejectedLabel->setWidth(760);
+    rejectedLabel->setVisible(false);
 
-    buttons = {playButton, watchButton, back};
+    buttons = {playButton, rivalButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -116,6 +124,17 @@ void MenuPlay::refresh()
         medalTimeLabels[j]->setCaption(formatTimeSpaced(targets[j]));
     showSaveResult();
 
+    Sha256Digest trackHash{};
+    bool haveHash = hashTrackFile(dataDir, game.save.trackName, trackHash);
+    refreshShelf(game.ghosts, ghostFolder(), game.save.trackName, game.track, trackHash, haveHash);
+    // The shelf's files were read anew: the race that just ended must not keep
+    // pointing at the records it held before.
+    game.race.ghostRun = raceRivalRun(game);
+    showRival();
+    std::string rejected = rejectedLine(game.ghosts);
+    rejectedLabel->setCaption(rejected);
+    rejectedLabel->setVisible(!rejected.empty());
+
     // A run that finishes outside the five best is recorded after this
     // refresh, so it can only store the ghost run again.
     game.run.controls = record.ghostRun;
@@ -124,10 +143,30 @@ void MenuPlay::refresh()
 
 void MenuPlay::showSaveResult() { saveErrorLabel->setCaption(game.saveStatus.writeError); }
 
+void MenuPlay::showRival()
+{
+    rivalButton->setVisible(!game.ghosts.offered.empty());
+    const ShelfEntry* rival = rivalEntry(game.ghosts);
+    std::string caption;
+    if (rival)
+        // A shared file may carry a name of any length; the button stays on screen.
+        caption = "rival: " + rival->ghost.playerName.substr(0, 20) + " " +
+                  formatTime(rival->ghost.ticks * game.stepSeconds);
+    else if (!recordFor(game.save, game.save.trackName).ghostRun.empty())
+        caption = "rival: best run";
+    else
+        caption = "rival: none";
+    rivalButton->setCaption(caption);
+    rivalButton->adjustSize();
+}
+
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
-    if (id == "back") {
+    if (id == "rival") {
+        cycleRival(game.ghosts);
+        showRival();
+    } else if (id == "back") {
         showScreen(Screen::trackMenu);
         if (game.menuTrack)
             game.menuTrack->refresh();

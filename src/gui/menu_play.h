@@ -1,7 +1,8 @@
 #pragma once
 // The screen between the track menu and a race: "play NN", the last finished
-// time, the five best runs and the medal target times, and "watch" when the
-// track has a best run to play back.
+// time, the five best runs and the medal target times, "watch" when the
+// track has a best run to play back and, with verified ghost files for the
+// track, the rival the ghost ship replays.
 
 #include <string>
 #include <vector>
@@ -20,7 +21,8 @@ public:
     MenuPlay();
 
     // Shows the menu, reloads the current track and its area, fills the
-    // lines and hands the track's ghost run to the current run.
+    // lines and hands the track's ghost run to the current run. Looks at the
+    // ghost files again and offers the verified ones as rivals.
     void refresh();
 
     // Shows game.saveStatus.writeError, the one line about a failed write.
@@ -30,11 +32,18 @@ public:
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
 
+    // The rival button's caption and visibility from the game's ghost shelf.
+    void showRival();
+
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
     // Visible only while the track has a best run.
     ButtonBigText* watchButton = nullptr;
-    // Keyboard order: "play", "watch", "back"; hidden buttons are skipped.
+    // Cycles the rival; shown only while the track has verified ghost files.
+    ButtonBigText* rivalButton = nullptr;
+    // How many ghost files were rejected; empty and hidden when none.
+    gcn::Label* rejectedLabel = nullptr;
+    // Keyboard order: "play", "rival", "watch", "back"; hidden buttons are skipped.
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;

@@ -7,6 +7,7 @@
 #include "assets/mesh_list.h"
 #include "render/camera.h"
 #include "shell/game.h"
+#include "shell/main_loop.h"
 #include "track/track_list.h"
 
 namespace {
@@ -101,7 +102,8 @@ void drawRaceSceneOf(Game& g)
 
     // The ghost last, translucent over everything opaque; depth stays on.
     glEnable(GL_BLEND);
-    if (g.ghostEnabled && !recordFor(g.save, g.save.trackName).ghostRun.empty()) {
+    const std::vector<ControlInput>* rival = raceRivalRun(g);
+    if (rival && !rival->empty()) {
         glColor4f(1.0f, 1.0f, 1.0f, 0.3f);
         drawShipAt(g.ghost, g.ghost.state);
     }

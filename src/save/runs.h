@@ -3,6 +3,7 @@
 // threshold, medals, and recording a run into the save data and its file.
 
 #include <cstdint>
+#include <string>
 
 #include "save/progress.h"
 #include "save/save_file.h"
@@ -21,12 +22,19 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 // of the calendar time): the score entry under save.playerName, the scores
 // sorted, the run made the ghost when the track has none or when it beats the
 // best score recorded so far, and the medal recomputed from the best score.
-void recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
+// True when the run became the ghost.
+bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date);
 
 // The game's recording of game.run on the current track against the loaded
 // area's target times, followed by rewriting the save file at savePath()
 // when game.saveStatus allows it. False when the file was not written: the
 // run is kept in memory anyway (the next successful write stores it with the
-// rest) and game.saveStatus.writeError says why.
+// rest) and game.saveStatus.writeError says why. A run that became the ghost
+// and was stored is also written as a ghost file into the "ghosts" folder
+// beside the save file (ghostFolder()).
 bool recordRun();
+
+// The folder of the game's ghost files: "ghosts" beside the save file, "" when
+// there is no save folder.
+std::string ghostFolder();

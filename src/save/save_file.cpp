@@ -128,14 +128,13 @@ static bool failWith(std::string* error, const std::string& words)
     return false;
 }
 
-bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error)
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
 {
     if (path.empty() || path.back() == '/')
         return failWith(error, "no folder for the save file");
     std::string folder = folderOf(path);
     if (!makeDirectories(folder))
         return failWith(error, "cannot create " + folder + ": " + errorWords(errno));
-    std::vector<uint8_t> bytes = encodeSaveData(save);
 
     // A unique name beside the target, so the rename stays within one file
     // system and two writers never share a temporary file.
@@ -162,6 +161,11 @@ bool writeSaveFile(const SaveData& save, const std::string& path, std::string* e
         close(dirFd);
     }
     return true;
+}
+
+bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error)
+{
+    return writeFileAtomically(path, encodeSaveData(save), error);
 }
 
 // ---- Reading ---------------------------------------------------------------
@@ -316,7 +320,7 @@ SaveFileRead readSaveFile(SaveData& save, const std::string& path)
     return result;
 }
 
-bool loadSaveFile(SaveData& save, const std::string& path)
+bool readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes)
 {
     return readSaveFile(save, path).found == SaveFound::whole;
 }

@@ -91,6 +91,13 @@ bool loadSaveFile(SaveData& save, const std::string& path);
 // words in error when given; the old file is then untouched.
 bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error = nullptr);
 
+// Replaces the file at path with bytes: written beside it under a unique
+// name, flushed to disk and renamed over it, the folder flushed after. Missing
+// folders are created. False when it failed, with the reason in lower-case
+// words in error when given; the old file is then untouched.
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                         std::string* error = nullptr);
+
 // The file image of save, byte for byte as writeSaveFile stores it.
 std::vector<uint8_t> encodeSaveData(const SaveData& save);
 // Reads a file image into save with the rules of loadSaveFile.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "assets/models.h"
+#include "save/ghost_shelf.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
 #include "shell/watch.h"
@@ -72,6 +73,8 @@ struct Game {
     // SDL milliseconds of the last watch frame.
     double watchFrameMs = 0.0;
     bool ghostEnabled = true;
+    // The ghost files beside the save file and the rival chosen among them.
+    GhostShelf ghosts;
     bool running = true;
     bool inRace = false;
     int32_t screenWidth = 800;

@@ -25,6 +25,13 @@ static void actOnTick(const TickReport& report)
         loseRace();
 }
 
+const std::vector<ControlInput>* raceRivalRun(Game& g)
+{
+    if (!g.ghostEnabled)
+        return nullptr;
+    return rivalRecords(g.ghosts, recordFor(g.save, g.save.trackName));
+}
+
 TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnTick}; }
 
 void startRaceAt(Game& g, double nowMs)
@@ -59,7 +66,7 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
             if (!g.run.controls.empty())
                 record = &g.run.controls.back();
         }
-        g.race.ghostRun = g.ghostEnabled ? &recordFor(g.save, g.save.trackName).ghostRun : nullptr;
+        g.race.ghostRun = raceRivalRun(g);
         TickReport report = calls.step(g.race, record);
         g.countdownMs = countdownMsLeft(g.race);
         calls.afterTick(report);

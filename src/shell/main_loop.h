@@ -3,6 +3,8 @@
 // time whatever the frame rate, a 3000 ms countdown with both ships held, then
 // one recorded control per tick.
 
+#include <vector>
+
 #include "sim/control.h"
 
 struct Game;
@@ -28,9 +30,14 @@ void startRaceAt(Game& g, double nowMs);
 // startRaceAt with the SDL clock.
 void startRace(Game& g);
 
+// The records the ghost ship replays in this race: the rival chosen on the
+// play menu (a verified ghost file, or the track's best run); null when the
+// ghost is switched off.
+const std::vector<ControlInput>* raceRivalRun(Game& g);
+
 // Runs every tick that is due at nowMs (SDL milliseconds): a countdown tick,
 // or a race tick that polls input for its record; each through calls.step
-// with the current track's best run as the ghost's, then calls.afterTick.
+// with the rival's records as the ghost's, then calls.afterTick.
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls);
 
 // One iteration per frame until running is cleared.

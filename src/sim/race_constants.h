@@ -15,3 +15,6 @@ constexpr int32_t countdownStartMs = 3000;
 constexpr int32_t countdownTicks = 299;
 // m/s^2 on a track whose area file does not say otherwise.
 constexpr double defaultGravity = 9.81;
+// Raised whenever a change to the physics, the locator or the race rules moves
+// a stored run: shared runs say which version they were driven with.
+constexpr uint32_t physicsVersion = 1;

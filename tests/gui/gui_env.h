@@ -22,6 +22,7 @@
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
+#include "save/runs.h"
 #include "shell/game.h"
 #include "test_files.h"
 
@@ -88,10 +89,12 @@ inline void resetGameState()
 }
 
 // Back to what start-up leaves: default game state, the border and the track
-// menu up, every track locked until the refresh.
+// menu up, every track locked until the refresh, no ghost files.
 inline void resetGame()
 {
     resetGameState();
+    // Finishes of earlier tests leave their ghost files there.
+    std::filesystem::remove_all(ghostFolder());
     SDL_ShowCursor(1);
     game.borderIcon->setVisible(true);
     game.hud->container->setVisible(false);

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "gui_env.h"
+#include "gui/hud.h"
+#include "save/ghost_file.h"
+#include "save/ghost_shelf.h"
 #include "save/runs.h"
 #include "save/save_file.h"
+#include "shell/main_loop.h"
 #include "shell/paths.h"
+#include "shell/race_end.h"
 #include "shell/screens.h"
 #include "shell/watch_screen.h"
+#include "sim/autopilot.h"
+#include "sim/replay.h"
 
 namespace {
 
@@ -33,6 +40,23 @@ void openPlayMenu(const std::string& track)
     showScreen(Screen::playMenu);
     game.menuPlay->refresh();
 }
+
+// The autopilot's finished run on the loaded track "00" as player's ghost file.
+GhostFile finishedGhost(const std::string& player)
+{
+    GhostFile g;
+    g.trackName = "00";
+    EXPECT_TRUE(hashTrackFile(dataDir, "00", g.trackHash));
+    g.playerName = player;
+    AutopilotRun run = driveWithAutopilot(game.track, AutopilotSettings{}, 180000);
+    EXPECT_EQ(run.result.outcome, RaceOutcome::finish);
+    g.ticks = static_cast<uint32_t>(run.result.raceTicks);
+    g.records = run.controls;
+    return g;
+}
+
+void brakeRecord() { game.run.controls.push_back(ControlInput{0.0f, 1.0f, 0.0f}); }
+void ignoreTick(const TickReport&) {}
 
 }  // namespace
 
@@ -128,6 +152,8 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     openPlayMenu("00");
     ButtonTalker* back = game.menuPlay->buttons.back();
     EXPECT_FALSE(game.menuPlay->watchButton->isVisible()) << "no best run, nothing to watch";
+    EXPECT_FALSE(game.menuPlay->rivalButton->isVisible()) << "no ghost files, no rival";
+    EXPECT_FALSE(game.menuPlay->rejectedLabel->isVisible());
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
     pressKey(SDLK_DOWN);
@@ -267,4 +293,80 @@ TEST_F(PlayMenu, WatchPlaysTheBestRunAndEscapeComesBackLeavingRunAndSaveAlone)
     runWatchFrame(game, game.watchFrameMs + 20.0);
     EXPECT_FALSE(game.watching);
     EXPECT_TRUE(game.menuPlay->container->isVisible());
+
+TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
+{
+    openPlayMenu("00");
+    GhostFile friendRun = finishedGhost("friend");
+    ASSERT_TRUE(writeGhostFile(ghostFolder() + "/friend.vghost", friendRun));
+    GhostFile tampered = friendRun;
+    tampered.playerName = "cheat";
+    // Claims a second less than its records take.
+    tampered.ticks -= 100;
+    tampered.records.resize(tampered.ticks);
+    ASSERT_TRUE(writeGhostFile(ghostFolder() + "/tampered.vghost", tampered));
+    game.menuPlay->refresh();
+
+    MenuPlay* menu = game.menuPlay;
+    ASSERT_TRUE(menu->rivalButton->isVisible());
+    EXPECT_EQ(menu->rivalButton->getCaption(), "rival: none") << "the track has no best run yet";
+    EXPECT_TRUE(menu->rejectedLabel->isVisible());
+    EXPECT_EQ(menu->rejectedLabel->getCaption(), "1 ghost file rejected");
+
+    // Down reaches the rival; Enter cycles it, never to the tampered file.
+    pressKey(SDLK_DOWN);
+    ASSERT_EQ(focusedWidget(), menu->rivalButton);
+    const std::string friendCaption = "rival: friend " + formatTime(friendRun.ticks * 0.01);
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_EQ(menu->rivalButton->getCaption(), friendCaption);
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_EQ(menu->rivalButton->getCaption(), "rival: none");
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_EQ(menu->rivalButton->getCaption(), friendCaption);
+    const std::vector<ControlInput>* rival = raceRivalRun(game);
+    ASSERT_NE(rival, nullptr);
+    EXPECT_EQ(rival->size(), friendRun.records.size());
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), menu->buttons.back());
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), menu->playButton);
+
+    // The race: the ghost ship drives the friend's records while the player brakes.
+    pressKey(SDLK_RETURN, '\r');
+    ASSERT_TRUE(game.inRace);
+    const int raceTicks = 700;
+    TickCalls calls{brakeRecord, stepRace, ignoreTick};
+    runDueTicks(game, game.nextTickMs + 10.0 * (countdownTicks + raceTicks) - 5.0, calls);
+    EXPECT_EQ(game.race.raceTicks, raceTicks);
+    EXPECT_EQ(game.race.ghostRun, rival);
+    Vec3 ghostAt = game.ghost.state.position;
+    abortRace();
+    EXPECT_EQ(game.race.ghostRun, raceRivalRun(game)) << "the refresh re-read the files; nothing points at the old";
+
+    ReplaySetup setup;
+    setup.controls = friendRun.records;
+    setup.maxTicks = raceTicks;
+    ReplayResult alone = replayRace(game.track, setup);
+    EXPECT_EQ(ghostAt.x, alone.finalState.position.x);
+    EXPECT_EQ(ghostAt.y, alone.finalState.position.y);
+    EXPECT_EQ(ghostAt.z, alone.finalState.position.z);
+
+    // Nothing of a ghost file reaches the save data.
+    EXPECT_TRUE(game.save.records["00"].scores.empty());
+    EXPECT_TRUE(game.save.records["00"].ghostRun.empty());
+}
+
+TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
+{
+    openPlayMenu("00");
+    writeText(ghostFolder() + "/junk.vghost", "not a run");
+    GhostFile cut = finishedGhost("cut");
+    cut.records.resize(cut.records.size() / 2);
+    ASSERT_TRUE(writeGhostFile(ghostFolder() + "/cut.vghost", cut));
+    game.menuPlay->refresh();
+    EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
+    EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuPlay->buttons.back());
+    EXPECT_EQ(raceRivalRun(game), &game.save.records["00"].ghostRun);
 }

@@ -1,5 +1,7 @@
 #include <ctime>
 
+#include "assets/data_dir.h"
+#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
 #include "shell/game.h"
@@ -214,6 +216,43 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     setenv("APPDATA", (dir / "blocked").c_str(), 1);
     EXPECT_FALSE(recordRun());
     EXPECT_EQ(game.save.records["03"].scores.size(), 2u);
+    unsetenv("APPDATA");
+    game.save = SaveData();
+    game.run = ::Run();
+}
+
+TEST(RecordRun, ANewBestRunIsAlsoWrittenAsAGhostFileBesideTheSaveFile)
+{
+    TempDir dir;
+    setenv("APPDATA", dir.path.c_str(), 1);
+    std::string savedDataDir = dataDir;
+    dataDir = VANTOR_REFERENCE_DIR;
+    game.save = SaveData();
+    game.save.playerName = "k/m";
+    game.save.trackName = "refa";
+    game.run = finishedRun(6500, 10, 5.0f);
+    EXPECT_TRUE(recordRun());
+    EXPECT_EQ(ghostFolder(), dir.path + "/Vantor/ghosts");
+
+    GhostFile ghost;
+    std::string reason;
+    ASSERT_TRUE(readGhostFile(dir / "Vantor/ghosts/refa-k_m-6500.vghost", ghost, reason)) << reason;
+    EXPECT_EQ(ghost.trackName, "refa");
+    EXPECT_EQ(ghost.playerName, "k/m");
+    EXPECT_EQ(ghost.ticks, 6500u);
+    EXPECT_EQ(ghost.records.size(), 6500u) << "without the menu frames after the finish";
+    EXPECT_EQ(ghost.startState[0], 5);
+    EXPECT_EQ(ghost.date, int64_t(game.save.records["refa"].scores[0].date));
+    Sha256Digest hash;
+    ASSERT_TRUE(hashTrackFile(dataDir, "refa", hash));
+    EXPECT_TRUE(ghost.trackHash == hash);
+
+    // A slower run keeps the ghost and writes no file.
+    game.run = finishedRun(6600, 0, 6.0f);
+    EXPECT_TRUE(recordRun());
+    EXPECT_TRUE(readFileBytes(dir / "Vantor/ghosts/refa-k_m-6600.vghost").empty());
+
+    dataDir = savedDataDir;
     unsetenv("APPDATA");
     game.save = SaveData();
     game.run = ::Run();

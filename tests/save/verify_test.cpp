@@ -1,7 +1,9 @@
 // vantor-sim verify, run as the real binary on real save files.
 
+#include <sstream>
 #include <sys/wait.h>
 
+#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
 
@@ -14,10 +16,10 @@ struct Outcome {
     std::string out;
 };
 
-Outcome verify(const std::string& saveFile, const std::string& data = reference)
+// Runs vantor-sim with args (already quoted), standard error dropped.
+Outcome runSim(const std::string& args)
 {
-    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim verify --data '" + data + "' '" + saveFile +
-                          "' 2>/dev/null";
+    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim " + args + " 2>/dev/null";
     Outcome o;
     std::FILE* p = popen(command.c_str(), "r");
     char buffer[256];
@@ -27,6 +29,11 @@ Outcome verify(const std::string& saveFile, const std::string& data = reference)
     int status = pclose(p);
     o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return o;
+}
+
+Outcome verify(const std::string& saveFile, const std::string& data = reference)
+{
+    return runSim("verify --data '" + data + "' '" + saveFile + "'");
 }
 
 std::vector<ControlInput> controlsOf(const std::string& path)
@@ -143,4 +150,93 @@ TEST(VerifySaveFile, UnreadableTracksAndFilesFail)
 
     EXPECT_EQ(verify(dir / "missing.save").status, 2);
     EXPECT_EQ(verify(dir.path).status, 2);
+}
+
+TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
+{
+    TempDir dir;
+    const std::string data = "--data '" + reference + "' ";
+    Outcome o = runSim("ghost export " + data + "'" + reference + "/reference.save' refa '" + (dir / "refa.vghost") + "'");
+    ASSERT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, (dir / "refa.vghost") + " ok 5426\n");
+
+    GhostFile ghost;
+    std::string reason;
+    ASSERT_TRUE(readGhostFile(dir / "refa.vghost", ghost, reason)) << reason;
+    SaveData save;
+    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    const TrackRecord& record = save.records["refa"];
+    EXPECT_EQ(ghost.trackName, "refa");
+    EXPECT_EQ(ghost.ticks, 5426u);
+    EXPECT_EQ(ghost.playerName, record.scores[0].playerName);
+    EXPECT_EQ(ghost.date, record.scores[0].date);
+    EXPECT_TRUE(ghost.startState == record.ghostStart);
+    ASSERT_EQ(ghost.records.size(), 5426u) << "the records up to the finish, nothing after";
+    EXPECT_EQ(std::memcmp(ghost.records.data(), record.ghostRun.data(), 5426 * 12), 0);
+    Sha256Digest hash;
+    ASSERT_TRUE(hashTrackFile(reference, "refa", hash));
+    EXPECT_TRUE(ghost.trackHash == hash);
+
+    auto variant = [&](const std::string& name, GhostFile g) {
+        EXPECT_TRUE(writeGhostFile(dir / name, g));
+        return "'" + (dir / name) + "' ";
+    };
+    GhostFile steered = ghost;
+    steered.records[2500].steer += 0.75f;
+    GhostFile claimed = ghost;
+    claimed.ticks = 5400;
+    GhostFile otherTrack = ghost;
+    ASSERT_TRUE(hashTrackFile(reference, "refb", otherTrack.trackHash));
+    GhostFile noTrack = ghost;
+    noTrack.trackName = "gone";
+    std::vector<uint8_t> bytes = readFileBytes(dir / "refa.vghost");
+    writeFileBytes(dir / "cut.vghost", std::vector<uint8_t>(bytes.begin(), bytes.end() - 7));
+    std::vector<uint8_t> huge = bytes;
+    // The record count, right before the records: claims four billion.
+    for (size_t i = 0; i < 4; ++i)
+        huge[bytes.size() - 12 * 5426 - 4 + i] = 0xff;
+    writeFileBytes(dir / "huge.vghost", huge);
+
+    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "' " + variant("steered", steered) +
+               variant("claimed", claimed) + variant("other", otherTrack) + variant("gone", noTrack) + "'" +
+               (dir / "cut.vghost") + "' '" + (dir / "huge.vghost") + "' '" + (dir / "absent") + "'");
+    EXPECT_EQ(o.status, 1);
+    std::vector<std::string> lines;
+    std::istringstream in(o.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(dir.path.size() + 1));
+    ASSERT_EQ(lines.size(), 8u) << o.out;
+    EXPECT_EQ(lines[0], "refa.vghost ok 5426");
+    EXPECT_EQ(lines[1].rfind("steered rejected replay ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "claimed rejected replay finishes at 5426, not 5400");
+    EXPECT_EQ(lines[3], "other rejected track refa differs from the one the run was driven on");
+    EXPECT_EQ(lines[4], "gone rejected no track gone");
+    EXPECT_EQ(lines[5], "cut.vghost rejected truncated");
+    EXPECT_EQ(lines[6], "huge.vghost rejected too many records");
+    EXPECT_EQ(lines[7], "absent rejected unreadable");
+
+    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "'");
+    EXPECT_EQ(o.status, 0);
+}
+
+TEST(GhostFiles, ExportRefusesWhatItCannotProve)
+{
+    TempDir dir;
+    const std::string data = "--data '" + reference + "' ";
+    const std::string save = "'" + reference + "/reference.save' ";
+    const std::string out = " '" + (dir / "x.vghost") + "'";
+    EXPECT_EQ(runSim("ghost export " + data + save + "refb" + out).status, 2) << "no run on refb";
+    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "none.save") + "' refa" + out).status, 2);
+    EXPECT_EQ(runSim("ghost export " + save + "refa" + out).status, 2) << "no --data";
+    EXPECT_EQ(runSim("ghost export " + data + save + "refa").status, 2);
+    EXPECT_EQ(runSim("ghost verify " + data).status, 2);
+    EXPECT_EQ(runSim("ghost " + data).status, 2);
+
+    // A stored run that no longer reaches the finish is not exported.
+    SaveData cut;
+    ASSERT_TRUE(loadSaveFile(cut, reference + "/reference.save"));
+    cut.records["refa"].ghostRun.resize(3000);
+    ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
+    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "cut.save") + "' refa" + out).status, 1);
+    EXPECT_TRUE(readFileBytes(dir / "x.vghost").empty());
 }

@@ -51,3 +51,7 @@ int benchCommand(const std::vector<std::string>& args);
 // Replays the ghost run of every scored record of a save file: one line
 // "NAME ok TICKS" or "NAME mismatch BEST RESULT" each; 1 if any fails.
 int verifyCommand(const std::vector<std::string>& args);
+// "ghost export --data DIR SAVEFILE TRACK OUT" writes the best run of TRACK as
+// a ghost file; "ghost verify --data DIR FILE..." prints "FILE ok TICKS" or
+// "FILE rejected REASON" for each file; 1 if any is rejected.
+int ghostCommand(const std::vector<std::string>& args);

@@ -3,6 +3,8 @@
 //   vantor-sim bot --data DIR --track NAME [--out FILE] [--max-ticks N]
 //   vantor-sim verify --data DIR SAVEFILE
 //   vantor-sim bench --data DIR --track NAME [--controls FILE] [--repeat N]
+//   vantor-sim ghost export --data DIR SAVEFILE TRACK OUT
+//   vantor-sim ghost verify --data DIR FILE...
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
 #include <string>
@@ -25,6 +27,7 @@ const Subcommand subcommands[] = {
     {"bot", botCommand, "bot --data DIR --track NAME [--out FILE] [--max-ticks N]"},
     {"verify", verifyCommand, "verify --data DIR SAVEFILE"},
     {"bench", benchCommand, "bench --data DIR --track NAME [--controls FILE] [--repeat N]"},
+    {"ghost", ghostCommand, "ghost export --data DIR SAVEFILE TRACK OUT | ghost verify --data DIR FILE..."},
 };
 
 } // namespace

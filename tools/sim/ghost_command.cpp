@@ -1,0 +1,138 @@
+// vantor-sim ghost: sharing runs as ghost files. "export" writes the best run
+// of a track from a save file; "verify" replays ghost files on the tracks they
+// name and says which hold.
+#include <algorithm>
+#include <cstdio>
+
+#include "assets/regular_file.h"
+#include "command.h"
+#include "save/ghost_file.h"
+#include "save/save_file.h"
+#include "track/track_file.h"
+
+namespace {
+
+// Splits "--data DIR" from the other words, which stay in order.
+bool splitArguments(const std::vector<std::string>& args, Options& options, std::vector<std::string>& words)
+{
+    std::vector<std::string> optionWords;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) == 0) {
+            optionWords.push_back(args[i]);
+            if (i + 1 < args.size())
+                optionWords.push_back(args[++i]);
+        } else {
+            words.push_back(args[i]);
+        }
+    }
+    return parseOptions(optionWords, {"--data"}, options);
+}
+
+// The reason file is rejected, or "" when it holds; ticks is its time.
+std::string verifyFile(const std::string& dataDir, const std::string& path, uint32_t& ticks)
+{
+    GhostFile ghost;
+    std::string reason;
+    if (!readGhostFile(path, ghost, reason))
+        return reason;
+    Sha256Digest hash;
+    if (!hashTrackFile(dataDir, ghost.trackName, hash))
+        return "no track " + ghost.trackName;
+    Track track;
+    std::string error;
+    if (!readRoad(dataDir, ghost.trackName, track, error))
+        return "track " + ghost.trackName + " holds no road";
+    ticks = ghost.ticks;
+    return checkGhost(ghost, hash, track);
+}
+
+int exportGhost(const std::string& dataDir, const std::vector<std::string>& words)
+{
+    if (words.size() != 3)
+        return fail("ghost export needs --data DIR SAVEFILE TRACK OUT");
+    const std::string& savePath = words[0];
+    const std::string& trackName = words[1];
+    const std::string& out = words[2];
+    const FileRead file = readRegularFile(savePath, maxSaveFileBytes);
+    if (file.status != FileStatus::ok)
+        return fail("cannot read save file " + savePath + ": " + describeFileRead(file));
+    SaveData save;
+    decodeSaveData(save, file.bytes.data(), file.bytes.size());
+    auto found = save.records.find(trackName);
+    if (found == save.records.end() || found->second.scores.empty() || found->second.ghostRun.empty())
+        return fail("the save file holds no run on track " + trackName);
+    if (!isTrackName(trackName))
+        return fail("'" + trackName + "' cannot name a track");
+    const TrackRecord& record = found->second;
+
+    GhostFile ghost;
+    ghost.trackName = trackName;
+    if (!hashTrackFile(dataDir, trackName, ghost.trackHash))
+        return fail("cannot read track " + trackName + " in " + dataDir);
+    Track track;
+    std::string error;
+    if (!readRoad(dataDir, trackName, track, error))
+        return fail(error);
+    // The stored ghost run goes on past its finish with the frames spent in
+    // the menus; the file holds the run up to its finish, found by replaying it.
+    ReplaySetup setup;
+    setup.controls = record.ghostRun;
+    ReplayResult result = replayRace(track, setup);
+    if (result.outcome != RaceOutcome::finish) {
+        std::fprintf(stderr, "vantor-sim: the best run of %s does not replay to a finish (%s)\n", trackName.c_str(),
+                     outcomeLine(result).c_str());
+        return 1;
+    }
+    ghost.ticks = static_cast<uint32_t>(result.raceTicks);
+    ghost.records.assign(record.ghostRun.begin(), record.ghostRun.begin() + result.raceTicks);
+    ghost.startState = record.ghostStart;
+    // Name and date of the score the run earned: the oldest entry of its time,
+    // since a run of equal time never replaces the ghost.
+    const ScoreEntry* entry = nullptr;
+    for (const ScoreEntry& s : record.scores)
+        if (s.ticks == result.raceTicks && (!entry || s.date < entry->date))
+            entry = &s;
+    if (entry) {
+        ghost.playerName = entry->playerName.substr(0, maxGhostPlayerNameBytes);
+        ghost.date = static_cast<int64_t>(static_cast<uint32_t>(entry->date));
+    }
+    if (!writeGhostFile(out, ghost))
+        return fail("cannot write " + out);
+    std::printf("%s ok %u\n", out.c_str(), ghost.ticks);
+    return 0;
+}
+
+int verifyGhosts(const std::string& dataDir, const std::vector<std::string>& words)
+{
+    if (words.empty())
+        return fail("ghost verify needs --data DIR and at least one FILE");
+    bool allOk = true;
+    for (const std::string& path : words) {
+        uint32_t ticks = 0;
+        std::string reason = verifyFile(dataDir, path, ticks);
+        if (reason.empty()) {
+            std::printf("%s ok %u\n", path.c_str(), ticks);
+        } else {
+            std::printf("%s rejected %s\n", path.c_str(), reason.c_str());
+            allOk = false;
+        }
+    }
+    return allOk ? 0 : 1;
+}
+
+}  // namespace
+
+int ghostCommand(const std::vector<std::string>& args)
+{
+    std::string which = args.empty() ? "" : args[0];
+    if (which != "export" && which != "verify")
+        return fail("ghost needs export or verify");
+    Options options;
+    std::vector<std::string> words;
+    if (!splitArguments(std::vector<std::string>(args.begin() + 1, args.end()), options, words))
+        return fail(options.error);
+    if (!options.has("--data"))
+        return fail("ghost " + which + " needs --data DIR");
+    const std::string& dataDir = options.values["--data"];
+    return which == "export" ? exportGhost(dataDir, words) : verifyGhosts(dataDir, words);
+}
