@@ -110,20 +110,24 @@ void closeSound()
     sound.open = false;
 }
 
-// Starts the cue at stream frame `frame`, or with the next buffer when that
-// has gone by.
-static void scheduleAt(SoundCue cue, uint64_t frame)
+static void scheduleLocked(SoundCue cue, uint64_t frame)
 {
     int i = static_cast<int>(cue);
     ++sound.requested[i];
-    if (!sound.open)
-        return;
-    SDL_LockAudio();
-    scheduleCue(cues, &cueSounds[i].samples, cueSounds[i].sampleRate, frame);
-    SDL_UnlockAudio();
+    if (sound.open)
+        scheduleCue(cues, &cueSounds[i].samples, cueSounds[i].sampleRate, frame);
 }
 
-void playCue(SoundCue cue) { scheduleAt(cue, 0); }
+void playCue(SoundCue cue)
+{
+    if (!sound.open) {
+        scheduleLocked(cue, 0);
+        return;
+    }
+    SDL_LockAudio();
+    scheduleLocked(cue, 0);
+    SDL_UnlockAudio();
+}
 
 void startEngine()
 {
@@ -141,13 +145,24 @@ void startEngine()
 void soundAfterTick(const TickReport& report)
 {
     std::vector<SoundCue> due = cuesForTick(report, raceSounds);
-    if (!due.empty()) {
-        uint64_t frame = raceFrame + static_cast<uint64_t>(report.tick) * static_cast<uint64_t>(outRate) / ticksPerSecond;
-        // A device that has fallen far behind the game's clock (a stall, a
-        // starved writer) hears the cue at most three seconds after now.
-        frame = std::min<uint64_t>(frame, cues.frame + 3 * static_cast<uint64_t>(outRate));
+    if (!sound.open) {
         for (SoundCue cue : due)
-            scheduleAt(cue, frame);
+            scheduleLocked(cue, 0);
+    } else if (!due.empty()) {
+        SDL_LockAudio();
+        uint64_t frame = raceFrame + static_cast<uint64_t>(report.tick) * static_cast<uint64_t>(outRate) / ticksPerSecond;
+        // A tick run later than the lead allows (a long frame) moves the
+        // race's time on the stream with it, so the cues after it keep their
+        // spacing. A device far behind the game's clock hears a cue at most
+        // five seconds after now.
+        if (frame < cues.frame) {
+            raceFrame += cues.frame - frame;
+            frame = cues.frame;
+        }
+        frame = std::min<uint64_t>(frame, cues.frame + 5 * static_cast<uint64_t>(outRate));
+        for (SoundCue cue : due)
+            scheduleLocked(cue, frame);
+        SDL_UnlockAudio();
     }
     if (report.finished || report.leftRoad)
         stopEngine();
