@@ -1,6 +1,7 @@
 #pragma once
-// The game's sound: SDL_mixer plays the short sounds, and a hook of its own
-// renders the engine note. Sound follows the game and never feeds back into
+// The game's sound: SDL_mixer opens the device, and one hook of its own mixes
+// the engine note and the short sounds into the stream, each race cue at the
+// stream frame of its tick. Sound follows the game and never feeds back into
 // it. Without an audio device every call here does nothing.
 
 #include <cstdint>
@@ -25,12 +26,15 @@ extern SoundState sound;
 void openSound(int32_t volume);
 void closeSound();
 
+// Plays a cue with the next buffer (the menus' clicks).
 void playCue(SoundCue cue);
 
-// A race begins: the engine fades in at idle, the race's cues start afresh.
+// A race begins: the engine fades in at idle, the race's cues start afresh
+// and are timed from now.
 void startEngine();
 // After each race tick: its cues (countdown, start, lap, finish, leaving the
-// road); a finish or a loss also stops the engine.
+// road), heard the tick's time after the race's start whatever the frame
+// rate; a finish or a loss also stops the engine.
 void soundAfterTick(const TickReport& report);
 // Once per race frame: the engine follows the player's speed (m/s) and throttle.
 void driveEngine(double speed, double throttle);

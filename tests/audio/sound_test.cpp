@@ -2,9 +2,11 @@
 // in, the engine voice's smoothing, and which cue each tick and menu key calls for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
+#include "audio/cue_mixer.h"
 #include "audio/engine_voice.h"
 #include "audio/sound.h"
 #include "audio/sound_cues.h"
@@ -295,4 +297,56 @@ TEST(SoundWithoutDevice, EveryCallIsHarmlessAndCuesAreStillCounted)
     EXPECT_EQ(sound.muted, muted);
     closeSound();
     EXPECT_FALSE(sound.open);
+}
+
+TEST(CueMixer, ACueStartsOnTheFrameItWasScheduledForAcrossBuffers)
+{
+    std::vector<int16_t> click(300, 1000);
+    CueMixer m;
+    scheduleCue(m, &click, 22050, 1000);
+    std::vector<int16_t> out;
+    for (int b = 0; b < 4; ++b) {
+        std::vector<int16_t> part(512, 0);
+        mixCues(m, part.data(), 512, 1, 22050, 0.5);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    size_t first = std::find_if(out.begin(), out.end(), [](int16_t s) { return s != 0; }) - out.begin();
+    EXPECT_EQ(first, 1000u);
+    EXPECT_EQ(out[1000], 500) << "scaled by the volume";
+    EXPECT_EQ(std::count(out.begin(), out.end(), 500), 300) << "every sample once";
+    EXPECT_TRUE(m.voices.empty()) << "a finished cue is dropped";
+    EXPECT_EQ(m.frame, 2048u);
+}
+
+TEST(CueMixer, LateCuesStartAtOnceAndSoundsOverlapSaturatingInStereo)
+{
+    std::vector<int16_t> loud(100, 20000);
+    CueMixer m;
+    std::vector<int16_t> silence(2 * 512, 0);
+    mixCues(m, silence.data(), 512, 2, 22050, 1.0);
+    // Due at frame 10, long gone: heard from the next buffer's first frame.
+    scheduleCue(m, &loud, 22050, 10);
+    scheduleCue(m, &loud, 22050, 0);
+    std::vector<int16_t> out(2 * 512, 0);
+    mixCues(m, out.data(), 512, 2, 22050, 1.0);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], 32767);
+    EXPECT_EQ(out[2 * 200], 0);
+    // At twice the output rate the cue plays in half the frames.
+    CueMixer fast;
+    scheduleCue(fast, &loud, 44100, 0);
+    std::vector<int16_t> half(100, 0);
+    mixCues(fast, half.data(), 100, 1, 22050, 1.0);
+    EXPECT_NE(half[48], 0);
+    EXPECT_EQ(half[51], 0);
+    // Empty sounds are not scheduled; the oldest of too many makes way.
+    std::vector<int16_t> none;
+    scheduleCue(fast, &none, 22050, 0);
+    EXPECT_TRUE(fast.voices.empty());
+    for (size_t i = 0; i < maxCueVoices + 3; ++i)
+        scheduleCue(fast, &loud, 22050, 1000 + i);
+    EXPECT_EQ(fast.voices.size(), maxCueVoices);
+    EXPECT_EQ(fast.voices.front().startFrame, 1003u);
+    clearCues(fast);
+    EXPECT_TRUE(fast.voices.empty());
 }

@@ -13,10 +13,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "audio/sound.h"
 #include "gui_env.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
 #include "shell/screens.h"
+#include "shell/input.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
 #include "shell/race_end.h"
@@ -227,6 +229,35 @@ TEST_F(RaceEnd, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
     ASSERT_EQ(onDisk.records["00"].scores.size(), 1u);
     EXPECT_EQ(onDisk.playerName, "zo");
     EXPECT_GE(onDisk.records["00"].ghostRun.size(), 1250u);
+}
+
+TEST_F(RaceEnd, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
+{
+    raceWith(1250);
+    finishRun();
+    ASSERT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    bool muted = sound.muted;
+    auto typeM = [] {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.type = SDL_KEYDOWN;
+        e.key.state = SDL_PRESSED;
+        e.key.keysym.sym = SDLK_m;
+        e.key.keysym.unicode = 'm';
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        pollInput();
+        game.gui->logic();
+    };
+    typeM();
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "acem");
+    EXPECT_EQ(sound.muted, muted);
+    pressKey(SDLK_RETURN, '\r');
+    ASSERT_EQ(focusedWidget(), game.menuSaveScore->doneButton);
+    typeM();
+    EXPECT_NE(sound.muted, muted);
+    typeM();
+    EXPECT_EQ(sound.muted, muted);
+    EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "acem");
 }
 
 TEST_F(RaceEnd, UpAndDownOnDoneReturnToTheNameBox)

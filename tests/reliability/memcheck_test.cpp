@@ -48,6 +48,9 @@ protected:
         game.wrapper = {"valgrind", "--tool=memcheck", "--leak-check=full", "--errors-for-leak-kinds=none",
                         "--num-callers=30", "--log-file=" + log,
                         "--suppressions=" + std::string(VANTOR_SOURCE_DIR) + "/tests/reliability/valgrind.supp"};
+        // Sound on, through SDL's file writer: the mixing thread is checked too.
+        game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", root + "/audio" + std::to_string(races) + ".raw"},
+                    {"SDL_DISKAUDIODELAY", "23"}};
         if (!game.startAndWait(root, home, x, root + "/stderr.txt", 240000)) {
             result.log = game.failure;
             return result;
