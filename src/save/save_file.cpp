@@ -320,7 +320,7 @@ SaveFileRead readSaveFile(SaveData& save, const std::string& path)
     return result;
 }
 
-bool readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes)
+bool loadSaveFile(SaveData& save, const std::string& path)
 {
     return readSaveFile(save, path).found == SaveFound::whole;
 }

@@ -293,6 +293,7 @@ TEST_F(PlayMenu, WatchPlaysTheBestRunAndEscapeComesBackLeavingRunAndSaveAlone)
     runWatchFrame(game, game.watchFrameMs + 20.0);
     EXPECT_FALSE(game.watching);
     EXPECT_TRUE(game.menuPlay->container->isVisible());
+}
 
 TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
 {

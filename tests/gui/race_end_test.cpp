@@ -56,7 +56,7 @@ void fillFiveScores()
 
 int trackButtonMedal(int row, int column)
 {
-    return static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal;
+    return static_cast<int>(static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal);
 }
 
 void expectMenusUpWith(MenuPlay* expectedVisible)
