@@ -39,6 +39,9 @@ void buildHud(Hud& hud)
     hud.timeLabel = makeLabel(hud.container, "1:59.99", w - 150, 10, game.fontBig);
     hud.lapLabel = makeLabel(hud.container, "lap 2 seg 0", 10, 0, game.fontDefault);
     hud.fpsLabel = makeLabel(hud.container, "60 fps", 10, 20, game.fontDefault);
+    gcn::Font* aheadFont = game.fontAhead ? game.fontAhead : game.fontBig;
+    hud.deltaLabel = makeLabel(hud.container, "", w - 150, 50, aheadFont);
+    hud.lapTimeLabel = makeLabel(hud.container, "", w / 2 - 100, 10, game.fontDefault);
 }
 
 void updateHud(Hud& hud)
@@ -74,4 +77,14 @@ void updateHud(Hud& hud)
     } else {
         hud.countdownLabel->setCaption("");
     }
+
+    const LiveSplits& splits = game.splits;
+    if (hud.deltaLabel) {
+        // Level counts as ahead: not behind the rival.
+        gcn::Font* font = splits.delta > 0 ? game.fontBehind : game.fontAhead;
+        hud.deltaLabel->setFont(font ? font : game.fontBig);
+        hud.deltaLabel->setCaption(splits.haveDelta ? formatDelta(splits.delta) : "");
+    }
+    if (hud.lapTimeLabel)
+        hud.lapTimeLabel->setCaption(lapShown(splits, game.race.raceTicks) ? lapLine(splits) : "");
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The race HUD: time, speed, lap and segment, frame rate, countdown.
+// The race HUD: time, speed, lap and segment, frame rate, countdown, the
+// difference to the rival run and the last lap's time.
 
 #include <string>
 
@@ -17,6 +18,11 @@ struct Hud {
     gcn::Label* timeLabel = nullptr;
     gcn::Label* fpsLabel = nullptr;
     gcn::Label* countdownLabel = nullptr;
+    // Under the race time: the difference to the rival at the last joint,
+    // green ahead, red behind.
+    gcn::Label* deltaLabel = nullptr;
+    // Top centre, for three seconds after each completed lap.
+    gcn::Label* lapTimeLabel = nullptr;
 };
 
 // "%01d:%02d.%02d" of minutes, seconds and hundredths, all truncated.

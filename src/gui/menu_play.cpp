@@ -67,6 +67,9 @@ MenuPlay::MenuPlay()
         medalTimeLabels.push_back(makeLabel(container, "-:--.--", 270 + 150 * j, 185));
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
 
+    // Between the last time and the scores, clear of both texts.
+    noteLabel = makeLabel(container, "", 300, 270);
+
     buttons = {playButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
@@ -91,6 +94,7 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
     else
         lastLabel->setCaption("last -:--.--");
+    noteLabel->setCaption(game.raceNote);
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
     std::sort(record.scores.begin(), record.scores.end(), scoreBefore);

@@ -35,4 +35,6 @@ public:
     // Gold, silver, bronze.
     std::vector<gcn::Label*> medalTimeLabels;
     gcn::Label* lastLabel = nullptr;
+    // Under the last time: where the last race left the road, or its lap times.
+    gcn::Label* noteLabel = nullptr;
 };

@@ -125,6 +125,7 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
         return;
     game.save.trackName = std::to_string(selected->column) + std::to_string(selected->row);
     game.run.ticks = 0;
+    game.raceNote.clear();
     container->setVisible(false);
     if (game.menuPlay) {
         game.menuPlay->container->setVisible(true);

@@ -8,6 +8,7 @@
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "save/runs.h"
+#include "shell/main_loop.h"
 #include "shell/game.h"
 
 // Hides the HUD, brings the cursor back and leaves the race for the menus.
@@ -65,4 +66,10 @@ void abortRace()
     showPlayMenu();
     centreTop();
     SDL_ShowCursor(1);
+}
+
+void restartRace()
+{
+    game.run.controls.clear();
+    startRace(game);
 }

@@ -54,6 +54,7 @@ void pollInput()
 {
     ControlInput record;
     SDL_Event event;
+    bool restarted = false;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             game.running = false;
@@ -61,6 +62,10 @@ void pollInput()
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace();
             SDL_ShowCursor(SDL_ENABLE);
+        } else if (game.inRace && event.type == SDL_KEYDOWN &&
+                   (event.key.keysym.sym == SDLK_r || event.key.keysym.sym == SDLK_BACKSPACE)) {
+            restartRace();
+            restarted = true;
         }
         // During a race every event stops here; in the menus each one, the
         // Escape that has just aborted a race included, goes on to the GUI.
@@ -68,6 +73,9 @@ void pollInput()
             sdlInput->pushInput(event);
     }
 
+    // A restarted race takes its first record at its own first race tick.
+    if (restarted && game.inRace)
+        return;
     if (game.inRace) {
         Uint8* keyState = SDL_GetKeyState(nullptr);
         KeyReadings keys;

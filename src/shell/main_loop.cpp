@@ -7,21 +7,31 @@
 
 #include "gui/hud.h"
 #include "render/scene.h"
+#include "render/track_map.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
 #include "sim/race_session.h"
+#include "sim/splits.h"
 
 // The game's reaction to what a tick did.
 static void actOnTick(const TickReport& report)
 {
-    if (report.finished)
+    if (report.finished) {
+        game.raceNote = lapTimesLine(game.splits.own);
         finishRun();
-    else if (report.leftRoad)
+    } else if (report.leftRoad) {
+        game.raceNote = offRoadLine(report.raceTick, report.lap);
         loseRace();
+    }
 }
 
 TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnTick}; }
+
+const std::vector<ControlInput>* rivalRun(Game& g)
+{
+    return g.ghostEnabled ? &recordFor(g.save, g.save.trackName).ghostRun : nullptr;
+}
 
 void startRaceAt(Game& g, double nowMs)
 {
@@ -31,6 +41,9 @@ void startRaceAt(Game& g, double nowMs)
     g.countdownMs = countdownMsLeft(g.race);
     g.run.controls.clear();
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
+    g.race.ghostRun = rivalRun(g);
+    beginLiveSplits(g.splits, g.track, g.race.ghostRun, g.race.gravity);
+    g.raceNote.clear();
 }
 
 void startRace(Game& g)
@@ -48,6 +61,10 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
         const ControlInput* record = nullptr;
         if (!inCountdown(g.race)) {
             calls.pollInput();
+            // A restart in this poll began a new race; its countdown ticks
+            // start on the next frame, from the clock the restart armed.
+            if (inCountdown(g.race))
+                break;
             // A race abandoned by this poll still takes its tick, but nothing
             // in it may end the race a second time.
             if (!g.inRace)
@@ -55,9 +72,10 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
             if (!g.run.controls.empty())
                 record = &g.run.controls.back();
         }
-        g.race.ghostRun = g.ghostEnabled ? &recordFor(g.save, g.save.trackName).ghostRun : nullptr;
+        g.race.ghostRun = rivalRun(g);
         TickReport report = calls.step(g.race, record);
         g.countdownMs = countdownMsLeft(g.race);
+        noteLiveTick(g.splits, report);
         calls.afterTick(report);
         if (!(g.nextTickMs < nowMs))
             break;
@@ -79,6 +97,7 @@ void mainLoop()
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();
+            drawRaceMapOf(game);
         } else {
             pollInput();
             drawMenuBackground();

@@ -3,6 +3,8 @@
 // time whatever the frame rate, a 3000 ms countdown with both ships held, then
 // one recorded control per tick.
 
+#include <vector>
+
 #include "sim/control.h"
 
 struct Game;
@@ -22,15 +24,22 @@ struct TickCalls {
 // The real collaborators: pollInput(), stepRace() and the game's race ends.
 TickCalls gameTickCalls();
 
+// The records the ghost replays and the live splits compare with: the
+// current track's best run, or null with the ghost switched off.
+const std::vector<ControlInput>* rivalRun(Game& g);
+
 // Arms the countdown and the clock at nowMs, begins the race session (laps
-// and both ships reset), empties the run and snapshots the player's start state.
+// and both ships reset), empties the run and snapshots the player's start
+// state; replays the rival run once for its splits.
 void startRaceAt(Game& g, double nowMs);
 // startRaceAt with the SDL clock, and hides the mouse cursor.
 void startRace(Game& g);
 
 // Runs every tick that is due at nowMs (SDL milliseconds): a countdown tick,
 // or a race tick that polls input for its record; each through calls.step
-// with the current track's best run as the ghost's, then calls.afterTick.
+// with the rival run as the ghost's, notes its splits, then calls.afterTick.
+// A poll that restarts the race ends the frame's ticks: the new countdown
+// starts on the next frame.
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls);
 
 // One iteration per frame until running is cleared.
