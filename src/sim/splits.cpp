@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "sim/race_session.h"
 #include "sim/replay.h"
@@ -95,13 +96,30 @@ std::string lapTimesLine(const RunSplits& run)
 
 void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<ControlInput>* rival, double gravity)
 {
-    live = LiveSplits();
-    resetSplits(live.own, static_cast<int32_t>(track.segments.size()));
-    live.haveRival = rival && !rival->empty();
-    if (live.haveRival)
-        live.rival = splitsOfRun(track, *rival, gravity);
-    else
-        resetSplits(live.rival, live.own.segmentCount);
+    LiveSplits fresh;
+    resetSplits(fresh.own, static_cast<int32_t>(track.segments.size()));
+    fresh.haveRival = rival && !rival->empty();
+    if (!fresh.haveRival) {
+        resetSplits(fresh.rival, fresh.own.segmentCount);
+        live = std::move(fresh);
+        return;
+    }
+    const bool same = live.haveRival && live.rivalTrack == track.name && live.rivalRevision == track.revision &&
+                      live.rivalSegments == track.segments.size() && live.rivalGravity == gravity &&
+                      live.rivalRecords.size() == rival->size() &&
+                      std::memcmp(live.rivalRecords.data(), rival->data(), rival->size() * sizeof(ControlInput)) == 0;
+    if (same) {
+        fresh.rival = std::move(live.rival);
+        fresh.rivalRecords = std::move(live.rivalRecords);
+    } else {
+        fresh.rival = splitsOfRun(track, *rival, gravity);
+        fresh.rivalRecords = *rival;
+    }
+    fresh.rivalTrack = track.name;
+    fresh.rivalRevision = track.revision;
+    fresh.rivalSegments = track.segments.size();
+    fresh.rivalGravity = gravity;
+    live = std::move(fresh);
 }
 
 void noteLiveTick(LiveSplits& live, const TickReport& report)

@@ -73,6 +73,13 @@ struct LiveSplits {
     RunSplits own;
     RunSplits rival;
     bool haveRival = false;
+    // What the rival's splits were replayed from: the same records on the
+    // same road are not replayed again (a restart costs no replay).
+    std::vector<ControlInput> rivalRecords;
+    std::string rivalTrack;
+    uint64_t rivalRevision = 0;
+    size_t rivalSegments = 0;
+    double rivalGravity = 0.0;
     // Own tick minus the rival's at the last crossing the rival also made.
     bool haveDelta = false;
     int64_t delta = 0;
@@ -90,6 +97,8 @@ struct LiveSplits {
 const int64_t lapShowTicks = 300;
 
 // Starts the comparison for a race on track; rival may be null or empty.
+// The rival's splits are kept from the last start when nothing they depend
+// on has changed.
 void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<ControlInput>* rival,
                      double gravity);
 

@@ -408,6 +408,21 @@ TEST(Splits, DeltasAgainstAFasterRivalAreTheDifferencesOfTheirSplitTicks)
     EXPECT_NE(lapLines[2].find(formatDelta(lastLap)), std::string::npos) << lapLines[2];
     EXPECT_TRUE(lapShown(live, slow.result.raceTicks + lapShowTicks - 1));
     EXPECT_FALSE(lapShown(live, slow.result.raceTicks + lapShowTicks));
+    // A restart against the same rival on the same road keeps its splits
+    // instead of replaying it (marked here to tell); other records replay.
+    live.rival.lapEndTicks.push_back(-1);
+    beginLiveSplits(live, track, &fast.controls, defaultGravity);
+    EXPECT_EQ(live.rival.lapEndTicks.size(), 4u);
+    EXPECT_TRUE(live.own.splits.empty());
+    EXPECT_FALSE(live.haveDelta);
+    std::vector<ControlInput> other = fast.controls;
+    other[500].steer = 0.25f;
+    beginLiveSplits(live, track, &other, defaultGravity);
+    EXPECT_EQ(live.rival.lapEndTicks.size(), splitsOfRun(track, other, defaultGravity).lapEndTicks.size());
+    EXPECT_NE(live.rival.lapEndTicks.back(), -1);
+    beginLiveSplits(live, track, nullptr, defaultGravity);
+    EXPECT_FALSE(live.haveRival);
+    EXPECT_TRUE(live.rival.splits.empty());
     // The rival was replayed on a copy: the track's counters are untouched.
     for (const TrackSegment& segment : track.segments)
         EXPECT_EQ(segment.lap, 5);
