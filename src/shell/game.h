@@ -88,6 +88,8 @@ struct Game {
     int32_t joyThrottleAxis = 2;
     int32_t joyBrakeAxis = 3;
     int32_t joySteerAxis = 0;
+    // Sound volume, 0 (off) to 100 (configuration value 11).
+    int32_t soundVolume = 80;
 
     Game();
 };

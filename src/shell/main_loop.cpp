@@ -5,6 +5,7 @@
 #include <cstring>
 #include <guichan.hpp>
 
+#include "audio/sound.h"
 #include "gui/hud.h"
 #include "render/scene.h"
 #include "render/track_map.h"
@@ -13,10 +14,12 @@
 #include "shell/race_end.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
+#include "sim/vecmath.h"
 
 // The game's reaction to what a tick did.
 static void actOnTick(const TickReport& report)
 {
+    soundAfterTick(report);
     if (report.finished) {
         game.raceNote = lapTimesLine(game.splits.own);
         finishRun();
@@ -49,7 +52,7 @@ void startRaceAt(Game& g, double nowMs)
 void startRace(Game& g)
 {
     startRaceAt(g, static_cast<double>(SDL_GetTicks()));
-    SDL_ShowCursor(0);
+    startEngine();
 }
 
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
@@ -94,6 +97,14 @@ void mainLoop()
             game.frameTimesMs[game.frameCounter & 63] = now - previousFrameMs;
             previousFrameMs = now;
             runDueTicks(game, now, gameTickCalls());
+            // The engine idles through the countdown, follows the player in the
+            // race, and stops the moment the race ends, Escape included.
+            if (game.inRace) {
+                double throttle = inCountdown(game.race) ? 0.0 : game.player.state.control.throttle;
+                driveEngine(length(game.player.state.velocity), throttle);
+            } else {
+                stopEngine();
+            }
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();

@@ -32,7 +32,7 @@ const std::vector<ControlInput>* rivalRun(Game& g);
 // and both ships reset), empties the run and snapshots the player's start
 // state; replays the rival run once for its splits.
 void startRaceAt(Game& g, double nowMs);
-// startRaceAt with the SDL clock, and hides the mouse cursor.
+// startRaceAt with the SDL clock.
 void startRace(Game& g);
 
 // Runs every tick that is due at nowMs (SDL milliseconds): a countdown tick,
