@@ -86,10 +86,10 @@ static std::string tickTime(int64_t ticks)
 
 std::string lapTimesLine(const RunSplits& run)
 {
-    if (run.lapEndTicks.empty())
+    if (run.lapEndTicks.size() < 2)
         return "";
     std::string line = "laps";
-    for (size_t i = 0; i < run.lapEndTicks.size(); ++i)
+    for (size_t i = 1; i < run.lapEndTicks.size(); ++i)
         line += " " + tickTime(lapTicks(run, i));
     return line;
 }
@@ -134,7 +134,8 @@ void noteLiveTick(LiveSplits& live, const TickReport& report)
             live.delta = s.raceTick - theirs;
         }
     }
-    if (step.lapCompleted) {
+    // The first rise of the HUD's lap is the start joint: a lap begins there.
+    if (step.lapCompleted && live.own.lapEndTicks.size() >= 2) {
         const size_t lap = live.own.lapEndTicks.size() - 1;
         live.haveLap = true;
         live.lap = static_cast<int32_t>(lap);

@@ -58,13 +58,16 @@ RunSplits splitsOfRun(const Track& track, const std::vector<ControlInput>& recor
 int64_t splitTickAt(const RunSplits& run, int32_t lap, int32_t segment);
 
 // Ticks of lap index i (from the previous completion, or the race start).
+// Index 0 is the run-up from the start to the first crossing of the start
+// joint; the laps proper are 1 and 2.
 int64_t lapTicks(const RunSplits& run, size_t lap);
 
 // A time difference of ticks in hundredths: "-0.42" ahead, "+1.10" behind,
 // "+0.00" level.
 std::string formatDelta(int64_t ticks);
 
-// The lap times of a run: "laps 0:00.81 0:25.10 0:24.90"; empty without laps.
+// The times of a run's full laps, the run-up left out: "laps 0:25.10 0:24.90";
+// empty before the first full lap.
 std::string lapTimesLine(const RunSplits& run);
 
 // The comparison a live race shows: its own splits, the rival's, and what
@@ -83,7 +86,7 @@ struct LiveSplits {
     // Own tick minus the rival's at the last crossing the rival also made.
     bool haveDelta = false;
     int64_t delta = 0;
-    // The last completed lap: its index, time, difference to the rival's
+    // The last completed full lap: its index, time, difference to the rival's
     // same lap (when the rival completed it) and the race tick it ended on.
     bool haveLap = false;
     int32_t lap = 0;

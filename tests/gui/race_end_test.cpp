@@ -260,6 +260,7 @@ TEST_F(RaceEnd, AFinishShowsItsLapTimesWithTheNameBox)
     ASSERT_EQ(game.splits.own.lapEndTicks.size(), 3u);
     EXPECT_EQ(game.splits.own.lapEndTicks.back(), game.run.ticks);
     EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption(), lapTimesLine(game.splits.own));
+    EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption().rfind("laps 0:", 0), 0u);
     game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
     EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), lapTimesLine(game.splits.own));
 }

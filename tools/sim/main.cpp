@@ -1,7 +1,7 @@
 // vantor-sim: the game's simulation without a window.
 //   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE] [--splits]
 //   vantor-sim bot --data DIR --track NAME [--out FILE] [--max-ticks N]
-//   vantor-sim verify --data DIR SAVEFILE
+//   vantor-sim verify --data DIR [--laps] SAVEFILE
 //   vantor-sim bench --data DIR --track NAME [--controls FILE] [--repeat N]
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
@@ -24,7 +24,7 @@ const Subcommand subcommands[] = {
      "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE] "
      "[--splits]"},
     {"bot", botCommand, "bot --data DIR --track NAME [--out FILE] [--max-ticks N]"},
-    {"verify", verifyCommand, "verify --data DIR SAVEFILE"},
+    {"verify", verifyCommand, "verify --data DIR [--laps] SAVEFILE"},
     {"bench", benchCommand, "bench --data DIR --track NAME [--controls FILE] [--repeat N]"},
 };
 
