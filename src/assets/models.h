@@ -1,6 +1,8 @@
 #pragma once
-// The scenery of a track (its area, with the medal target times) and ship models.
+// The scenery of a track (its area, with the medal target times) and ships
+// with their models.
 
+#include <istream>
 #include <string>
 
 #include "assets/mesh.h"
@@ -23,7 +25,19 @@ struct Area {
     double bronzeSeconds = 300.0;
 };
 
+// A craft: its physical state, which the simulation steps, followed by its
+// model, which only the drawing uses.
+struct Ship {
+    ShipState state;
+    Mesh mesh;
+    TextureSlot texture = -1;
+    std::string modelName;
+};
+
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
 void loadArea(Area& area, std::string name);
+// Gold, silver, bronze in seconds, as "times.txt" holds them. A number that
+// cannot be read keeps the earlier times from that one on.
+void readMedalTimes(std::istream& times, Area& area);
 // dataDir/ships/NAME.tris and NAME.tga.
 void loadShipModel(Ship& ship, std::string name);

@@ -5,8 +5,8 @@
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "save/runs.h"
-#include "shell/main_loop.h"
 #include "shell/game.h"
+#include "shell/main_loop.h"
 #include "shell/screens.h"
 
 static void showPlayMenu()

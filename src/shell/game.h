@@ -5,11 +5,11 @@
 #include <cstdint>
 
 #include "assets/models.h"
+#include "render/track_map.h"
 #include "save/save_file.h"
 #include "sim/race_session.h"
-#include "sim/splits.h"
 #include "sim/ship.h"
-#include "render/track_map.h"
+#include "sim/splits.h"
 #include "track/track.h"
 #include "track/track_list.h"
 

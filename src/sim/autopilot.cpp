@@ -5,7 +5,7 @@
 
 #include "sim/locator.h"
 #include "sim/ship.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 AutopilotPath buildAutopilotPath(const Track& track)
 {

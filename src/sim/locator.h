@@ -46,7 +46,18 @@ struct LocatorCounters {
     uint64_t locateCalls = 0;
     uint64_t segmentSearches = 0;
 };
-extern LocatorCounters locatorCounters;
+// Per thread, like geometryCounters: the content tool races several tracks
+// at once, and a shared count would be a data race.
+extern thread_local LocatorCounters locatorCounters;
+
+// A search reuses the surface and rail points that earlier searches on this
+// thread evaluated on a segment with the same rail coefficients, which it
+// compares first. Between these two calls the track must not change, and a
+// search skips the comparison for the segment it last confirmed; the physics
+// brackets each step with them. Results are the same either way, to the last
+// bit. Calls may nest.
+void beginLocatorReuse();
+void endLocatorReuse();
 
 // The road contact for the state's position, warm-started from its segment,
 // trackU and trackT (segment -1: from the segment whose centre is nearest).

@@ -4,7 +4,7 @@
 
 #include "sim/race.h"
 #include "sim/ship_physics.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "sim/locator.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // Force-model constants; see the coefficients of ShipState for the per-ship ones.
 static const double normalDampingFactor = 10.0;
@@ -106,6 +106,8 @@ static ShipDerivative scaled(const ShipDerivative& k, double h)
 
 void stepShipState(ShipState& s, const Track& track, double g, double h)
 {
+    // The five searches of the step share the surface points they meet.
+    beginLocatorReuse();
     // Stage weights 1/3, 1/6, 1/6, 1/3, not the classical 1/6, 1/3, 1/3, 1/6:
     // stored runs were recorded with these and replay only with them.
     const ShipDerivative a1 = scaled(shipDerivative(s, track, g), h);
@@ -126,6 +128,7 @@ void stepShipState(ShipState& s, const Track& track, double g, double h)
                      scale(a4.velocity, third));
 
     const TrackContact hit = locate(track, s);
+    endLocatorReuse();
     s.segment = hit.segment;
     s.trackU = hit.u;
     s.trackT = hit.t;

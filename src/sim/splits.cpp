@@ -6,7 +6,7 @@
 
 #include "sim/race_session.h"
 #include "sim/replay.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 void resetSplits(RunSplits& run, int32_t segmentCount)
 {

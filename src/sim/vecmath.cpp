@@ -2,26 +2,6 @@
 
 #include <cmath>
 
-Vec3 add(Vec3 a, Vec3 b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 sub(Vec3 a, Vec3 b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 neg(Vec3 a) { return Vec3{-a.x, -a.y, -a.z}; }
-Vec3 scale(Vec3 a, double k) { return Vec3{a.x * k, a.y * k, a.z * k}; }
-Vec3 divide(Vec3 a, double k) { return Vec3{a.x / k, a.y / k, a.z / k}; }
-double dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-Vec3 cross(Vec3 a, Vec3 b)
-{
-    return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-double length(Vec3 a) { return std::sqrt(dot(a, a)); }
-
-Vec3 normalize(Vec3 a)
-{
-    double r = 1.0 / length(a);
-    return Vec3{a.x * r, a.y * r, a.z * r};
-}
-
 Mat3 identity()
 {
     Mat3 m;
@@ -47,13 +27,6 @@ Mat3 rotationAbout(Vec3 k, double angle)
     return r;
 }
 
-Vec3 mul(const Mat3& m, Vec3 v)
-{
-    return Vec3{m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z,
-                m.m[3] * v.x + m.m[4] * v.y + m.m[5] * v.z,
-                m.m[6] * v.x + m.m[7] * v.y + m.m[8] * v.z};
-}
-
 Mat3 transpose(const Mat3& m)
 {
     Mat3 t;
@@ -62,5 +35,3 @@ Mat3 transpose(const Mat3& m)
             t.m[3 * i + j] = m.m[3 * j + i];
     return t;
 }
-
-SurfaceParam offset(SurfaceParam p, double du, double dt) { return SurfaceParam{p.u + du, p.t + dt}; }

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
 
 #include "sim/locator.h"
 #include "sim/ship.h"
 #include "test_tracks.h"
+#include "track/geometry.h"
 
 namespace {
 
@@ -149,6 +153,140 @@ TEST(Locate, EmptyTrackGivesThePositionItself)
     EXPECT_EQ(c.point.z, 3.0);
     EXPECT_EQ(c.normal.z, 1.0);
     EXPECT_EQ(c.u, 0.5);
+}
+
+bool sameBits(const TrackContact& a, const TrackContact& b)
+{
+    return a.segment == b.segment && std::memcmp(&a.point, &b.point, sizeof a.point) == 0 &&
+           std::memcmp(&a.normal, &b.normal, sizeof a.normal) == 0 && std::memcmp(&a.u, &b.u, sizeof a.u) == 0 &&
+           std::memcmp(&a.t, &b.t, sizeof a.t) == 0;
+}
+
+// Positions along a hilly ring, a little off the centre line and a little
+// ahead of the state's own segment, the way a physics step asks: five
+// nearby points from the same start, crossing segment joints too.
+std::vector<ShipState> askedAlongTheRing(const Track& track)
+{
+    std::vector<ShipState> asked;
+    const int32_t n = static_cast<int32_t>(track.segments.size());
+    for (int32_t s = 0; s < n; ++s) {
+        for (double t : {0.1, 0.55, 0.97}) {
+            for (int k = 0; k < 5; ++k) {
+                const double u = 0.3 + 0.1 * k;
+                Vec3 p = add(surfacePoint(track.segments[size_t(s)], u, t + 0.01 * k), Vec3{0.0, 0.0, 0.4});
+                asked.push_back(stateAt(p, s, 0.5, t));
+            }
+        }
+    }
+    return asked;
+}
+
+TEST(LocatorReuse, InsideAndOutsideTheBracketEveryContactIsTheSurfaceFrameBitForBit)
+{
+    Track track = ringTrack(12, 150.0, 20.0, 6.0, 3);
+    const std::vector<ShipState> asked = askedAlongTheRing(track);
+    std::vector<TrackContact> alone;
+    for (const ShipState& s : asked)
+        alone.push_back(locate(track, s));
+
+    beginLocatorReuse();
+    std::vector<TrackContact> shared;
+    for (const ShipState& s : asked)
+        shared.push_back(locate(track, s));
+    endLocatorReuse();
+
+    int crossed = 0;
+    for (size_t i = 0; i < asked.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(sameBits(alone[i], shared[i]));
+        crossed += alone[i].segment != asked[i].segment;
+        // The point and normal are those of the road's own scalar evaluation.
+        SurfaceFrame f = surfaceFrame(track.segments[size_t(alone[i].segment)], alone[i].u, alone[i].t);
+        ASSERT_EQ(std::memcmp(&f.point, &alone[i].point, sizeof f.point), 0);
+        ASSERT_EQ(std::memcmp(&f.normal, &alone[i].normal, sizeof f.normal), 0);
+    }
+    EXPECT_GT(crossed, 0);
+}
+
+TEST(LocatorReuse, ARepeatedSearchIsAnsweredFromWhatTheFirstEvaluated)
+{
+    Track track = ringTrack(12, 150.0, 20.0, 6.0, 3);
+    const TrackSegment& segment = track.segments[4];
+    const Vec3 p = add(surfacePoint(segment, 0.4, 0.6), Vec3{0.0, 0.0, 0.5});
+    auto evaluations = [](const GeometryCounters& since) {
+        return (geometryCounters.railPoints - since.railPoints) + (geometryCounters.sectionPoints - since.sectionPoints);
+    };
+
+    beginLocatorReuse();
+    GeometryCounters before = geometryCounters;
+    TrackContact first = nearestOnSegment(segment, p, 0.5, 0.5);
+    const uint64_t firstCost = evaluations(before);
+    before = geometryCounters;
+    TrackContact again = nearestOnSegment(segment, p, 0.5, 0.5);
+    // A point whose slot a later one took is evaluated again.
+    EXPECT_LT(evaluations(before) * 4, firstCost);
+    endLocatorReuse();
+    EXPECT_TRUE(sameBits(first, again));
+
+    // Outside the bracket the coefficients are compared, and still the same.
+    before = geometryCounters;
+    TrackContact outside = nearestOnSegment(segment, p, 0.5, 0.5);
+    EXPECT_LT(evaluations(before) * 4, firstCost);
+    EXPECT_TRUE(sameBits(first, outside));
+}
+
+TEST(LocatorReuse, ARoadReloadedIntoTheSameMemoryIsNeverAnsweredFromTheOldOne)
+{
+    // Same addresses, other coefficients: a track loaded again into the same
+    // record. Between brackets and outside them the new road must answer.
+    Track track = ringTrack(12, 150.0, 20.0);
+    const Track hilly = ringTrack(12, 150.0, 20.0, 8.0, 2);
+    const ShipState s = stateAt(add(surfacePoint(track.segments[2], 0.5, 0.5), Vec3{0.0, 0.0, 0.3}), 2, 0.5, 0.5);
+
+    for (bool bracketed : {false, true}) {
+        SCOPED_TRACE(bracketed);
+        Track flat = ringTrack(12, 150.0, 20.0);
+        track.segments = flat.segments;
+        if (bracketed)
+            beginLocatorReuse();
+        TrackContact onFlat = locate(track, s);
+        if (bracketed)
+            endLocatorReuse();
+        for (size_t i = 0; i < track.segments.size(); ++i)
+            track.segments[i] = hilly.segments[i];
+        if (bracketed)
+            beginLocatorReuse();
+        TrackContact reloaded = locate(track, s);
+        if (bracketed)
+            endLocatorReuse();
+        EXPECT_TRUE(sameBits(reloaded, locate(hilly, s)));
+        EXPECT_TRUE(sameBits(onFlat, locate(flat, s)));
+        EXPECT_FALSE(sameBits(onFlat, reloaded));
+    }
+}
+
+TEST(LocatorCounters, EachThreadCountsOnlyItsOwnSearches)
+{
+    // The content tool locates on several threads at once: a count shared
+    // between them would be a data race and would mix their figures.
+    Track track = straightTrack(3);
+    const ShipState s = stateAt(Vec3{0.0, 150.0, 0.5}, 1, 0.5, 0.5);
+    const LocatorCounters mineBefore = locatorCounters;
+    LocatorCounters theirs;
+    std::thread other([&] {
+        const LocatorCounters before = locatorCounters;
+        for (int i = 0; i < 1000; ++i)
+            locate(track, s);
+        theirs.locateCalls = locatorCounters.locateCalls - before.locateCalls;
+        theirs.segmentSearches = locatorCounters.segmentSearches - before.segmentSearches;
+    });
+    other.join();
+    EXPECT_EQ(theirs.locateCalls, 1000u);
+    EXPECT_GE(theirs.segmentSearches, 1000u);
+    EXPECT_EQ(locatorCounters.locateCalls, mineBefore.locateCalls);
+    EXPECT_EQ(locatorCounters.segmentSearches, mineBefore.segmentSearches);
+    locate(track, s);
+    EXPECT_EQ(locatorCounters.locateCalls, mineBefore.locateCalls + 1);
 }
 
 } // namespace

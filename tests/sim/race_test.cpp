@@ -12,7 +12,7 @@
 #include "sim/ship.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 

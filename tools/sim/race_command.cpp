@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "sim/splits.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // 100 ticks a second for an hour.
 static const int64_t holdTickLimit = 360000;
@@ -47,7 +47,7 @@ int raceCommand(const std::vector<std::string>& arguments)
 
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(options.values["--data"], options.values["--track"], track, error))
+    if (!readRoad(options.values["--data"], options.values["--track"], track, error))
         return fail(error);
 
     std::FILE* traceFile = nullptr;
