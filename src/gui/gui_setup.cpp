@@ -46,6 +46,13 @@ static void loadFonts(const std::string& gui)
         (void)e.getLine();
         (void)e.getMessage();
     }
+    // The time differences' colours; without them the HUD uses the big font.
+    try {
+        game.fontAhead = new gcn::ImageFont(gui + "/techyfontahead.png", kFontGlyphs);
+        game.fontBehind = new gcn::ImageFont(gui + "/techyfontbehind.png", kFontGlyphs);
+    } catch (const gcn::Exception& e) {
+        (void)e.getMessage();
+    }
 }
 
 bool createGame()

@@ -42,6 +42,9 @@ void buildHud(Hud& hud)
     hud.fpsLabel = makeLabel(hud.container, "60 fps", 10, 20, game.fontDefault);
     hud.playbackLabel = makeLabel(hud.container, "", 10, 40, game.fontDefault);
     hud.playbackLabel->setVisible(false);
+    gcn::Font* aheadFont = game.fontAhead ? game.fontAhead : game.fontBig;
+    hud.deltaLabel = makeLabel(hud.container, "", w - 150, 50, aheadFont);
+    hud.lapTimeLabel = makeLabel(hud.container, "", w / 2 - 100, 10, game.fontDefault);
 }
 
 // Captions shared by the race and the replay, from a race time in ticks, a
@@ -79,6 +82,16 @@ static void writeCaptions(Hud& hud, uint64_t ticks, const ShipState& ship, int32
     } else {
         hud.countdownLabel->setCaption("");
     }
+
+    const LiveSplits& splits = game.splits;
+    if (hud.deltaLabel) {
+        // Level counts as ahead: not behind the rival.
+        gcn::Font* font = splits.delta > 0 ? game.fontBehind : game.fontAhead;
+        hud.deltaLabel->setFont(font ? font : game.fontBig);
+        hud.deltaLabel->setCaption(splits.haveDelta ? formatDelta(splits.delta) : "");
+    }
+    if (hud.lapTimeLabel)
+        hud.lapTimeLabel->setCaption(lapShown(splits, game.race.raceTicks) ? lapLine(splits) : "");
 }
 
 void updateHud(Hud& hud)

@@ -1,6 +1,7 @@
 #pragma once
-// The race HUD: time, speed, lap and segment, frame rate, countdown; when a
-// run is watched, also the playback speed and camera.
+// The race HUD: time, speed, lap and segment, frame rate, countdown, the
+// difference to the rival run and the last lap's time; when a run is
+// watched, also the playback speed and camera.
 
 #include <string>
 
@@ -20,6 +21,11 @@ struct Hud {
     gcn::Label* countdownLabel = nullptr;
     // Shown only while a run is watched.
     gcn::Label* playbackLabel = nullptr;
+    // Under the race time: the difference to the rival at the last joint,
+    // green ahead, red behind.
+    gcn::Label* deltaLabel = nullptr;
+    // Top centre, for three seconds after each completed lap.
+    gcn::Label* lapTimeLabel = nullptr;
 };
 
 struct Watch;

@@ -81,6 +81,9 @@ MenuPlay::MenuPlay()
     rejectedLabel->setWidth(760);
     rejectedLabel->setVisible(false);
 
+    // Between the last time and the scores, clear of both texts.
+    noteLabel = makeLabel(container, "", 300, 270);
+
     buttons = {playButton, rivalButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
@@ -104,6 +107,7 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
     else
         lastLabel->setCaption("last -:--.--");
+    noteLabel->setCaption(game.raceNote);
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
     // A best run on a road that did not load has nothing to be watched on.

@@ -52,4 +52,6 @@ public:
     gcn::Label* lastLabel = nullptr;
     // "could not save: REASON" while the last write failed, else empty.
     gcn::Label* saveErrorLabel = nullptr;
+    // Under the last time: where the last race left the road, or its lap times.
+    gcn::Label* noteLabel = nullptr;
 };

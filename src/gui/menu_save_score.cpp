@@ -49,6 +49,12 @@ MenuSaveScore::MenuSaveScore()
     doneButton->addActionListener(this);
     doneButton->listener = this;
     container->add(doneButton);
+
+    lapsLabel = new gcn::Label("");
+    lapsLabel->setFont(game.fontDefault);
+    lapsLabel->setPosition(300, 260);
+    lapsLabel->setSize(500, 40);
+    container->add(lapsLabel);
 }
 
 void MenuSaveScore::show()
@@ -65,6 +71,7 @@ void MenuSaveScore::show()
         timeLabel->setCaption(formatTime(game.run.ticks * game.stepSeconds));
     else
         timeLabel->setCaption("-:--.--");
+    lapsLabel->setCaption(game.raceNote);
 }
 
 void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)

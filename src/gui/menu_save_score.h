@@ -29,4 +29,6 @@ public:
     TextBoxName* nameBox = nullptr;
     gcn::Label* titleLabel = nullptr;
     gcn::Label* timeLabel = nullptr;
+    // The lap times of the run, under the name box.
+    gcn::Label* lapsLabel = nullptr;
 };

@@ -119,6 +119,7 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
     game.run.ticks = 0;
     // Said once: the line is gone when the player comes back.
     game.saveStatus.startNotice.clear();
+    game.raceNote.clear();
     showScreen(Screen::playMenu);
     if (game.menuPlay)
         game.menuPlay->refresh();

@@ -6,6 +6,7 @@
 #include "gui/menu_save_score.h"
 #include "save/runs.h"
 #include "shell/game.h"
+#include "shell/main_loop.h"
 #include "shell/screens.h"
 
 static void showPlayMenu()
@@ -48,4 +49,11 @@ void abortRace()
     game.run.ticks = 0;
     game.inRace = false;
     showPlayMenu();
+}
+
+void restartRace()
+{
+    game.run.controls.clear();
+    showScreen(Screen::race);
+    startRace(game);
 }

@@ -6,11 +6,13 @@
 
 #include "assets/models.h"
 #include "save/ghost_shelf.h"
+#include "render/track_map.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
 #include "shell/watch.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
+#include "sim/splits.h"
 #include "track/track.h"
 #include "track/track_list.h"
 
@@ -37,6 +39,9 @@ struct Game {
     gcn::ImageFont* fontDefault = nullptr;
     gcn::ImageFont* fontBig = nullptr;
     gcn::ImageFont* fontBigHighlight = nullptr;
+    // The big font in green and in red, for time differences ahead and behind.
+    gcn::ImageFont* fontAhead = nullptr;
+    gcn::ImageFont* fontBehind = nullptr;
     gcn::Icon* borderIcon = nullptr;
     gcn::Image* medalBronze = nullptr;
     gcn::Image* medalSilver = nullptr;
@@ -48,6 +53,8 @@ struct Game {
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
+    // The race screen's map of the road, rebuilt when the road changes.
+    TrackMap trackMap;
     Area area;
     Ship player;
     // Seconds per simulation tick; never changed at run time.
@@ -65,6 +72,12 @@ struct Game {
     int32_t countdownMs = 0;
     // The race being run: its ticks, its countdown, whether it is still on.
     RaceSession race;
+    // This race's crossings and laps against the rival run's.
+    LiveSplits splits;
+    // What the play menu says about the race that ended last: where the road
+    // was lost, or the lap times of a finish. Cleared by a race start and a
+    // track change.
+    std::string raceNote;
     Ship ghost;
     // The best run being watched, while watching is set; it never touches
     // run or save.

@@ -63,6 +63,7 @@ void pollInput()
 {
     ControlInput record;
     SDL_Event event;
+    bool restarted = false;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             game.running = false;
@@ -73,6 +74,10 @@ void pollInput()
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace();
+        } else if (game.inRace && event.type == SDL_KEYDOWN &&
+                   (event.key.keysym.sym == SDLK_r || event.key.keysym.sym == SDLK_BACKSPACE)) {
+            restartRace();
+            restarted = true;
         }
         // During a race every event stops here; in the menus each one, the
         // Escape that has just aborted a race included, goes on to the GUI.
@@ -80,6 +85,9 @@ void pollInput()
             sdlInput->pushInput(event);
     }
 
+    // A restarted race takes its first record at its own first race tick.
+    if (restarted && game.inRace)
+        return;
     if (game.inRace) {
         Uint8* keyState = SDL_GetKeyState(nullptr);
         KeyReadings keys;

@@ -8,21 +8,26 @@
 #include "audio/sound.h"
 #include "gui/hud.h"
 #include "render/scene.h"
+#include "render/track_map.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
+#include "sim/splits.h"
 #include "sim/vecmath.h"
 
 // The game's reaction to what a tick did.
 static void actOnTick(const TickReport& report)
 {
     soundAfterTick(report);
-    if (report.finished)
+    if (report.finished) {
+        game.raceNote = lapTimesLine(game.splits.own);
         finishRun();
-    else if (report.leftRoad)
+    } else if (report.leftRoad) {
+        game.raceNote = offRoadLine(report.raceTick, report.lap);
         loseRace();
+    }
 }
 
 const std::vector<ControlInput>* raceRivalRun(Game& g)
@@ -42,6 +47,9 @@ void startRaceAt(Game& g, double nowMs)
     g.countdownMs = countdownMsLeft(g.race);
     g.run.controls.clear();
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
+    g.race.ghostRun = raceRivalRun(g);
+    beginLiveSplits(g.splits, g.track, g.race.ghostRun, g.race.gravity);
+    g.raceNote.clear();
 }
 
 void startRace(Game& g)
@@ -59,6 +67,10 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
         const ControlInput* record = nullptr;
         if (!inCountdown(g.race)) {
             calls.pollInput();
+            // A restart in this poll began a new race; its countdown ticks
+            // start on the next frame, from the clock the restart armed.
+            if (inCountdown(g.race))
+                break;
             // A race abandoned by this poll still takes its tick, but nothing
             // in it may end the race a second time.
             if (!g.inRace)
@@ -69,6 +81,7 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
         g.race.ghostRun = raceRivalRun(g);
         TickReport report = calls.step(g.race, record);
         g.countdownMs = countdownMsLeft(g.race);
+        noteLiveTick(g.splits, report);
         calls.afterTick(report);
         if (!(g.nextTickMs < nowMs))
             break;
@@ -98,6 +111,7 @@ void mainLoop()
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();
+            drawRaceMapOf(game);
         } else if (game.watching) {
             glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

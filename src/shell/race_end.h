@@ -1,5 +1,6 @@
 #pragma once
-// The three ways a race ends in the game, each returning to the menus.
+// The ways a race ends in the game: three return to the menus, a restart
+// begins the same track again.
 
 // The player's ship completed its laps: judge and record the run.
 void finishRun();
@@ -7,3 +8,6 @@ void finishRun();
 void loseRace();
 // Escape (or joystick button 8 or 9) during a race: the run is discarded.
 void abortRace();
+// R or Backspace during a race: the run is discarded as with Escape and the
+// same track starts again from the countdown, the HUD staying up.
+void restartRace();

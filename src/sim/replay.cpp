@@ -13,6 +13,8 @@ ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrac
 
     while (session.on && inCountdown(session)) {
         TickReport report = stepRace(session, nullptr);
+        if (setup.onTick)
+            setup.onTick(report);
         if (trace)
             trace(report.tick, true, ship);
     }
@@ -32,6 +34,8 @@ ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrac
         else
             record = setup.hold ? setup.controls.front() : setup.controls[size_t(done)];
         TickReport report = stepRace(session, &record);
+        if (setup.onTick)
+            setup.onTick(report);
         if (trace)
             trace(report.tick, false, ship);
     }

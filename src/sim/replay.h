@@ -45,6 +45,8 @@ struct ReplaySetup {
     int64_t maxTicks = -1;
     // m/s^2, as the game uses it.
     double gravity = defaultGravity;
+    // When set, told what every tick did, countdown ticks included.
+    std::function<void(const TickReport& report)> onTick;
 };
 
 // Resets the track's laps and a fresh ship, runs the countdown and the race

@@ -12,12 +12,31 @@
 
 #include "content/generated_content.h"
 #include "content/track_design.h"
+#include "shell/game.h"
+#include "shell/main_loop.h"
 #include "sim/autopilot.h"
 #include "sim/race_session.h"
 #include "sim/replay.h"
+#include "sim/splits.h"
 #include "track/track_file.h"
 
 namespace {
+
+std::vector<ControlInput> playerRecords;
+
+// Stands in for the keyboard: the next record, as pollInput appends it.
+void replayedPoll()
+{
+    size_t n = game.run.controls.size();
+    game.run.controls.push_back(n < playerRecords.size() ? playerRecords[n] : ControlInput{});
+}
+
+// Ends the race as the game does, without its menus and save file.
+void endOnFinishOrLoss(const TickReport& report)
+{
+    if (report.finished || report.leftRoad)
+        game.inRace = false;
+}
 
 // One tick as replayRace's trace shows it, with the lap counter under the
 // ship right after it.
@@ -146,6 +165,59 @@ TEST(AutopilotTimes, TheBotFinishesEveryTrackWithinBronze)
         EXPECT_GT(seconds, 40.0);
         EXPECT_LT(seconds, 150.0);
     }
+}
+
+// The splits the game's tick loop notes are the lines vantor-sim prints for
+// the same records, and the difference it shows against a faster rival at
+// the finish is the difference of the two runs' times.
+TEST(ContentSplits, TheGameLoopSplitsAsTheSimulatorPrintsThem)
+{
+    const std::string& data = generatedContent();
+    ASSERT_FALSE(data.empty()) << "vantor-content failed";
+    game = Game();
+    game.save.trackName = "00";
+    ASSERT_TRUE(readTrackRoad(game.track, data, "00"));
+
+    Track scratch = game.track;
+    AutopilotRun fast = driveWithAutopilot(scratch, AutopilotSettings{}, 60000);
+    AutopilotSettings timid;
+    timid.cornerGrip = 0.5;
+    AutopilotRun slow = driveWithAutopilot(scratch, timid, 60000);
+    ASSERT_EQ(fast.result.outcome, RaceOutcome::finish);
+    ASSERT_EQ(slow.result.outcome, RaceOutcome::finish);
+    ASSERT_GT(slow.result.raceTicks, fast.result.raceTicks);
+
+    const std::string controls = data + "/../slow.ctl";
+    {
+        std::ofstream f(controls, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(slow.controls.data()),
+                std::streamsize(slow.controls.size() * sizeof(ControlInput)));
+    }
+    const std::string out = data + "/../splits.txt";
+    std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-sim' race --data '" + data +
+                      "' --track 00 --splits --controls '" + controls + "' >'" + out + "'";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string printed = readWholeFile(out);
+
+    recordFor(game.save, "00").ghostRun = fast.controls;
+    playerRecords = slow.controls;
+    startRaceAt(game, 0.0);
+    runDueTicks(game, 1e9, TickCalls{replayedPoll, stepRace, endOnFinishOrLoss});
+    ASSERT_EQ(game.race.outcome, RaceOutcome::finish);
+    ASSERT_EQ(game.run.controls.size(), size_t(slow.result.raceTicks));
+
+    std::string expected = "finish " + std::to_string(slow.result.raceTicks) + "\n";
+    for (const Split& split : game.splits.own.splits)
+        expected += "split " + std::to_string(split.lap) + " " + std::to_string(split.segment) + " " +
+                    std::to_string(split.raceTick) + "\n";
+    EXPECT_EQ(printed, expected);
+    EXPECT_GT(game.splits.own.splits.size(), 3 * game.track.segments.size() / 2);
+    EXPECT_TRUE(game.splits.haveDelta);
+    EXPECT_EQ(game.splits.delta, slow.result.raceTicks - fast.result.raceTicks);
+    EXPECT_EQ(game.splits.own.lapEndTicks.back(), slow.result.raceTicks);
+
+    game = Game();
 }
 
 TEST(RaceSession, SteppedTickByTickRetracesTheReplayOnEveryTrackWithTheAutopilotsRecords)

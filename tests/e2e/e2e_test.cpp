@@ -564,3 +564,57 @@ TEST_F(EndToEnd, WatchPlaysTheBestRunToItsFinishAndLeavesTheSaveFileAlone)
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(readFile(savePath()), saveBefore) << "watching never writes the save file";
 }
+
+// R during a race starts the track again at once: the keys held through the
+// restart drive the new race from its first tick, and only the new race is
+// stored, with exactly the simulator's tick count. The first attempt is
+// driven differently (braked, no throttle), so a run holding any of its
+// records, or a restart that kept them, cannot pass for the new one.
+TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 200);
+    ASSERT_LT(ticks, 6000);
+
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    x.key("Return");
+    sleepMs(700);
+    x.keyDown("Down Left");
+    // The countdown, then two seconds of the braked attempt.
+    sleepMs(3000 + 2000);
+    x.keyDown("Up");
+    x.keyUp("Down");
+    x.key("r");
+    EXPECT_FALSE(fs::exists(savePath())) << "the abandoned attempt is not stored";
+
+    Picture saving;
+    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 30000, saving);
+    x.keyUp("Up Left");
+    if (!asked)
+        shot("no-finish-after-restart");
+    ASSERT_TRUE(asked);
+    EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(playMenuUp(after));
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    ASSERT_EQ(saved.records.count("00"), 1u);
+    const TrackRecord& record = saved.records["00"];
+    ASSERT_EQ(record.scores.size(), 1u) << "one race stored, the restarted one";
+    EXPECT_EQ(record.scores[0].ticks, ticks) << "the restarted race ran as one started from the menu";
+    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
+    for (int i = 0; i < ticks; ++i) {
+        const ControlInput& c = record.ghostRun[i];
+        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
+    }
+    EXPECT_EQ(game.terminate(10000), 0);
+}

@@ -77,6 +77,8 @@ inline void resetGameState()
     fresh.fontDefault = game.fontDefault;
     fresh.fontBig = game.fontBig;
     fresh.fontBigHighlight = game.fontBigHighlight;
+    fresh.fontAhead = game.fontAhead;
+    fresh.fontBehind = game.fontBehind;
     fresh.borderIcon = game.borderIcon;
     fresh.medalBronze = game.medalBronze;
     fresh.medalSilver = game.medalSilver;

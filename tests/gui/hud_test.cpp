@@ -165,3 +165,44 @@ TEST_F(HudCaptions, WatchedRunShowsItsOwnTimeSpeedLapCountdownAndPlayback)
     EXPECT_EQ(hud.countdownLabel->getCaption(), "");
     EXPECT_EQ(hud.playbackLabel->getCaption(), "replay x1/4 trackside paused");
 }
+
+TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
+{
+    ASSERT_TRUE(ensureGame()) << "needs an X display (run under xvfb-run)";
+    resetGameState();
+    Hud race;
+    buildHud(race);
+    ASSERT_NE(game.fontAhead, nullptr);
+    ASSERT_NE(game.fontBehind, nullptr);
+    EXPECT_EQ(race.deltaLabel->getX(), race.timeLabel->getX());
+    EXPECT_GT(race.deltaLabel->getY(), race.timeLabel->getY());
+
+    updateHud(race);
+    EXPECT_EQ(race.deltaLabel->getCaption(), "") << "nothing before the first joint";
+    EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
+
+    game.splits.haveDelta = true;
+    game.splits.delta = -42;
+    updateHud(race);
+    EXPECT_EQ(race.deltaLabel->getCaption(), "-0.42");
+    EXPECT_EQ(race.deltaLabel->getFont(), game.fontAhead);
+    game.splits.delta = 110;
+    updateHud(race);
+    EXPECT_EQ(race.deltaLabel->getCaption(), "+1.10");
+    EXPECT_EQ(race.deltaLabel->getFont(), game.fontBehind);
+
+    // A completed lap shows for three seconds of race time.
+    game.splits.haveLap = true;
+    game.splits.lap = 1;
+    game.splits.lapTime = 2510;
+    game.splits.haveLapDelta = true;
+    game.splits.lapDelta = -7;
+    game.splits.lapEndTick = 3000;
+    game.race.raceTicks = 3299;
+    updateHud(race);
+    EXPECT_EQ(race.lapTimeLabel->getCaption(), "lap 1  0:25.10  -0.07");
+    game.race.raceTicks = 3300;
+    updateHud(race);
+    EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
+    delete race.container;
+}

@@ -22,6 +22,8 @@
 #include "shell/main_loop.h"
 #include "shell/paths.h"
 #include "shell/race_end.h"
+#include "sim/autopilot.h"
+#include "sim/splits.h"
 
 namespace {
 
@@ -57,6 +59,19 @@ void fillFiveScores()
 int trackButtonMedal(int row, int column)
 {
     return static_cast<int>(static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal);
+}
+
+// Drives the race on through the game's own tick loop and race ends until
+// they end it, the records chosen by drive; false if it does not end.
+ControlInput (*driver)(const ShipState&) = nullptr;
+void drivenPoll() { game.run.controls.push_back(driver(game.player.state)); }
+bool driveUntilTheRaceEnds(ControlInput (*drive)(const ShipState&))
+{
+    driver = drive;
+    TickCalls calls = gameTickCalls();
+    calls.pollInput = drivenPoll;
+    runDueTicks(game, game.nextTickMs + 10.0 * (299 + 20000), calls);
+    return !game.inRace;
 }
 
 void expectMenusUpWith(MenuPlay* expectedVisible)
@@ -528,4 +543,48 @@ TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "ace" + std::string(61, 'x'));
     game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
     EXPECT_EQ(game.save.playerName.size(), 64u);
+}
+
+TEST_F(RaceEnd, LeavingTheRoadIsNamedInThePlayMenuUntilTheNextRaceStarts)
+{
+    game.run.ticks = 325;
+    raceWith(0);
+    ASSERT_TRUE(driveUntilTheRaceEnds([](const ShipState&) { return ControlInput{1.0f, 0.0f, 1.0f}; }));
+    EXPECT_EQ(game.race.outcome, RaceOutcome::offroad);
+    ASSERT_TRUE(game.menuPlay->container->isVisible());
+    const std::string line = game.menuPlay->noteLabel->getCaption();
+    // The race tick of the loss, and the lap the HUD showed: full left from
+    // the start leaves the road in the first lap or before it.
+    const std::string lost = offRoadLine(game.race.raceTicks, 0);
+    EXPECT_EQ(line.substr(0, lost.size() - 1), lost.substr(0, lost.size() - 1));
+    EXPECT_TRUE(line == lost || line == offRoadLine(game.race.raceTicks, 1)) << line;
+    EXPECT_GT(game.race.raceTicks, 0);
+    EXPECT_EQ(game.menuPlay->noteLabel->getParent(), game.menuPlay->container);
+    EXPECT_EQ(game.menuPlay->lastLabel->getCaption(), "last 0:03.25");
+    EXPECT_FALSE(std::filesystem::exists(savePath()));
+
+    // Another look at the menu keeps it; the next race start takes it away.
+    game.menuPlay->refresh();
+    EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), line);
+    pressKey(SDLK_RETURN, '\r');
+    ASSERT_TRUE(game.inRace);
+    abortRace();
+    EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), "");
+}
+
+TEST_F(RaceEnd, AFinishShowsItsLapTimesWithTheNameBox)
+{
+    raceWith(0);
+    static AutopilotPath path;
+    path = buildAutopilotPath(game.track);
+    ASSERT_TRUE(driveUntilTheRaceEnds(
+        [](const ShipState& s) { return autopilotControl(path, s, AutopilotSettings{}); }));
+    ASSERT_EQ(game.race.outcome, RaceOutcome::finish);
+    ASSERT_TRUE(game.menuSaveScore->container->isVisible());
+    ASSERT_EQ(game.splits.own.lapEndTicks.size(), 3u);
+    EXPECT_EQ(game.splits.own.lapEndTicks.back(), game.run.ticks);
+    EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption(), lapTimesLine(game.splits.own));
+    EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption().rfind("laps 0:", 0), 0u);
+    game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+    EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), lapTimesLine(game.splits.own));
 }

@@ -1,4 +1,5 @@
 #include "render/scene.h"
+#include "render/track_map.h"
 
 #include <gtest/gtest.h>
 
@@ -345,6 +346,69 @@ TEST_F(SceneTest, WatchShowsTheRaceViewFromTheChaseCameraAndTheShipFromOutside)
     expectStateLeftAsWritten(1.0f);
     EXPECT_GT(differing(trackside, behind), width * height / 20);
     EXPECT_GT(trackside.count(isRoad), width * height / 50);
+}
+
+TEST_F(SceneTest, MapDrawsTheRoadAndTheShipsInTheBottomLeftCornerOnly)
+{
+    writeTestContent();
+    loadAll("test");
+    placePlayer();
+    g->ghost.state = g->player.state;
+    g->ghost.state.position.x -= 150.0;
+    recordFor(g->save, "test").ghostRun.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
+    g->race.ghostRun = &recordFor(g->save, "test").ghostRun;
+    const Frame scene = raceFrame();
+    raceFrame();
+    drawRaceMapOf(*g);
+    const Frame mapped = Frame{readBackBuffer()};
+    saveShot(mapped, "race_test_track_map");
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint depth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+
+    // A quarter of the shorter side, 10 pixels from the bottom-left corner
+    // (rows counted from the bottom, as GL reads them back).
+    const MapPlace place = mapPlace(width, height);
+    ASSERT_EQ(place.size, 60);
+    int inside = 0, outside = 0, white = 0, yellow = 0, blue = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb a = scene.at(x, y), b = mapped.at(x, y);
+            const bool changed = std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 12;
+            const bool in = x >= place.x && x < place.x + place.size && y >= place.y && y < place.y + place.size;
+            (in ? inside : outside) += changed;
+            if (!in)
+                continue;
+            white += b.r > 200 && b.g > 200 && b.b > 200;
+            yellow += b.r > 200 && b.g > 170 && b.b < 80;
+            blue += b.b > 200 && b.g > 170 && b.r < 190 && b.r > 110;
+        }
+    }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, place.size * place.size / 2) << "the pane darkens the corner";
+    EXPECT_GT(white, 60) << "the centre line";
+    EXPECT_GT(yellow, 15) << "the player's dot";
+    EXPECT_GT(blue, 15) << "the ghost's dot, while the ghost runs";
+
+    // The map follows the window: a larger one gets a larger map.
+    EXPECT_EQ(mapPlace(1024, 768).size, 192);
+    EXPECT_EQ(mapPlace(1920, 1080).size, 270);
+}
+
+TEST_F(SceneTest, MapOfARoadWithoutSegmentsDrawsNothing)
+{
+    g->track = Track{};
+    glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const Frame cleared = Frame{readBackBuffer()};
+    drawRaceMapOf(*g);
+    const Frame after = Frame{readBackBuffer()};
+    EXPECT_EQ(differing(cleared, after), 0);
+    EXPECT_EQ(after.count(isSky), width * height);
 }
 
 TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)

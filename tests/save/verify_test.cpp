@@ -31,9 +31,9 @@ Outcome runSim(const std::string& args)
     return o;
 }
 
-Outcome verify(const std::string& saveFile, const std::string& data = reference)
+Outcome verify(const std::string& saveFile, const std::string& data = reference, const std::string& flags = "")
 {
-    return runSim("verify --data '" + data + "' '" + saveFile + "'");
+    return runSim("verify " + flags + "--data '" + data + "' '" + saveFile + "'");
 }
 
 std::vector<ControlInput> controlsOf(const std::string& path)
@@ -51,6 +51,29 @@ TEST(VerifySaveFile, TheReferenceRecordReplaysToItsBestScore)
     Outcome o = verify(reference + "/reference.save");
     EXPECT_EQ(o.out, "refa ok 5426\n");
     EXPECT_EQ(o.status, 0);
+}
+
+TEST(VerifySaveFile, WithLapsTheBestRunsLapTimesFollowItsLine)
+{
+    Outcome o = verify(reference + "/reference.save", reference, "--laps ");
+    EXPECT_EQ(o.status, 0);
+    ASSERT_EQ(o.out.rfind("refa ok 5426\nrefa laps ", 0), 0u) << o.out;
+    // Two full laps; with the run-up to the start joint they make the run's time.
+    int m[2], sec[2], h[2];
+    char rest = 0;
+    ASSERT_EQ(std::sscanf(o.out.c_str() + 22, "%d:%d.%d %d:%d.%d%c", &m[0], &sec[0], &h[0], &m[1], &sec[1], &h[1],
+                          &rest),
+              7)
+        << o.out;
+    EXPECT_EQ(rest, '\n');
+    int total = 0;
+    for (int i = 0; i < 2; ++i) {
+        const int lap = m[i] * 6000 + sec[i] * 100 + h[i];
+        EXPECT_GT(lap, 1500);
+        total += lap;
+    }
+    EXPECT_GT(total, 5426 - 500);
+    EXPECT_LT(total, 5426);
 }
 
 TEST(VerifySaveFile, ARecordedRunVerifies)

@@ -87,6 +87,34 @@ TEST_F(PollInput, DuringARaceOtherEventsAreConsumedAndOneRecordIsAdded)
     EXPECT_EQ(game.run.controls.size(), 2u);
 }
 
+TEST_F(PollInput, RAndBackspaceRestartTheRaceWithoutARecordOrTheMenus)
+{
+    game.track = Track{};
+    for (SDLKey key : {SDLK_r, SDLK_BACKSPACE}) {
+        game.inRace = true;
+        game.race.ticks = 900;
+        game.countdownMs = 0;
+        game.run.controls.assign(601, ControlInput{0.5f, 0.0f, 1.0f});
+        game.run.ticks = 4321;
+        pushKey(key);
+        pushKey(SDLK_a);
+        pollInput();
+        EXPECT_TRUE(game.inRace) << key;
+        EXPECT_TRUE(game.run.controls.empty()) << "the new race's first record comes at its first race tick";
+        EXPECT_EQ(game.race.ticks, 0);
+        EXPECT_EQ(game.countdownMs, 3000);
+        EXPECT_EQ(game.run.ticks, 4321) << "the last finished time stays";
+        EXPECT_TRUE(sdlInput->isKeyQueueEmpty()) << "no key of a race reaches the menus";
+    }
+    // Escape after a restart in the same poll still leaves for the menus.
+    pushKey(SDLK_r);
+    pushKey(SDLK_ESCAPE);
+    pollInput();
+    EXPECT_FALSE(game.inRace);
+    EXPECT_EQ(game.run.controls.size(), 1u);
+    game = Game();
+}
+
 TEST_F(PollInput, MMutesAndUnmutesInARaceWithoutTouchingItsRecords)
 {
     bool muted = sound.muted;

@@ -6,11 +6,16 @@
 #include <cstring>
 #include <vector>
 
+#include <SDL.h>
+#include <cstdlib>
+
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/watch.h"
+#include "shell/race_end.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
+#include "sim/splits.h"
 
 namespace {
 
@@ -86,6 +91,64 @@ TEST_F(RaceLoop, PlayerMatchesTheHeadlessReplayAndTheGhostRetracesTheBestRun)
     EXPECT_EQ(std::memcmp(game.run.startState.data(), &replayed.startState, sizeof(ShipState)), 0);
     for (size_t i = 0; i < track.segments.size(); ++i)
         EXPECT_EQ(game.track.segments[i].lap, fresh.segments[i].lap);
+}
+
+// The keyboard of a player who restarts once after restartAfter race ticks,
+// then drives the records from the start.
+int restartAfter = 0;
+void restartingPoll()
+{
+    if (restartAfter > 0 && game.run.controls.size() == size_t(restartAfter)) {
+        restartAfter = 0;
+        restartRace();
+        return;
+    }
+    replayedPoll();
+}
+
+TEST_F(RaceLoop, ARestartedRaceRunsAsOneStartedFromTheMenu)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
+    Track track = ring();
+    playerRecords = driveWithAutopilot(track, AutopilotSettings{}, 700).controls;
+    game.track = track;
+    recordFor(game.save, game.save.trackName).ghostRun = playerRecords;
+    TickCalls calls = raceCalls();
+    calls.pollInput = restartingPoll;
+
+    restartAfter = 150;
+    startRaceAt(game, 1000.0);
+    runDueTicks(game, 1000.0 + 10.0 * (299 + 400), calls);
+    // The restart's poll ends the frame's ticks with the new countdown up.
+    ASSERT_TRUE(game.inRace);
+    EXPECT_EQ(game.race.ticks, 0);
+    EXPECT_EQ(game.countdownMs, 3000);
+    EXPECT_TRUE(game.run.controls.empty());
+    EXPECT_TRUE(game.splits.own.splits.empty());
+
+    const double restartedAt = game.nextTickMs;
+    runDueTicks(game, restartedAt + 10.0 * (299 + 700) - 5.0, calls);
+    ASSERT_TRUE(game.inRace);
+    ASSERT_EQ(game.run.controls.size(), 700u);
+
+    Track fresh = ring();
+    ReplaySetup setup;
+    setup.controls = playerRecords;
+    RunSplits expected;
+    resetSplits(expected, int32_t(fresh.segments.size()));
+    setup.onTick = [&](const TickReport& r) { noteSplitTick(expected, r); };
+    ReplayResult replayed = replayRace(fresh, setup);
+    EXPECT_EQ(std::memcmp(&game.player.state, &replayed.finalState, sizeof(ShipState)), 0);
+    EXPECT_EQ(std::memcmp(&game.ghost.state, &game.player.state, sizeof(ShipState)), 0);
+    ASSERT_EQ(game.splits.own.splits.size(), expected.splits.size());
+    ASSERT_FALSE(expected.splits.empty());
+    for (size_t i = 0; i < expected.splits.size(); ++i)
+        EXPECT_EQ(game.splits.own.splits[i].raceTick, expected.splits[i].raceTick) << i;
+    // Against its own records as the rival, the run is level at every joint.
+    EXPECT_TRUE(game.splits.haveDelta);
+    EXPECT_EQ(game.splits.delta, 0);
+    SDL_Quit();
 }
 
 TEST_F(RaceLoop, ARaceOnAnEmptyTrackIsLostOnTheFirstTick)

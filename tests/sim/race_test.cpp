@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "sim/race.h"
+#include "sim/autopilot.h"
 #include "sim/race_session.h"
 #include "sim/replay.h"
 #include "sim/ship.h"
+#include "sim/splits.h"
 #include "test_tracks.h"
 #include "track/track_file.h"
 
@@ -330,6 +332,143 @@ TEST_F(Session, ReportsTheSegmentsLapsAndTheEndAsTheShipMeetsThem)
     ControlInput c{0.0f, 0.0f, 1.0f};
     TickReport after = stepRace(session, &c);
     EXPECT_FALSE(after.finished || after.leftRoad);
+}
+
+// A race tick's report as the splits read it.
+TickReport report(int32_t previous, int32_t segment, int32_t lap, int64_t raceTick)
+{
+    TickReport r;
+    r.previousSegment = previous;
+    r.segment = segment;
+    r.lap = lap;
+    r.raceTick = raceTick;
+    return r;
+}
+
+std::vector<std::string> splitTexts(const RunSplits& run)
+{
+    std::vector<std::string> out;
+    for (const Split& s : run.splits)
+        out.push_back(std::to_string(s.lap) + " " + std::to_string(s.segment) + " " + std::to_string(s.raceTick));
+    return out;
+}
+
+TEST(Splits, OnlyTheFirstInOrderEntryOfAKeyIsACrossing)
+{
+    RunSplits run;
+    resetSplits(run, 10);
+    TickReport countdown = report(0, 1, 1, 0);
+    countdown.countdown = true;
+    noteSplitTick(run, countdown);
+    noteSplitTick(run, report(-1, 0, 0, 1));   // first step onto the road
+    noteSplitTick(run, report(0, 1, 1, 2));    // the start joint
+    noteSplitTick(run, report(1, 3, 1, 3));    // segment 2 skipped
+    noteSplitTick(run, report(3, 2, 1, 4));    // backwards
+    noteSplitTick(run, report(2, 3, 1, 5));    // in order again
+    noteSplitTick(run, report(3, 2, 1, 6));
+    noteSplitTick(run, report(2, 3, 1, 7));    // the same key a second time
+    noteSplitTick(run, report(9, 0, 1, 8));    // round the end of the road
+    noteSplitTick(run, report(0, 1, 2, 9));
+    EXPECT_EQ(splitTexts(run), (std::vector<std::string>{"1 1 2", "1 3 5", "1 0 8", "2 1 9"}));
+    EXPECT_EQ(splitTickAt(run, 1, 3), 5);
+    EXPECT_EQ(splitTickAt(run, 1, 2), -1);
+    EXPECT_EQ(splitTickAt(run, 2, 3), -1);
+}
+
+TEST(Splits, ALapEndsTheFirstTimeTheNextOneShows)
+{
+    RunSplits run;
+    resetSplits(run, 10);
+    noteSplitTick(run, report(0, 1, 1, 120));
+    // A skip stalls the counter under the ship; regaining lap 1 ends nothing.
+    noteSplitTick(run, report(3, 5, 0, 400));
+    noteSplitTick(run, report(3, 4, 1, 450));
+    noteSplitTick(run, report(0, 1, 2, 2600));
+    noteSplitTick(run, report(0, 1, 3, 5123));
+    EXPECT_EQ(run.lapEndTicks, (std::vector<int64_t>{120, 2600, 5123}));
+    EXPECT_EQ(lapTicks(run, 1), 2480);
+    EXPECT_EQ(lapTimesLine(run), "laps 0:24.80 0:25.23");
+    EXPECT_EQ(formatDelta(-42), "-0.42");
+    EXPECT_EQ(formatDelta(110), "+1.10");
+    EXPECT_EQ(formatDelta(-6012), "-60.12");
+    EXPECT_EQ(offRoadLine(1141, 1), "off the road at 0:11.41 in lap 1");
+}
+
+TEST(Splits, DeltasAgainstAFasterRivalAreTheDifferencesOfTheirSplitTicks)
+{
+    Track track = ringTrack(24, 150.0, 18.0, 3.0, 2);
+    AutopilotRun fast = driveWithAutopilot(track, AutopilotSettings{}, 60000);
+    AutopilotSettings timid;
+    timid.cornerGrip = 0.45;
+    timid.brakeGrip = 0.3;
+    AutopilotRun slow = driveWithAutopilot(track, timid, 60000);
+    ASSERT_EQ(fast.result.outcome, RaceOutcome::finish);
+    ASSERT_EQ(slow.result.outcome, RaceOutcome::finish);
+    ASSERT_GT(slow.result.raceTicks, fast.result.raceTicks);
+
+    for (TrackSegment& segment : track.segments)
+        segment.lap = 5;
+    const RunSplits fastSplits = splitsOfRun(track, fast.controls, defaultGravity);
+    const RunSplits slowSplits = splitsOfRun(track, slow.controls, defaultGravity);
+    ASSERT_EQ(fastSplits.splits.back().raceTick, fast.result.raceTicks) << "the finish is the last crossing";
+    ASSERT_EQ(fastSplits.lapEndTicks.size(), 3u);
+
+    // The slow run raced live against the fast one, its difference read after
+    // every tick that crossed a joint.
+    LiveSplits live;
+    beginLiveSplits(live, track, &fast.controls, defaultGravity);
+    ASSERT_TRUE(live.haveRival);
+    std::vector<int64_t> shown;
+    std::vector<std::string> lapLines;
+    ReplaySetup setup;
+    setup.controls = slow.controls;
+    setup.onTick = [&](const TickReport& r) {
+        const size_t before = live.own.splits.size();
+        noteLiveTick(live, r);
+        if (live.own.splits.size() > before)
+            shown.push_back(live.delta);
+        if (live.haveLap && live.lapEndTick == r.raceTick)
+            lapLines.push_back(lapLine(live));
+    };
+    Track raced = track;
+    replayRace(raced, setup);
+
+    ASSERT_EQ(live.own.splits.size(), slowSplits.splits.size());
+    ASSERT_EQ(shown.size(), slowSplits.splits.size());
+    ASSERT_GT(shown.size(), 40u);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const Split& s = slowSplits.splits[i];
+        const int64_t theirs = splitTickAt(fastSplits, s.lap, s.segment);
+        ASSERT_GE(theirs, 0) << i;
+        EXPECT_EQ(shown[i], s.raceTick - theirs) << "joint " << i;
+    }
+    EXPECT_EQ(live.delta, slow.result.raceTicks - fast.result.raceTicks);
+    // The two full laps; the run-up to the start joint is no lap.
+    ASSERT_EQ(lapLines.size(), 2u);
+    EXPECT_EQ(lapLines[0].rfind("lap 1  ", 0), 0u) << lapLines[0];
+    const int64_t lastLap = lapTicks(slowSplits, 2) - lapTicks(fastSplits, 2);
+    EXPECT_EQ(live.lapDelta, lastLap);
+    EXPECT_EQ(lapLines[1], "lap 2  " + lapTimesLine(slowSplits).substr(13) + "  " + formatDelta(lastLap));
+    EXPECT_TRUE(lapShown(live, slow.result.raceTicks + lapShowTicks - 1));
+    EXPECT_FALSE(lapShown(live, slow.result.raceTicks + lapShowTicks));
+    // A restart against the same rival on the same road keeps its splits
+    // instead of replaying it (marked here to tell); other records replay.
+    live.rival.lapEndTicks.push_back(-1);
+    beginLiveSplits(live, track, &fast.controls, defaultGravity);
+    EXPECT_EQ(live.rival.lapEndTicks.size(), 4u);
+    EXPECT_TRUE(live.own.splits.empty());
+    EXPECT_FALSE(live.haveDelta);
+    std::vector<ControlInput> other = fast.controls;
+    other[500].steer = 0.25f;
+    beginLiveSplits(live, track, &other, defaultGravity);
+    EXPECT_EQ(live.rival.lapEndTicks.size(), splitsOfRun(track, other, defaultGravity).lapEndTicks.size());
+    EXPECT_NE(live.rival.lapEndTicks.back(), -1);
+    beginLiveSplits(live, track, nullptr, defaultGravity);
+    EXPECT_FALSE(live.haveRival);
+    EXPECT_TRUE(live.rival.splits.empty());
+    // The rival was replayed on a copy: the track's counters are untouched.
+    for (const TrackSegment& segment : track.segments)
+        EXPECT_EQ(segment.lap, 5);
 }
 
 } // namespace

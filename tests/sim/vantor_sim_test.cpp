@@ -191,6 +191,26 @@ TEST_F(VantorSim, BotFinishesAndItsRecordsReplayToTheSameLine)
     EXPECT_EQ(out, botLine + "\n");
     // One 12-byte record per race tick.
     EXPECT_EQ(readFile(root + "/bot.ctl").size(), 12u * std::stoul(botLine.substr(7)));
+
+    // With --splits: the same outcome line, then every crossing of the run,
+    // the last being the finish on the finish tick.
+    ASSERT_EQ(run("race --data '" + root + "' --track ring --splits --controls '" + root + "/bot.ctl'", out, err),
+              0)
+        << err;
+    lines = linesOf(out);
+    ASSERT_GT(lines.size(), 60u);
+    EXPECT_EQ(lines.front(), botLine);
+    EXPECT_EQ(lines.back(), "split 3 1 " + botLine.substr(7));
+    EXPECT_EQ(lines[1], "split 1 1 " + lines[1].substr(10));
+    int64_t previous = 0;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        int lap = -1, segment = -1;
+        long long tick = -1;
+        ASSERT_EQ(std::sscanf(lines[i].c_str(), "split %d %d %lld", &lap, &segment, &tick), 3) << lines[i];
+        EXPECT_GT(tick, previous) << lines[i];
+        previous = tick;
+    }
+    EXPECT_EQ(run("race --data '" + root + "' --track ring --splits --splits --hold 0,0,1", out, err), 2);
 }
 
 TEST_F(VantorSim, BenchPrintsItsFiguresForARecordedRun)

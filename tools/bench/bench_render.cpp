@@ -1,4 +1,4 @@
-// Drawing: frame times of the race scene, the chase camera following the
+// Drawing: frame times of the race scene (with its corner map), the chase camera following the
 // autopilot's race, and of the menu background with the play menu over it,
 // per track, in the game's own window with the HUD and menus drawn as in
 // play. Each frame is timed from its first GL call to the end of its buffer
@@ -24,6 +24,7 @@
 #include "gui/menu_play.h"
 #include "gui/menu_track.h"
 #include "render/scene.h"
+#include "render/track_map.h"
 #include "shell/game.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
@@ -83,6 +84,7 @@ std::vector<double> raceFrames(const BenchOptions& options, const std::vector<Sh
         if (game.hud)
             updateHud(*game.hud);
         drawRaceSceneOf(game);
+        drawRaceMapOf(game);
         finishFrame();
         double ms = msSince(start);
         game.frameTimesMs[game.frameCounter++ & 63] = ms;
@@ -90,6 +92,41 @@ std::vector<double> raceFrames(const BenchOptions& options, const std::vector<Sh
             race.push_back(ms);
     }
     return race;
+}
+
+// The corner map alone over the race scene, each timed from its first GL
+// call to the end of its drawing with the GL work finished: what the map
+// adds to a race frame. floor gets the same timing around no drawing at all,
+// the cost of the finish itself.
+std::vector<double> mapFrames(const BenchOptions& options, const std::vector<ShipState>& states,
+                              std::vector<double>& floor)
+{
+    std::vector<double> map;
+    const int frames = options.warmUpFrames + options.raceFrames;
+    const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
+    for (int f = 0; f < frames; ++f) {
+        const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
+        drainEvents();
+        game.player.state = states[tick];
+        game.ghost.state = states[tick > 100 ? tick - 100 : 0];
+        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawRaceSceneOf(game);
+        glFinish();
+        Clock::time_point start = Clock::now();
+        glFinish();
+        const double none = msSince(start);
+        start = Clock::now();
+        drawRaceMapOf(game);
+        glFinish();
+        double ms = msSince(start);
+        SDL_GL_SwapBuffers();
+        if (f >= options.warmUpFrames) {
+            map.push_back(ms);
+            floor.push_back(none);
+        }
+    }
+    return map;
 }
 
 } // namespace
@@ -114,7 +151,7 @@ int benchRendering(const BenchOptions& options)
     if (game.menuTrack && game.menuTrack->container)
         game.menuTrack->container->setVisible(false);
     std::vector<double> refreshMs;
-    std::vector<double> allRace, allMenu;
+    std::vector<double> allRace, allMenu, allMap, allFloor;
     if (options.withoutScenery)
         std::printf("(bare: the race scene without the scenery mesh, for diagnosis only)\n");
     for (const std::string& name : options.tracks) {
@@ -142,6 +179,7 @@ int benchRendering(const BenchOptions& options)
             continue;
         TrackRecord& record = recordFor(game.save, name);
         record.ghostRun = setup.controls;
+        game.race.ghostRun = &record.ghostRun;
 
         // Menu background, turning as at 60 frames a second.
         std::vector<double> menu;
@@ -167,6 +205,8 @@ int benchRendering(const BenchOptions& options)
         game.inRace = true;
         game.countdownMs = 0;
         std::vector<double> race = raceFrames(options, states);
+        std::vector<double> floor;
+        std::vector<double> map = mapFrames(options, states, floor);
         std::vector<double> bare;
         if (options.withoutScenery) {
             Mesh scenery;
@@ -182,13 +222,18 @@ int benchRendering(const BenchOptions& options)
         centreTop();
 
         printStats("race", name, race);
+        printStats("map", name, map);
         if (options.withoutScenery)
             printStats("bare", name, bare);
         printStats("menu", name, menu);
         allRace.insert(allRace.end(), race.begin(), race.end());
         allMenu.insert(allMenu.end(), menu.begin(), menu.end());
+        allMap.insert(allMap.end(), map.begin(), map.end());
+        allFloor.insert(allFloor.end(), floor.begin(), floor.end());
     }
     printStats("race", "all", allRace);
+    printStats("map", "all", allMap);
+    printStats("floor", "all", allFloor);
     printStats("menu", "all", allMenu);
     FrameStats r = frameStats(refreshMs);
     std::printf("play-menu refresh (track and area reload): median %.2f ms, max %.2f ms over %zu\n", r.median, r.max,

@@ -333,8 +333,19 @@ bool writeGuiAssets(const std::string& root)
     highlight.fillTop = Colour{1.0, 0.95, 0.45};
     highlight.fillBottom = Colour{1.0, 0.55, 0.05};
     highlight.outlineColour = Colour{0.35, 0.06, 0.0};
+    // The race's time differences: green when ahead of the rival, red when
+    // behind, told apart at a glance.
+    FontStyle ahead = big;
+    ahead.fillTop = Colour{0.55, 1.0, 0.55};
+    ahead.fillBottom = Colour{0.10, 0.75, 0.20};
+    ahead.outlineColour = Colour{0.0, 0.20, 0.02};
+    FontStyle behind = big;
+    behind.fillTop = Colour{1.0, 0.55, 0.50};
+    behind.fillBottom = Colour{0.90, 0.12, 0.10};
+    behind.outlineColour = Colour{0.25, 0.0, 0.0};
     return renderFont(dir + "/rpgfont.png", small) && renderFont(dir + "/techyfontbig.png", big) &&
-           renderFont(dir + "/techyfontbigh.png", highlight) &&
+           renderFont(dir + "/techyfontbigh.png", highlight) && renderFont(dir + "/techyfontahead.png", ahead) &&
+           renderFont(dir + "/techyfontbehind.png", behind) &&
            writeMedal(dir + "/medalBronze.tga", Colour{0.80, 0.50, 0.22}, Colour{0.65, 0.10, 0.10},
                       Colour{0.85, 0.20, 0.15}) &&
            writeMedal(dir + "/medalSilver.tga", Colour{0.78, 0.80, 0.85}, Colour{0.10, 0.20, 0.60},

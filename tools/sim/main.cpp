@@ -1,7 +1,7 @@
 // vantor-sim: the game's simulation without a window.
-//   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE]
+//   vantor-sim race --data DIR --track NAME (--controls FILE | --hold S,B,T) [--max-ticks N] [--trace FILE] [--splits]
 //   vantor-sim bot --data DIR --track NAME [--out FILE] [--max-ticks N]
-//   vantor-sim verify --data DIR SAVEFILE
+//   vantor-sim verify --data DIR [--laps] SAVEFILE
 //   vantor-sim bench --data DIR --track NAME [--controls FILE] [--repeat N]
 //   vantor-sim ghost export --data DIR SAVEFILE TRACK OUT
 //   vantor-sim ghost verify --data DIR FILE...
@@ -23,9 +23,10 @@ struct Subcommand {
 // Every subcommand is one entry here.
 const Subcommand subcommands[] = {
     {"race", raceCommand,
-     "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE]"},
+     "race --data DIR --track NAME (--controls FILE | --hold STEER,BRAKE,THROTTLE) [--max-ticks N] [--trace FILE] "
+     "[--splits]"},
     {"bot", botCommand, "bot --data DIR --track NAME [--out FILE] [--max-ticks N]"},
-    {"verify", verifyCommand, "verify --data DIR SAVEFILE"},
+    {"verify", verifyCommand, "verify --data DIR [--laps] SAVEFILE"},
     {"bench", benchCommand, "bench --data DIR --track NAME [--controls FILE] [--repeat N]"},
     {"ghost", ghostCommand, "ghost export --data DIR SAVEFILE TRACK OUT | ghost verify --data DIR FILE..."},
 };

@@ -1,15 +1,25 @@
 // vantor-sim race: one run of control records through the game's physics and
 // race rules, optionally traced tick by tick.
+#include <algorithm>
 #include <cstdio>
 
 #include "command.h"
+#include "sim/splits.h"
 #include "track/track_file.h"
 
 // 100 ticks a second for an hour.
 static const int64_t defaultTickLimit = 360000;
 
-int raceCommand(const std::vector<std::string>& args)
+int raceCommand(const std::vector<std::string>& arguments)
 {
+    // --splits is a flag without a value; the other options come in pairs.
+    std::vector<std::string> args = arguments;
+    const auto flag = std::find(args.begin(), args.end(), "--splits");
+    const bool printSplits = flag != args.end();
+    if (printSplits)
+        args.erase(flag);
+    if (std::count(args.begin(), args.end(), "--splits") != 0)
+        return fail("--splits given twice");
     Options options;
     if (!parseOptions(args, {"--data", "--track", "--controls", "--hold", "--max-ticks", "--trace"}, options))
         return fail(options.error);
@@ -55,9 +65,15 @@ int raceCommand(const std::vector<std::string>& args)
             std::fputc('\n', traceFile);
         };
     }
+    RunSplits splits;
+    resetSplits(splits, static_cast<int32_t>(track.segments.size()));
+    if (printSplits)
+        setup.onTick = [&splits](const TickReport& report) { noteSplitTick(splits, report); };
     ReplayResult result = replayRace(track, setup, trace);
     if (traceFile && std::fclose(traceFile) != 0)
         return fail("writing trace " + options.values["--trace"] + " failed");
     std::printf("%s\n", outcomeLine(result).c_str());
+    for (const Split& split : splits.splits)
+        std::printf("split %d %d %lld\n", split.lap, split.segment, static_cast<long long>(split.raceTick));
     return 0;
 }

@@ -6,14 +6,18 @@
 
 #include "command.h"
 #include "save/save_file.h"
+#include "sim/splits.h"
 #include "track/track_file.h"
 
 int verifyCommand(const std::vector<std::string>& args)
 {
     std::vector<std::string> options;
     std::string savePath;
+    bool printLaps = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i].rfind("--", 0) == 0) {
+        if (args[i] == "--laps" && !printLaps) {
+            printLaps = true;
+        } else if (args[i].rfind("--", 0) == 0) {
             options.push_back(args[i]);
             if (i + 1 < args.size())
                 options.push_back(args[++i]);
@@ -56,9 +60,14 @@ int verifyCommand(const std::vector<std::string>& args)
         }
         ReplaySetup setup;
         setup.controls = record.ghostRun;
+        RunSplits splits;
+        resetSplits(splits, static_cast<int32_t>(track.segments.size()));
+        setup.onTick = [&splits](const TickReport& report) { noteSplitTick(splits, report); };
         ReplayResult result = replayRace(track, setup);
         if (result.outcome == RaceOutcome::finish && result.raceTicks == best) {
             std::printf("%s ok %d\n", name, best);
+            if (printLaps)
+                std::printf("%s %s\n", name, lapTimesLine(splits).c_str());
         } else {
             std::printf("%s mismatch %d %s\n", name, best, outcomeLine(result).c_str());
             allOk = false;

@@ -1,0 +1,167 @@
+#include "sim/splits.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/race_session.h"
+#include "sim/replay.h"
+#include "track/track_file.h"
+
+void resetSplits(RunSplits& run, int32_t segmentCount)
+{
+    run = RunSplits();
+    run.segmentCount = segmentCount;
+}
+
+SplitStep noteSplitTick(RunSplits& run, const TickReport& report)
+{
+    SplitStep step;
+    if (report.countdown || report.raceTick <= 0 || run.segmentCount <= 0)
+        return step;
+    if (report.previousSegment >= 0 && report.segment >= 0 &&
+        report.segment == (report.previousSegment + 1) % run.segmentCount &&
+        run.keys.insert({report.lap, report.segment}).second) {
+        run.splits.push_back(Split{report.lap, report.segment, report.raceTick});
+        step.crossed = true;
+    }
+    // A lap is done the first time the HUD shows the next one; a counter that
+    // falls back (a skipped segment) and climbs again completes nothing.
+    while (report.lap > 0 && run.lapEndTicks.size() < static_cast<size_t>(report.lap)) {
+        run.lapEndTicks.push_back(report.raceTick);
+        step.lapCompleted = true;
+    }
+    return step;
+}
+
+RunSplits splitsOfRun(const Track& track, const std::vector<ControlInput>& records, double gravity)
+{
+    RunSplits run;
+    resetSplits(run, static_cast<int32_t>(track.segments.size()));
+    if (records.empty())
+        return run;
+    Track copy = track;
+    ReplaySetup setup;
+    setup.controls = records;
+    setup.gravity = gravity;
+    setup.onTick = [&run](const TickReport& report) { noteSplitTick(run, report); };
+    replayRace(copy, setup);
+    return run;
+}
+
+int64_t splitTickAt(const RunSplits& run, int32_t lap, int32_t segment)
+{
+    if (!run.keys.count({lap, segment}))
+        return -1;
+    for (const Split& s : run.splits) {
+        if (s.lap == lap && s.segment == segment)
+            return s.raceTick;
+    }
+    return -1;
+}
+
+int64_t lapTicks(const RunSplits& run, size_t lap)
+{
+    if (lap >= run.lapEndTicks.size())
+        return 0;
+    return run.lapEndTicks[lap] - (lap == 0 ? 0 : run.lapEndTicks[lap - 1]);
+}
+
+std::string formatDelta(int64_t ticks)
+{
+    const long long magnitude = std::llabs(static_cast<long long>(ticks));
+    char text[32];
+    std::snprintf(text, sizeof text, "%c%lld.%02lld", ticks < 0 ? '-' : '+', magnitude / 100, magnitude % 100);
+    return text;
+}
+
+// "M:SS.HH" of whole ticks, exact in integers.
+static std::string tickTime(int64_t ticks)
+{
+    const long long t = ticks < 0 ? 0 : static_cast<long long>(ticks);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", t / 6000, t / 100 % 60, t % 100);
+    return text;
+}
+
+std::string lapTimesLine(const RunSplits& run)
+{
+    if (run.lapEndTicks.size() < 2)
+        return "";
+    std::string line = "laps";
+    for (size_t i = 1; i < run.lapEndTicks.size(); ++i)
+        line += " " + tickTime(lapTicks(run, i));
+    return line;
+}
+
+void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<ControlInput>* rival, double gravity)
+{
+    LiveSplits fresh;
+    resetSplits(fresh.own, static_cast<int32_t>(track.segments.size()));
+    fresh.haveRival = rival && !rival->empty();
+    if (!fresh.haveRival) {
+        resetSplits(fresh.rival, fresh.own.segmentCount);
+        live = std::move(fresh);
+        return;
+    }
+    const bool same = live.haveRival && live.rivalTrack == track.name && live.rivalRevision == track.revision &&
+                      live.rivalSegments == track.segments.size() && live.rivalGravity == gravity &&
+                      live.rivalRecords.size() == rival->size() &&
+                      std::memcmp(live.rivalRecords.data(), rival->data(), rival->size() * sizeof(ControlInput)) == 0;
+    if (same) {
+        fresh.rival = std::move(live.rival);
+        fresh.rivalRecords = std::move(live.rivalRecords);
+    } else {
+        fresh.rival = splitsOfRun(track, *rival, gravity);
+        fresh.rivalRecords = *rival;
+    }
+    fresh.rivalTrack = track.name;
+    fresh.rivalRevision = track.revision;
+    fresh.rivalSegments = track.segments.size();
+    fresh.rivalGravity = gravity;
+    live = std::move(fresh);
+}
+
+void noteLiveTick(LiveSplits& live, const TickReport& report)
+{
+    const SplitStep step = noteSplitTick(live.own, report);
+    if (step.crossed && live.haveRival) {
+        const Split& s = live.own.splits.back();
+        const int64_t theirs = splitTickAt(live.rival, s.lap, s.segment);
+        // A joint the rival never reached leaves the last difference up.
+        if (theirs >= 0) {
+            live.haveDelta = true;
+            live.delta = s.raceTick - theirs;
+        }
+    }
+    // The first rise of the HUD's lap is the start joint: a lap begins there.
+    if (step.lapCompleted && live.own.lapEndTicks.size() >= 2) {
+        const size_t lap = live.own.lapEndTicks.size() - 1;
+        live.haveLap = true;
+        live.lap = static_cast<int32_t>(lap);
+        live.lapTime = lapTicks(live.own, lap);
+        live.lapEndTick = report.raceTick;
+        live.haveLapDelta = live.haveRival && lap < live.rival.lapEndTicks.size();
+        live.lapDelta = live.haveLapDelta ? live.lapTime - lapTicks(live.rival, lap) : 0;
+    }
+}
+
+bool lapShown(const LiveSplits& live, int64_t raceTick)
+{
+    return live.haveLap && raceTick >= live.lapEndTick && raceTick - live.lapEndTick < lapShowTicks;
+}
+
+std::string lapLine(const LiveSplits& live)
+{
+    if (!live.haveLap)
+        return "";
+    std::string line = "lap " + std::to_string(live.lap) + "  " + tickTime(live.lapTime);
+    if (live.haveLapDelta)
+        line += "  " + formatDelta(live.lapDelta);
+    return line;
+}
+
+std::string offRoadLine(int64_t raceTick, int32_t lap)
+{
+    return "off the road at " + tickTime(raceTick) + " in lap " + std::to_string(lap);
+}
