@@ -8,6 +8,7 @@
 
 #include "gui/hud.h"
 #include "render/scene.h"
+#include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/ship_step.h"
@@ -69,6 +70,7 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 void mainLoop()
 {
     double previousFrameMs = static_cast<double>(SDL_GetTicks());
+    FramePacing pacing;
     while (game.running) {
         ++game.frameCounter;
         if (game.inRace) {
@@ -97,5 +99,10 @@ void mainLoop()
             glEnable(GL_COLOR_MATERIAL);
         }
         SDL_GL_SwapBuffers();
+        // SDL 1.2 cannot tell the display's rate; with vertical sync the swap
+        // itself holds a race to it.
+        uint32_t waitMs = frameWaitMs(pacing, static_cast<double>(SDL_GetTicks()), maxFrameRate(game.inRace, 0));
+        if (waitMs > 0)
+            SDL_Delay(waitMs);
     }
 }
