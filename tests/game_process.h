@@ -210,6 +210,8 @@ struct GameProcess {
     std::string failure;
     // A program the game runs under (valgrind and its options), empty for none.
     std::vector<std::string> wrapper;
+    // What is started; empty for the game of the build folder.
+    std::string binary;
 
     bool start(const std::string& workDir, const std::string& home, const XServer& server,
                const std::string& errPath)
@@ -232,9 +234,8 @@ struct GameProcess {
             unsetenv("XDG_DATA_HOME");
             setenv("DISPLAY", server.display().c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
-            std::string binary = std::string(VANTOR_BUILD_DIR) + "/vantor";
             std::vector<std::string> words = wrapper;
-            words.push_back(binary);
+            words.push_back(binary.empty() ? std::string(VANTOR_BUILD_DIR) + "/vantor" : binary);
             std::vector<char*> argv;
             for (std::string& w : words)
                 argv.push_back(&w[0]);
