@@ -18,6 +18,11 @@ add_custom_command(OUTPUT ${VANTOR_CONTENT_STAMP}
   VERBATIM)
 add_custom_target(vantor_content_data ALL DEPENDS ${VANTOR_CONTENT_STAMP})
 
+# Installing and packing take what the build made and never start a build of
+# the whole tree themselves (cpack runs the install step, which would): build
+# first, then `cmake --install` or `cpack`.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 # The launcher finds the content and the game relative to its own folder.
 set(VANTOR_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/vantor)
 set(VANTOR_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/vantor)

@@ -14,8 +14,7 @@ cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDe
   -DVANTOR_FUZZ=ON -DVANTOR_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_all
 
-reference=""
-[ -d ../shared/reference ] && reference=$(cd ../shared/reference && pwd)
+reference=tests/data/reference
 rm -rf "$build/seeds"
 # The content tool's output (data/, written by scripts/setup.sh) joins the seeds.
 content=()

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libguichan-dev
+packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libguichan-dev
   libfreeimageplus-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev libfreetype-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind desktop-file-utils dpkg-dev)
 missing=()

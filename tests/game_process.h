@@ -210,6 +210,8 @@ struct GameProcess {
     std::string failure;
     // A program the game runs under (valgrind and its options), empty for none.
     std::vector<std::string> wrapper;
+    // Environment variables set for the game, after the ones set for every run.
+    std::vector<std::pair<std::string, std::string>> env;
     // What is started; empty for the game of the build folder.
     std::string binary;
 
@@ -234,6 +236,8 @@ struct GameProcess {
             unsetenv("XDG_DATA_HOME");
             setenv("DISPLAY", server.display().c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
+            for (const auto& [name, value] : env)
+                setenv(name.c_str(), value.c_str(), 1);
             std::vector<std::string> words = wrapper;
             words.push_back(binary.empty() ? std::string(VANTOR_BUILD_DIR) + "/vantor" : binary);
             std::vector<char*> argv;

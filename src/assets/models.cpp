@@ -23,11 +23,14 @@ void loadArea(Area& area, std::string name)
     }
     acquire(area.texture, folder + "area.png");
 
-    // Gold, silver, bronze in seconds. A missing file or a number that cannot
-    // be read keeps the earlier times from that one on.
+    // A missing file keeps the earlier times.
     std::ifstream times(folder + "times.txt");
-    if (!times)
-        return;
+    if (times)
+        readMedalTimes(times, area);
+}
+
+void readMedalTimes(std::istream& times, Area& area)
+{
     double* targets[3] = {&area.goldSeconds, &area.silverSeconds, &area.bronzeSeconds};
     for (double* target : targets) {
         double value = 0.0;

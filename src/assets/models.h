@@ -1,10 +1,13 @@
 #pragma once
-// The scenery of a track (its area, with the medal target times) and ship models.
+// The scenery of a track (its area, with the medal target times) and ships
+// with their models.
 
+#include <istream>
 #include <string>
 
 #include "assets/mesh.h"
 #include "assets/mesh_list.h"
+#include "sim/race_constants.h"
 #include "sim/ship.h"
 
 struct Area {
@@ -15,14 +18,26 @@ struct Area {
     MeshList meshList;
     TextureSlot texture = -1;
     // Metres per second squared; no file sets it.
-    double gravity = 9.81;
+    double gravity = defaultGravity;
     // Medal target times, seconds.
     double goldSeconds = 60.0;
     double silverSeconds = 120.0;
     double bronzeSeconds = 300.0;
 };
 
+// A craft: its physical state, which the simulation steps, followed by its
+// model, which only the drawing uses.
+struct Ship {
+    ShipState state;
+    Mesh mesh;
+    TextureSlot texture = -1;
+    std::string modelName;
+};
+
 // dataDir/tracks/NAME/area.tris, area.png and times.txt.
 void loadArea(Area& area, std::string name);
+// Gold, silver, bronze in seconds, as "times.txt" holds them. A number that
+// cannot be read keeps the earlier times from that one on.
+void readMedalTimes(std::istream& times, Area& area);
 // dataDir/ships/NAME.tris and NAME.tga.
 void loadShipModel(Ship& ship, std::string name);

@@ -14,10 +14,6 @@ TextureCache textureCache;
 
 namespace {
 
-// Names handed out without a GL context; never 0, so a slot that holds one is
-// told apart from the "no texture" name the drawing code binds for -1 slots.
-uint32_t nextHeadlessName = 1;
-
 // Brings an image to 24-bit BGR or 32-bit BGRA, the two layouts the upload
 // knows. Palettised, grey, 16-bit and 48/64-bit images are converted; alpha
 // (or palette transparency) keeps an alpha channel. False when no 8-bit
@@ -84,16 +80,6 @@ void load(std::string fileName, TextureSlot& slot, bool force)
         }
     }
 
-    if (cache.headless) {
-        CachedTexture entry;
-        entry.refCount = 1;
-        entry.texture = nextHeadlessName++;
-        entry.fileName = fileName;
-        slot = static_cast<TextureSlot>(entry.texture);
-        cache.entries.push_back(entry);
-        return;
-    }
-
     fipImage image(FIT_BITMAP, 0, 0, 0);
     ++cache.decodes;
     // A missing or undecodable file, one in another format than PNG or TGA,
@@ -155,13 +141,11 @@ void evictUnused()
             ++i;
         if (i == cache.entries.size())
             return;
-        if (!cache.headless) {
-            GLuint name = cache.entries[i].texture;
-            glDeleteTextures(1, &name);
-            // GL falls back to texture 0 when the bound one is deleted.
-            if (boundTexture == static_cast<int32_t>(name))
-                boundTexture = -1;
-        }
+        GLuint name = cache.entries[i].texture;
+        glDeleteTextures(1, &name);
+        // GL falls back to texture 0 when the bound one is deleted.
+        if (boundTexture == static_cast<int32_t>(name))
+            boundTexture = -1;
         // Order is not kept: the last entry takes the freed place.
         cache.entries[i] = cache.entries.back();
         cache.entries.pop_back();

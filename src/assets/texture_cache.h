@@ -27,9 +27,6 @@ struct TextureCache {
     std::vector<CachedTexture> entries;
     // Image files decoded since start; the tests and the benchmark read it.
     uint64_t decodes = 0;
-    // Without a GL context (the headless simulator, pure tests): entries get
-    // made-up names, nothing is decoded or uploaded.
-    bool headless = false;
 };
 
 extern TextureCache textureCache;

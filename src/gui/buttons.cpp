@@ -2,7 +2,22 @@
 
 #include <guichan.hpp>
 
+#include "audio/sound.h"
 #include "shell/game.h"
+
+static gcn::Widget* focusedWidget(gcn::Widget* widget)
+{
+    gcn::FocusHandler* focus = widget->_getFocusHandler();
+    return focus ? focus->getFocused() : nullptr;
+}
+
+// The menu's click for a key a button has handled: Enter, or a move of the focus.
+static void menuKeySound(gcn::Widget* button, int key, gcn::Widget* focusBefore)
+{
+    SoundCue cue;
+    if (menuKeyCue(key == gcn::Key::ENTER, focusedWidget(button) != focusBefore, cue))
+        playCue(cue);
+}
 
 ButtonTalker::ButtonTalker() : gcn::Button("") {}
 
@@ -26,6 +41,7 @@ void ButtonBigText::drawFrame(gcn::Graphics*) {}
 void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
 {
     int key = keyEvent.getKey().getValue();
+    gcn::Widget* focusBefore = focusedWidget(this);
     if (key == gcn::Key::UP) {
         if (listener)
             listener->focusUp(this);
@@ -38,6 +54,7 @@ void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
         return;
     }
     keyEvent.consume();
+    menuKeySound(this, key, focusBefore);
 }
 
 ButtonTrack::ButtonTrack() = default;
@@ -46,14 +63,14 @@ ButtonTrack::~ButtonTrack() = default;
 
 void ButtonTrack::draw(gcn::Graphics* graphics)
 {
-    if (medal != 0 && trackImage)
+    if (medal != TrackState::locked && trackImage)
         graphics->drawImage(trackImage, 0, 0);
     gcn::Image* medalImage = nullptr;
-    if (medal == 2)
+    if (medal == TrackState::bronze)
         medalImage = game.medalBronze;
-    else if (medal == 3)
+    else if (medal == TrackState::silver)
         medalImage = game.medalSilver;
-    else if (medal == 4)
+    else if (medal == TrackState::gold)
         medalImage = game.medalGold;
     if (medalImage)
         graphics->drawImage(medalImage, 0, 0);
@@ -67,6 +84,7 @@ void ButtonTrack::drawFrame(gcn::Graphics*) {}
 void ButtonTrack::keyPressed(gcn::KeyEvent& keyEvent)
 {
     int key = keyEvent.getKey().getValue();
+    gcn::Widget* focusBefore = focusedWidget(this);
     if (key == gcn::Key::UP) {
         if (listener)
             listener->focusUp(this);
@@ -85,12 +103,13 @@ void ButtonTrack::keyPressed(gcn::KeyEvent& keyEvent)
         return;
     }
     keyEvent.consume();
+    menuKeySound(this, key, focusBefore);
 }
 
 void ButtonTrack::mousePressed(gcn::MouseEvent& mouseEvent)
 {
     // A locked track is not pressed, so its release raises no action either.
-    if (medal == 0) {
+    if (medal == TrackState::locked) {
         mouseEvent.consume();
         return;
     }
@@ -102,8 +121,10 @@ TextBoxName::TextBoxName() = default;
 void TextBoxName::keyPressed(gcn::KeyEvent& keyEvent)
 {
     if (keyEvent.getKey().getValue() == gcn::Key::ENTER) {
+        gcn::Widget* focusBefore = focusedWidget(this);
         distributeActionEvent();
         keyEvent.consume();
+        menuKeySound(this, gcn::Key::ENTER, focusBefore);
         return;
     }
     gcn::TextBox::keyPressed(keyEvent);

@@ -3,6 +3,7 @@
 // a text button drawn in a highlight font while focused, the picture button of
 // the track grid, and the one-line name box.
 
+#include "save/progress.h"
 #include <cstdint>
 #include <string>
 
@@ -52,8 +53,8 @@ public:
     gcn::Font* highlightFont = nullptr;
 };
 
-// A 64 x 64 track button: picture, medal and frame. A locked track (medal 0)
-// shows only its frame and ignores the mouse.
+// A 64 x 64 track button: picture, medal and frame. A locked track shows
+// only its frame and ignores the mouse.
 class ButtonTrack : public ButtonTalker {
 public:
     ButtonTrack();
@@ -67,8 +68,8 @@ public:
     gcn::Image* trackImage = nullptr;
     gcn::Image* selectedFrame = nullptr;
     gcn::Image* plainFrame = nullptr;
-    // 0 locked, 1 open, 2 bronze, 3 silver, 4 gold.
-    int32_t medal = 0;
+    // Locked, open without a medal, or the medal earned.
+    TrackState medal = TrackState::locked;
 };
 
 // A text box whose Enter fires its action instead of starting a new line.

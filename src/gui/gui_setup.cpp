@@ -15,6 +15,7 @@
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 // Loads the three fonts; the library's exception stops the loading where it
 // happened and is dropped, leaving the fonts not yet made null.
@@ -114,23 +115,20 @@ bool createGame()
     printf(".. track menu\n");
     game.menuTrack = new MenuTrack();
     game.top->add(game.menuTrack->container);
-    game.menuTrack->container->setVisible(true);
     game.menuTrack->refresh();
 
     printf(".. HUD\n");
     game.hud = new Hud();
     buildHud(*game.hud);
     game.top->add(game.hud->container);
-    game.hud->container->setVisible(false);
 
     printf(".. play menu\n");
     game.menuPlay = new MenuPlay();
     game.top->add(game.menuPlay->container);
-    game.menuPlay->container->setVisible(false);
 
     printf(".. score saving menu\n");
     game.menuSaveScore = new MenuSaveScore();
     game.top->add(game.menuSaveScore->container);
-    game.menuSaveScore->container->setVisible(false);
+    showScreen(Screen::trackMenu);
     return true;
 }

@@ -1,6 +1,5 @@
 #include "gui/menu_play.h"
 
-#include <algorithm>
 #include <cstring>
 #include <guichan.hpp>
 
@@ -11,6 +10,7 @@
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/screens.h"
 #include "track/track.h"
 
 // The score and medal lines: the time text with a trailing space.
@@ -76,7 +76,6 @@ MenuPlay::MenuPlay()
 
 void MenuPlay::refresh()
 {
-    container->setVisible(true);
     container->setFocusable(false);
     if (!buttons.empty())
         buttons[0]->requestFocus();
@@ -93,7 +92,7 @@ void MenuPlay::refresh()
         lastLabel->setCaption("last -:--.--");
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
-    std::sort(record.scores.begin(), record.scores.end(), scoreBefore);
+    sortScores(record.scores);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {
             const ScoreEntry& score = record.scores[i];
@@ -118,21 +117,12 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
     if (id == "back") {
-        container->setVisible(false);
-        if (game.menuTrack) {
-            game.menuTrack->container->setVisible(true);
+        showScreen(Screen::trackMenu);
+        if (game.menuTrack)
             game.menuTrack->refresh();
-        }
     } else if (id == "play") {
-        container->setVisible(false);
-        if (game.borderIcon)
-            game.borderIcon->setVisible(false);
-        if (game.hud && game.hud->container)
-            game.hud->container->setVisible(true);
+        showScreen(Screen::race);
         startRace(game);
-        // The HUD covers the whole window.
-        if (game.top)
-            game.top->setPosition(0, 0);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "gui/menu_play.h"
 #include "save/runs.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int y)
 {
@@ -52,7 +53,6 @@ MenuSaveScore::MenuSaveScore()
 
 void MenuSaveScore::show()
 {
-    container->setVisible(true);
     container->setFocusable(false);
     nameBox->setFocusable(true);
     nameBox->requestFocus();
@@ -73,11 +73,9 @@ void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
         // The whole text as typed; an empty name is a valid name.
         game.save.playerName = nameBox->getText();
         recordRun();
-        container->setVisible(false);
-        if (game.menuPlay) {
-            game.menuPlay->container->setVisible(true);
+        showScreen(Screen::playMenu);
+        if (game.menuPlay)
             game.menuPlay->refresh();
-        }
     } else if (id == "name") {
         focusDown(doneButton);
     }

@@ -8,17 +8,13 @@
 #include "gui/gui_common.h"
 #include "gui/menu_play.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 namespace {
-const int kGridRows = 3;
-const int kGridColumns = 5;
+const int kGridRows = trackGridRows;
+const int kGridColumns = trackGridColumns;
 const int kBackRow = 3;
 }  // namespace
-
-std::string trackNameAt(int row, int column)
-{
-    return std::to_string(column) + std::to_string(row);
-}
 
 MenuTrack::MenuTrack()
 {
@@ -67,7 +63,7 @@ MenuTrack::MenuTrack()
     }
 }
 
-int MenuTrack::stateAt(int r, int c) const
+TrackState MenuTrack::stateAt(int r, int c) const
 {
     return static_cast<ButtonTrack*>(rows[r][c])->medal;
 }
@@ -81,20 +77,9 @@ void MenuTrack::refresh()
     for (int r = 0; r < kGridRows; ++r) {
         for (int c = 0; c < kGridColumns; ++c) {
             ButtonTrack* button = static_cast<ButtonTrack*>(rows[r][c]);
-            auto found = game.save.records.find(trackNameAt(r, c));
-            if (found != game.save.records.end())
-                button->medal = found->second.medal;
-            if (button->medal == 0) {
-                // Earlier buttons of this pass are already up to date.
-                if (r == 0 && c == 0)
-                    button->medal = 1;
-                else if (r > 0 && stateAt(r - 1, c) >= 2)
-                    button->medal = 1;
-                else if (r == 0 && c > 0 && stateAt(0, c - 1) >= 2)
-                    button->medal = 1;
-            }
+            button->medal = trackState(game.save, r, c);
             // Neither Tab nor the mouse may put the focus on a locked track.
-            button->setFocusable(button->medal != 0);
+            button->setFocusable(button->medal != TrackState::locked);
         }
     }
     guiLogicStep();
@@ -116,21 +101,18 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
         for (ButtonTalker* button : rows[r]) {
             if (button != actionEvent.getSource())
                 continue;
-            if (static_cast<ButtonTrack*>(button)->medal == 0)
+            if (static_cast<ButtonTrack*>(button)->medal == TrackState::locked)
                 return;
             selected = button;
         }
     }
     if (!selected)
         return;
-    game.save.trackName = std::to_string(selected->column) + std::to_string(selected->row);
+    game.save.trackName = trackNameAt(selected->row, selected->column);
     game.run.ticks = 0;
-    container->setVisible(false);
-    if (game.menuPlay) {
-        game.menuPlay->container->setVisible(true);
+    showScreen(Screen::playMenu);
+    if (game.menuPlay)
         game.menuPlay->refresh();
-    }
-    game.run.ticks = 0;
 }
 
 void MenuTrack::moveTo(ButtonTalker* target)
@@ -155,7 +137,7 @@ void MenuTrack::focusDown(ButtonTalker* button)
     int target = (i + 1) % n;
     int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
     ButtonTalker* next = rows[target][column];
-    if (target < kGridRows && stateAt(target, column) == 0)
+    if (target < kGridRows && stateAt(target, column) == TrackState::locked)
         next = rows[kBackRow][0];
     moveTo(next);
 }
@@ -165,7 +147,7 @@ void MenuTrack::focusLeft(ButtonTalker* button)
     if (button->row >= kGridRows)
         return;
     int j = (button->column + kGridColumns - 1) % kGridColumns;
-    if (stateAt(button->row, j) == 0)
+    if (stateAt(button->row, j) == TrackState::locked)
         return;
     moveTo(rows[button->row][j]);
 }
@@ -175,7 +157,7 @@ void MenuTrack::focusRight(ButtonTalker* button)
     if (button->row >= kGridRows)
         return;
     int j = (button->column + 1) % kGridColumns;
-    if (stateAt(button->row, j) == 0)
+    if (stateAt(button->row, j) == TrackState::locked)
         return;
     moveTo(rows[button->row][j]);
 }

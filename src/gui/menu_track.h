@@ -34,9 +34,7 @@ public:
 
 private:
     // The state of the track button at row r, column c (rows 0 to 2).
-    int stateAt(int r, int c) const;
+    TrackState stateAt(int r, int c) const;
     void moveTo(ButtonTalker* target);
 };
 
-// The track a grid button stands for: its column digit, then its row digit.
-std::string trackNameAt(int row, int column);

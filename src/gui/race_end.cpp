@@ -1,38 +1,23 @@
 #include "shell/race_end.h"
 
-#include <SDL.h>
 #include <guichan.hpp>
 
-#include "gui/gui_common.h"
-#include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "save/runs.h"
 #include "shell/game.h"
-
-// Hides the HUD, brings the cursor back and leaves the race for the menus.
-static void leaveRace()
-{
-    if (game.hud && game.hud->container)
-        game.hud->container->setVisible(false);
-    SDL_ShowCursor(1);
-    game.inRace = false;
-    centreTop();
-}
+#include "shell/screens.h"
 
 static void showPlayMenu()
 {
-    if (game.borderIcon)
-        game.borderIcon->setVisible(true);
-    if (game.menuPlay) {
-        game.menuPlay->container->setVisible(true);
+    showScreen(Screen::playMenu);
+    if (game.menuPlay)
         game.menuPlay->refresh();
-    }
 }
 
 void finishRun()
 {
-    leaveRace();
+    game.inRace = false;
     TrackRecord& record = recordFor(game.save, game.save.trackName);
     record.name = game.save.trackName;
     game.run.ticks = static_cast<int32_t>(game.run.controls.size());
@@ -43,15 +28,14 @@ void finishRun()
         recordRun();
         return;
     }
-    if (game.borderIcon)
-        game.borderIcon->setVisible(true);
+    showScreen(Screen::saveScore);
     if (game.menuSaveScore)
         game.menuSaveScore->show();
 }
 
 void loseRace()
 {
-    leaveRace();
+    game.inRace = false;
     showPlayMenu();
 }
 
@@ -59,10 +43,6 @@ void abortRace()
 {
     game.run.controls.clear();
     game.run.ticks = 0;
-    if (game.hud && game.hud->container)
-        game.hud->container->setVisible(false);
     game.inRace = false;
     showPlayMenu();
-    centreTop();
-    SDL_ShowCursor(1);
 }

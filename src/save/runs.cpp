@@ -6,13 +6,6 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 
-bool scoreBefore(const ScoreEntry& a, const ScoreEntry& b)
-{
-    if (a.ticks != b.ticks)
-        return a.ticks < b.ticks;
-    return a.date > b.date;
-}
-
 bool isHighScore(const TrackRecord& record, int32_t ticks)
 {
     // ticks is at most the fifth best exactly when fewer than five scores are
@@ -24,17 +17,17 @@ bool isHighScore(const TrackRecord& record, int32_t ticks)
     return faster < 5;
 }
 
-int32_t medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
-                 double stepSeconds)
+TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
+                    double stepSeconds)
 {
     double b = static_cast<double>(bestTicks);
-    int32_t medal = 1;
+    TrackState medal = TrackState::open;
     if (b <= bronzeSeconds / stepSeconds)
-        medal = 2;
+        medal = TrackState::bronze;
     if (b <= silverSeconds / stepSeconds)
-        medal = 3;
+        medal = TrackState::silver;
     if (b <= goldSeconds / stepSeconds)
-        medal = 4;
+        medal = TrackState::gold;
     return medal;
 }
 
@@ -62,9 +55,9 @@ void recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
     }
 
     record.scores.push_back({save.playerName, save.shipName, run.ticks, date});
-    // Stable, so entries equal in ticks and date keep the order they were added in.
-    std::stable_sort(record.scores.begin(), record.scores.end(), scoreBefore);
-    record.medal = medalFor(record.scores.front().ticks, goldSeconds, silverSeconds, bronzeSeconds, stepSeconds);
+    sortScores(record.scores);
+    record.medal = static_cast<int32_t>(
+        medalFor(record.scores.front().ticks, goldSeconds, silverSeconds, bronzeSeconds, stepSeconds));
 }
 
 bool recordRun()

@@ -4,19 +4,17 @@
 
 #include <cstdint>
 
+#include "save/progress.h"
 #include "save/save_file.h"
-
-// a before b: fewer ticks, or equal ticks and the newer date. Signed compares.
-bool scoreBefore(const ScoreEntry& a, const ScoreEntry& b);
 
 // Whether a run of ticks enters the five best of record: always while it holds
 // fewer than five scores, else when ticks is at most the fifth best's.
 bool isHighScore(const TrackRecord& record, int32_t ticks);
 
 // The medal of a best run of bestTicks against target times in seconds:
-// 1 none, 2 bronze, 3 silver, 4 gold. Each target is tested on its own, in the
-// order bronze, silver, gold, and the last that holds wins.
-int32_t medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
+// open for none, else bronze, silver or gold. Each target is tested on its
+// own, in the order bronze, silver, gold, and the last that holds wins.
+TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
                  double stepSeconds);
 
 // Adds run as a finished run on save.trackName, recorded at date (low 32 bits

@@ -1,5 +1,6 @@
 #include "shell/config.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
@@ -34,6 +35,10 @@ void readConfigFrom(Game& g, std::istream& in)
         else
             g.fullscreen = value != 0;
     }
+    // The sound volume came later: a file of ten values keeps the default.
+    std::string volume = nextToken(in);
+    if (!volume.empty())
+        g.soundVolume = std::clamp(std::atoi(volume.c_str()), 0, 100);
 }
 
 void readConfig()

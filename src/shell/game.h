@@ -6,6 +6,7 @@
 
 #include "assets/models.h"
 #include "save/save_file.h"
+#include "sim/race_session.h"
 #include "sim/ship.h"
 #include "track/track.h"
 #include "track/track_list.h"
@@ -47,7 +48,7 @@ struct Game {
     Area area;
     Ship player;
     // Seconds per simulation tick; never changed at run time.
-    double stepSeconds = 0.01;
+    double stepSeconds = tickSeconds;
     // SDL milliseconds at which the next tick is due.
     double nextTickMs = 0.0;
     // Ring of the last 64 race-frame durations, milliseconds.
@@ -55,8 +56,10 @@ struct Game {
     int32_t frameCounter = 0;
     SaveData save;
     Run run;
-    // Milliseconds left before the race starts.
+    // Milliseconds left before the race starts, as the race session counts them.
     int32_t countdownMs = 0;
+    // The race being run: its ticks, its countdown, whether it is still on.
+    RaceSession race;
     Ship ghost;
     bool ghostEnabled = true;
     bool running = true;
@@ -72,6 +75,8 @@ struct Game {
     int32_t joyThrottleAxis = 2;
     int32_t joyBrakeAxis = 3;
     int32_t joySteerAxis = 0;
+    // Sound volume, 0 (off) to 100 (configuration value 11).
+    int32_t soundVolume = 80;
 
     Game();
 };

@@ -4,6 +4,7 @@
 #include <guichan.hpp>
 #include <guichan/sdl.hpp>
 
+#include "audio/sound.h"
 #include "shell/game.h"
 #include "shell/race_end.h"
 #include "sim/controls.h"
@@ -15,6 +16,14 @@ static const int abortButtonB = 9;
 static bool joystickButton(int index)
 {
     return joystick && SDL_JoystickGetButton(joystick, index) != 0;
+}
+
+// A text box with the focus takes M as a letter of the name being typed.
+static bool typingText()
+{
+    if (!game.gui || !game.top || !game.top->_getFocusHandler())
+        return false;
+    return dynamic_cast<gcn::TextBox*>(game.top->_getFocusHandler()->getFocused()) != nullptr;
 }
 
 static JoystickMapping gameMapping()
@@ -57,10 +66,13 @@ void pollInput()
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             game.running = false;
+        // M mutes at any time; the controls read the keyboard's state, not
+        // its events, so it never reaches a record.
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m && !typingText())
+            toggleMute();
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace();
-            SDL_ShowCursor(SDL_ENABLE);
         }
         // During a race every event stops here; in the menus each one, the
         // Escape that has just aborted a race included, goes on to the GUI.

@@ -2,29 +2,37 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
-#include <algorithm>
 #include <cstring>
 #include <guichan.hpp>
 
+#include "audio/sound.h"
 #include "gui/hud.h"
 #include "render/scene.h"
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
-#include "shell/ship_step.h"
-#include "sim/race.h"
-#include "sim/ship_physics.h"
+#include "shell/race_end.h"
+#include "sim/race_session.h"
+#include "sim/vecmath.h"
 
-TickCalls gameTickCalls() { return TickCalls{pollInput, stepShip}; }
+// The game's reaction to what a tick did.
+static void actOnTick(const TickReport& report)
+{
+    soundAfterTick(report);
+    if (report.finished)
+        finishRun();
+    else if (report.leftRoad)
+        loseRace();
+}
+
+TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnTick}; }
 
 void startRaceAt(Game& g, double nowMs)
 {
     g.inRace = true;
-    g.countdownMs = 3000;
     g.nextTickMs = nowMs;
-    resetLaps(g.track);
-    resetShip(g.player.state, g.track);
-    resetShip(g.ghost.state, g.track);
+    beginRace(g.race, g.track, g.player.state, &g.ghost.state, g.area.gravity);
+    g.countdownMs = countdownMsLeft(g.race);
     g.run.controls.clear();
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
 }
@@ -32,7 +40,7 @@ void startRaceAt(Game& g, double nowMs)
 void startRace(Game& g)
 {
     startRaceAt(g, static_cast<double>(SDL_GetTicks()));
-    SDL_ShowCursor(0);
+    startEngine();
 }
 
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
@@ -41,27 +49,20 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
         return;
     while (g.inRace) {
         g.nextTickMs += g.stepSeconds * 1000.0;
-        g.countdownMs = static_cast<int32_t>(g.countdownMs - g.stepSeconds * 1000.0);
-        if (g.countdownMs >= 1) {
-            // Both craft held with full brake while the countdown runs.
-            g.player.state.control = ControlInput{0.0f, 1.0f, 0.0f};
-            calls.stepShip(g.player, true);
-            g.ghost.state.control = g.player.state.control;
-            calls.stepShip(g.ghost, false);
-        } else {
+        const ControlInput* record = nullptr;
+        if (!inCountdown(g.race)) {
             calls.pollInput();
+            // A race abandoned by this poll still takes its tick, but nothing
+            // in it may end the race a second time.
+            if (!g.inRace)
+                g.race.on = false;
             if (!g.run.controls.empty())
-                g.player.state.control = g.run.controls.back();
-            calls.stepShip(g.player, true);
-            TrackRecord& record = recordFor(g.save, g.save.trackName);
-            size_t m = record.ghostRun.size();
-            if (g.ghostEnabled && m > 0 && g.inRace) {
-                size_t n = g.run.controls.size();
-                // Past the end of the best run the ghost keeps its last record.
-                g.ghost.state.control = record.ghostRun[std::min(m, n) - 1];
-                calls.stepShip(g.ghost, false);
-            }
+                record = &g.run.controls.back();
         }
+        g.race.ghostRun = g.ghostEnabled ? &recordFor(g.save, g.save.trackName).ghostRun : nullptr;
+        TickReport report = calls.step(g.race, record);
+        g.countdownMs = countdownMsLeft(g.race);
+        calls.afterTick(report);
         if (!(g.nextTickMs < nowMs))
             break;
     }
@@ -80,6 +81,14 @@ void mainLoop()
             game.frameTimesMs[game.frameCounter & 63] = now - previousFrameMs;
             previousFrameMs = now;
             runDueTicks(game, now, gameTickCalls());
+            // The engine idles through the countdown, follows the player in the
+            // race, and stops the moment the race ends, Escape included.
+            if (game.inRace) {
+                double throttle = inCountdown(game.race) ? 0.0 : game.player.state.control.throttle;
+                driveEngine(length(game.player.state.velocity), throttle);
+            } else {
+                stopEngine();
+            }
             if (game.hud)
                 updateHud(*game.hud);
             drawRaceScene();

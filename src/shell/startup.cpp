@@ -9,6 +9,7 @@
 
 #include "assets/image_formats.h"
 #include "assets/models.h"
+#include "audio/sound.h"
 #include "gui/gui_setup.h"
 #include "save/save_file.h"
 #include "shell/config.h"
@@ -30,6 +31,8 @@ int runGame()
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());
         return 1;
     }
+    // Silently without a device: the lines above and below stay as they are.
+    openSound(game.soundVolume);
     printf("Load track\n");
     loadTrack(game.track, game.save.trackName);
     printf("Load area\n");
@@ -49,6 +52,7 @@ void shutdown()
 {
     if (joystick && SDL_JoystickOpened(0))
         SDL_JoystickClose(joystick);
+    closeSound();
     SDL_Quit();
     delete game.fontDefault;
     delete game.fontBig;

@@ -5,7 +5,7 @@
 
 #include "sim/locator.h"
 #include "sim/ship.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 AutopilotPath buildAutopilotPath(const Track& track)
 {
@@ -152,13 +152,12 @@ ControlInput autopilotControl(const AutopilotPath& path, const ShipState& s, con
     return c;
 }
 
-AutopilotRun driveWithAutopilot(Track& track, const AutopilotSettings& settings, int64_t maxTicks, double stepSeconds)
+AutopilotRun driveWithAutopilot(Track& track, const AutopilotSettings& settings, int64_t maxTicks)
 {
     AutopilotRun run;
     AutopilotPath path = buildAutopilotPath(track);
     ReplaySetup setup;
     setup.gravity = settings.gravity;
-    setup.stepSeconds = stepSeconds;
     setup.maxTicks = maxTicks;
     setup.driver = [&](const ShipState& s, int64_t) {
         ControlInput c = autopilotControl(path, s, settings);

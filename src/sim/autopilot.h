@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/control.h"
+#include "sim/race_constants.h"
 #include "sim/replay.h"
 #include "sim/vecmath.h"
 
@@ -17,7 +18,7 @@ struct ShipState;
 
 struct AutopilotSettings {
     // m/s^2, as the race uses it.
-    double gravity = 9.81;
+    double gravity = defaultGravity;
     // Share of g the driver asks of the sideways grip in a curve.
     double cornerGrip = 0.9;
     // Share of g it plans to brake with.
@@ -62,5 +63,4 @@ struct AutopilotRun {
 };
 
 // A whole race from the start with the autopilot, at most maxTicks race ticks.
-AutopilotRun driveWithAutopilot(Track& track, const AutopilotSettings& settings, int64_t maxTicks,
-                                double stepSeconds = 0.01);
+AutopilotRun driveWithAutopilot(Track& track, const AutopilotSettings& settings, int64_t maxTicks);

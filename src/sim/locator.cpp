@@ -1,9 +1,9 @@
 #include "sim/locator.h"
 
 #include "sim/ship.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
-LocatorCounters locatorCounters;
+thread_local LocatorCounters locatorCounters;
 
 Vec3 surfacePoint(const TrackSegment& segment, double u, double t)
 {

@@ -46,7 +46,9 @@ struct LocatorCounters {
     uint64_t locateCalls = 0;
     uint64_t segmentSearches = 0;
 };
-extern LocatorCounters locatorCounters;
+// Per thread, like geometryCounters: the content tool races several tracks
+// at once, and a shared count would be a data race.
+extern thread_local LocatorCounters locatorCounters;
 
 // The road contact for the state's position, warm-started from its segment,
 // trackU and trackT (segment -1: from the segment whose centre is nearest).

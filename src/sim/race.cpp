@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "sim/ship.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // The segment under the ship reaching this counter ends the race as won.
 static const int32_t finishLap = 3;

@@ -2,83 +2,42 @@
 
 #include <cstdio>
 
-#include "sim/race.h"
-#include "sim/ship_physics.h"
-#include "track/track.h"
-
-namespace {
-
-struct HeadlessRace {
-    bool on = true;
-    RaceOutcome outcome = RaceOutcome::unfinished;
-};
-
-bool headlessRaceOn(void* context) { return static_cast<HeadlessRace*>(context)->on; }
-
-void headlessFinish(void* context)
-{
-    HeadlessRace* race = static_cast<HeadlessRace*>(context);
-    race->on = false;
-    race->outcome = RaceOutcome::finish;
-}
-
-void headlessLeaveRoad(void* context)
-{
-    HeadlessRace* race = static_cast<HeadlessRace*>(context);
-    race->on = false;
-    race->outcome = RaceOutcome::offroad;
-}
-
-} // namespace
 
 ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrace& trace)
 {
-    HeadlessRace race;
-    RaceHooks hooks;
-    hooks.context = &race;
-    hooks.raceOn = headlessRaceOn;
-    hooks.finish = headlessFinish;
-    hooks.leaveRoad = headlessLeaveRoad;
-
     ReplayResult result;
     ShipState ship;
-    resetLaps(track);
-    resetShip(ship, track);
+    RaceSession session;
+    beginRace(session, track, ship, nullptr, setup.gravity);
     result.startState = ship;
 
-    int64_t tick = 0;
-    for (int32_t i = 0; i < countdownTicks && race.on; ++i) {
-        ship.control = ControlInput{0.0f, 1.0f, 0.0f};
-        stepShipState(ship, track, setup.gravity, setup.stepSeconds);
-        updateRaceProgress(track, ship, hooks);
-        ++tick;
+    while (session.on && inCountdown(session)) {
+        TickReport report = stepRace(session, nullptr);
         if (trace)
-            trace(tick, true, ship);
+            trace(report.tick, true, ship);
     }
 
     const bool endless = setup.hold || setup.driver;
     const int64_t records = endless ? -1 : static_cast<int64_t>(setup.controls.size());
     const bool haveRecord = setup.driver || !setup.controls.empty();
-    int64_t raceTicks = 0;
-    while (race.on && haveRecord) {
-        if (records >= 0 && raceTicks >= records)
+    while (session.on && haveRecord) {
+        const int64_t done = session.raceTicks;
+        if (records >= 0 && done >= records)
             break;
-        if (setup.maxTicks >= 0 && raceTicks >= setup.maxTicks)
+        if (setup.maxTicks >= 0 && done >= setup.maxTicks)
             break;
+        ControlInput record;
         if (setup.driver)
-            ship.control = setup.driver(ship, raceTicks);
+            record = setup.driver(ship, done);
         else
-            ship.control = setup.hold ? setup.controls.front() : setup.controls[size_t(raceTicks)];
-        stepShipState(ship, track, setup.gravity, setup.stepSeconds);
-        updateRaceProgress(track, ship, hooks);
-        ++raceTicks;
-        ++tick;
+            record = setup.hold ? setup.controls.front() : setup.controls[size_t(done)];
+        TickReport report = stepRace(session, &record);
         if (trace)
-            trace(tick, false, ship);
+            trace(report.tick, false, ship);
     }
 
-    result.outcome = race.outcome;
-    result.raceTicks = raceTicks;
+    result.outcome = session.outcome;
+    result.raceTicks = session.raceTicks;
     result.finalState = ship;
     return result;
 }

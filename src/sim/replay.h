@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "sim/control.h"
+#include "sim/race_session.h"
 #include "sim/ship.h"
 
 struct Track;
-
-enum class RaceOutcome { finish, offroad, unfinished };
 
 struct ReplayResult {
     RaceOutcome outcome = RaceOutcome::unfinished;
@@ -31,9 +30,6 @@ struct ReplayResult {
 // countdown tick; countdown is true for ticks 1 to countdownTicks.
 using ReplayTrace = std::function<void(int64_t tick, bool countdown, const ShipState& state)>;
 
-// Ticks of the 3000 ms countdown at 10 ms per tick that hold the ships.
-const int32_t countdownTicks = 299;
-
 // Chooses a race tick's record from the ship as the previous tick left it;
 // raceTick counts from 0.
 using ReplayDriver = std::function<ControlInput(const ShipState& state, int64_t raceTick)>;
@@ -47,12 +43,12 @@ struct ReplaySetup {
     bool hold = false;
     // Stop after this many race ticks; negative for no limit beyond the records.
     int64_t maxTicks = -1;
-    // m/s^2 and seconds per tick, as the game uses them.
-    double gravity = 9.81;
-    double stepSeconds = 0.01;
+    // m/s^2, as the game uses it.
+    double gravity = defaultGravity;
 };
 
-// Resets the track's laps and a fresh ship, runs the countdown and the race.
+// Resets the track's laps and a fresh ship, runs the countdown and the race
+// through stepRace(), one tick after another, without a ghost.
 // A held record or a driver without maxTicks runs until the race ends. The track's lap
 // counters are left as the race left them.
 ReplayResult replayRace(Track& track, const ReplaySetup& setup, const ReplayTrace& trace = nullptr);

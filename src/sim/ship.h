@@ -1,12 +1,10 @@
 #pragma once
-// A ship: the fixed 200-byte physical state that the save file snapshots,
-// followed by its model, which the physics never touches.
+// A ship's physical state: the fixed 200 bytes that the save file snapshots.
+// The game's Ship adds its model (assets/models.h); the physics never sees it.
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "assets/mesh.h"
 #include "sim/control.h"
 #include "sim/vecmath.h"
 
@@ -42,10 +40,3 @@ static_assert(offsetof(ShipState, downforce) == 168);
 static_assert(offsetof(ShipState, segment) == 176);
 static_assert(offsetof(ShipState, trackU) == 184);
 static_assert(offsetof(ShipState, trackT) == 192);
-
-struct Ship {
-    ShipState state;
-    Mesh mesh;
-    TextureSlot texture = -1;
-    std::string modelName;
-};

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "sim/locator.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // Force-model constants; see the coefficients of ShipState for the per-ship ones.
 static const double normalDampingFactor = 10.0;

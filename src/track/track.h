@@ -1,26 +1,17 @@
 #pragma once
-// A loaded track: its name and one segment per control point of its
-// "track.track" file, with the road textures named by "textures.txt".
+// The game's loading of a track: the road of its "track.track" (read by the
+// core's track_file) and the road textures "textures.txt" names.
 
 #include <cstddef>
-#include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
 
-#include "track/geometry.h"
+#include "track/track_file.h"
 
-struct Track {
-    std::string name;
-    std::vector<TrackSegment> segments;
-    // Changes whenever loadTrack or clearTrack replaces the road, so that a
-    // compiled drawing of it can tell it is stale; 0 for a road built by code.
-    uint64_t revision = 0;
-};
-
-// Replaces the track with dataDir/tracks/NAME. A missing file, fewer than
-// three control points, a negative count or a file shorter than its count
-// leaves it empty under the new name.
+// Replaces the track with dataDir/tracks/NAME and acquires its road textures.
+// A missing file, fewer than three control points, a negative count or a file
+// shorter than its count leaves it empty under the new name.
 void loadTrack(Track& track, std::string name);
 // Gives the road textures back and removes every segment.
 void clearTrack(Track& track);

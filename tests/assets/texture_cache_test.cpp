@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "assets/data_dir.h"
 #include "assets/mesh.h"
 #include "gl_recorder.h"
 #include "gl_window.h"
 #include "test_files.h"
+#include "track/track.h"
 
 namespace {
 
@@ -235,25 +237,35 @@ TEST_F(TextureCacheTest, FirstDrawAfterAnUploadBindsItsTextureAgain)
     EXPECT_EQ(bound, first);
 }
 
-TEST_F(TextureCacheTest, HeadlessCacheMakesUpNamesWithoutTouchingGl)
+TEST_F(TextureCacheTest, ReadingARoadForTheSimulationTouchesNeitherTheCacheNorGl)
 {
-    textureCache.headless = true;
-    const std::string path = image("road.png");
-    TextureSlot a = -1, b = -1, c = -1;
+    // The tools run without a GL context: the core's road reader must not
+    // reach the cache, while the game's loader acquires two textures a segment.
+    std::vector<std::vector<float>> points;
+    for (int i = 0; i < 4; ++i) {
+        const float x = i == 1 || i == 2 ? 10.0f : 0.0f;
+        const float y = i >= 2 ? 10.0f : 0.0f;
+        points.push_back({x, y, 0.0f, x + 0.1f, y, 0.0f, x + 0.2f, y, 0.0f, x + 0.3f, y, 0.0f});
+    }
+    writeFile(dir + "/tracks/square/track.track", trackBytes(points).data);
+    writeText(dir + "/tracks/square/textures.txt", "a b c d e f g h");
+    image("tex_road/a.png");
+
+    Track road;
     startRecording();
-    acquire(a, path);
-    acquire(b, path);
-    acquire(c, dir + "/other.png");
-    release(static_cast<uint32_t>(c));
-    evictUnused();
-    std::vector<GlCall> calls = stopRecording();
-    EXPECT_TRUE(calls.empty());
-    EXPECT_GT(a, 0);
-    EXPECT_EQ(a, b);
-    EXPECT_NE(c, a);
-    EXPECT_GT(c, 0);
+    ASSERT_TRUE(readTrackRoad(road, dir, "square"));
+    EXPECT_TRUE(stopRecording().empty());
+    EXPECT_EQ(road.segments.size(), 4u);
+    EXPECT_TRUE(textureCache.entries.empty());
     EXPECT_EQ(textureCache.decodes, 0u);
-    ASSERT_EQ(textureCache.entries.size(), 1u);
-    EXPECT_EQ(textureCache.entries[0].refCount, 2);
-    textureCache.entries.clear();
+
+    const std::string savedDataDir = dataDir;
+    dataDir = dir;
+    Track loaded;
+    loadTrack(loaded, "square");
+    dataDir = savedDataDir;
+    EXPECT_EQ(textureCache.entries.size(), 8u);
+    ASSERT_NE(entry(dir + "/tex_road/a.png"), nullptr);
+    EXPECT_EQ(entry(dir + "/tex_road/a.png")->width, 4u);
+    clearTrack(loaded);
 }

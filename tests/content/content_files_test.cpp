@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -13,9 +14,12 @@
 #include "assets/data_dir.h"
 #include "assets/models.h"
 #include "assets/texture_cache.h"
+#include "audio/sound_cues.h"
+#include "audio/wav_file.h"
 #include "content/generated_content.h"
 #include "content/track_design.h"
 #include "gl_window.h"
+#include "sound_analysis.h"
 #include "shell/game.h"
 #include "track/track.h"
 
@@ -74,8 +78,11 @@ TEST(ContentTool, TwoRunsWriteTheSameFiles)
     ASSERT_FALSE(b.empty());
     std::vector<std::string> files = filesBelow(a);
     ASSERT_EQ(files, filesBelow(b));
-    // Five files per track, twelve road textures, the ship's two, the seventeen track-menu pictures.
-    EXPECT_GE(files.size(), 15u * 5 + 12 + 2 + 17);
+    // Five files per track, twelve road textures, the ship's two, the seventeen
+    // track-menu pictures, the eight sounds.
+    EXPECT_GE(files.size(), 15u * 5 + 12 + 2 + 17 + 8);
+    EXPECT_NE(std::find(files.begin(), files.end(), "sounds/engine.wav"), files.end());
+    EXPECT_NE(std::find(files.begin(), files.end(), "sounds/countdown.wav"), files.end());
     for (const std::string& f : files) {
         std::string x = readWholeFile(a + "/" + f);
         EXPECT_FALSE(x.empty()) << f;
@@ -218,4 +225,97 @@ TEST_F(ContentFiles, TheDesktopIconIsAnOpaqueTileWithClearCornersAndABrightCraft
     EXPECT_GT(bright, 1000) << "the light craft stands out on the dark tile";
     SDL_Color nose = icon.at(64, 40, a);
     EXPECT_GT(nose.r + nose.g + nose.b, 600);
+}
+
+namespace {
+
+// A sound of the generated content, as the game's reader and as raw bytes.
+struct ContentSound {
+    std::string bytes;
+    WavSound wav;
+    std::vector<double> samples;
+
+    explicit ContentSound(const std::string& name)
+    {
+        bytes = readWholeFile(generatedContent() + "/sounds/" + name);
+        if (parseWav(bytes, wav))
+            samples = toFractions(wav.samples);
+    }
+};
+
+uint32_t le32(const std::string& b, size_t at)
+{
+    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
+           static_cast<unsigned char>(b[at + 2]) << 16 | uint32_t(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+}  // namespace
+
+TEST(ContentSounds, EverySoundIsAPlainMonoPcmWaveOfItsStatedLength)
+{
+    std::vector<std::string> names{engineLoopFile()};
+    for (int i = 0; i < soundCueCount; ++i)
+        names.push_back(soundCueFile(static_cast<SoundCue>(i)));
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ContentSound s(name);
+        ASSERT_GE(s.bytes.size(), 44u);
+        EXPECT_EQ(s.bytes.substr(0, 4), "RIFF");
+        EXPECT_EQ(le32(s.bytes, 4), s.bytes.size() - 8);
+        EXPECT_EQ(s.bytes.substr(8, 8), "WAVEfmt ");
+        EXPECT_EQ(le32(s.bytes, 16), 16u);
+        EXPECT_EQ(s.bytes[20], 1) << "PCM";
+        EXPECT_EQ(s.bytes[22], 1) << "mono";
+        EXPECT_EQ(le32(s.bytes, 24), 22050u);
+        EXPECT_EQ(le32(s.bytes, 28), 44100u) << "bytes per second";
+        EXPECT_EQ(s.bytes[34], 16) << "bits per sample";
+        EXPECT_EQ(s.bytes.substr(36, 4), "data");
+        EXPECT_EQ(le32(s.bytes, 40), s.bytes.size() - 44);
+        ASSERT_FALSE(s.samples.empty());
+        // Loud enough to hear, never clipped.
+        double peak = 0.0;
+        for (double v : s.samples)
+            peak = std::max(peak, std::abs(v));
+        EXPECT_GT(peak, 0.2);
+        EXPECT_LT(peak, 0.99);
+    }
+}
+
+TEST(ContentSounds, TheBeepAndTheStartToneHaveTheirPitchAndTheStartIsAnOctaveUp)
+{
+    ContentSound beep(soundCueFile(SoundCue::countdownBeep)), start(soundCueFile(SoundCue::startTone));
+    ASSERT_GT(beep.samples.size(), 2048u);
+    ASSERT_GT(start.samples.size(), 4096u);
+    double beepHz = dominantFrequency(beep.samples, 0, beep.samples.size(), 22050.0, 100.0, 4000.0, 2.0);
+    double startHz = dominantFrequency(start.samples, 0, start.samples.size(), 22050.0, 100.0, 4000.0, 2.0);
+    EXPECT_NEAR(beepHz, 880.0, 10.0);
+    EXPECT_NEAR(startHz, 1760.0, 10.0);
+    // Both begin and end at silence: no click as they start or stop.
+    for (const ContentSound* s : {&beep, &start}) {
+        EXPECT_LT(std::abs(s->samples.front()), 0.01);
+        EXPECT_LT(std::abs(s->samples.back()), 0.01);
+    }
+}
+
+TEST(ContentSounds, TheEngineLoopIsAWholeNumberOfPeriodsRichInHarmonics)
+{
+    ContentSound engine(engineLoopFile());
+    const std::vector<double>& s = engine.samples;
+    ASSERT_GT(s.size(), 1000u);
+    // The step across the loop's seam is no larger than the steps inside it.
+    double inner = 0.0;
+    for (size_t i = 1; i < s.size(); ++i)
+        inner = std::max(inner, std::abs(s[i] - s[i - 1]));
+    EXPECT_LE(std::abs(s.front() - s.back()), inner);
+    // Repeated twice, the fundamental is the strongest and the harmonics are there.
+    std::vector<double> twice = s;
+    twice.insert(twice.end(), s.begin(), s.end());
+    double f0 = dominantFrequency(twice, 0, twice.size(), 22050.0, 40.0, 500.0, 0.5);
+    double loopHz = 22050.0 / s.size();
+    double periods = f0 / loopHz;
+    EXPECT_NEAR(periods, std::round(periods), 0.05) << "a whole number of periods";
+    int strongHarmonics = 0;
+    for (int k = 2; k <= 8; ++k)
+        strongHarmonics += toneAmplitude(twice, 0, twice.size(), k * f0, 22050.0) > 0.03;
+    EXPECT_GE(strongHarmonics, 5);
 }

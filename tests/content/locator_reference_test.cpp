@@ -6,15 +6,13 @@
 
 #include <cstring>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "content/generated_content.h"
 #include "content/track_design.h"
 #include "locator_reference.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
 #include "track/geometry.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -38,14 +36,10 @@ TEST(LocatorReference, EveryTrackEndsBitForBitAsTheDirectTranscriptionWithFewerR
 {
     const std::string& data = generatedContent();
     ASSERT_FALSE(data.empty()) << "vantor-content failed";
-    const std::string savedDataDir = dataDir;
-    dataDir = data;
-    textureCache.headless = true;
     for (const std::string& name : trackOrder()) {
         SCOPED_TRACE(name);
         Track track;
-        loadTrack(track, name);
-        ASSERT_FALSE(track.segments.empty());
+        ASSERT_TRUE(readTrackRoad(track, data, name));
         ReplaySetup setup;
         setup.controls = driveWithAutopilot(track, AutopilotSettings{}, 30000).controls;
         ASSERT_GT(setup.controls.size(), 1000u);
@@ -61,7 +55,6 @@ TEST(LocatorReference, EveryTrackEndsBitForBitAsTheDirectTranscriptionWithFewerR
         EXPECT_LE(double(game.railPoints), 0.4 * double(reference.railPoints))
             << game.railPoints << " against " << reference.railPoints;
     }
-    dataDir = savedDataDir;
 }
 
 TEST(LocatorReference, SearchesFromOddStartsMatchTheTranscription)
@@ -70,12 +63,8 @@ TEST(LocatorReference, SearchesFromOddStartsMatchTheTranscription)
     // budget running out mid-phase: the single searches agree bit for bit.
     const std::string& data = generatedContent();
     ASSERT_FALSE(data.empty());
-    const std::string savedDataDir = dataDir;
-    dataDir = data;
-    textureCache.headless = true;
     Track track;
-    loadTrack(track, trackOrder().back());
-    dataDir = savedDataDir;
+    ASSERT_TRUE(readTrackRoad(track, data, trackOrder().back()));
     ASSERT_GT(track.segments.size(), 4u);
     int checked = 0;
     for (size_t s = 0; s < track.segments.size(); s += 3) {

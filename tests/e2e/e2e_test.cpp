@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "audio/sound_cues.h"
+#include "audio/wav_file.h"
 #include "game_process.h"
 #include "gui/hud.h"
+#include "sound_analysis.h"
 #include "save/save_file.h"
 
 namespace fs = std::filesystem;
@@ -429,9 +432,10 @@ TEST_F(EndToEnd, IdleMenusDrawAtMostSixtyFramesASecond)
     GameProcess game;
     // A sanitizer build wants its runtime first in the library list; the
     // probe only wraps the swap and the replay of compiled lists.
-    game.wrapper = {"env", "LD_PRELOAD=" + std::string(VANTOR_BUILD_DIR) + "/libvantor_swap_count.so",
-                    "VANTOR_SWAP_COUNT=" + counter, "VANTOR_SKIP_LISTS=1",
-                    "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"};
+    game.env = {{"LD_PRELOAD", std::string(VANTOR_BUILD_DIR) + "/libvantor_swap_count.so"},
+                {"VANTOR_SWAP_COUNT", counter},
+                {"VANTOR_SKIP_LISTS", "1"},
+                {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}};
     startGame(game);
     ASSERT_GT(swapCount(counter), 0u) << "the probe counts the game's frames";
     double trackMenu = framesPerSecond(counter, 3000);
@@ -560,7 +564,7 @@ TEST(Install, TheDebianPackageHoldsTheGameAndDeclaresItsDependencies)
     std::smatch depends;
     ASSERT_TRUE(std::regex_search(info, depends, std::regex("\\n Depends: ([^\\n]*)"))) << info;
     // The libraries the game links, found by dpkg-shlibdeps.
-    for (const char* package : {"libc6", "libstdc++6", "libsdl1.2debian", "libguichan",
+    for (const char* package : {"libc6", "libstdc++6", "libsdl1.2debian", "libsdl-mixer1.2", "libguichan",
                                 "libfreeimageplus3", "libglu1-mesa", "libgl1"})
         EXPECT_NE(depends[1].str().find(package), std::string::npos) << package << " in " << depends[1];
 
@@ -573,4 +577,78 @@ TEST(Install, TheDebianPackageHoldsTheGameAndDeclaresItsDependencies)
                              "./usr/share/man/man6/vantor.6\n"})
         EXPECT_NE(contents.find(file), std::string::npos) << file;
     fs::remove_all(root);
+}
+
+// The race heard through SDL's disk audio driver, which writes what the game
+// plays to a file of raw samples at about the pace of a real device. On
+// track "00" with only the throttle held the ship leaves the road after 769
+// race ticks (the headless simulator says so, below); the recording is
+// measured against that stretch of real time, so a disk writer that runs a
+// little slow or fast on a loaded machine does not matter.
+TEST_F(EndToEnd, ARaceIsHeardCountdownEngineAndTheFall)
+{
+    std::string out = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-sim race --data '" + data +
+                                 "' --track 00 --hold 0,0,1");
+    int lossTicks = 0;
+    ASSERT_EQ(std::sscanf(out.c_str(), "offroad %d", &lossTicks), 1) << out;
+    ASSERT_GT(lossTicks, 600) << "long enough to hear the engine rise";
+
+    const std::string recording = root + "/audio.raw";
+    const double rate = 22050.0;
+    GameProcess game;
+    game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", recording}, {"SDL_DISKAUDIODELAY", "23"}};
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    x.key("Return");
+    sleepMs(700);
+    x.keyDown("Up");
+    Picture back;
+    bool ended = playMenuUp(back, lossTicks * 10 + 30000);
+    x.keyUp("Up");
+    ASSERT_TRUE(ended) << "the ship leaves the road and the play menu comes back";
+    // Let the fall's sound play out, then end the game so the file is complete.
+    sleepMs(1500);
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(game.output, startupLines());
+
+    std::vector<double> s = readRawSamples(recording);
+    ASSERT_GT(s.size(), size_t(rate * 12)) << "the recording covers the race";
+    std::vector<double> starts = toneOnsets(s, 1760.0, rate, 220, 0.15);
+    ASSERT_FALSE(starts.empty()) << "the start tone";
+    double start = starts.front();
+
+    WavSound fall;
+    ASSERT_TRUE(readWavFile(data + "/sounds/" + soundCueFile(SoundCue::leaveRoad), fall));
+    size_t fallAt = 0;
+    double match = bestMatch(s, toFractions(fall.samples), 2048, size_t(start * rate), s.size(), fallAt);
+    EXPECT_GT(match, 0.9) << "the leaving-the-road sound";
+    // Recorded seconds per second of the game's clock.
+    double scale = (fallAt / rate - start) / ((lossTicks - 1) * 0.01);
+    ASSERT_GT(scale, 0.7);
+    ASSERT_LT(scale, 1.3);
+
+    // Three beeps a second apart, and the start tone a second after the last.
+    std::vector<double> beeps;
+    for (double t : toneOnsets(s, 880.0, rate, 220, 0.15))
+        if (t < start)
+            beeps.push_back(t);
+    ASSERT_EQ(beeps.size(), 3u) << "one beep for each of 3, 2, 1";
+    EXPECT_NEAR((beeps[1] - beeps[0]) / scale, 1.0, 0.15);
+    EXPECT_NEAR((beeps[2] - beeps[1]) / scale, 1.0, 0.15);
+    EXPECT_NEAR((start - beeps[2]) / scale, 0.99, 0.15);
+
+    // The engine's note rises while the throttle is held from rest; in the
+    // countdown it idles lower than any of them.
+    auto engineHz = [&](double at) {
+        return dominantFrequency(s, size_t(at * rate), 8192, rate, 50.0, 450.0);
+    };
+    double idle = engineHz(beeps[1] + 0.3 * scale);
+    double early = engineHz(start + 1.0 * scale), middle = engineHz(start + 3.0 * scale),
+           late = engineHz(start + 5.5 * scale);
+    EXPECT_LT(idle, early);
+    EXPECT_LT(early, middle);
+    EXPECT_LT(middle, late);
+    EXPECT_GT(late, 1.4 * early) << idle << " " << early << " " << middle << " " << late;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/sound.h"
 #include "gl_window.h"
 #include "gui/buttons.h"
 #include "gui_env.h"
@@ -104,6 +105,58 @@ TEST(ButtonKeys, NameBoxEnterFiresNameAndKeepsOneLine)
     press(box, 'y');
     EXPECT_EQ(box.getText(), "acy");
     EXPECT_EQ(menu.calls, (std::vector<std::string>{"action name"}));
+}
+
+// The menus' clicks through the real track menu: a move sound only when an
+// arrow really moves the focus, a select sound on Enter.
+class MenuSounds : public GuiTest {};
+
+TEST_F(MenuSounds, ArrowsThatMoveTheFocusClickAndEnterSelects)
+{
+    int& moves = sound.requested[static_cast<int>(SoundCue::menuMove)];
+    int& selects = sound.requested[static_cast<int>(SoundCue::menuSelect)];
+    ButtonTalker* first = game.menuTrack->rows[0][0];
+    first->requestFocus();
+    int movesBefore = moves, selectsBefore = selects;
+    // The neighbour is locked: the focus stays, no sound.
+    pressKey(SDLK_RIGHT);
+    EXPECT_EQ(focusedWidget(), first);
+    EXPECT_EQ(moves, movesBefore);
+    // Down onto a locked track lands on "back": one move.
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuTrack->rows[3][0]);
+    EXPECT_EQ(moves, movesBefore + 1);
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), first);
+    EXPECT_EQ(moves, movesBefore + 2);
+    EXPECT_EQ(selects, selectsBefore);
+    pressKey(SDLK_RETURN);
+    EXPECT_EQ(selects, selectsBefore + 1);
+    EXPECT_EQ(moves, movesBefore + 2) << "the play menu taking the focus is no move";
+}
+
+TEST(ButtonSounds, EnterSelectsOnEveryKindOfButtonAndOtherKeysAreSilent)
+{
+    int& selects = sound.requested[static_cast<int>(SoundCue::menuSelect)];
+    int& moves = sound.requested[static_cast<int>(SoundCue::menuMove)];
+    Recorder menu;
+    ButtonBigText text("x");
+    ButtonTrack track;
+    TextBoxName box;
+    text.listener = &menu;
+    track.listener = &menu;
+    int before = selects, movesBefore = moves;
+    press(text, gcn::Key::ENTER);
+    press(track, gcn::Key::ENTER);
+    press(box, gcn::Key::ENTER);
+    EXPECT_EQ(selects, before + 3);
+    // The recorder moves no focus: arrows alone make no sound.
+    press(text, gcn::Key::UP);
+    press(track, gcn::Key::LEFT);
+    press(text, gcn::Key::SPACE);
+    press(box, 'm');
+    EXPECT_EQ(moves, movesBefore);
+    EXPECT_EQ(selects, before + 3);
 }
 
 // Drawn for real: the focused text button uses the amber highlight font, the

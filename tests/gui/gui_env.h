@@ -100,7 +100,7 @@ inline void resetGame()
     game.menuTrack->container->setVisible(true);
     for (int r = 0; r < 3; ++r)
         for (ButtonTalker* b : game.menuTrack->rows[r])
-            static_cast<ButtonTrack*>(b)->medal = 0;
+            static_cast<ButtonTrack*>(b)->medal = TrackState::locked;
     centreTop();
     game.menuTrack->refresh();
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "gui_env.h"
+#include "save/runs.h"
 #include "save/save_file.h"
+#include "shell/screens.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ std::vector<std::string> scoreLines()
 void openPlayMenu(const std::string& track)
 {
     game.save.trackName = track;
-    game.menuTrack->container->setVisible(false);
+    showScreen(Screen::playMenu);
     game.menuPlay->refresh();
 }
 
@@ -83,6 +85,23 @@ TEST_F(PlayMenu, MedalTimesComeFromTheTracksAreaOnEveryRefresh)
     EXPECT_EQ(game.track.name, "32");
 }
 
+TEST_F(PlayMenu, EqualScoresKeepTheirRecordedOrderThroughARefresh)
+{
+    for (int i = 0; i < 17; ++i) {
+        game.save.playerName = "n" + std::to_string(i);
+        game.save.trackName = "00";
+        ::Run run;
+        run.ticks = 4321;
+        recordRun(game.save, run, 60.0, 70.0, 80.0, 0.01, 5);
+    }
+    openPlayMenu("00");
+    const std::vector<ScoreEntry>& scores = game.save.records["00"].scores;
+    ASSERT_EQ(scores.size(), 17u);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(scores[size_t(i)].playerName, "n" + std::to_string(i));
+    EXPECT_EQ(game.menuPlay->scoreLabels[4]->getCaption(), "0:43.21 n4");
+}
+
 TEST_F(PlayMenu, RefreshHandsTheGhostRunToTheCurrentRun)
 {
     TrackRecord& record = game.save.records["00"];
@@ -136,6 +155,6 @@ TEST_F(PlayMenu, BackReturnsToTheRefreshedTrackMenu)
     pressKey(SDLK_RETURN, '\r');
     EXPECT_FALSE(game.menuPlay->container->isVisible());
     EXPECT_TRUE(game.menuTrack->container->isVisible());
-    EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[0][1])->medal, 1);
+    EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[0][1])->medal, TrackState::open);
     EXPECT_EQ(focusedWidget(), game.menuTrack->rows[0][0]);
 }

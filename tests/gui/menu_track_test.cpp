@@ -19,7 +19,7 @@ std::vector<int> states()
     std::vector<int> s;
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 5; ++c)
-            s.push_back(trackButton(r, c)->medal);
+            s.push_back(static_cast<int>(trackButton(r, c)->medal));
     return s;
 }
 
@@ -59,24 +59,24 @@ TEST_F(TrackMenu, BronzeOpensTheRightAndLowerNeighboursOnly)
 {
     giveMedal("00", 2);
     game.menuTrack->refresh();
-    EXPECT_EQ(trackButton(0, 0)->medal, 2);
-    EXPECT_EQ(trackButton(0, 1)->medal, 1);
-    EXPECT_EQ(trackButton(1, 0)->medal, 1);
-    EXPECT_EQ(trackButton(0, 2)->medal, 0);
-    EXPECT_EQ(trackButton(1, 1)->medal, 0);
+    EXPECT_EQ(int(trackButton(0, 0)->medal), 2);
+    EXPECT_EQ(int(trackButton(0, 1)->medal), 1);
+    EXPECT_EQ(int(trackButton(1, 0)->medal), 1);
+    EXPECT_EQ(int(trackButton(0, 2)->medal), 0);
+    EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
     // A finish without a medal opens nothing.
     giveMedal("10", 1);
     game.menuTrack->refresh();
-    EXPECT_EQ(trackButton(0, 2)->medal, 0);
-    EXPECT_EQ(trackButton(1, 1)->medal, 0);
+    EXPECT_EQ(int(trackButton(0, 2)->medal), 0);
+    EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
     // Within one pass: a gold on "10" opens "20", and so on down the column.
     giveMedal("10", 4);
     giveMedal("11", 3);
     game.menuTrack->refresh();
-    EXPECT_EQ(trackButton(0, 2)->medal, 1);
-    EXPECT_EQ(trackButton(1, 1)->medal, 3);
-    EXPECT_EQ(trackButton(2, 1)->medal, 1);
-    EXPECT_EQ(trackButton(2, 0)->medal, 0);
+    EXPECT_EQ(int(trackButton(0, 2)->medal), 1);
+    EXPECT_EQ(int(trackButton(1, 1)->medal), 3);
+    EXPECT_EQ(int(trackButton(2, 1)->medal), 1);
+    EXPECT_EQ(int(trackButton(2, 0)->medal), 0);
 }
 
 TEST_F(TrackMenu, ArrowKeysFollowTheNavigationRules)
@@ -154,7 +154,7 @@ TEST_F(TrackMenu, PlayUsesTheSelectedColumnThenRow)
     giveMedal("30", 2);
     giveMedal("31", 0);
     game.menuTrack->refresh();
-    ASSERT_EQ(trackButton(1, 3)->medal, 1);
+    ASSERT_EQ(trackButton(1, 3)->medal, TrackState::open);
     game.menuTrack->focusDown(trackButton(0, 3));
     EXPECT_EQ(game.menuTrack->selected, trackButton(1, 3));
     game.menuTrack->action(gcn::ActionEvent(nullptr, "play"));

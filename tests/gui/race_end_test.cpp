@@ -4,6 +4,7 @@
 
 #include "gui_env.h"
 #include "save/save_file.h"
+#include "shell/screens.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
 #include "shell/race_end.h"
@@ -14,7 +15,7 @@ namespace {
 void raceWith(int ticks)
 {
     game.save.trackName = "00";
-    game.menuTrack->container->setVisible(false);
+    showScreen(Screen::playMenu);
     game.menuPlay->refresh();
     game.menuPlay->action(gcn::ActionEvent(nullptr, "play"));
     for (int i = 0; i < ticks; ++i)

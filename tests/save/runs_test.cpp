@@ -69,7 +69,7 @@ TEST(HighScoreThreshold, TheFifthBestIsTheLimitAndEveryRunIsStored)
     EXPECT_FALSE(isHighScore(r, 1401));
     EXPECT_TRUE(isHighScore(r, -5));
 
-    std::sort(r.scores.begin(), r.scores.end(), scoreBefore);
+    sortScores(r.scores);
     record(save, finishedRun(1400, 0, 2.0f), 50);
     ASSERT_EQ(r.scores.size(), 6u);
     // The newer 1400 enters the five best ahead of the old one.
@@ -83,13 +83,13 @@ TEST(HighScoreThreshold, TheFifthBestIsTheLimitAndEveryRunIsStored)
 
 TEST(Medal, FollowsTheBestScoreAgainstTheAreaTimes)
 {
-    EXPECT_EQ(medalFor(5990, 60.0, 70.0, 80.0, 0.01), 4);
-    EXPECT_EQ(medalFor(6500, 60.0, 70.0, 80.0, 0.01), 3);
-    EXPECT_EQ(medalFor(7900, 60.0, 70.0, 80.0, 0.01), 2);
-    EXPECT_EQ(medalFor(8100, 60.0, 70.0, 80.0, 0.01), 1);
+    EXPECT_EQ(medalFor(5990, 60.0, 70.0, 80.0, 0.01), TrackState::gold);
+    EXPECT_EQ(medalFor(6500, 60.0, 70.0, 80.0, 0.01), TrackState::silver);
+    EXPECT_EQ(medalFor(7900, 60.0, 70.0, 80.0, 0.01), TrackState::bronze);
+    EXPECT_EQ(medalFor(8100, 60.0, 70.0, 80.0, 0.01), TrackState::open);
     // Targets out of order: each test stands alone and gold, tested last, wins.
-    EXPECT_EQ(medalFor(7500, 80.0, 70.0, 60.0, 0.01), 4);
-    EXPECT_EQ(medalFor(6500, 60.0, 80.0, 50.0, 0.01), 3);
+    EXPECT_EQ(medalFor(7500, 80.0, 70.0, 60.0, 0.01), TrackState::gold);
+    EXPECT_EQ(medalFor(6500, 60.0, 80.0, 50.0, 0.01), TrackState::silver);
 
     SaveData save;
     record(save, finishedRun(8100, 0, 1.0f), 1);
@@ -99,6 +99,51 @@ TEST(Medal, FollowsTheBestScoreAgainstTheAreaTimes)
     // A slower run later does not lower the medal of the best.
     record(save, finishedRun(8100, 0, 3.0f), 3);
     EXPECT_EQ(save.records["00"].medal, 4);
+}
+
+TEST(TrackGrid, OpensTheFirstRowLeftToRightAndEachColumnDownward)
+{
+    auto states = [](const SaveData& save) {
+        std::string grid;
+        for (int r = 0; r < trackGridRows; ++r)
+            for (int c = 0; c < trackGridColumns; ++c)
+                grid += char('0' + static_cast<int>(trackState(save, r, c)));
+        return grid;
+    };
+    SaveData save;
+    EXPECT_EQ(states(save), "100000000000000");
+    // A finish without a medal opens nothing; a bronze on "00" opens "10" and
+    // "01", not "20".
+    save.records["00"].medal = 1;
+    EXPECT_EQ(states(save), "100000000000000");
+    save.records["00"].medal = 2;
+    EXPECT_EQ(states(save), "210001000000000");
+    // A medal below the first row opens only the track below it.
+    save.records["01"].medal = 4;
+    EXPECT_EQ(states(save), "210004000010000");
+    // A stored medal stands even where no neighbour would open the track.
+    save.records["42"].medal = 3;
+    EXPECT_EQ(states(save), "210004000010003");
+    // The last row's medals open nothing further; the first row wraps nowhere.
+    save.records["40"].medal = 2;
+    EXPECT_EQ(states(save), "210024000110003");
+    EXPECT_EQ(trackNameAt(1, 3), "31");
+}
+
+TEST(ScoreOrder, SeventeenEqualScoresKeepTheOrderTheyWereRecordedIn)
+{
+    SaveData save;
+    for (int i = 0; i < 17; ++i) {
+        save.playerName = "p" + std::to_string(i);
+        record(save, finishedRun(1234, 0, float(i)), 99);
+    }
+    std::vector<ScoreEntry> again = save.records["00"].scores;
+    sortScores(again);
+    ASSERT_EQ(again.size(), 17u);
+    for (int i = 0; i < 17; ++i) {
+        EXPECT_EQ(save.records["00"].scores[size_t(i)].playerName, "p" + std::to_string(i));
+        EXPECT_EQ(again[size_t(i)].playerName, "p" + std::to_string(i));
+    }
 }
 
 TEST(GhostRun, IsAlwaysTheFastestRunWithItsMenuFrames)

@@ -82,6 +82,23 @@ TEST(Config, ShortOrGarbledFilesGiveZeros)
     EXPECT_EQ(g.screenHeight, 0);
 }
 
+TEST(Config, AnEleventhValueSetsTheSoundVolumeWithinZeroToAHundred)
+{
+    EXPECT_EQ(Game().soundVolume, 80);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0\n").soundVolume, 80) << "ten values keep the default";
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0 # volume later\n").soundVolume, 80);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0 35").soundVolume, 35);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0\n# quiet\n0\n").soundVolume, 0);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0 250").soundVolume, 100);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0 -20").soundVolume, 0);
+    EXPECT_EQ(readFrom("800 600 0 2 3 0 1 2 3 0 loud").soundVolume, 0) << "a word that is not a number";
+    // The ten values before it read as always.
+    Game g = readFrom("1024 768 1 5 6 7 8 9 10 11 50 99");
+    EXPECT_EQ(g.screenWidth, 1024);
+    expectJoystick(g, 5, 6, 7, 8, 9, 10, 11);
+    EXPECT_EQ(g.soundVolume, 50);
+}
+
 TEST(Config, NextTokenReturnsACommentWordAtEndOfFile)
 {
     std::istringstream in("12 #last");

@@ -7,6 +7,7 @@
 #include <guichan.hpp>
 #include <guichan/sdl.hpp>
 
+#include "audio/sound.h"
 #include "shell/game.h"
 #include "shell/input.h"
 
@@ -84,6 +85,26 @@ TEST_F(PollInput, DuringARaceOtherEventsAreConsumedAndOneRecordIsAdded)
     ASSERT_EQ(game.run.controls.size(), 1u);
     pollInput();
     EXPECT_EQ(game.run.controls.size(), 2u);
+}
+
+TEST_F(PollInput, MMutesAndUnmutesInARaceWithoutTouchingItsRecords)
+{
+    bool muted = sound.muted;
+    game.inRace = true;
+    pushKey(SDLK_m);
+    pollInput();
+    EXPECT_NE(sound.muted, muted);
+    EXPECT_TRUE(game.inRace);
+    ASSERT_EQ(game.run.controls.size(), 1u);
+    EXPECT_EQ(game.run.controls[0].steer, 0.0f);
+    EXPECT_EQ(game.run.controls[0].brake, 0.0f);
+    EXPECT_EQ(game.run.controls[0].throttle, 0.0f);
+    // In the menus too, where the key also goes on to the GUI.
+    game.inRace = false;
+    pushKey(SDLK_m);
+    pollInput();
+    EXPECT_EQ(sound.muted, muted);
+    EXPECT_FALSE(sdlInput->isKeyQueueEmpty());
 }
 
 TEST_F(PollInput, QuitClearsRunningAndLeavesTheRaceToTheLoop)

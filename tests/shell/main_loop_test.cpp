@@ -1,44 +1,68 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "sim/race_session.h"
 
-// Records what the tick loop asks of input and physics, in order.
+// Records what the tick loop asks of input and the race step, in order.
 struct TickLog {
-    std::vector<int> countdownAtPlayerStep;
-    int playerSteps = 0;
-    int ghostSteps = 0;
+    std::vector<int> countdownAfterTick;
+    int countdownSteps = 0;
+    int raceSteps = 0;
     int polls = 0;
-    std::vector<float> ghostSteer;
+    int afterTicks = 0;
+    // The record each race tick was given, or NaN steer for none.
+    std::vector<ControlInput> records;
+    std::vector<const std::vector<ControlInput>*> ghostRuns;
+    // The race tick on which the fake step reports a finish; 0 for never.
+    int64_t finishOn = 0;
 };
 static TickLog tickLog;
 
 static void fakePoll()
 {
     ++tickLog.polls;
-    game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    game.run.controls.push_back(ControlInput{0.0f, 0.0f, static_cast<float>(tickLog.polls)});
 }
 
-static void fakeStep(Ship& ship, bool isPlayer)
+// The clock's view of a tick: counts it as the race session does, no physics.
+static TickReport fakeStep(RaceSession& session, const ControlInput* record)
 {
-    if (isPlayer) {
-        EXPECT_EQ(&ship, &game.player);
-        ++tickLog.playerSteps;
-        tickLog.countdownAtPlayerStep.push_back(game.countdownMs);
+    TickReport report;
+    report.countdown = inCountdown(session);
+    if (report.countdown) {
+        ++tickLog.countdownSteps;
     } else {
-        EXPECT_EQ(&ship, &game.ghost);
-        ++tickLog.ghostSteps;
-        tickLog.ghostSteer.push_back(ship.state.control.steer);
+        ++tickLog.raceSteps;
+        ++session.raceTicks;
+        tickLog.records.push_back(record ? *record : ControlInput{NAN, 0.0f, 0.0f});
+        tickLog.ghostRuns.push_back(session.ghostRun);
+        report.raceTick = session.raceTicks;
+        if (session.on && session.raceTicks == tickLog.finishOn) {
+            session.on = false;
+            report.finished = true;
+        }
     }
+    report.tick = ++session.ticks;
+    return report;
+}
+
+static void fakeAfterTick(const TickReport& report)
+{
+    ++tickLog.afterTicks;
+    tickLog.countdownAfterTick.push_back(game.countdownMs);
+    if (report.finished)
+        game.inRace = false;
 }
 
 class Clock : public ::testing::Test {
 protected:
-    TickCalls calls{fakePoll, fakeStep};
+    TickCalls calls{fakePoll, fakeStep, fakeAfterTick};
     void SetUp() override
     {
         game = Game();
@@ -52,82 +76,79 @@ TEST_F(Clock, FirstRaceTickComesAfterTheCountdownOf299Ticks)
     const double T = 5000.0;
     startRaceAt(game, T);
     runDueTicks(game, T, calls);
-    EXPECT_EQ(tickLog.playerSteps, 0);
+    EXPECT_EQ(tickLog.countdownSteps, 0);
 
     runDueTicks(game, T + 2990, calls);
-    EXPECT_EQ(tickLog.playerSteps, 299);
+    EXPECT_EQ(tickLog.countdownSteps, 299);
+    EXPECT_EQ(tickLog.raceSteps, 0);
     EXPECT_EQ(tickLog.polls, 0);
-    ASSERT_EQ(tickLog.countdownAtPlayerStep.size(), 299u);
+    ASSERT_EQ(tickLog.countdownAfterTick.size(), 299u);
     for (int i = 0; i < 299; ++i)
-        EXPECT_EQ(tickLog.countdownAtPlayerStep[i], 2990 - 10 * i);
-    // Held with full brake during the countdown, player and ghost alike.
-    EXPECT_EQ(game.player.state.control.brake, 1.0f);
-    EXPECT_EQ(game.ghost.state.control.brake, 1.0f);
+        EXPECT_EQ(tickLog.countdownAfterTick[i], 2990 - 10 * i);
 
     runDueTicks(game, T + 2991, calls);
-    EXPECT_EQ(tickLog.playerSteps, 300);
+    EXPECT_EQ(tickLog.raceSteps, 1);
     EXPECT_EQ(tickLog.polls, 1);
+    EXPECT_EQ(tickLog.afterTicks, 300);
     EXPECT_EQ(game.countdownMs, 0);
-    EXPECT_EQ(game.player.state.control.throttle, 1.0f);
-    EXPECT_EQ(game.run.controls.size(), 1u);
+    // The race tick's record is the one the poll appended.
+    ASSERT_EQ(game.run.controls.size(), 1u);
+    EXPECT_EQ(tickLog.records[0].throttle, 1.0f);
 }
 
 TEST_F(Clock, A45MillisecondFrameRunsFourOrFiveTicks)
 {
     startRaceAt(game, 1000.0);
     runDueTicks(game, 1045.0, calls);
-    EXPECT_EQ(tickLog.playerSteps, 5);
+    EXPECT_EQ(tickLog.countdownSteps, 5);
 
     tickLog = TickLog();
     startRaceAt(game, 1005.0);
     runDueTicks(game, 1045.0, calls);
-    EXPECT_EQ(tickLog.playerSteps, 4);
+    EXPECT_EQ(tickLog.countdownSteps, 4);
     EXPECT_EQ(game.nextTickMs, 1045.0);
 }
 
-TEST_F(Clock, GhostKeepsItsLastRecordPastTheEndOfTheBestRun)
+TEST_F(Clock, GhostRunsTheTracksBestRunUnlessDisabled)
 {
     TrackRecord& record = recordFor(game.save, game.save.trackName);
-    for (int i = 0; i < 500; ++i)
-        record.ghostRun.push_back(ControlInput{static_cast<float>(i), 0.0f, 1.0f});
+    record.ghostRun.assign(10, ControlInput{});
     startRaceAt(game, 0.0);
-    runDueTicks(game, 2990.0, calls);
-    tickLog.ghostSteer.clear();
-    runDueTicks(game, 2990.0 + 7000.0, calls);
-    ASSERT_EQ(tickLog.polls, 700);
-    ASSERT_EQ(tickLog.ghostSteer.size(), 700u);
-    EXPECT_EQ(tickLog.ghostSteer[0], 0.0f);
-    EXPECT_EQ(tickLog.ghostSteer[499], 499.0f);
-    EXPECT_EQ(tickLog.ghostSteer[699], 499.0f);
-}
-
-TEST_F(Clock, GhostRestsInTheRaceWithoutABestRunOrWhenDisabled)
-{
-    startRaceAt(game, 0.0);
-    runDueTicks(game, 3500.0, calls);
-    EXPECT_EQ(tickLog.ghostSteps, 299);
-    EXPECT_EQ(tickLog.playerSteps, 350);
+    runDueTicks(game, 2999.0, calls);
+    ASSERT_EQ(tickLog.ghostRuns.size(), 1u);
+    EXPECT_EQ(tickLog.ghostRuns[0], &recordFor(game.save, game.save.trackName).ghostRun);
 
     tickLog = TickLog();
-    recordFor(game.save, game.save.trackName).ghostRun.assign(10, ControlInput{});
     game.ghostEnabled = false;
     startRaceAt(game, 0.0);
-    runDueTicks(game, 3500.0, calls);
-    EXPECT_EQ(tickLog.ghostSteps, 299);
+    runDueTicks(game, 2999.0, calls);
+    ASSERT_EQ(tickLog.ghostRuns.size(), 1u);
+    EXPECT_EQ(tickLog.ghostRuns[0], nullptr);
 }
 
-TEST_F(Clock, ARaceEndedInsideAStepStopsTheTickLoop)
+TEST_F(Clock, ARaceEndedByATickStopsTheTickLoopAfterItsReaction)
+{
+    tickLog.finishOn = 5;
+    startRaceAt(game, 0.0);
+    runDueTicks(game, 10000.0, calls);
+    EXPECT_EQ(tickLog.raceSteps, 5);
+    EXPECT_EQ(tickLog.afterTicks, 304);
+    EXPECT_FALSE(game.inRace);
+}
+
+TEST_F(Clock, ARaceAbandonedByItsPollStillTakesItsTickWithTheRaceOff)
 {
     startRaceAt(game, 0.0);
-    TickCalls ending{fakePoll, [](Ship& ship, bool isPlayer) {
-                         fakeStep(ship, isPlayer);
-                         if (isPlayer && game.countdownMs <= 0)
-                             game.inRace = false;
-                     }};
-    runDueTicks(game, 10000.0, ending);
-    EXPECT_EQ(tickLog.playerSteps, 300);
-    EXPECT_EQ(tickLog.ghostSteps, 299);
-    EXPECT_FALSE(game.inRace);
+    runDueTicks(game, 2999.0, calls);
+    ASSERT_TRUE(game.race.on);
+    TickCalls abandoning = calls;
+    abandoning.pollInput = [] {
+        fakePoll();
+        game.inRace = false;
+    };
+    runDueTicks(game, 10000.0, abandoning);
+    EXPECT_EQ(tickLog.raceSteps, 2);
+    EXPECT_FALSE(game.race.on);
 }
 
 TEST_F(Clock, StartingARaceEmptiesTheRunAndSnapshotsTheStartState)

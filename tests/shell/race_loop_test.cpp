@@ -8,7 +8,6 @@
 
 #include "shell/game.h"
 #include "shell/main_loop.h"
-#include "shell/ship_step.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
 
@@ -44,6 +43,14 @@ void replayedPoll()
     game.run.controls.push_back(n < playerRecords.size() ? playerRecords[n] : ControlInput{});
 }
 
+// The game's own step and race ends with the replayed keyboard.
+TickCalls raceCalls()
+{
+    TickCalls calls = gameTickCalls();
+    calls.pollInput = replayedPoll;
+    return calls;
+}
+
 class RaceLoop : public ::testing::Test {
 protected:
     void SetUp() override { game = Game(); }
@@ -62,7 +69,7 @@ TEST_F(RaceLoop, PlayerMatchesTheHeadlessReplayAndTheGhostRetracesTheBestRun)
     record.ghostRun = playerRecords;
     startRaceAt(game, 1000.0);
     // The first tick runs once the clock has passed the start; 299 + 800 ticks.
-    runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, TickCalls{replayedPoll, stepShip});
+    runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, raceCalls());
     ASSERT_TRUE(game.inRace);
     ASSERT_EQ(game.run.controls.size(), 800u);
 
@@ -86,7 +93,7 @@ TEST_F(RaceLoop, ARaceOnAnEmptyTrackIsLostOnTheFirstTick)
     game.track.name = "none";
     playerRecords.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
     startRaceAt(game, 0.0);
-    runDueTicks(game, 5000.0, TickCalls{replayedPoll, stepShip});
+    runDueTicks(game, 5000.0, raceCalls());
     EXPECT_FALSE(game.inRace);
     EXPECT_TRUE(game.run.controls.empty());
     EXPECT_EQ(game.player.state.segment, -1);

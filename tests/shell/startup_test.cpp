@@ -1,9 +1,13 @@
 // Start-up of the real game binary, each test under its own Xvfb server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "game_process.h"
+#include "sound_analysis.h"
 
 namespace fs = std::filesystem;
 
@@ -141,4 +145,68 @@ TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusC
         EXPECT_GT(borderAt(shot, 112, 84), 0.95) << "the menus are laid out for the window opened";
         EXPECT_EQ(game.terminate(10000), 0);
     }
+}
+
+TEST_F(Startup, WithoutAnAudioDeviceTheGameStartsPlaysAndEndsAsBefore)
+{
+    XServer x;
+    ASSERT_TRUE(x.start(800, 600));
+    GameProcess game;
+    game.env = {{"SDL_AUDIODRIVER", "nosuchdevice"}};
+    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    EXPECT_EQ(game.output, startupLines());
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    sleepMs(1500);
+    std::string png = root + "/shot.png";
+    ASSERT_TRUE(x.screenshot(png));
+    Picture shot;
+    ASSERT_TRUE(shot.load(png));
+    EXPECT_GT(borderAt(shot, 0, 0), 0.95) << "the menus are up";
+    // Track "00", play, through the countdown, Escape back to the menu.
+    x.key("Return");
+    sleepMs(1500);
+    x.key("Return");
+    sleepMs(4500);
+    x.key("Escape");
+    sleepMs(1000);
+    EXPECT_TRUE(game.running());
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(game.output, startupLines());
+    std::ifstream errFile(root + "/stderr.txt");
+    std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+    EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+TEST_F(Startup, VolumeZeroInTheConfigurationGivesASilentRecording)
+{
+    fs::create_directories(home + "/.config/Vantor");
+    writeText(home + "/.config/Vantor/config.txt", "800 600 0 2 3 0 1 2 3 0\n0\n");
+    XServer x;
+    ASSERT_TRUE(x.start(800, 600));
+    const std::string recording = root + "/audio.raw";
+    GameProcess game;
+    game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", recording}, {"SDL_DISKAUDIODELAY", "23"}};
+    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    EXPECT_EQ(game.output, startupLines());
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    sleepMs(1000);
+    // Menu moves and selects, the countdown, the start and the engine.
+    x.key("Down Up Return");
+    sleepMs(1500);
+    x.key("Return");
+    sleepMs(1000);
+    x.keyDown("Up");
+    sleepMs(4000);
+    x.keyUp("Up");
+    x.key("m");
+    sleepMs(500);
+    x.key("Escape");
+    sleepMs(500);
+    EXPECT_EQ(game.terminate(10000), 0);
+    std::vector<double> s = readRawSamples(recording);
+    ASSERT_GT(s.size(), 22050u * 5) << "the device ran all along";
+    double peak = 0.0;
+    for (double v : s)
+        peak = std::max(peak, std::abs(v));
+    EXPECT_EQ(peak, 0.0) << "nothing is heard, even after M unmutes";
 }

@@ -3,11 +3,9 @@
 
 #include <cstring>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "sim/autopilot.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -60,13 +58,8 @@ TEST(Autopilot, TurnsAroundWhenTheStartFacesAwayFromTheRoad)
 
 TEST(Autopilot, FinishesAReferenceTrackFasterThanItsReferenceDriver)
 {
-    std::string saved = dataDir;
-    dataDir = VANTOR_REFERENCE_DIR;
-    textureCache.headless = true;
     Track track;
-    loadTrack(track, "refa");
-    dataDir = saved;
-    ASSERT_FALSE(track.segments.empty());
+    ASSERT_TRUE(readTrackRoad(track, VANTOR_REFERENCE_DIR, "refa"));
     // The reference's own centre-line driver takes 5426 ticks.
     expectCleanFinish(track, 5426);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "sim/locator.h"
 #include "sim/ship.h"
@@ -149,6 +150,30 @@ TEST(Locate, EmptyTrackGivesThePositionItself)
     EXPECT_EQ(c.point.z, 3.0);
     EXPECT_EQ(c.normal.z, 1.0);
     EXPECT_EQ(c.u, 0.5);
+}
+
+TEST(LocatorCounters, EachThreadCountsOnlyItsOwnSearches)
+{
+    // The content tool locates on several threads at once: a count shared
+    // between them would be a data race and would mix their figures.
+    Track track = straightTrack(3);
+    const ShipState s = stateAt(Vec3{0.0, 150.0, 0.5}, 1, 0.5, 0.5);
+    const LocatorCounters mineBefore = locatorCounters;
+    LocatorCounters theirs;
+    std::thread other([&] {
+        const LocatorCounters before = locatorCounters;
+        for (int i = 0; i < 1000; ++i)
+            locate(track, s);
+        theirs.locateCalls = locatorCounters.locateCalls - before.locateCalls;
+        theirs.segmentSearches = locatorCounters.segmentSearches - before.segmentSearches;
+    });
+    other.join();
+    EXPECT_EQ(theirs.locateCalls, 1000u);
+    EXPECT_GE(theirs.segmentSearches, 1000u);
+    EXPECT_EQ(locatorCounters.locateCalls, mineBefore.locateCalls);
+    EXPECT_EQ(locatorCounters.segmentSearches, mineBefore.segmentSearches);
+    locate(track, s);
+    EXPECT_EQ(locatorCounters.locateCalls, mineBefore.locateCalls + 1);
 }
 
 } // namespace

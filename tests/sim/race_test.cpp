@@ -1,14 +1,16 @@
 // Lap counters, the finish and leaving the road, driven segment by segment.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "sim/race.h"
+#include "sim/race_session.h"
 #include "sim/replay.h"
 #include "sim/ship.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -191,6 +193,101 @@ TEST(RaceRulesEmptyTrack, ARaceOnNoRoadIsLostAtOnce)
     ReplayResult result = replayRace(empty, setup, [&](int64_t, bool, const ShipState&) { ++ticks; });
     EXPECT_EQ(outcomeLine(result), "offroad 0");
     EXPECT_EQ(ticks, 1);
+}
+
+// A race stepped tick by tick through the session, as the game steps it.
+class Session : public ::testing::Test {
+protected:
+    Track track = ringTrack(24, 150.0, 18.0);
+    ShipState player;
+    ShipState ghost;
+    RaceSession session;
+    std::vector<ControlInput> best;
+
+    void SetUp() override
+    {
+        beginRace(session, track, player, &ghost, defaultGravity);
+        session.ghostRun = &best;
+    }
+    void countdown()
+    {
+        while (inCountdown(session))
+            stepRace(session, nullptr);
+    }
+};
+
+TEST_F(Session, CountsDownWithBothShipsBrakedThenRunsRaceTicks)
+{
+    EXPECT_EQ(countdownMsLeft(session), 3000);
+    for (int i = 1; i <= countdownTicks; ++i) {
+        ControlInput ignored{1.0f, 0.0f, 1.0f};
+        TickReport r = stepRace(session, &ignored);
+        ASSERT_TRUE(r.countdown);
+        EXPECT_EQ(r.tick, i);
+        EXPECT_EQ(r.raceTick, 0);
+        EXPECT_EQ(countdownMsLeft(session), 3000 - 10 * i);
+        EXPECT_EQ(player.control.brake, 1.0f);
+        EXPECT_EQ(ghost.control.brake, 1.0f);
+    }
+    // Without a best run the ghost rests once the race ticks begin.
+    const ShipState rested = ghost;
+    ControlInput throttle{0.0f, 0.0f, 1.0f};
+    TickReport r = stepRace(session, &throttle);
+    EXPECT_FALSE(r.countdown);
+    EXPECT_EQ(r.tick, 300);
+    EXPECT_EQ(r.raceTick, 1);
+    EXPECT_EQ(countdownMsLeft(session), 0);
+    EXPECT_EQ(player.control.throttle, 1.0f);
+    EXPECT_EQ(std::memcmp(&ghost, &rested, sizeof ghost), 0);
+}
+
+TEST_F(Session, GhostKeepsItsLastRecordPastTheEndOfTheBestRun)
+{
+    for (int i = 0; i < 50; ++i)
+        best.push_back(ControlInput{0.001f * float(i), 0.0f, 1.0f});
+    countdown();
+    for (int i = 1; i <= 80; ++i) {
+        ControlInput mine{0.0f, 0.0f, 0.5f};
+        stepRace(session, &mine);
+        EXPECT_EQ(ghost.control.steer, best[size_t(std::min(i, 50) - 1)].steer);
+    }
+}
+
+TEST_F(Session, GhostOnTheSameRecordsSitsExactlyOnThePlayer)
+{
+    best.assign(400, ControlInput{0.05f, 0.0f, 1.0f});
+    countdown();
+    for (const ControlInput& c : best)
+        stepRace(session, &c);
+    EXPECT_EQ(std::memcmp(&ghost, &player, sizeof ghost), 0);
+}
+
+TEST_F(Session, ReportsTheSegmentsLapsAndTheEndAsTheShipMeetsThem)
+{
+    // Held throttle and a touch of steer: round the ring until it finishes or
+    // leaves the road, checking each report against the ship and its laps.
+    countdown();
+    int32_t lastSegment = player.segment;
+    int ends = 0;
+    for (int i = 0; i < 60000 && session.on; ++i) {
+        ControlInput c{0.0f, 0.0f, 1.0f};
+        int32_t lapBefore = player.segment >= 0 ? track.segments[size_t(player.segment)].lap : 0;
+        TickReport r = stepRace(session, &c);
+        EXPECT_EQ(r.previousSegment, lastSegment);
+        EXPECT_EQ(r.segment, player.segment);
+        EXPECT_EQ(r.previousLap, lapBefore);
+        EXPECT_EQ(r.lap, player.segment >= 0 ? track.segments[size_t(player.segment)].lap : 0);
+        ends += r.finished + r.leftRoad;
+        EXPECT_EQ(r.finished, !session.on && session.outcome == RaceOutcome::finish);
+        EXPECT_EQ(r.leftRoad, !session.on && session.outcome == RaceOutcome::offroad);
+        lastSegment = r.segment;
+    }
+    EXPECT_FALSE(session.on);
+    EXPECT_EQ(ends, 1);
+    // A tick after the end reports no second end.
+    ControlInput c{0.0f, 0.0f, 1.0f};
+    TickReport after = stepRace(session, &c);
+    EXPECT_FALSE(after.finished || after.leftRoad);
 }
 
 } // namespace

@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -56,17 +54,7 @@ struct ReferenceRun {
     const char* name;
 };
 
-class ReferenceRuns : public ::testing::TestWithParam<ReferenceRun> {
-protected:
-    std::string savedDataDir;
-    void SetUp() override
-    {
-        savedDataDir = dataDir;
-        dataDir = referenceDir;
-        textureCache.headless = true;
-    }
-    void TearDown() override { dataDir = savedDataDir; }
-};
+class ReferenceRuns : public ::testing::TestWithParam<ReferenceRun> {};
 
 TEST_P(ReferenceRuns, ReproduceTheTraceAndOutcomeBitForBit)
 {
@@ -78,8 +66,7 @@ TEST_P(ReferenceRuns, ReproduceTheTraceAndOutcomeBitForBit)
     ASSERT_TRUE(std::getline(outFile, resetLine) && std::getline(outFile, stateLine) && std::getline(outFile, outcome));
 
     Track track;
-    loadTrack(track, run.track);
-    ASSERT_FALSE(track.segments.empty());
+    ASSERT_TRUE(readTrackRoad(track, referenceDir, run.track));
     ReplaySetup setup;
     if (run.controls) {
         setup.controls = readRecords(referenceDir + "/" + run.controls);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "sim/control.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // count flat segments of 100 m each along +y, rails at x = -10, -5, 5, 10
 // (rail 0 on the left looking along +y), segment i from y = 100 i to

@@ -9,11 +9,9 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 
@@ -40,17 +38,14 @@ std::vector<std::string> linesOf(const std::string& text)
 class VantorSim : public ::testing::Test {
 protected:
     std::string root;
-    std::string savedDataDir;
 
     void SetUp() override
     {
         root = makeTempFolder();
         writeTrackFile(root, "ring", ringPoints(30, 180.0, 22.0, 5.0, 2));
-        savedDataDir = dataDir;
     }
     void TearDown() override
     {
-        dataDir = savedDataDir;
         removeFolder(root);
     }
 
@@ -66,10 +61,8 @@ protected:
 
     Track libraryTrack()
     {
-        dataDir = root;
-        textureCache.headless = true;
         Track track;
-        loadTrack(track, "ring");
+        readTrackRoad(track, root, "ring");
         return track;
     }
 };

@@ -1,4 +1,5 @@
-// Track files read from real files in a temporary data folder.
+// Track files read from real files in a temporary data folder: the road by
+// the core's reader, the road textures by the game's loadTrack in a GL window.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 
 #include "assets/data_dir.h"
 #include "assets/texture_cache.h"
+#include "gl_window.h"
 #include "track/track.h"
 
 namespace {
@@ -49,7 +51,6 @@ protected:
         root = pattern;
         savedDataDir = dataDir;
         dataDir = root;
-        textureCache.headless = true;
     }
     void TearDown() override
     {
@@ -81,7 +82,25 @@ protected:
         std::ofstream out(folder(name) + "/textures.txt");
         out << text;
     }
+
+    // loadTrack acquires GL textures.
+    bool withGl()
+    {
+        if (!openGlWindow())
+            return false;
+        textureCache = TextureCache{};
+        return true;
+    }
 };
+
+// Every cache entry back at reference count 0.
+bool allReleased()
+{
+    for (const CachedTexture& entry : textureCache.entries)
+        if (entry.refCount != 0)
+            return false;
+    return true;
+}
 
 TEST_F(TrackFile, CoordinatesAreScaledByAHundredAsFloats)
 {
@@ -93,7 +112,7 @@ TEST_F(TrackFile, CoordinatesAreScaledByAHundredAsFloats)
     writeTrack("scaled", 5, points);
 
     Track track;
-    loadTrack(track, "scaled");
+    ASSERT_TRUE(readTrackRoad(track, root, "scaled"));
     ASSERT_EQ(track.segments.size(), 5u);
     Vec3 start = railPoint(track.segments[0], 0, 0.0);
     EXPECT_EQ(start.x, 100.0);
@@ -112,7 +131,7 @@ TEST_F(TrackFile, FourPointsGiveFourSegmentsClosingOnTheFirst)
     std::vector<Point> points = ring(4);
     writeTrack("four", 4, points);
     Track track;
-    loadTrack(track, "four");
+    ASSERT_TRUE(readTrackRoad(track, root, "four"));
     EXPECT_EQ(track.name, "four");
     ASSERT_EQ(track.segments.size(), 4u);
     for (int r = 0; r < 4; ++r) {
@@ -122,11 +141,39 @@ TEST_F(TrackFile, FourPointsGiveFourSegmentsClosingOnTheFirst)
         Vec3 start3 = railPoint(track.segments[3], r, 0.0);
         EXPECT_EQ(start3.x, double(float(points[3].p[r][0] * 100.0)));
     }
+    // The core's reader holds no textures.
     for (const TrackSegment& s : track.segments) {
+        EXPECT_EQ(s.lap, 0);
+        EXPECT_EQ(s.textureA, -1);
+        EXPECT_EQ(s.textureB, -1);
+    }
+}
+
+TEST_F(TrackFile, LoadTrackBuildsTheRoadOfTheCoreReaderAndHoldsTwoTexturesPerSegment)
+{
+    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
+    writeTrack("four", 4, ring(4));
+    writeTextures("four", "a b c d e f g h");
+    Track road;
+    ASSERT_TRUE(readTrackRoad(road, root, "four"));
+    Track loaded;
+    loadTrack(loaded, "four");
+    EXPECT_EQ(loaded.name, "four");
+    ASSERT_EQ(loaded.segments.size(), road.segments.size());
+    for (size_t i = 0; i < loaded.segments.size(); ++i) {
+        const TrackSegment& s = loaded.segments[i];
+        EXPECT_EQ(std::memcmp(s.rails, road.segments[i].rails, sizeof s.rails), 0);
+        EXPECT_EQ(std::memcmp(&s.center, &road.segments[i].center, sizeof(Vec3)), 0);
         EXPECT_EQ(s.lap, 0);
         EXPECT_NE(s.textureA, -1);
         EXPECT_NE(s.textureB, -1);
+        EXPECT_NE(s.textureA, s.textureB);
     }
+    EXPECT_EQ(textureCache.entries.size(), 8u);
+    EXPECT_NE(loaded.revision, road.revision);
+    clearTrack(loaded);
+    EXPECT_TRUE(loaded.segments.empty());
+    EXPECT_TRUE(allReleased());
 }
 
 TEST_F(TrackFile, TrailingBytesAfterThePointsAreIgnored)
@@ -134,7 +181,7 @@ TEST_F(TrackFile, TrailingBytesAfterThePointsAreIgnored)
     std::vector<Point> points = ring(6);
     writeTrack("trailing", 4, points);
     Track track;
-    loadTrack(track, "trailing");
+    ASSERT_TRUE(readTrackRoad(track, root, "trailing"));
     EXPECT_EQ(track.segments.size(), 4u);
 }
 
@@ -170,6 +217,7 @@ TEST_F(TrackFile, ShortTextureListLeavesTheMissingWordsEmpty)
 
 TEST_F(TrackFile, MissingTextureFileStillGivesEverySlotAnEntry)
 {
+    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
     writeTrack("bare", 3, ring(3));
     Track track;
     loadTrack(track, "bare");
@@ -181,6 +229,8 @@ TEST_F(TrackFile, MissingTextureFileStillGivesEverySlotAnEntry)
     writeTextures("bare", "a b c d e f");
     loadTrack(track, "bare");
     EXPECT_EQ(track.segments.size(), 3u);
+    clearTrack(track);
+    EXPECT_TRUE(allReleased());
 }
 
 TEST_F(TrackFile, MalformedFilesLeaveTheTrackEmptyUnderTheNewName)
@@ -213,11 +263,25 @@ TEST_F(TrackFile, MalformedFilesLeaveTheTrackEmptyUnderTheNewName)
     for (const char* name : {"two", "one", "zero", "negative", "huge", "truncated", "empty", "stub", "halfpoint",
                              "missing"}) {
         Track track;
+        ASSERT_TRUE(readTrackRoad(track, root, "good"));
+        ASSERT_EQ(track.segments.size(), 5u);
+        EXPECT_FALSE(readTrackRoad(track, root, name)) << name;
+        EXPECT_EQ(track.name, name);
+        EXPECT_TRUE(track.segments.empty()) << name;
+    }
+
+    // The game's loader gives the textures of the good road back when a bad
+    // one replaces it.
+    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
+    writeTextures("good", "a b");
+    for (const char* name : {"two", "huge", "halfpoint", "missing"}) {
+        Track track;
         loadTrack(track, "good");
         ASSERT_EQ(track.segments.size(), 5u);
         loadTrack(track, name);
         EXPECT_EQ(track.name, name);
         EXPECT_TRUE(track.segments.empty()) << name;
+        EXPECT_TRUE(allReleased()) << name;
     }
 }
 
@@ -226,9 +290,12 @@ TEST_F(TrackFile, ReloadingGivesBitIdenticalGeometry)
     writeTrack("again", 7, ring(7));
     Track first;
     Track second;
-    loadTrack(first, "again");
-    loadTrack(second, "again");
-    loadTrack(second, "again");
+    ASSERT_TRUE(readTrackRoad(first, root, "again"));
+    ASSERT_TRUE(readTrackRoad(second, root, "again"));
+    const uint64_t revision = second.revision;
+    ASSERT_TRUE(readTrackRoad(second, root, "again"));
+    // A new reading is a new road for the drawing's cache.
+    EXPECT_NE(second.revision, revision);
     ASSERT_EQ(first.segments.size(), second.segments.size());
     for (size_t i = 0; i < first.segments.size(); ++i) {
         EXPECT_EQ(std::memcmp(first.segments[i].rails, second.segments[i].rails, sizeof first.segments[i].rails), 0);

@@ -4,21 +4,16 @@
 #include <chrono>
 #include <cstdio>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "bench.h"
 #include "sim/autopilot.h"
 #include "sim/locator.h"
 #include "sim/replay.h"
 #include "track/geometry.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 int benchSimulation(const BenchOptions& options)
 {
     using Clock = std::chrono::steady_clock;
-    dataDir = options.data;
-    const bool wasHeadless = textureCache.headless;
-    textureCache.headless = true;
     std::printf("== simulation: headless replay of the autopilot's race, one core\n");
     std::printf("%-6s %8s %14s %12s %14s %16s %14s\n", "track", "outcome", "steps/replay", "ticks/s",
                 "us/step", "railPoint/step", "section/step");
@@ -26,8 +21,7 @@ int benchSimulation(const BenchOptions& options)
     double allSeconds = 0.0;
     for (const std::string& name : options.tracks) {
         Track track;
-        loadTrack(track, name);
-        if (track.segments.empty()) {
+        if (!readTrackRoad(track, options.data, name)) {
             std::printf("%-6s no road\n", name.c_str());
             continue;
         }
@@ -56,13 +50,10 @@ int benchSimulation(const BenchOptions& options)
         allSeconds += best;
         allRails += rails / uint64_t(options.simRepeat);
         allSections += sections / uint64_t(options.simRepeat);
-        clearTrack(track);
     }
     if (allSteps > 0)
         std::printf("%-6s %8s %14llu %12.0f %14.3f %16.1f %14.1f\n", "all", "", static_cast<unsigned long long>(allSteps),
                     double(allSteps) / allSeconds, allSeconds * 1e6 / double(allSteps),
                     double(allRails) / double(allSteps), double(allSections) / double(allSteps));
-    textureCache = TextureCache{};
-    textureCache.headless = wasHeadless;
     return 0;
 }

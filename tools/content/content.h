@@ -19,5 +19,8 @@ bool writeShip(const std::string& root);
 // gui/trackCR.tga for every track, gui/trackSel.tga and gui/trackUnsel.tga.
 bool writeTrackPictures(const std::string& root);
 
+// sounds/*.wav: the race and menu cues and the engine loop, 16-bit mono PCM.
+bool writeSounds(const std::string& root);
+
 // root/tracks/NAME
 std::string trackFolder(const std::string& root, const std::string& name);

@@ -8,11 +8,12 @@
 
 #include "content/content.h"
 #include "sim/autopilot.h"
+#include "sim/race_constants.h"
 #include "track/track.h"
 
 double estimateRaceSeconds(const BuiltTrack& track)
 {
-    const double g = 9.81, mass = 1.1, downforce = 0.0001575;
+    const double g = defaultGravity, mass = 1.1, downforce = 0.0001575;
     const double ds = 2.0;
     const double L = track.path.length;
     const double finish = track.controlS.size() > 1 ? track.controlS[1] : 0.0;
@@ -71,7 +72,7 @@ double autopilotSeconds(const BuiltTrack& track)
     AutopilotRun run = driveWithAutopilot(road, AutopilotSettings{}, 60000);
     if (run.result.outcome != RaceOutcome::finish)
         return -1.0;
-    return static_cast<double>(run.result.raceTicks) * 0.01;
+    return static_cast<double>(run.result.raceTicks) * tickSeconds;
 }
 
 bool writeMedalTimes(const std::string& root)

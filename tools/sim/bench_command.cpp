@@ -7,7 +7,7 @@
 #include "sim/autopilot.h"
 #include "sim/locator.h"
 #include "track/geometry.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 int benchCommand(const std::vector<std::string>& args)
 {
@@ -22,7 +22,7 @@ int benchCommand(const std::vector<std::string>& args)
 
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(options.values["--data"], options.values["--track"], track, error))
+    if (!readRoad(options.values["--data"], options.values["--track"], track, error))
         return fail(error);
     ReplaySetup setup;
     if (options.has("--controls")) {

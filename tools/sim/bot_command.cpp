@@ -3,7 +3,7 @@
 
 #include "command.h"
 #include "sim/autopilot.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 int botCommand(const std::vector<std::string>& args)
 {
@@ -19,7 +19,7 @@ int botCommand(const std::vector<std::string>& args)
 
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(options.values["--data"], options.values["--track"], track, error))
+    if (!readRoad(options.values["--data"], options.values["--track"], track, error))
         return fail(error);
     AutopilotRun run = driveWithAutopilot(track, AutopilotSettings{}, maxTicks);
     if (options.has("--out") && !writeControlFile(options.values["--out"], run.controls))

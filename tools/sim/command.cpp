@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 int fail(const std::string& message)
 {
@@ -125,10 +123,8 @@ bool writeControlFile(const std::string& path, const std::vector<ControlInput>& 
     return ok;
 }
 
-bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& track, std::string& error)
+bool readRoad(const std::string& dir, const std::string& name, Track& track, std::string& error)
 {
-    dataDir = dir;
-    textureCache.headless = true;
     std::string path = dir + "/tracks/" + name + "/track.track";
     std::FILE* probe = std::fopen(path.c_str(), "rb");
     if (!probe) {
@@ -136,8 +132,7 @@ bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& t
         return false;
     }
     std::fclose(probe);
-    loadTrack(track, name);
-    if (track.segments.empty()) {
+    if (!readTrackRoad(track, dir, name)) {
         error = path + " holds no usable road (needs at least three control points)";
         return false;
     }

@@ -37,9 +37,9 @@ bool parseHold(const std::string& text, ControlInput& control);
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls);
 bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls);
 
-// Points the loaders at dir, without a GL context, and loads the track.
-// False (with error set) when its file is missing or holds no road.
-bool loadHeadlessTrack(const std::string& dir, const std::string& name, Track& track, std::string& error);
+// Reads the road of dir/tracks/NAME, without textures. False (with error
+// set) when its file is missing or holds no road.
+bool readRoad(const std::string& dir, const std::string& name, Track& track, std::string& error);
 
 int raceCommand(const std::vector<std::string>& args);
 int botCommand(const std::vector<std::string>& args);

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "command.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 // 100 ticks a second for an hour.
 static const int64_t holdTickLimit = 360000;
@@ -37,7 +37,7 @@ int raceCommand(const std::vector<std::string>& args)
 
     Track track;
     std::string error;
-    if (!loadHeadlessTrack(options.values["--data"], options.values["--track"], track, error))
+    if (!readRoad(options.values["--data"], options.values["--track"], track, error))
         return fail(error);
 
     std::FILE* traceFile = nullptr;

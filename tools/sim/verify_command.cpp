@@ -7,7 +7,7 @@
 
 #include "command.h"
 #include "save/save_file.h"
-#include "track/track.h"
+#include "track/track_file.h"
 
 int verifyCommand(const std::vector<std::string>& args)
 {
@@ -53,7 +53,7 @@ int verifyCommand(const std::vector<std::string>& args)
 
         Track track;
         std::string error;
-        if (!loadHeadlessTrack(parsed.values["--data"], entry.first, track, error)) {
+        if (!readRoad(parsed.values["--data"], entry.first, track, error)) {
             std::fprintf(stderr, "vantor-sim: %s\n", error.c_str());
             std::printf("%s mismatch %d unreadable\n", name, best);
             allOk = false;

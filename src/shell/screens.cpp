@@ -1,0 +1,32 @@
+#include "shell/screens.h"
+
+#include <SDL.h>
+#include <guichan.hpp>
+
+#include "gui/gui_common.h"
+#include "gui/hud.h"
+#include "gui/menu_play.h"
+#include "gui/menu_save_score.h"
+#include "gui/menu_track.h"
+#include "shell/game.h"
+
+static void setShown(gcn::Widget* widget, bool shown)
+{
+    if (widget)
+        widget->setVisible(shown);
+}
+
+void showScreen(Screen screen)
+{
+    const bool race = screen == Screen::race;
+    setShown(game.menuTrack ? game.menuTrack->container : nullptr, screen == Screen::trackMenu);
+    setShown(game.menuPlay ? game.menuPlay->container : nullptr, screen == Screen::playMenu);
+    setShown(game.menuSaveScore ? game.menuSaveScore->container : nullptr, screen == Screen::saveScore);
+    setShown(game.hud ? game.hud->container : nullptr, race);
+    setShown(game.borderIcon, !race);
+    SDL_ShowCursor(race ? SDL_DISABLE : SDL_ENABLE);
+    if (!race)
+        centreTop();
+    else if (game.top)
+        game.top->setPosition(0, 0);
+}
