@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libguichan-dev
   libfreeimageplus-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev libfreetype-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind)
+  xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind desktop-file-utils dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -212,6 +212,8 @@ struct GameProcess {
     std::vector<std::string> wrapper;
     // Environment variables set for the game, after the ones set for every run.
     std::vector<std::pair<std::string, std::string>> env;
+    // What is started; empty for the game of the build folder.
+    std::string binary;
 
     bool start(const std::string& workDir, const std::string& home, const XServer& server,
                const std::string& errPath)
@@ -236,9 +238,8 @@ struct GameProcess {
             setenv("SDL_VIDEODRIVER", "x11", 1);
             for (const auto& [name, value] : env)
                 setenv(name.c_str(), value.c_str(), 1);
-            std::string binary = std::string(VANTOR_BUILD_DIR) + "/vantor";
             std::vector<std::string> words = wrapper;
-            words.push_back(binary);
+            words.push_back(binary.empty() ? std::string(VANTOR_BUILD_DIR) + "/vantor" : binary);
             std::vector<char*> argv;
             for (std::string& w : words)
                 argv.push_back(&w[0]);

@@ -63,6 +63,9 @@ bool createGame()
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // Vertical sync where the driver offers it; the main loop paces the
+    // frames where it does not.
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
     if (game.fullscreen)
         flags |= SDL_FULLSCREEN;

@@ -9,6 +9,7 @@
 #include "gui/hud.h"
 #include "render/scene.h"
 #include "render/track_map.h"
+#include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
@@ -91,6 +92,7 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 void mainLoop()
 {
     double previousFrameMs = static_cast<double>(SDL_GetTicks());
+    FramePacing pacing;
     while (game.running) {
         ++game.frameCounter;
         if (game.inRace) {
@@ -136,5 +138,10 @@ void mainLoop()
             glEnable(GL_COLOR_MATERIAL);
         }
         SDL_GL_SwapBuffers();
+        // SDL 1.2 cannot tell the display's rate; with vertical sync the swap
+        // itself holds a race to it.
+        uint32_t waitMs = frameWaitMs(pacing, static_cast<double>(SDL_GetTicks()), maxFrameRate(game.inRace, 0));
+        if (waitMs > 0)
+            SDL_Delay(waitMs);
     }
 }

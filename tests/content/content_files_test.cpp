@@ -202,6 +202,31 @@ TEST_F(ContentFiles, TrackPicturesShowTheRoadAndTheFramesAreOpenInside)
     EXPECT_GT(selBright, 2.0 * unselBright) << "the selected frame must be plainly brighter";
 }
 
+TEST_F(ContentFiles, TheDesktopIconIsAnOpaqueTileWithClearCornersAndABrightCraft)
+{
+    Picture icon{IMG_Load((generatedContent() + "/gui/icon.png").c_str())};
+    ASSERT_NE(icon.surface, nullptr);
+    ASSERT_EQ(icon.surface->w, 128);
+    ASSERT_EQ(icon.surface->h, 128);
+    Uint8 a;
+    // Rounded corners stay see-through on any menu background.
+    for (auto [x, y] : {std::pair{0, 0}, {127, 0}, {0, 127}, {127, 127}, {6, 6}}) {
+        icon.at(x, y, a);
+        EXPECT_EQ(a, 0) << x << "," << y;
+    }
+    int opaque = 0, bright = 0;
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            SDL_Color c = icon.at(x, y, a);
+            opaque += a == 255;
+            bright += a == 255 && c.r + c.g + c.b > 600;
+        }
+    EXPECT_GT(opaque, 128 * 128 * 80 / 100) << "a full tile, not a thin shape";
+    EXPECT_GT(bright, 1000) << "the light craft stands out on the dark tile";
+    SDL_Color nose = icon.at(64, 40, a);
+    EXPECT_GT(nose.r + nose.g + nose.b, 600);
+}
+
 namespace {
 
 // A sound of the generated content, as the game's reader and as raw bytes.

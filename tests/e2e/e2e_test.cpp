@@ -4,6 +4,7 @@
 // compared with the project's own font and menu images.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,27 @@ protected:
 };
 
 std::string scoreLine(int ticks, const std::string& name) { return formatTime(ticks * 0.01) + " " + name; }
+
+// Buffer swaps the probe has counted, 0 before the first.
+unsigned long long swapCount(const std::string& path)
+{
+    std::ifstream in(path);
+    unsigned long long n = 0;
+    in >> n;
+    return n;
+}
+
+// Frames a second the game draws over ms, by the probe's count.
+double framesPerSecond(const std::string& counter, int ms)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    unsigned long long s0 = swapCount(counter);
+    sleepMs(ms);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    return double(swapCount(counter) - s0) / seconds;
+}
+
+bool isExecutable(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
 
 }  // namespace
 
@@ -405,6 +427,164 @@ TEST_F(EndToEnd, RunOutsideTheFiveBestGoesBackToThePlayMenuAndIsStored)
     EXPECT_GT(small.match(menu, "last " + formatTime(ticks * 0.01), 300, 250 + kSmallTextDy), 0.9);
     EXPECT_GT(small.match(menu, scoreLine(100, "pro"), 300, 300 + kSmallTextDy), 0.9);
     EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, IdleMenusDrawAtMostSixtyFramesASecond)
+{
+    // A small window without the scenery and the road: frames as cheap as on
+    // a fast graphics card, several hundred a second without pacing even on
+    // a busy machine.
+    writeText(home + "/.config/Vantor/config.txt", "160 120 0 2 3 0 1 2 3 0\n");
+    const std::string counter = root + "/swaps";
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    GameProcess game;
+    // A sanitizer build wants its runtime first in the library list; the
+    // probe only wraps the swap and the replay of compiled lists.
+    game.env = {{"LD_PRELOAD", std::string(VANTOR_BUILD_DIR) + "/libvantor_swap_count.so"},
+                {"VANTOR_SWAP_COUNT", counter},
+                {"VANTOR_SKIP_LISTS", "1"},
+                {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}};
+    startGame(game);
+    ASSERT_GT(swapCount(counter), 0u) << "the probe counts the game's frames";
+    double trackMenu = framesPerSecond(counter, 3000);
+    x.key("Return");
+    sleepMs(1000);
+    double playMenu = framesPerSecond(counter, 3000);
+    EXPECT_LE(trackMenu, 62.0);
+    EXPECT_LE(playMenu, 62.0);
+    EXPECT_GT(trackMenu, 1.0) << "the menus are still drawn";
+    EXPECT_GT(playMenu, 1.0);
+
+    // In a race at most 120, and the HUD's frame rate reads what is drawn:
+    // the caption "% 3d fps" at the label's place that the screen shows best.
+    // The label averages the last 64 race frames, and the first of them holds
+    // the whole time spent in the menus: measure once it has left the ring.
+    unsigned long long raceStart = swapCount(counter);
+    x.key("Return");
+    for (int waited = 0; waited < 40000 && swapCount(counter) < raceStart + 100; waited += 100)
+        sleepMs(100);
+    sleepMs(500);
+    double race = framesPerSecond(counter, 2000);
+    Picture hud = shot("race-fps");
+    int shown = 0;
+    double best = 0.0;
+    for (int fps = 1; fps <= 999; ++fps) {
+        char caption[32];
+        std::snprintf(caption, sizeof caption, "% 3d fps", fps);
+        double m = small.match(hud, caption, 10, 20 + 45 / 2 - 19 / 2);
+        if (m > best) {
+            best = m;
+            shown = fps;
+        }
+    }
+    EXPECT_LE(race, 122.0);
+    EXPECT_GT(best, 0.9) << "the frame-rate label is drawn";
+    EXPECT_NEAR(shown, race, 3.0 + 0.3 * race) << "the label averages the last 64 frames";
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+// The build installed as a player would install it, staged under a
+// temporary DESTDIR with a prefix of its own, and started through its
+// launcher from an unrelated folder.
+TEST(Install, TheInstalledLauncherStartsTheGameFromAnyFolder)
+{
+    const std::string root = makeTempDir("install");
+    ASSERT_FALSE(root.empty());
+    const std::string prefix = root + "/stage/opt/vantor-test";
+    int status = -1;
+    std::string log = runCommand("DESTDIR='" + root + "/stage' '" + VANTOR_CMAKE_COMMAND + "' --install '" +
+                                     VANTOR_BUILD_DIR + "' --prefix /opt/vantor-test 2>&1",
+                                 &status);
+    ASSERT_EQ(status, 0) << log;
+    EXPECT_TRUE(isExecutable(prefix + "/bin/vantor"));
+    EXPECT_TRUE(isExecutable(prefix + "/bin/vantor-sim"));
+    EXPECT_TRUE(isExecutable(prefix + "/libexec/vantor/vantor"));
+    for (const char* file : {"/share/vantor/data/tracks/00/track.track", "/share/vantor/data/tracks/42/area.tris",
+                             "/share/vantor/data/ships/ship.tris", "/share/vantor/data/gui/techyfontbig.png",
+                             "/share/icons/hicolor/128x128/apps/vantor.png", "/share/man/man6/vantor.6",
+                             "/share/man/man6/vantor-sim.6"})
+        EXPECT_TRUE(fs::is_regular_file(prefix + file)) << file;
+    const std::string desktop = prefix + "/share/applications/vantor.desktop";
+    std::string verdict = runCommand("desktop-file-validate '" + desktop + "' 2>&1", &status);
+    EXPECT_EQ(status, 0) << verdict;
+    EXPECT_EQ(verdict, "") << "no errors, warnings or hints";
+    for (const char* page : {"vantor.6", "vantor-sim.6"}) {
+        std::ifstream in(prefix + "/share/man/man6/" + page);
+        std::string first;
+        std::getline(in, first);
+        EXPECT_EQ(first.rfind(".TH VANTOR", 0), 0u) << page << " is a manual page in section 6: " << first;
+        EXPECT_NE(first.find(" 6 "), std::string::npos) << page;
+    }
+
+    // The installed simulator reads the installed content.
+    std::string race = runCommand("'" + prefix + "/bin/vantor-sim' race --data '" + prefix +
+                                      "/share/vantor/data' --track 00 --hold 0,0,0 --max-ticks 50 2>&1",
+                                  &status);
+    EXPECT_EQ(status, 0) << race;
+    EXPECT_EQ(race, "unfinished 50\n");
+
+    const std::string elsewhere = root + "/elsewhere", home = root + "/home";
+    fs::create_directories(elsewhere);
+    fs::create_directories(home);
+    XServer x;
+    ASSERT_TRUE(x.start(800, 600));
+    GameProcess game;
+    game.binary = prefix + "/bin/vantor";
+    ASSERT_TRUE(game.startAndWait(elsewhere, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(x.waitForGameWindow(10000));
+    EXPECT_EQ(game.output, startupLines());
+    // The track menu, drawn with the installed fonts: found only when the
+    // game runs in the content's folder.
+    FontImage big;
+    ASSERT_TRUE(big.load(prefix + "/share/vantor/data/gui/techyfontbig.png", fontGlyphOrder()));
+    Picture menu;
+    bool shown = false;
+    for (int waited = 0; waited < 15000 && !shown; waited += 500) {
+        sleepMs(500);
+        shown = x.screenshot(root + "/menu.png") && menu.load(root + "/menu.png") &&
+                big.match(menu, "back", 490, 550) > 0.9;
+    }
+    EXPECT_TRUE(shown) << "the track menu's back button";
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_TRUE(fs::is_empty(elsewhere)) << "nothing is written into the working directory";
+    x.stop();
+    fs::remove_all(root);
+}
+
+TEST(Install, TheDebianPackageHoldsTheGameAndDeclaresItsDependencies)
+{
+    const std::string root = makeTempDir("deb");
+    ASSERT_FALSE(root.empty());
+    int status = -1;
+    std::string log = runCommand("cd '" + root + "' && '" + VANTOR_CPACK_COMMAND + "' -G DEB --config '" +
+                                     VANTOR_BUILD_DIR + "/CPackConfig.cmake' -B '" + root + "' 2>&1",
+                                 &status);
+    ASSERT_EQ(status, 0) << log;
+    std::string deb;
+    for (const fs::directory_entry& e : fs::directory_iterator(root))
+        if (e.path().extension() == ".deb")
+            deb = e.path().string();
+    ASSERT_FALSE(deb.empty()) << log;
+
+    std::string info = runCommand("dpkg-deb --info '" + deb + "' 2>&1", &status);
+    ASSERT_EQ(status, 0) << info;
+    EXPECT_NE(info.find("Package: vantor\n"), std::string::npos) << info;
+    std::smatch depends;
+    ASSERT_TRUE(std::regex_search(info, depends, std::regex("\\n Depends: ([^\\n]*)"))) << info;
+    // The libraries the game links, found by dpkg-shlibdeps.
+    for (const char* package : {"libc6", "libstdc++6", "libsdl1.2debian", "libsdl-mixer1.2", "libguichan",
+                                "libfreeimageplus3", "libglu1-mesa", "libgl1"})
+        EXPECT_NE(depends[1].str().find(package), std::string::npos) << package << " in " << depends[1];
+
+    std::string contents = runCommand("dpkg-deb --contents '" + deb + "' 2>&1", &status);
+    ASSERT_EQ(status, 0) << contents;
+    for (const char* file : {"./usr/bin/vantor\n", "./usr/bin/vantor-sim\n", "./usr/libexec/vantor/vantor\n",
+                             "./usr/share/vantor/data/tracks/42/track.track\n",
+                             "./usr/share/applications/vantor.desktop\n",
+                             "./usr/share/icons/hicolor/128x128/apps/vantor.png\n",
+                             "./usr/share/man/man6/vantor.6\n"})
+        EXPECT_NE(contents.find(file), std::string::npos) << file;
+    fs::remove_all(root);
 }
 
 // The race heard through SDL's disk audio driver, which writes what the game

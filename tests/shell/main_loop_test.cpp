@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "sim/race_session.h"
@@ -162,4 +163,72 @@ TEST_F(Clock, StartingARaceEmptiesTheRunAndSnapshotsTheStartState)
     // The last finished time stays for the play menu.
     EXPECT_EQ(game.run.ticks, 77);
     EXPECT_EQ(std::memcmp(game.run.startState.data(), &game.player.state, 200), 0);
+}
+
+// A loop of frames on a simulated clock: each frame works workMs(i), then the
+// pacing wait is slept with overshootMs more, as SDL_Delay may. The start
+// times of the frames.
+template <typename Work>
+static std::vector<double> pacedFrames(int frames, int maxFps, Work workMs, double overshootMs = 0.0)
+{
+    FramePacing pacing;
+    std::vector<double> starts;
+    double now = 1000.0;
+    for (int i = 0; i < frames; ++i) {
+        starts.push_back(now);
+        now += workMs(i);
+        uint32_t wait = frameWaitMs(pacing, now, maxFps);
+        EXPECT_LE(wait, 1000u / maxFps + 1) << "frame " << i;
+        if (wait > 0)
+            now += wait + overshootMs;
+    }
+    return starts;
+}
+
+TEST(FramePacing, FastFramesWaitForAtMostTheRateAndKeepItOnAverage)
+{
+    // 600 frames of 2 ms each, the sleep overshooting by a millisecond: the
+    // schedule absorbs both the rounding and the overshoot.
+    for (double overshoot : {0.0, 1.0}) {
+        SCOPED_TRACE(overshoot);
+        std::vector<double> starts = pacedFrames(600, 60, [](int) { return 2.0; }, overshoot);
+        double seconds = (starts.back() - starts.front()) / 1000.0;
+        EXPECT_NEAR(599 / seconds, 60.0, 0.5);
+        // The schedule starts when the first frame is done.
+        for (size_t i = 2; i < starts.size(); ++i)
+            ASSERT_GE(starts[i] - starts[i - 1], 15.0) << "frame " << i;
+    }
+    std::vector<double> race = pacedFrames(1200, 120, [](int) { return 1.0; });
+    EXPECT_NEAR(1199 / ((race.back() - race.front()) / 1000.0), 120.0, 1.0);
+}
+
+TEST(FramePacing, SlowFramesNeverWaitAndAStallIsNotFollowedByABurst)
+{
+    FramePacing pacing;
+    double now = 0.0;
+    for (int i = 0; i < 20; ++i) {
+        now += 25.0;
+        ASSERT_EQ(frameWaitMs(pacing, now, 60), 0u) << "frame " << i;
+    }
+    // Frames a little late now and then keep the average rate: 10 and 20 ms
+    // of work alternate, 15 ms on average, under the 16.7 ms of a frame.
+    std::vector<double> jittery = pacedFrames(600, 60, [](int i) { return i % 2 ? 20.0 : 10.0; });
+    EXPECT_NEAR(599 / ((jittery.back() - jittery.front()) / 1000.0), 60.0, 0.5);
+    // A 300 ms stall, then fast frames: they come at the rate again at once,
+    // not several in a row to catch up.
+    std::vector<double> stalled = pacedFrames(40, 60, [](int i) { return i == 10 ? 300.0 : 1.0; });
+    for (size_t i = 12; i < stalled.size(); ++i)
+        EXPECT_GE(stalled[i] - stalled[i - 1], 15.0) << "frame " << i;
+}
+
+TEST(FramePacing, MenusAtSixtyRacesAtTheDisplayRateOrOneHundredTwenty)
+{
+    EXPECT_EQ(maxFrameRate(false, 0), 60);
+    EXPECT_EQ(maxFrameRate(false, 144), 60);
+    EXPECT_EQ(maxFrameRate(true, 0), 120);
+    EXPECT_EQ(maxFrameRate(true, -1), 120);
+    EXPECT_EQ(maxFrameRate(true, 75), 75);
+    FramePacing pacing;
+    frameWaitMs(pacing, 0.0, 60);
+    EXPECT_EQ(frameWaitMs(pacing, 1.0, 0), 0u) << "no limit, no wait";
 }

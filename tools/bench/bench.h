@@ -21,6 +21,8 @@ struct BenchOptions {
     int warmUpFrames = 20;
     // Start-ups to measure.
     int startups = 5;
+    // Seconds of idling in the track menu per window size.
+    int idleSeconds = 5;
     // Diagnosis only: also time the race scene without the scenery mesh, to
     // show what share of a frame the scenery costs.
     bool withoutScenery = false;
@@ -45,5 +47,11 @@ int benchSimulation(const BenchOptions& options);
 int benchWatch(const BenchOptions& options);
 int benchSaveFile(const BenchOptions& options);
 int benchStartup(const BenchOptions& options);
+// The real game idling in its track menu: frames per second and CPU time.
+int benchIdle(const BenchOptions& options);
+
+// The folder of the vantor-bench executable, where the game and the probe
+// libraries are built.
+std::string benchFolder();
 // Opens the game's window; the drawing and the play-menu refresh.
 int benchRendering(const BenchOptions& options);

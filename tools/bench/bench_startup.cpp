@@ -13,7 +13,7 @@
 
 #include "bench.h"
 
-static std::string ownFolder()
+std::string benchFolder()
 {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -38,7 +38,7 @@ int benchStartup(const BenchOptions& options)
         return 1;
     }
     const std::string workDir = data.substr(0, data.size() - 5);
-    const std::string bin = ownFolder();
+    const std::string bin = benchFolder();
     const std::string game = bin + "/vantor";
     const std::string probe = bin + "/libvantor_first_frame.so";
     if (access(game.c_str(), X_OK) != 0 || access(probe.c_str(), R_OK) != 0) {

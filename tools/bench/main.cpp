@@ -1,7 +1,7 @@
-// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,startup,render]
+// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,startup,render,idle]
 //              [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]
-//              [--without-scenery]
-// The rendering and start-up sections need an X display (xvfb-run -a).
+//              [--idle-seconds N] [--without-scenery]
+// The rendering, start-up and idle sections need an X display (xvfb-run -a).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -78,7 +78,7 @@ static bool positive(const char* text, int& out)
 int main(int argc, char** argv)
 {
     BenchOptions options;
-    std::vector<std::string> sections = {"sim", "watch", "save", "startup", "render"};
+    std::vector<std::string> sections = {"sim", "watch", "save", "startup", "render", "idle"};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -97,15 +97,17 @@ int main(int argc, char** argv)
             ok = positive(value, options.menuFrames);
         else if (arg == "--startups" && ok)
             ok = positive(value, options.startups);
+        else if (arg == "--idle-seconds" && ok)
+            ok = positive(value, options.idleSeconds);
         else if (arg == "--without-scenery") {
             options.withoutScenery = true;
             continue;
         } else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,watch,save,startup,render]\n"
+            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,watch,save,startup,render,idle]\n"
                                  "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
-                                 "                    [--without-scenery]\n");
+                                 "                    [--idle-seconds N] [--without-scenery]\n");
             return 2;
         }
         ++i;
@@ -129,6 +131,8 @@ int main(int argc, char** argv)
             rc = benchStartup(options);
         else if (section == "render")
             rc = benchRendering(options);
+        else if (section == "idle")
+            rc = benchIdle(options);
         else
             std::fprintf(stderr, "vantor-bench: unknown section %s\n", section.c_str());
         status = std::max(status, rc);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+// gui/: the fonts, medals and screen border, and icon.png for the desktop menu.
 bool writeGuiAssets(const std::string& root);
 // tracks/NAME/track.track and textures.txt of the fifteen tracks.
 bool writeTracks(const std::string& root);

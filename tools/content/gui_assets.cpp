@@ -314,6 +314,68 @@ bool writeBorder(const std::string& path)
     return savePicture(pic, path, FIF_TARGA);
 }
 
+
+// ---------------------------------------------------------------- icon
+
+// The desktop icon, 128 x 128: an ice-blue arrowhead craft on a road running
+// into the distance, on a rounded navy tile. Drawn like the medals, by
+// supersampled coverage of plain shapes.
+bool writeIcon(const std::string& path)
+{
+    const int size = 128;
+    const double corner = 24.0, lo = 4.0, hi = size - 4.0;
+    Picture pic(size, size);
+    auto insideTile = [&](double u, double v) {
+        double cx = std::clamp(u, lo + corner, hi - corner);
+        double cy = std::clamp(v, lo + corner, hi - corner);
+        return u >= lo && u <= hi && v >= lo && v <= hi &&
+               (u - cx) * (u - cx) + (v - cy) * (v - cy) <= corner * corner;
+    };
+    auto insideTileFace = [&](double u, double v) {
+        double cx = std::clamp(u, lo + corner, hi - corner);
+        double cy = std::clamp(v, lo + corner, hi - corner);
+        double r = corner - 3.0;
+        return u >= lo + 3.0 && u <= hi - 3.0 && v >= lo + 3.0 && v <= hi - 3.0 &&
+               (u - cx) * (u - cx) + (v - cy) * (v - cy) <= r * r;
+    };
+    std::vector<double> road = {58.0, 40.0, 70.0, 40.0, 118.0, 124.0, 10.0, 124.0};
+    std::vector<double> stripe = {63.0, 40.0, 65.0, 40.0, 67.0, 124.0, 61.0, 124.0};
+    std::vector<double> hull = {64.0, 30.0, 104.0, 104.0, 64.0, 88.0, 24.0, 104.0};
+    std::vector<double> hullRim = {64.0, 22.0, 112.0, 110.0, 64.0, 94.0, 16.0, 110.0};
+    std::vector<double> canopy = {64.0, 48.0, 72.0, 72.0, 64.0, 68.0, 56.0, 72.0};
+    Colour rim{0.55, 0.72, 0.92};
+    Colour skyTop{0.10, 0.18, 0.40};
+    Colour skyBottom{0.02, 0.04, 0.12};
+    Colour asphalt{0.24, 0.27, 0.34};
+    Colour amber{1.0, 0.62, 0.10};
+    Colour ice{0.92, 0.97, 1.0};
+    Colour steel{0.55, 0.72, 0.92};
+    Colour navy{0.02, 0.05, 0.15};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            Rgba& px = pic.at(x, y);
+            blend(px, rim, coverage(x, y, insideTile));
+            double face = coverage(x, y, insideTileFace);
+            blend(px, mix(skyTop, skyBottom, y / double(size)), face);
+            auto onFace = [&](const std::vector<double>& shape) {
+                return coverage(x, y, [&](double u, double v) {
+                    return insideTileFace(u, v) && insidePolygon(shape, u, v);
+                });
+            };
+            // The road darkens toward the horizon.
+            blend(px, mix(navy, asphalt, std::clamp((y - 40.0) / 60.0, 0.0, 1.0)), onFace(road));
+            // Dashes growing with the distance they cover.
+            if (std::fmod(std::sqrt(std::max(0.0, y - 40.0)) * 1.6, 2.0) < 1.0)
+                blend(px, amber, onFace(stripe));
+            blend(px, navy, onFace(hullRim));
+            // Light from above: bright at the nose, steel toward the tail.
+            blend(px, mix(ice, steel, std::clamp((y - 30.0) / 74.0, 0.0, 1.0)), onFace(hull));
+            blend(px, amber, onFace(canopy));
+        }
+    }
+    return savePicture(pic, path, FIF_PNG);
+}
+
 }  // namespace
 
 bool writeGuiAssets(const std::string& root)
@@ -352,5 +414,5 @@ bool writeGuiAssets(const std::string& root)
                       Colour{0.20, 0.35, 0.80}) &&
            writeMedal(dir + "/medalGold.tga", Colour{1.00, 0.78, 0.20}, Colour{0.10, 0.45, 0.15},
                       Colour{0.20, 0.65, 0.25}) &&
-           writeBorder(dir + "/border.tga");
+           writeBorder(dir + "/border.tga") && writeIcon(dir + "/icon.png");
 }
