@@ -3,27 +3,22 @@
 #include "track/geometry.h"
 #include "track/track.h"
 
-CameraPose chaseCamera(const ShipState& ship)
+// A camera riding with the ship: the eye back metres behind it and eyeUp
+// above, looking at the point ahead metres in front and centreUp above.
+static CameraPose shipCamera(const ShipState& ship, double back, double eyeUp, double ahead, double centreUp)
 {
     const Vec3 forward = row(ship.orientation, 1);
     const Vec3 up = row(ship.orientation, 2);
     CameraPose pose;
-    pose.eye = add(add(ship.position, scale(forward, -0.5)), scale(up, 1.15));
-    pose.centre = add(add(ship.position, scale(forward, 1.0)), scale(up, 1.15));
+    pose.eye = add(add(ship.position, scale(forward, -back)), scale(up, eyeUp));
+    pose.centre = add(add(ship.position, scale(forward, ahead)), scale(up, centreUp));
     pose.up = up;
     return pose;
 }
 
-CameraPose behindAboveCamera(const ShipState& ship)
-{
-    const Vec3 forward = row(ship.orientation, 1);
-    const Vec3 up = row(ship.orientation, 2);
-    CameraPose pose;
-    pose.eye = add(add(ship.position, scale(forward, -6.0)), scale(up, 2.5));
-    pose.centre = add(add(ship.position, scale(forward, 2.0)), scale(up, 0.5));
-    pose.up = up;
-    return pose;
-}
+CameraPose chaseCamera(const ShipState& ship) { return shipCamera(ship, 0.5, 1.15, 1.0, 1.15); }
+
+CameraPose behindAboveCamera(const ShipState& ship) { return shipCamera(ship, 6.0, 2.5, 2.0, 0.5); }
 
 std::vector<Vec3> tracksidePoints(const Track& track)
 {

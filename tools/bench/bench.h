@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct BenchOptions {
@@ -53,5 +54,11 @@ int benchIdle(const BenchOptions& options);
 // The folder of the vantor-bench executable, where the game and the probe
 // libraries are built.
 std::string benchFolder();
+
+// Forks the real game in workDir with HOME set to home (and no other per-user
+// folder), its standard output dropped, probe preloaded and the variables of
+// extra set; the child's pid, or -1 when the fork failed.
+int spawnGame(const std::string& workDir, const std::string& home, const std::string& game,
+              const std::string& probe, const std::vector<std::pair<std::string, std::string>>& extra);
 // Opens the game's window; the drawing and the play-menu refresh.
 int benchRendering(const BenchOptions& options);

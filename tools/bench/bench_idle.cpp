@@ -73,23 +73,10 @@ bool idleAt(const std::string& workDir, const std::string& bin, int width, int h
     const std::string probe = bin + "/libvantor_swap_count.so";
 
     std::fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(workDir.c_str()) != 0)
-            _exit(126);
-        freopen("/dev/null", "w", stdout);
-        setenv("HOME", home.c_str(), 1);
-        unsetenv("APPDATA");
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
-        setenv("LD_PRELOAD", probe.c_str(), 1);
-        setenv("VANTOR_SWAP_COUNT", counter.c_str(), 1);
-        if (cheapFrames)
-            setenv("VANTOR_SKIP_LISTS", "1", 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    std::vector<std::pair<std::string, std::string>> extra = {{"VANTOR_SWAP_COUNT", counter}};
+    if (cheapFrames)
+        extra.push_back({"VANTOR_SKIP_LISTS", "1"});
+    pid_t pid = spawnGame(workDir, home, game, probe, extra);
     bool ok = pid > 0;
     // Up once the first frame is out; then a second to settle.
     for (int waited = 0; ok && swapCount(counter) == 0; waited += 50) {

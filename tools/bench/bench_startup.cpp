@@ -23,6 +23,27 @@ std::string benchFolder()
     return path.substr(0, path.rfind('/'));
 }
 
+int spawnGame(const std::string& workDir, const std::string& home, const std::string& game,
+              const std::string& probe, const std::vector<std::pair<std::string, std::string>>& extra)
+{
+    pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    if (chdir(workDir.c_str()) != 0)
+        _exit(126);
+    freopen("/dev/null", "w", stdout);
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("APPDATA");
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+    setenv("LD_PRELOAD", probe.c_str(), 1);
+    for (const auto& [name, value] : extra)
+        setenv(name.c_str(), value.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+}
+
 int benchStartup(const BenchOptions& options)
 {
     using Clock = std::chrono::steady_clock;
@@ -55,20 +76,7 @@ int benchStartup(const BenchOptions& options)
     for (int k = 0; k < options.startups; ++k) {
         std::fflush(stdout);
         Clock::time_point start = Clock::now();
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(workDir.c_str()) != 0)
-                _exit(126);
-            freopen("/dev/null", "w", stdout);
-            setenv("HOME", home.c_str(), 1);
-            unsetenv("APPDATA");
-            unsetenv("XDG_CONFIG_HOME");
-            unsetenv("XDG_DATA_HOME");
-            setenv("LD_PRELOAD", probe.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        pid_t pid = spawnGame(workDir, home, game, probe, {});
         int rc = 0;
         if (pid < 0 || waitpid(pid, &rc, 0) != pid || !WIFEXITED(rc) || WEXITSTATUS(rc) != 0) {
             std::fprintf(stderr, "vantor-bench: the game did not reach its first frame\n");
