@@ -28,6 +28,26 @@ static bool finiteState(const ShipState& ship)
     return true;
 }
 
+static int32_t lowestLap(const TrackSegment* segments, int32_t count)
+{
+    int32_t lo = segments[0].lap;
+    for (int32_t i = 1; i < count; ++i)
+        if (segments[i].lap < lo)
+            lo = segments[i].lap;
+    return lo;
+}
+
+// Whether every counter equals lap, looking at the segment first first.
+static bool allLapsAre(const TrackSegment* segments, int32_t count, int32_t lap, int32_t first)
+{
+    if (segments[first].lap != lap)
+        return false;
+    for (int32_t i = 0; i < count; ++i)
+        if (segments[i].lap != lap)
+            return false;
+    return true;
+}
+
 void updateRaceProgress(Track& track, const ShipState& ship, const RaceHooks& hooks)
 {
     const int32_t count = static_cast<int32_t>(track.segments.size());
@@ -42,20 +62,21 @@ void updateRaceProgress(Track& track, const ShipState& ship, const RaceHooks& ho
     if (cur < 0 || cur >= count)
         return;
 
-    int32_t lo = track.segments[0].lap;
-    int32_t hi = lo;
-    for (const TrackSegment& s : track.segments) {
-        if (s.lap < lo)
-            lo = s.lap;
-        if (s.lap > hi)
-            hi = s.lap;
-    }
+    // The rule: when every counter is equal, the segment ahead of the ship's
+    // gets one more; otherwise the ship's segment, when below its predecessor,
+    // gets the lowest counter plus one. A counter below its predecessor's
+    // already shows that they differ and one above it leaves nothing to do, so
+    // only a tie needs the whole road, and the segment ahead of a ship in
+    // mid-lap almost always settles that at once (this runs every tick).
     const int32_t prev = (count + cur - 1) % count;
     const int32_t next = (count + cur + 1) % count;
-    if (lo == hi)
-        track.segments[size_t(next)].lap = lo + 1;
-    else if (track.segments[size_t(cur)].lap < track.segments[size_t(prev)].lap)
-        track.segments[size_t(cur)].lap = lo + 1;
+    TrackSegment* segments = track.segments.data();
+    const int32_t here = segments[cur].lap;
+    const int32_t before = segments[prev].lap;
+    if (here < before)
+        segments[cur].lap = lowestLap(segments, count) + 1;
+    else if (here == before && allLapsAre(segments, count, here, next))
+        segments[next].lap = here + 1;
 
     if (track.segments[size_t(cur)].lap >= finishLap && hooks.raceOn(hooks.context))
         hooks.finish(hooks.context);

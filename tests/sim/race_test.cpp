@@ -209,6 +209,62 @@ TEST_F(RaceRules, AShipStateThatIsNotFiniteLeavesTheRoad)
     EXPECT_TRUE(finite.events.empty());
 }
 
+// The rule read off the whole road every time: lowest and highest counter,
+// then the catch-up. The game takes shortcuts; they must never differ.
+void wholeRoadRule(std::vector<int32_t>& laps, int32_t cur)
+{
+    const int32_t count = int32_t(laps.size());
+    int32_t lo = laps[0];
+    int32_t hi = laps[0];
+    for (int32_t lap : laps) {
+        lo = lap < lo ? lap : lo;
+        hi = lap > hi ? lap : hi;
+    }
+    const int32_t prev = (count + cur - 1) % count;
+    const int32_t next = (count + cur + 1) % count;
+    if (lo == hi)
+        laps[size_t(next)] = lo + 1;
+    else if (laps[size_t(cur)] < laps[size_t(prev)])
+        laps[size_t(cur)] = lo + 1;
+}
+
+TEST(RaceRulesWholeRoad, EveryCounterPatternAndShipPlaceGivesTheRoadWideRule)
+{
+    // Deterministic pseudo-random walks over small roads, with counters drawn
+    // from a narrow range so that ties, single outliers and wraps are common.
+    uint64_t seed = 0x2545F4914F6CDD1Dull;
+    auto next = [&seed](uint32_t n) {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return uint32_t(seed % n);
+    };
+    for (int round = 0; round < 4000; ++round) {
+        const int32_t count = int32_t(1 + next(7));
+        Track track;
+        track.segments.resize(size_t(count));
+        std::vector<int32_t> expected(static_cast<size_t>(count));
+        const int32_t base = int32_t(next(3));
+        for (int32_t i = 0; i < count; ++i)
+            expected[size_t(i)] = track.segments[size_t(i)].lap = base + int32_t(next(2 + uint32_t(round % 3)));
+        ShipState ship;
+        ship.trackU = 0.5;
+        Recorder recorder;
+        recorder.on = false;
+        for (int tick = 0; tick < 12; ++tick) {
+            // Mostly forward by zero or one segment, sometimes anywhere.
+            const int32_t cur = next(4) == 0 ? int32_t(next(uint32_t(count)))
+                                             : (ship.segment < 0 ? 0 : (ship.segment + int32_t(next(2))) % count);
+            ship.segment = cur;
+            updateRaceProgress(track, ship, hooksFor(recorder));
+            wholeRoadRule(expected, cur);
+            for (int32_t i = 0; i < count; ++i)
+                ASSERT_EQ(track.segments[size_t(i)].lap, expected[size_t(i)])
+                    << "round " << round << " tick " << tick << " segment " << i;
+        }
+    }
+}
+
 TEST(RaceRulesNotFinite, ANanControlRecordLosesTheRace)
 {
     Track track = ringTrack(24, 300.0, 20.0);
