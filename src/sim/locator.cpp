@@ -68,6 +68,7 @@ PairedRails pairRails(const RailCurve* r)
 void evaluateRails(const PairedRails& k, double t, RailsAt& rails)
 {
     const __m128d tt = _mm_set1_pd(t);
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i)
         rails.xy[i] = nested(k.k[i], tt);
     rails.z01 = nested(k.k[4], tt);
@@ -156,6 +157,10 @@ thread_local SurfaceCache surfaceCache;
 struct SearchCache {
     SurfaceCache& cache;
     uint32_t generation;
+    // The entry tables, held apart so that an entry's address is one
+    // addition to a register rather than an offset into thread storage.
+    SurfaceCache::PointEntry* points = cache.pointEntries;
+    SurfaceCache::RailEntry* railTable = cache.railEntries;
     uint64_t railSets = 0;
     uint64_t sections = 0;
 };
@@ -195,7 +200,7 @@ const RailsAt& railsAt(SearchCache& search, double t)
 {
     const uint64_t bits = bitsOf(t);
     SurfaceCache::RailEntry& e =
-        search.cache.railEntries[((bits ^ (bits >> 31)) * 0x9E3779B97F4A7C15ull) >> (64 - SurfaceCache::railBits)];
+        search.railTable[((bits ^ (bits >> 31)) * 0x9E3779B97F4A7C15ull) >> (64 - SurfaceCache::railBits)];
     if (e.generation == search.generation && e.tBits == bits)
         return e.rails;
     evaluateRails(search.cache.paired, t, e.rails);
@@ -222,7 +227,7 @@ inline SurfaceAt surfaceAt(SearchCache& search, double u, double t)
     const uint64_t tb = bitsOf(t);
     const uint64_t ub = bitsOf(u);
     SurfaceCache::PointEntry& e =
-        search.cache.pointEntries[((tb * 0x9E3779B97F4A7C15ull) ^ (ub * 0xC2B2AE3D27D4EB4Full)) >>
+        search.points[((tb * 0x9E3779B97F4A7C15ull) ^ (ub * 0xC2B2AE3D27D4EB4Full)) >>
                                   (64 - SurfaceCache::pointBits)];
     if (!(e.tBits == tb && e.uBits == ub && e.generation == search.generation))
         evaluateInto(search, e, u, t, tb, ub);
