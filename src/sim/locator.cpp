@@ -34,9 +34,9 @@ namespace {
 // coordinate, in their order (no FMA: -ffp-contract=off), so the values are
 // bit for bit theirs.
 struct RailsAt {
-    __m128d xy[4];
-    __m128d z01;
-    __m128d z23;
+    __m128d xy[4] = {};
+    __m128d z01 = {};
+    __m128d z23 = {};
 };
 
 // ((d t + c) t + b) t + a, two cubics at once.
@@ -48,7 +48,7 @@ inline __m128d nested(const __m128d* k, __m128d t)
 // A segment's rail cubics paired the way RailsAt holds them: a, b, c, d of
 // x and y of rails 0 to 3, then of z of rails 0 and 1, then of 2 and 3.
 struct PairedRails {
-    __m128d k[6][4];
+    __m128d k[6][4] = {};
 };
 
 PairedRails pairRails(const RailCurve* r)
@@ -80,8 +80,8 @@ void evaluateRails(const PairedRails& k, double t, RailsAt& rails)
 // of a register of its own: the point is stored and read whole, 16 bytes at a
 // time, so a read never waits on a narrower store.
 struct SurfaceAt {
-    __m128d xy;
-    __m128d z;
+    __m128d xy = {};
+    __m128d z = {};
 };
 
 inline SurfaceAt sectionAt(const RailsAt& rails, double u)
@@ -150,6 +150,8 @@ struct SurfaceCache {
     PointEntry pointEntries[1 << pointBits];
 };
 
+// Constant-initialised (every member has an initialiser), so that no access
+// needs the thread's lazy-initialisation check.
 thread_local SurfaceCache surfaceCache;
 
 // One search's hold on the cache, and the evaluations it made for the
