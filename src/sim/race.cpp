@@ -37,7 +37,8 @@ static int32_t lowestLap(const TrackSegment* segments, int32_t count)
     return lo;
 }
 
-// Whether every counter equals lap, looking at the segment first first.
+// Whether every counter equals lap; segment first is looked at before the
+// rest, as the one most likely to differ.
 static bool allLapsAre(const TrackSegment* segments, int32_t count, int32_t lap, int32_t first)
 {
     if (segments[first].lap != lap)
