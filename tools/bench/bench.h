@@ -55,6 +55,10 @@ int benchIdle(const BenchOptions& options);
 // libraries are built.
 std::string benchFolder();
 
+// The folder the real game runs in: the one holding options.data, which must
+// be named data since the game reads data/ from where it starts. Says why on
+// standard error and returns false when it cannot be, naming the figure.
+bool gameWorkDir(const BenchOptions& options, const char* figure, std::string& workDir);
 // Forks the real game in workDir with HOME set to home (and no other per-user
 // folder), its standard output dropped, probe preloaded and the variables of
 // extra set; the child's pid, or -1 when the fork failed.

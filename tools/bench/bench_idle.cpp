@@ -108,16 +108,9 @@ bool idleAt(const std::string& workDir, const std::string& bin, int width, int h
 int benchIdle(const BenchOptions& options)
 {
     std::printf("== idle in the track menu: frames per second and CPU time of the game's process\n");
-    char resolved[PATH_MAX];
-    if (!realpath(options.data.c_str(), resolved)) {
-        std::fprintf(stderr, "vantor-bench: no content folder %s\n", options.data.c_str());
+    std::string workDir;
+    if (!gameWorkDir(options, "idle", workDir))
         return 1;
-    }
-    const std::string data = resolved;
-    if (data.size() < 5 || data.compare(data.size() - 5, 5, "/data") != 0) {
-        std::fprintf(stderr, "vantor-bench: the idle figure needs a content folder named data\n");
-        return 1;
-    }
     const std::string bin = benchFolder();
     if (access((bin + "/vantor").c_str(), X_OK) != 0 || access((bin + "/libvantor_swap_count.so").c_str(), R_OK) != 0) {
         std::fprintf(stderr, "vantor-bench: needs the game and libvantor_swap_count.so in %s\n", bin.c_str());
@@ -132,7 +125,7 @@ int benchIdle(const BenchOptions& options)
     for (const Case& c : cases) {
         const char* what = c.cheapFrames ? " without scenery and road" : "";
         double fps = 0.0, cpu = 0.0;
-        if (!idleAt(data.substr(0, data.size() - 5), bin, c.width, c.height, c.cheapFrames, options.idleSeconds,
+        if (!idleAt(workDir, bin, c.width, c.height, c.cheapFrames, options.idleSeconds,
                     fps, cpu)) {
             std::fprintf(stderr, "vantor-bench: the game did not come up at %d x %d%s\n", c.width, c.height, what);
             status = 1;

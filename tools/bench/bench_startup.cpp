@@ -44,21 +44,29 @@ int spawnGame(const std::string& workDir, const std::string& home, const std::st
     _exit(127);
 }
 
+bool gameWorkDir(const BenchOptions& options, const char* figure, std::string& workDir)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(options.data.c_str(), resolved)) {
+        std::fprintf(stderr, "vantor-bench: no content folder %s\n", options.data.c_str());
+        return false;
+    }
+    const std::string data = resolved;
+    if (data.size() < 5 || data.compare(data.size() - 5, 5, "/data") != 0) {
+        std::fprintf(stderr, "vantor-bench: the %s figure needs a content folder named data\n", figure);
+        return false;
+    }
+    workDir = data.substr(0, data.size() - 5);
+    return true;
+}
+
 int benchStartup(const BenchOptions& options)
 {
     using Clock = std::chrono::steady_clock;
     std::printf("== start-up: process start to the first track-menu frame\n");
-    char resolved[PATH_MAX];
-    if (!realpath(options.data.c_str(), resolved)) {
-        std::fprintf(stderr, "vantor-bench: no content folder %s\n", options.data.c_str());
+    std::string workDir;
+    if (!gameWorkDir(options, "start-up", workDir))
         return 1;
-    }
-    const std::string data = resolved;
-    if (data.size() < 5 || data.compare(data.size() - 5, 5, "/data") != 0) {
-        std::fprintf(stderr, "vantor-bench: the start-up figure needs a content folder named data\n");
-        return 1;
-    }
-    const std::string workDir = data.substr(0, data.size() - 5);
     const std::string bin = benchFolder();
     const std::string game = bin + "/vantor";
     const std::string probe = bin + "/libvantor_first_frame.so";
