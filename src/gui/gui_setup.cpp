@@ -17,7 +17,6 @@
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
-#include "shell/screens.h"
 
 // The path of a font image that may be handed to the image loader. It opens
 // the file itself and would wait on a FIFO or read a device for ever, so
@@ -141,7 +140,6 @@ bool createGame()
     printf(".. track menu\n");
     game.menuTrack = new MenuTrack();
     game.top->add(game.menuTrack->container);
-    game.menuTrack->refresh();
 
     printf(".. HUD\n");
     game.hud = new Hud();
@@ -155,6 +153,5 @@ bool createGame()
     printf(".. score saving menu\n");
     game.menuSaveScore = new MenuSaveScore();
     game.top->add(game.menuSaveScore->container);
-    showScreen(Screen::trackMenu);
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The race HUD: time, speed, lap and segment, frame rate, countdown, the
 // difference to the rival run and the last lap's time; when a run is
-// watched, also the playback speed and camera.
+// watched, the playback speed and camera instead of the race comparisons.
 
 #include <string>
 
@@ -28,18 +28,26 @@ struct Hud {
     gcn::Label* lapTimeLabel = nullptr;
 };
 
-struct Watch;
-
-// "%01d:%02d.%02d" of minutes, seconds and hundredths, all truncated.
-std::string formatTime(double seconds);
+// The captions of one frame, made by the shell from the last tick.
+struct HudView {
+    std::string timeText;
+    std::string fpsText;
+    std::string speedText;
+    // Empty while the ship is on no segment: the line keeps what it said.
+    std::string lapText;
+    // "3", "2", "1", or empty once the race runs.
+    std::string countdownText;
+    // "-0.42" or "+1.10", empty without a comparison; behind picks the colour.
+    std::string deltaText;
+    bool behind = false;
+    std::string lapTimeText;
+    // The replay's speed and camera; empty in a race.
+    std::string playbackText;
+};
 
 // Creates the container and the labels with their fonts and places; the
 // caller adds the container to the widget tree.
 void buildHud(Hud& hud);
 
-// Writes the captions from the game state; once per race frame.
-void updateHud(Hud& hud);
-
-// The same captions from a watched run (its race time, its ship, the road's
-// laps, its countdown), and the playback line; once per watch frame.
-void updateWatchHud(Hud& hud, const Watch& watch);
+// Writes the captions of view; once per race or watch frame.
+void updateHud(Hud& hud, const HudView& view);

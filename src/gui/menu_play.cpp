@@ -1,24 +1,11 @@
 #include "gui/menu_play.h"
 
-#include <SDL.h>
-#include <cstring>
 #include <guichan.hpp>
 
-#include "assets/data_dir.h"
-#include "assets/models.h"
 #include "gui/gui_common.h"
-#include "gui/hud.h"
-#include "gui/menu_track.h"
-#include "save/ghost_shelf.h"
-#include "save/runs.h"
+#include "gui/intents.h"
 #include "shell/game.h"
-#include "shell/main_loop.h"
-#include "shell/screens.h"
-#include "shell/watch_screen.h"
-#include "track/track.h"
-
-// The score and medal lines: the time text with a trailing space.
-static std::string formatTimeSpaced(double seconds) { return formatTime(seconds) + " "; }
+#include "sim/time_text.h"
 
 static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int x, int y)
 {
@@ -91,75 +78,32 @@ MenuPlay::MenuPlay()
     }
 }
 
-void MenuPlay::refresh()
+void MenuPlay::refresh(const PlayMenuView& view)
 {
     container->setFocusable(false);
     if (!buttons.empty())
         buttons[0]->requestFocus();
     guiLogicStep();
 
-    // Reloaded every time: a finished run comes back here with fresh files.
-    loadTrack(game.track, game.save.trackName);
-    loadArea(game.area, game.save.trackName);
-
-    playButton->setCaption("play " + game.save.trackName);
-    if (game.run.ticks != 0)
-        lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
-    else
-        lastLabel->setCaption("last -:--.--");
-    noteLabel->setCaption(game.raceNote);
-
-    TrackRecord& record = recordFor(game.save, game.save.trackName);
-    // A best run on a road that did not load has nothing to be watched on.
-    watchButton->setVisible(!record.ghostRun.empty() && !game.track.segments.empty());
-    sortScores(record.scores);
-    for (size_t i = 0; i < scoreLabels.size(); ++i) {
-        if (i < record.scores.size()) {
-            const ScoreEntry& score = record.scores[i];
-            scoreLabels[i]->setCaption(formatTimeSpaced(score.ticks * game.stepSeconds) +
-                                       shownName(score.playerName));
-        } else {
-            scoreLabels[i]->setCaption("-:--.--");
-        }
-    }
-    const double targets[3] = {game.area.goldSeconds, game.area.silverSeconds,
-                               game.area.bronzeSeconds};
-    for (size_t j = 0; j < medalTimeLabels.size() && j < 3; ++j)
-        medalTimeLabels[j]->setCaption(formatTimeSpaced(targets[j]));
-    showSaveResult();
-
-    Sha256Digest trackHash{};
-    bool haveHash = hashTrackFile(dataDir, game.save.trackName, trackHash);
-    refreshShelf(game.ghosts, ghostFolder(), game.save.trackName, game.track, trackHash, haveHash);
-    // The shelf's files were read anew: the race that just ended must not keep
-    // pointing at the records it held before.
-    game.race.ghostRun = raceRivalRun(game);
-    showRival();
-    std::string rejected = rejectedLine(game.ghosts);
-    rejectedLabel->setCaption(rejected);
-    rejectedLabel->setVisible(!rejected.empty());
-
-    // A run that finishes outside the five best is recorded after this
-    // refresh, so it can only store the ghost run again.
-    game.run.controls = record.ghostRun;
-    std::memcpy(game.run.startState.data(), record.ghostStart.data(), game.run.startState.size());
+    playButton->setCaption(view.playCaption);
+    lastLabel->setCaption(view.lastLine);
+    noteLabel->setCaption(view.note);
+    watchButton->setVisible(view.watchShown);
+    for (size_t i = 0; i < scoreLabels.size(); ++i)
+        scoreLabels[i]->setCaption(i < view.scoreLines.size() ? view.scoreLines[i] : noTimeText);
+    for (size_t j = 0; j < medalTimeLabels.size(); ++j)
+        medalTimeLabels[j]->setCaption(j < view.medalLines.size() ? view.medalLines[j] : noTimeText);
+    showSaveResult(view.saveError);
+    showRival(view.rivalShown, view.rivalCaption);
+    rejectedLabel->setCaption(view.rejectedLine);
+    rejectedLabel->setVisible(!view.rejectedLine.empty());
 }
 
-void MenuPlay::showSaveResult() { saveErrorLabel->setCaption(game.saveStatus.writeError); }
+void MenuPlay::showSaveResult(const std::string& writeError) { saveErrorLabel->setCaption(writeError); }
 
-void MenuPlay::showRival()
+void MenuPlay::showRival(bool shown, const std::string& caption)
 {
-    rivalButton->setVisible(!game.ghosts.offered.empty());
-    const ShelfEntry* rival = rivalEntry(game.ghosts);
-    std::string caption;
-    if (rival)
-        // A shared file may carry a name of any length; the button stays on screen.
-        caption = "rival: " + rival->ghost.playerName.substr(0, 20) + " " +
-                  formatTime(rival->ghost.ticks * game.stepSeconds);
-    else if (!recordFor(game.save, game.save.trackName).ghostRun.empty())
-        caption = "rival: best run";
-    else
-        caption = "rival: none";
+    rivalButton->setVisible(shown);
     rivalButton->setCaption(caption);
     rivalButton->adjustSize();
 }
@@ -167,20 +111,14 @@ void MenuPlay::showRival()
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
-    if (id == "rival") {
-        cycleRival(game.ghosts);
-        showRival();
-    } else if (id == "back") {
-        showScreen(Screen::trackMenu);
-        if (game.menuTrack)
-            game.menuTrack->refresh();
-    } else if (id == "play") {
-        showScreen(Screen::race);
-        startRace(game);
-    } else if (id == "watch") {
-        if (startWatchAt(game, static_cast<double>(SDL_GetTicks())))
-            showScreen(Screen::watch);
-    }
+    if (id == "rival")
+        reportIntent(IntentKind::cycleRival);
+    else if (id == "back")
+        reportIntent(IntentKind::backToTracks);
+    else if (id == "play")
+        reportIntent(IntentKind::play);
+    else if (id == "watch")
+        reportIntent(IntentKind::watch);
 }
 
 void MenuPlay::focusUp(ButtonTalker* button)

@@ -16,24 +16,44 @@ class Container;
 class Label;
 }
 
+// Everything the play menu shows, made by the shell for the current track.
+struct PlayMenuView {
+    // "play 00".
+    std::string playCaption;
+    // "last 1:25.99", or "last -:--.--" before a finish.
+    std::string lastLine;
+    // Where the last race left the road, or its lap times.
+    std::string note;
+    // Best first, five lines: "1:25.99 NAME " or "-:--.--".
+    std::vector<std::string> scoreLines;
+    // Gold, silver, bronze target times, each with a trailing space.
+    std::vector<std::string> medalLines;
+    bool watchShown = false;
+    bool rivalShown = false;
+    std::string rivalCaption;
+    // How many ghost files were rejected; empty when none.
+    std::string rejectedLine;
+    // "could not save: REASON" while the last write failed, else empty.
+    std::string saveError;
+};
+
 class MenuPlay : public gcn::ActionListener, public ButtonListener {
 public:
     MenuPlay();
 
-    // Shows the menu, reloads the current track and its area, fills the
-    // lines and hands the track's ghost run to the current run. Looks at the
-    // ghost files again and offers the verified ones as rivals.
-    void refresh();
+    // Focuses "play" and writes every line of view; loads nothing.
+    void refresh(const PlayMenuView& view);
 
-    // Shows game.saveStatus.writeError, the one line about a failed write.
-    void showSaveResult();
+    // The one line about a failed write.
+    void showSaveResult(const std::string& writeError);
 
+    // The rival button's caption and visibility.
+    void showRival(bool shown, const std::string& caption);
+
+    // "play", "rival", "watch" and "back" become intents for the flow.
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
-
-    // The rival button's caption and visibility from the game's ghost shelf.
-    void showRival();
 
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;

@@ -3,11 +3,8 @@
 #include <guichan.hpp>
 
 #include "gui/gui_common.h"
-#include "gui/hud.h"
-#include "gui/menu_play.h"
-#include "save/runs.h"
+#include "gui/intents.h"
 #include "shell/game.h"
-#include "shell/screens.h"
 
 static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int y)
 {
@@ -57,36 +54,27 @@ MenuSaveScore::MenuSaveScore()
     container->add(lapsLabel);
 }
 
-void MenuSaveScore::show()
+void MenuSaveScore::show(const SaveScoreView& view)
 {
     container->setFocusable(false);
     nameBox->setFocusable(true);
     nameBox->requestFocus();
-    const std::string name = shownName(game.save.playerName);
-    nameBox->setText(name);
+    nameBox->setText(view.name);
     // Typing extends the name; Backspace shortens it.
-    nameBox->setCaretPosition(static_cast<unsigned>(name.size()));
+    nameBox->setCaretPosition(static_cast<unsigned>(view.name.size()));
     guiLogicStep();
-    if (game.run.ticks != 0)
-        timeLabel->setCaption(formatTime(game.run.ticks * game.stepSeconds));
-    else
-        timeLabel->setCaption("-:--.--");
-    lapsLabel->setCaption(game.raceNote);
+    timeLabel->setCaption(view.timeText);
+    lapsLabel->setCaption(view.note);
 }
 
 void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
-    if (id == "done") {
+    if (id == "done")
         // The whole text as typed; an empty name is a valid name.
-        game.save.playerName = shownName(nameBox->getText());
-        recordRun();
-        showScreen(Screen::playMenu);
-        if (game.menuPlay)
-            game.menuPlay->refresh();
-    } else if (id == "name") {
+        reportIntent(IntentKind::confirmName, nameBox->getText());
+    else if (id == "name")
         focusDown(doneButton);
-    }
 }
 
 void MenuSaveScore::focusUp(ButtonTalker* button) { focusDown(button); }

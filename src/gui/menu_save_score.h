@@ -2,6 +2,8 @@
 // Asks for the player's name after a run that reached the five best; "done"
 // records the run under that name.
 
+#include <string>
+
 #include <guichan/actionlistener.hpp>
 
 #include "gui/buttons.h"
@@ -11,14 +13,25 @@ class Container;
 class Label;
 }
 
+// What the menu shows for a finished run.
+struct SaveScoreView {
+    // The run's time, "-:--.--" for none.
+    std::string timeText;
+    // The name the box opens with: the last one used.
+    std::string name;
+    // The run's lap times.
+    std::string note;
+};
+
 class MenuSaveScore : public gcn::ActionListener, public ButtonListener {
 public:
     MenuSaveScore();
 
-    // Shows the menu for the run held in the game, the name box focused and
-    // filled with the last name used.
-    void show();
+    // Shows the menu for a run, the name box focused and filled with the
+    // name of view, the caret after it.
+    void show(const SaveScoreView& view);
 
+    // "done" becomes the intent to record the run under the typed name.
     void action(const gcn::ActionEvent& actionEvent) override;
     // Both toggle between the name box and "done".
     void focusUp(ButtonTalker* button) override;

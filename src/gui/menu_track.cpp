@@ -6,9 +6,8 @@
 
 #include "assets/data_dir.h"
 #include "gui/gui_common.h"
-#include "gui/menu_play.h"
+#include "gui/intents.h"
 #include "shell/game.h"
-#include "shell/screens.h"
 
 namespace {
 const int kGridRows = trackGridRows;
@@ -60,6 +59,13 @@ MenuTrack::MenuTrack()
     noticeLabel->setSize(760, 40);
     container->add(noticeLabel);
 
+    quitLabel = new gcn::Label("quit? Enter / Escape");
+    quitLabel->setFont(game.fontBig);
+    quitLabel->setPosition(200, 500);
+    quitLabel->adjustSize();
+    quitLabel->setVisible(false);
+    container->add(quitLabel);
+
     for (size_t i = 0; i < rows.size(); ++i) {
         for (size_t j = 0; j < rows[i].size(); ++j) {
             rows[i][j]->row = static_cast<int32_t>(i);
@@ -74,7 +80,7 @@ TrackState MenuTrack::stateAt(int r, int c) const
     return static_cast<ButtonTrack*>(rows[r][c])->medal;
 }
 
-void MenuTrack::refresh()
+void MenuTrack::refresh(const TrackMenuView& view)
 {
     if (!rows.empty() && !rows[0].empty()) {
         selected = rows[0][0];
@@ -83,20 +89,27 @@ void MenuTrack::refresh()
     for (int r = 0; r < kGridRows; ++r) {
         for (int c = 0; c < kGridColumns; ++c) {
             ButtonTrack* button = static_cast<ButtonTrack*>(rows[r][c]);
-            button->medal = trackState(game.save, r, c);
+            button->medal = view.states[r][c];
             // Neither Tab nor the mouse may put the focus on a locked track.
             button->setFocusable(button->medal != TrackState::locked);
         }
     }
-    noticeLabel->setCaption(game.saveStatus.startNotice);
+    noticeLabel->setCaption(view.notice);
+    showQuitQuestion(false);
     guiLogicStep();
+}
+
+void MenuTrack::showQuitQuestion(bool shown)
+{
+    if (quitLabel)
+        quitLabel->setVisible(shown);
 }
 
 void MenuTrack::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
     if (id == "back") {
-        game.running = false;
+        reportIntent(IntentKind::quit);
         return;
     }
     if (id != "play")
@@ -115,14 +128,7 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
     }
     if (!selected)
         return;
-    game.save.trackName = trackNameAt(selected->row, selected->column);
-    game.run.ticks = 0;
-    // Said once: the line is gone when the player comes back.
-    game.saveStatus.startNotice.clear();
-    game.raceNote.clear();
-    showScreen(Screen::playMenu);
-    if (game.menuPlay)
-        game.menuPlay->refresh();
+    reportIntent(IntentKind::chooseTrack, trackNameAt(selected->row, selected->column));
 }
 
 void MenuTrack::moveTo(ButtonTalker* target)

@@ -2,6 +2,7 @@
 // The first screen: fifteen track buttons in three rows of five and "back".
 // Tracks open one by one as their neighbours earn medals.
 
+#include <string>
 #include <vector>
 
 #include <guichan/actionlistener.hpp>
@@ -13,13 +14,25 @@ class Container;
 class Label;
 }
 
+// What the track menu shows.
+struct TrackMenuView {
+    // Row by row, column by column.
+    TrackState states[trackGridRows][trackGridColumns] = {};
+    // A word about the save file, until the player first opens a track.
+    std::string notice;
+};
+
 class MenuTrack : public gcn::ActionListener, public ButtonListener {
 public:
     MenuTrack();
 
-    // Recomputes every track's state from the save data and focuses "00".
-    void refresh();
+    // Shows every track's state and the notice, and focuses "00".
+    void refresh(const TrackMenuView& view);
 
+    // Shows or hides the question Escape asks before the game ends.
+    void showQuitQuestion(bool shown);
+
+    // A track becomes the intent to open it; "back" the intent to quit.
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
@@ -34,6 +47,8 @@ public:
     std::vector<std::vector<ButtonTalker*>> rows;
     // game.saveStatus.startNotice until the player first opens a track.
     gcn::Label* noticeLabel = nullptr;
+    // "quit? Enter / Escape", while Escape asks.
+    gcn::Label* quitLabel = nullptr;
 
 private:
     // The state of the track button at row r, column c (rows 0 to 2).

@@ -6,8 +6,8 @@
 
 #include "assets/mesh_list.h"
 #include "render/camera.h"
+#include "render/track_map.h"
 #include "shell/game.h"
-#include "shell/main_loop.h"
 #include "track/track_list.h"
 
 namespace {
@@ -15,11 +15,11 @@ namespace {
 constexpr double nearPlane = 0.1;
 constexpr double farPlane = 5000.0;
 
-void setProjection(const Game& g, double fieldOfViewDegrees)
+void setProjection(int screenWidth, int screenHeight, double fieldOfViewDegrees)
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fieldOfViewDegrees, aspectRatio(g.screenWidth, g.screenHeight), nearPlane, farPlane);
+    gluPerspective(fieldOfViewDegrees, aspectRatio(screenWidth, screenHeight), nearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -39,8 +39,6 @@ void setLights()
 
 void drawMenuBackground() { drawMenuBackgroundAt(game, SDL_GetTicks()); }
 
-void drawRaceScene() { drawRaceSceneOf(game); }
-
 void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
 {
     glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
@@ -49,7 +47,7 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     glEnable(GL_DEPTH_TEST);
 
     // The track seen from afar, turning once in 36 seconds.
-    setProjection(g, 90.0);
+    setProjection(g.screenWidth, g.screenHeight, 90.0);
     gluLookAt(-300.0, 0.0, 200.0, 0.0, 0.0, 50.0, 0.0, 0.0, 1.0);
     glRotatef(menuTurnDegrees(ticksMs), 0.0f, 0.0f, 1.0f);
 
@@ -65,22 +63,25 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
 }
 
 // Lit road and scenery of the race seen from camera; lighting stays on.
-static void drawRaceWorld(Game& g, const CameraPose& camera)
+static void drawRaceWorld(const RaceView& view)
 {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
 
-    setProjection(g, 70.0);
+    setProjection(view.screenWidth, view.screenHeight, 70.0);
+    const CameraPose& camera = view.camera;
     gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.centre.x, camera.centre.y, camera.centre.z,
               camera.up.x, camera.up.y, camera.up.z);
     setLights();
 
     glDisable(GL_CULL_FACE);
     glColor3f(1.0f, 1.0f, 1.0f);
-    drawTrackCached(g.track, g.trackList);
+    if (view.track && view.trackList)
+        drawTrackCached(*view.track, *view.trackList);
     glEnable(GL_CULL_FACE);
-    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
+    if (view.area)
+        drawMeshCached(view.area->mesh, view.area->meshList, view.area->texture);
 }
 
 // A ship model at a ship state's position and orientation.
@@ -96,42 +97,31 @@ static void drawShipAt(Ship& model, const ShipState& state)
     glPopMatrix();
 }
 
-void drawRaceSceneOf(Game& g)
+void drawRaceScene(const RaceView& view)
 {
-    drawRaceWorld(g, chaseCamera(g.player.state));
+    drawRaceWorld(view);
 
-    // The ghost last, translucent over everything opaque; depth stays on.
+    // Ships last, over everything opaque; a ghost is translucent, depth stays on.
     glEnable(GL_BLEND);
-    const std::vector<ControlInput>* rival = raceRivalRun(g);
-    if (rival && !rival->empty()) {
-        glColor4f(1.0f, 1.0f, 1.0f, 0.3f);
-        drawShipAt(g.ghost, g.ghost.state);
+    for (const ShipDraw& ship : view.ships) {
+        if (!ship.model)
+            continue;
+        glColor4f(1.0f, 1.0f, 1.0f, ship.opacity);
+        drawShipAt(*ship.model, ship.pose);
     }
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
 }
 
-CameraPose watchCameraPose(const Watch& watch)
+void drawRaceMap(const RaceView& view)
 {
-    switch (watch.camera) {
-    case WatchCamera::behindAbove:
-        return behindAboveCamera(watch.ship);
-    case WatchCamera::trackside:
-        return tracksideCamera(watch.cameraPoints, watch.ship);
-    case WatchCamera::chase:
-        break;
-    }
-    return chaseCamera(watch.ship);
+    if (view.map && view.track)
+        drawTrackMap(*view.map, *view.track, view.screenWidth, view.screenHeight, view.playerDot,
+                     view.ghostDots.empty() ? nullptr : &view.ghostDots.front());
 }
 
-void drawWatchSceneOf(Game& g, const Watch& watch)
+void drawRaceView(const RaceView& view)
 {
-    drawRaceWorld(g, watchCameraPose(watch));
-    // The watched ship in the player's own model, opaque; from the chase
-    // camera its nose shows at the bottom of the view.
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    drawShipAt(g.player, watch.ship);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
+    drawRaceScene(view);
+    drawRaceMap(view);
 }

@@ -7,24 +7,22 @@
 #include <cstdint>
 
 #include "render/camera.h"
+#include "render/race_view.h"
 
 struct Game;
-struct Watch;
 
 // Light 0 fixed in the world; call with the camera on the modelview matrix.
 void setLights();
 
-// The global game at the current SDL time.
+// The menu background of the global game at the current SDL time.
 void drawMenuBackground();
-void drawRaceScene();
 
-// The same scenes of a given game; the menu turned as at ticksMs.
+// The menu background of a given game, turned as at ticksMs.
 void drawMenuBackgroundAt(Game& g, uint32_t ticksMs);
-void drawRaceSceneOf(Game& g);
 
-// Where the replay's chosen camera looks from.
-CameraPose watchCameraPose(const Watch& watch);
-
-// The race scene of a replay: the watched ship, drawn with the player's
-// model, seen from the chosen camera; no ghost.
-void drawWatchSceneOf(Game& g, const Watch& watch);
+// The road and scenery from the view's camera, then its ships.
+void drawRaceScene(const RaceView& view);
+// The view's map over whatever the frame holds.
+void drawRaceMap(const RaceView& view);
+// Both, the map last.
+void drawRaceView(const RaceView& view);

@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <algorithm>
 
-#include "shell/game.h"
 #include "track/geometry.h"
 #include "track/track.h"
 
@@ -129,12 +128,4 @@ void drawTrackMap(TrackMap& map, const Track& track, int screenWidth, int screen
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-}
-
-void drawRaceMapOf(Game& g)
-{
-    const bool ghostRuns = g.ghostEnabled && g.race.ghostRun && !g.race.ghostRun->empty();
-    const Vec3 ghost = g.ghost.state.position;
-    drawTrackMap(g.trackMap, g.track, g.screenWidth, g.screenHeight, g.player.state.position,
-                 ghostRuns ? &ghost : nullptr);
 }

@@ -11,7 +11,6 @@
 #include "sim/vecmath.h"
 
 struct Track;
-struct Game;
 
 struct TrackMap {
     // The road the outline was built from; a different one rebuilds it.
@@ -43,6 +42,3 @@ void mapPixel(const TrackMap& map, const MapPlace& place, Vec3 p, double& px, do
 // segments. ghost may be null. Leaves the GL state the race scene leaves.
 void drawTrackMap(TrackMap& map, const Track& track, int screenWidth, int screenHeight, Vec3 player,
                   const Vec3* ghost);
-
-// The game's map: its track, its player, and the ghost while it runs.
-void drawRaceMapOf(Game& g);

@@ -5,7 +5,6 @@
 
 #include "assets/data_dir.h"
 #include "save/ghost_file.h"
-#include "shell/game.h"
 #include "shell/paths.h"
 
 bool isHighScore(const TrackRecord& record, int32_t ticks)
@@ -70,36 +69,17 @@ std::string ghostFolder()
     return dir.empty() ? dir : dir + "/ghosts";
 }
 
-// The new best run as a file to share. Only the run's own ticks are written:
-// the records the menus appended after its finish are no part of it. A run
-// that cannot show its track's hash is not written, and a failed write is
-// not worth a word on screen, since the save file keeps the run.
-static void writeRunGhost(const SaveData& save, const Run& run, int64_t date)
+void writeRunGhost(const SaveData& save, const Run& run, int64_t date, const std::string& folder)
 {
     GhostFile ghost;
     ghost.trackName = save.trackName;
-    if (run.ticks <= 0 || size_t(run.ticks) > run.controls.size() || !isTrackName(ghost.trackName) ||
-        !hashTrackFile(dataDir, ghost.trackName, ghost.trackHash))
+    if (folder.empty() || run.ticks <= 0 || size_t(run.ticks) > run.controls.size() ||
+        !isTrackName(ghost.trackName) || !hashTrackFile(dataDir, ghost.trackName, ghost.trackHash))
         return;
     ghost.playerName = save.playerName.substr(0, maxGhostPlayerNameBytes);
     ghost.date = date;
     ghost.ticks = static_cast<uint32_t>(run.ticks);
     ghost.startState = run.startState;
     ghost.records.assign(run.controls.begin(), run.controls.begin() + run.ticks);
-    std::string folder = ghostFolder();
-    if (!folder.empty())
-        writeGhostFile(folder + "/" + ghostFileName(ghost), ghost);
-}
-
-bool recordRun()
-{
-    const int64_t now = static_cast<int64_t>(std::time(nullptr));
-    int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
-    bool newGhost = recordRun(game.save, game.run, game.area.goldSeconds, game.area.silverSeconds,
-                              game.area.bronzeSeconds, game.stepSeconds, date);
-    bool saved = storeSaveFile(game.save, savePath(), game.saveStatus);
-    // The ghost file goes with a stored best run only.
-    if (newGhost && saved)
-        writeRunGhost(game.save, game.run, now);
-    return saved;
+    writeGhostFile(folder + "/" + ghostFileName(ghost), ghost);
 }

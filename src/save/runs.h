@@ -26,15 +26,12 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date);
 
-// The game's recording of game.run on the current track against the loaded
-// area's target times, followed by rewriting the save file at savePath()
-// when game.saveStatus allows it. False when the file was not written: the
-// run is kept in memory anyway (the next successful write stores it with the
-// rest) and game.saveStatus.writeError says why. A run that became the ghost
-// and was stored is also written as a ghost file into the "ghosts" folder
-// beside the save file (ghostFolder()).
-bool recordRun();
-
 // The folder of the game's ghost files: "ghosts" beside the save file, "" when
 // there is no save folder.
 std::string ghostFolder();
+
+// A new best run as a file to share, in folder: only the run's own ticks are
+// written, not the records the menus appended after its finish. A run that
+// cannot show its track's hash is not written, and a failed write is not
+// worth a word on screen, since the save file keeps the run.
+void writeRunGhost(const SaveData& save, const Run& run, int64_t date, const std::string& folder);

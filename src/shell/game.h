@@ -9,7 +9,8 @@
 #include "render/track_map.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
-#include "shell/watch.h"
+#include "shell/screens.h"
+#include "sim/watch.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
 #include "sim/splits.h"
@@ -90,6 +91,10 @@ struct Game {
     GhostShelf ghosts;
     bool running = true;
     bool inRace = false;
+    // The screen up now, as showScreen() last set it.
+    Screen screen = Screen::trackMenu;
+    // The track menu asks "quit?" after an Escape.
+    bool askingQuit = false;
     int32_t screenWidth = 800;
     int32_t screenHeight = 600;
     bool fullscreen = false;

@@ -6,7 +6,7 @@
 
 #include "audio/sound.h"
 #include "shell/game.h"
-#include "shell/race_end.h"
+#include "shell/flow.h"
 #include "sim/controls.h"
 
 // Joystick buttons that abort a race together with any key press.
@@ -59,6 +59,38 @@ static JoystickReadings readJoystick(const JoystickMapping& m)
     return j;
 }
 
+// Escape and the quit question in the menus, before the GUI sees the key;
+// true when the key was used here.
+static bool menuKeyTaken(const SDL_Event& event)
+{
+    if (event.type != SDL_KEYDOWN)
+        return false;
+    const SDLKey key = event.key.keysym.sym;
+    if (game.askingQuit && (key == SDLK_RETURN || key == SDLK_KP_ENTER)) {
+        confirmQuit(game);
+        return true;
+    }
+    if (key == SDLK_ESCAPE) {
+        escapeInMenus(game);
+        return true;
+    }
+    if (game.askingQuit)
+        // Any other key takes the question back and does what it always does.
+        escapeInMenus(game);
+    return false;
+}
+
+bool escapeWaiting()
+{
+    SDL_Event events[64];
+    SDL_PumpEvents();
+    int n = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_KEYDOWN));
+    for (int i = 0; i < n; ++i)
+        if (events[i].key.keysym.sym == SDLK_ESCAPE)
+            return true;
+    return false;
+}
+
 void pollInput()
 {
     ControlInput record;
@@ -73,14 +105,20 @@ void pollInput()
             toggleMute();
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
-            abortRace();
+            abortRace(game);
+            // The Escape that ended the race goes on to the GUI, but it is
+            // not also the menus' Escape.
+            if (sdlInput)
+                sdlInput->pushInput(event);
+            continue;
         } else if (game.inRace && event.type == SDL_KEYDOWN &&
                    (event.key.keysym.sym == SDLK_r || event.key.keysym.sym == SDLK_BACKSPACE)) {
-            restartRace();
+            restartRace(game);
             restarted = true;
         }
-        // During a race every event stops here; in the menus each one, the
-        // Escape that has just aborted a race included, goes on to the GUI.
+        if (!game.inRace && menuKeyTaken(event))
+            continue;
+        // During a race every event stops here; in the menus each one goes on to the GUI.
         if (!game.inRace && sdlInput)
             sdlInput->pushInput(event);
     }

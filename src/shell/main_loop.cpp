@@ -8,56 +8,19 @@
 #include "audio/sound.h"
 #include "gui/hud.h"
 #include "render/scene.h"
-#include "render/track_map.h"
+#include "shell/flow.h"
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
-#include "shell/race_end.h"
+#include "shell/views.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
 #include "sim/vecmath.h"
 
-// The game's reaction to what a tick did.
-static void actOnTick(const TickReport& report)
-{
-    soundAfterTick(report);
-    if (report.finished) {
-        game.raceNote = lapTimesLine(game.splits.own);
-        finishRun();
-    } else if (report.leftRoad) {
-        game.raceNote = offRoadLine(report.raceTick, report.lap);
-        loseRace();
-    }
-}
+static void actOnGameTick(const TickReport& report) { actOnTick(game, report); }
 
-const std::vector<ControlInput>* raceRivalRun(Game& g)
-{
-    if (!g.ghostEnabled)
-        return nullptr;
-    return rivalRecords(g.ghosts, recordFor(g.save, g.save.trackName));
-}
-
-TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnTick}; }
-
-void startRaceAt(Game& g, double nowMs)
-{
-    g.inRace = true;
-    g.nextTickMs = nowMs;
-    beginRace(g.race, g.track, g.player.state, &g.ghost.state, g.area.gravity);
-    g.countdownMs = countdownMsLeft(g.race);
-    g.run.controls.clear();
-    std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
-    g.race.ghostRun = raceRivalRun(g);
-    beginLiveSplits(g.splits, g.track, g.race.ghostRun, g.race.gravity);
-    g.raceNote.clear();
-}
-
-void startRace(Game& g)
-{
-    startRaceAt(g, static_cast<double>(SDL_GetTicks()));
-    startEngine();
-}
+TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnGameTick}; }
 
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 {
@@ -79,7 +42,6 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
             if (!g.run.controls.empty())
                 record = &g.run.controls.back();
         }
-        g.race.ghostRun = raceRivalRun(g);
         TickReport report = calls.step(g.race, record);
         g.countdownMs = countdownMsLeft(g.race);
         noteLiveTick(g.splits, report);
@@ -101,6 +63,9 @@ void mainLoop()
             double now = static_cast<double>(SDL_GetTicks());
             game.frameTimesMs[game.frameCounter & 63] = now - previousFrameMs;
             previousFrameMs = now;
+            // Escape abandons the countdown at once; other keys wait for its end.
+            if (inCountdown(game.race) && escapeWaiting())
+                pollInput();
             runDueTicks(game, now, gameTickCalls());
             // The engine idles through the countdown, follows the player in the
             // race, and stops the moment the race ends, Escape included.
@@ -111,15 +76,14 @@ void mainLoop()
                 stopEngine();
             }
             if (game.hud)
-                updateHud(*game.hud);
-            drawRaceScene();
-            drawRaceMapOf(game);
+                updateHud(*game.hud, raceHudView(game));
+            drawRaceView(raceView(game));
         } else if (game.watching) {
             glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             runWatchFrame(game, static_cast<double>(SDL_GetTicks()));
             if (game.watching)
-                drawWatchSceneOf(game, game.watch);
+                drawRaceView(watchView(game, game.watch));
             else
                 drawMenuBackground();
         } else {
@@ -130,6 +94,8 @@ void mainLoop()
             // Guichan 0.8 needs no per-frame housekeeping call on the focus
             // handler; logic and drawing do the work.
             game.gui->logic();
+            // What the player chose in the menus, acted on before the frame is drawn.
+            actOnIntents(game);
             // With colour material on, the GUI's colour calls (a label's black
             // foreground) reach the lit material, and the scene's later white did
             // not bring it back: after the first label every lit surface drew black.

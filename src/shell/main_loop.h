@@ -21,24 +21,13 @@ struct TickCalls {
     void (*afterTick)(const TickReport& report);
 };
 
-// The real collaborators: pollInput(), stepRace() and the game's race ends.
+// The real collaborators: pollInput(), stepRace() and the flow's actOnTick.
 TickCalls gameTickCalls();
-
-// Arms the countdown and the clock at nowMs, begins the race session (laps
-// and both ships reset), empties the run and snapshots the player's start
-// state; replays the rival run once for its splits.
-void startRaceAt(Game& g, double nowMs);
-// startRaceAt with the SDL clock.
-void startRace(Game& g);
-
-// The records the ghost ship replays in this race and the live splits
-// compare with: the rival chosen on the play menu (a verified ghost file, or
-// the track's best run); null when the ghost is switched off.
-const std::vector<ControlInput>* raceRivalRun(Game& g);
 
 // Runs every tick that is due at nowMs (SDL milliseconds): a countdown tick,
 // or a race tick that polls input for its record; each through calls.step
-// with the rival run as the ghost's, notes its splits, then calls.afterTick.
+// (the ghost replays the rival the race start chose), notes its splits, then
+// calls.afterTick.
 // A poll that restarts the race ends the frame's ticks: the new countdown
 // starts on the next frame.
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls);

@@ -18,6 +18,7 @@ static void setShown(gcn::Widget* widget, bool shown)
 
 void showScreen(Screen screen)
 {
+    game.screen = screen;
     const bool race = screen == Screen::race || screen == Screen::watch;
     setShown(game.menuTrack ? game.menuTrack->container : nullptr, screen == Screen::trackMenu);
     setShown(game.menuPlay ? game.menuPlay->container : nullptr, screen == Screen::playMenu);

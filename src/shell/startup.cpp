@@ -14,6 +14,7 @@
 #include "gui/gui_setup.h"
 #include "save/save_status.h"
 #include "shell/config.h"
+#include "shell/flow.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
@@ -32,6 +33,8 @@ int runGame()
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());
         return 1;
     }
+    // The track menu filled with every track's state, the only screen up.
+    openTrackMenu(game);
     // Silently without a device: the lines above and below stay as they are.
     openSound(game.soundVolume);
     printf("Load track\n");

@@ -4,10 +4,9 @@
 #include <guichan.hpp>
 
 #include "gui/hud.h"
-#include "gui/menu_play.h"
-#include "render/camera.h"
+#include "shell/flow.h"
 #include "shell/game.h"
-#include "shell/screens.h"
+#include "shell/views.h"
 
 WatchKey watchKeyOf(int sdlKey)
 {
@@ -34,18 +33,6 @@ WatchKey watchKeyOf(int sdlKey)
     }
 }
 
-bool startWatchAt(Game& g, double nowMs)
-{
-    const TrackRecord& record = recordFor(g.save, g.save.trackName);
-    if (record.ghostRun.empty() || g.track.segments.empty())
-        return false;
-    beginWatch(g.watch, g.track, record.ghostRun, g.area.gravity);
-    g.watch.cameraPoints = tracksidePoints(g.track);
-    g.watching = true;
-    g.watchFrameMs = nowMs;
-    return true;
-}
-
 void runWatchFrame(Game& g, double nowMs)
 {
     SDL_Event event;
@@ -63,13 +50,5 @@ void runWatchFrame(Game& g, double nowMs)
     advanceWatch(g.watch, nowMs - g.watchFrameMs);
     g.watchFrameMs = nowMs;
     if (g.hud)
-        updateWatchHud(*g.hud, g.watch);
-}
-
-void leaveWatch(Game& g)
-{
-    g.watching = false;
-    showScreen(Screen::playMenu);
-    if (g.menuPlay && g.menuPlay->watchButton)
-        g.menuPlay->watchButton->requestFocus();
+        updateHud(*g.hud, watchHudView(g, g.watch));
 }

@@ -67,30 +67,13 @@ int64_t lapTicks(const RunSplits& run, size_t lap)
     return run.lapEndTicks[lap] - (lap == 0 ? 0 : run.lapEndTicks[lap - 1]);
 }
 
-std::string formatDelta(int64_t ticks)
-{
-    const long long magnitude = std::llabs(static_cast<long long>(ticks));
-    char text[32];
-    std::snprintf(text, sizeof text, "%c%lld.%02lld", ticks < 0 ? '-' : '+', magnitude / 100, magnitude % 100);
-    return text;
-}
-
-// "M:SS.HH" of whole ticks, exact in integers.
-static std::string tickTime(int64_t ticks)
-{
-    const long long t = ticks < 0 ? 0 : static_cast<long long>(ticks);
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", t / 6000, t / 100 % 60, t % 100);
-    return text;
-}
-
 std::string lapTimesLine(const RunSplits& run)
 {
     if (run.lapEndTicks.size() < 2)
         return "";
     std::string line = "laps";
     for (size_t i = 1; i < run.lapEndTicks.size(); ++i)
-        line += " " + tickTime(lapTicks(run, i));
+        line += " " + formatTicks(lapTicks(run, i));
     return line;
 }
 
@@ -155,7 +138,7 @@ std::string lapLine(const LiveSplits& live)
 {
     if (!live.haveLap)
         return "";
-    std::string line = "lap " + std::to_string(live.lap) + "  " + tickTime(live.lapTime);
+    std::string line = "lap " + std::to_string(live.lap) + "  " + formatTicks(live.lapTime);
     if (live.haveLapDelta)
         line += "  " + formatDelta(live.lapDelta);
     return line;
@@ -163,5 +146,5 @@ std::string lapLine(const LiveSplits& live)
 
 std::string offRoadLine(int64_t raceTick, int32_t lap)
 {
-    return "off the road at " + tickTime(raceTick) + " in lap " + std::to_string(lap);
+    return "off the road at " + formatTicks(raceTick) + " in lap " + std::to_string(lap);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sim/control.h"
+#include "sim/time_text.h"
 
 struct Track;
 struct TickReport;
@@ -61,10 +62,6 @@ int64_t splitTickAt(const RunSplits& run, int32_t lap, int32_t segment);
 // Index 0 is the run-up from the start to the first crossing of the start
 // joint; the laps proper are 1 and 2.
 int64_t lapTicks(const RunSplits& run, size_t lap);
-
-// A time difference of ticks in hundredths: "-0.42" ahead, "+1.10" behind,
-// "+0.00" level.
-std::string formatDelta(int64_t ticks);
 
 // The times of a run's full laps, the run-up left out: "laps 0:25.10 0:24.90";
 // empty before the first full lap.

@@ -13,6 +13,7 @@
 #include "content/generated_content.h"
 #include "content/track_design.h"
 #include "shell/game.h"
+#include "shell/flow.h"
 #include "shell/main_loop.h"
 #include "sim/autopilot.h"
 #include "sim/race_session.h"

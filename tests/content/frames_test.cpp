@@ -17,6 +17,7 @@
 #include "gl_window.h"
 #include "render/scene.h"
 #include "shell/game.h"
+#include "shell/views.h"
 #include "sim/ship_physics.h"
 #include "track/track.h"
 
@@ -71,7 +72,7 @@ protected:
     {
         glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceSceneOf(g);
+        drawRaceScene(raceView(g));
         return Shot{readBackBuffer()};
     }
 };

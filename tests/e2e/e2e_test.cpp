@@ -13,6 +13,7 @@
 #include "audio/wav_file.h"
 #include "game_process.h"
 #include "gui/hud.h"
+#include "sim/time_text.h"
 #include "sound_analysis.h"
 #include "save/save_file.h"
 
@@ -165,7 +166,7 @@ protected:
     }
 };
 
-std::string scoreLine(int ticks, const std::string& name) { return formatTime(ticks * 0.01) + " " + name; }
+std::string scoreLine(int ticks, const std::string& name) { return formatTicks(ticks) + " " + name; }
 
 // Buffer swaps the probe has counted, 0 before the first.
 unsigned long long swapCount(const std::string& path)
@@ -319,7 +320,7 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
         shot("no-finish");
     ASSERT_TRUE(asked);
     saving = screen("score-saving-menu");
-    EXPECT_GT(big.match(saving, formatTime(ticks * 0.01), 300, 150 + kBigTextDy40), 0.9);
+    EXPECT_GT(big.match(saving, formatTicks(ticks), 300, 150 + kBigTextDy40), 0.9);
     EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
 
     // The caret stands after "ace", but the steering key held into the menu
@@ -334,7 +335,7 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
     ASSERT_TRUE(playMenuUp(after));
     after = screen("play-menu-after-finish");
     EXPECT_GT(small.match(after, scoreLine(ticks, "tester"), 300, 300 + kSmallTextDy), 0.9);
-    EXPECT_GT(small.match(after, "last " + formatTime(ticks * 0.01), 300, 250 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(after, "last " + formatTicks(ticks), 300, 250 + kSmallTextDy), 0.9);
 
     SaveData saved;
     loadSaveFile(saved, savePath());
@@ -425,7 +426,7 @@ TEST_F(EndToEnd, RunOutsideTheFiveBestGoesBackToThePlayMenuAndIsStored)
     ASSERT_TRUE(playMenuUp(menu)) << "straight back to the play menu";
     menu = screen("play-menu-slow-run");
     EXPECT_LT(big.match(menu, "You got a high score!", 300, 100 + kBigTextDy40), 0.5);
-    EXPECT_GT(small.match(menu, "last " + formatTime(ticks * 0.01), 300, 250 + kSmallTextDy), 0.9);
+    EXPECT_GT(small.match(menu, "last " + formatTicks(ticks), 300, 250 + kSmallTextDy), 0.9);
     EXPECT_GT(small.match(menu, scoreLine(100, "pro"), 300, 300 + kSmallTextDy), 0.9);
     EXPECT_EQ(game.terminate(10000), 0);
 }
@@ -729,7 +730,7 @@ TEST_F(EndToEnd, WatchPlaysTheBestRunToItsFinishAndLeavesTheSaveFileAlone)
 
     // Four times as fast to the end: the HUD stops at the best score's time.
     x.key("Up Up Up Up");
-    const std::string finish = formatTime(ticks / 100.0);
+    const std::string finish = formatTicks(ticks);
     Picture end;
     bool ended = false;
     for (int waited = 0; waited < ticks * 10 / 4 + 20000 && !ended; waited += 400) {

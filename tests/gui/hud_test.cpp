@@ -4,19 +4,8 @@
 #include "gui/hud.h"
 #include "gui_env.h"
 #include "shell/game.h"
-#include "shell/watch.h"
-
-TEST(FormatTime, TruncatesMinutesSecondsAndHundredths)
-{
-    EXPECT_EQ(formatTime(0.0), "0:00.00");
-    EXPECT_EQ(formatTime(59.99), "0:59.99");
-    EXPECT_EQ(formatTime(60.0), "1:00.00");
-    EXPECT_EQ(formatTime(3600.0), "60:00.00");
-    EXPECT_EQ(formatTime(123.45 + 0.004), "2:03.45");
-    // The binary value of 0.57 lies just below it; hundredths are truncated.
-    EXPECT_EQ(formatTime(57 / 100.0), "0:00.56");
-    EXPECT_EQ(formatTime(57 * 0.01), "0:00.57");
-}
+#include "shell/views.h"
+#include "sim/watch.h"
 
 class HudCaptions : public ::testing::Test {
 protected:
@@ -68,56 +57,60 @@ TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
 
 TEST_F(HudCaptions, TimeCountsRecordsAtOneHundredPerSecond)
 {
+    // Exact hundredths of the record count, as every other time on screen.
     game.run.controls.resize(57);
-    updateHud(hud);
-    EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.56");
+    updateHud(hud, raceHudView(game));
+    EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.57");
+    game.run.controls.resize(8599);
+    updateHud(hud, raceHudView(game));
+    EXPECT_EQ(hud.timeLabel->getCaption(), "1:25.99");
     game.run.controls.resize(6123);
-    updateHud(hud);
-    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.22");
+    updateHud(hud, raceHudView(game));
+    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.23");
     game.run.controls.resize(123);
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.timeLabel->getCaption(), "0:01.23");
 }
 
 TEST_F(HudCaptions, FrameRateAveragesTheRing)
 {
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.fpsLabel->getCaption(), " 33 fps");
     for (double& ms : game.frameTimesMs)
         ms = 5.0;
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.fpsLabel->getCaption(), " 200 fps");
 }
 
 TEST_F(HudCaptions, SpeedInMilesPerHourPaddedToThree)
 {
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.speedLabel->getCaption(), "  0 mph");
     game.player.state.velocity = Vec3{30.0, 40.0, 0.0};
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.speedLabel->getCaption(), " 111 mph");
     game.player.state.velocity = Vec3{0.0, 0.0, 500.0};
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.speedLabel->getCaption(), " 1118 mph");
 }
 
 TEST_F(HudCaptions, LapAndSegmentOnlyForASegmentOfTheTrack)
 {
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap 2 seg 0") << "no segments: caption kept";
     game.track.segments.resize(13);
     game.track.segments[7].lap = 1;
     game.player.state.segment = 7;
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap  1 seg  7");
     game.player.state.segment = 12;
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
     game.player.state.segment = -1;
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
     game.player.state.segment = 13;
-    updateHud(hud);
+    updateHud(hud, raceHudView(game));
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
 }
 
@@ -128,7 +121,7 @@ TEST_F(HudCaptions, CountdownShowsWholeSecondsLeftThenNothing)
                                                  {0, ""},     {-10, ""}};
     for (auto [ms, caption] : cases) {
         game.countdownMs = ms;
-        updateHud(hud);
+        updateHud(hud, raceHudView(game));
         EXPECT_EQ(hud.countdownLabel->getCaption(), caption) << ms << " ms";
     }
 }
@@ -144,7 +137,7 @@ TEST_F(HudCaptions, WatchedRunShowsItsOwnTimeSpeedLapCountdownAndPlayback)
     watch.session.track = &game.track;
     watch.session.player = &watch.ship;
     watch.session.ticks = 150;
-    updateWatchHud(hud, watch);
+    updateHud(hud, watchHudView(game, watch));
     EXPECT_EQ(hud.countdownLabel->getCaption(), "2") << "1500 ms of the countdown left";
     EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.00");
     EXPECT_EQ(hud.speedLabel->getCaption(), "  0 mph") << "the watched ship, not the player's";
@@ -158,12 +151,39 @@ TEST_F(HudCaptions, WatchedRunShowsItsOwnTimeSpeedLapCountdownAndPlayback)
     watch.speedIndex = 0;
     watch.paused = true;
     watch.camera = WatchCamera::trackside;
-    updateWatchHud(hud, watch);
-    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.22") << "the race's own time format";
+    updateHud(hud, watchHudView(game, watch));
+    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.23") << "the race's own time format";
     EXPECT_EQ(hud.speedLabel->getCaption(), " 111 mph");
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap  2 seg  3");
     EXPECT_EQ(hud.countdownLabel->getCaption(), "");
     EXPECT_EQ(hud.playbackLabel->getCaption(), "replay x1/4 trackside paused");
+}
+
+TEST_F(HudCaptions, WatchedRunShowsNoComparisonOfTheLastRace)
+{
+    // What a finished race leaves in the live splits.
+    game.splits.haveDelta = true;
+    game.splits.delta = 110;
+    game.splits.haveLap = true;
+    game.splits.lap = 2;
+    game.splits.lapTime = 2490;
+    game.splits.lapEndTick = 5000;
+    game.race.raceTicks = 5010;
+    updateHud(hud, raceHudView(game));
+    ASSERT_EQ(hud.deltaLabel->getCaption(), "+1.10");
+    ASSERT_NE(hud.lapTimeLabel->getCaption(), "");
+
+    game.track.segments.resize(4);
+    Watch watch;
+    watch.track = &game.track;
+    watch.session.track = &game.track;
+    watch.session.player = &watch.ship;
+    watch.session.ticks = countdownTicks + 5005;
+    watch.session.raceTicks = 5005;
+    updateHud(hud, watchHudView(game, watch));
+    EXPECT_EQ(hud.deltaLabel->getCaption(), "");
+    EXPECT_EQ(hud.lapTimeLabel->getCaption(), "");
+    EXPECT_EQ(hud.timeLabel->getCaption(), "0:50.05");
 }
 
 TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
@@ -177,17 +197,17 @@ TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
     EXPECT_EQ(race.deltaLabel->getX(), race.timeLabel->getX());
     EXPECT_GT(race.deltaLabel->getY(), race.timeLabel->getY());
 
-    updateHud(race);
+    updateHud(race, raceHudView(game));
     EXPECT_EQ(race.deltaLabel->getCaption(), "") << "nothing before the first joint";
     EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
 
     game.splits.haveDelta = true;
     game.splits.delta = -42;
-    updateHud(race);
+    updateHud(race, raceHudView(game));
     EXPECT_EQ(race.deltaLabel->getCaption(), "-0.42");
     EXPECT_EQ(race.deltaLabel->getFont(), game.fontAhead);
     game.splits.delta = 110;
-    updateHud(race);
+    updateHud(race, raceHudView(game));
     EXPECT_EQ(race.deltaLabel->getCaption(), "+1.10");
     EXPECT_EQ(race.deltaLabel->getFont(), game.fontBehind);
 
@@ -199,10 +219,10 @@ TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
     game.splits.lapDelta = -7;
     game.splits.lapEndTick = 3000;
     game.race.raceTicks = 3299;
-    updateHud(race);
+    updateHud(race, raceHudView(game));
     EXPECT_EQ(race.lapTimeLabel->getCaption(), "lap 1  0:25.10  -0.07");
     game.race.raceTicks = 3300;
-    updateHud(race);
+    updateHud(race, raceHudView(game));
     EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
     delete race.container;
 }

@@ -8,7 +8,7 @@
 #include "save/save_file.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
-#include "shell/race_end.h"
+#include "shell/flow.h"
 #include "shell/screens.h"
 #include "shell/watch_screen.h"
 #include "sim/autopilot.h"
@@ -38,7 +38,7 @@ void openPlayMenu(const std::string& track)
 {
     game.save.trackName = track;
     showScreen(Screen::playMenu);
-    game.menuPlay->refresh();
+    openPlayMenu(game);
 }
 
 // The autopilot's finished run on the loaded track "00" as player's ghost file.
@@ -100,7 +100,7 @@ TEST_F(PlayMenu, LastLineUsesTheTickLength)
     openPlayMenu("00");
     EXPECT_EQ(game.menuPlay->lastLabel->getCaption(), "last 0:00.57");
     game.run.ticks = 6123;
-    game.menuPlay->refresh();
+    openPlayMenu(game);
     EXPECT_EQ(game.menuPlay->lastLabel->getCaption(), "last 1:01.23");
 }
 
@@ -112,7 +112,7 @@ TEST_F(PlayMenu, MedalTimesComeFromTheTracksAreaOnEveryRefresh)
     EXPECT_EQ(game.menuPlay->medalTimeLabels[1]->getCaption(), "1:15.00 ");
     EXPECT_EQ(game.menuPlay->medalTimeLabels[2]->getCaption(), "1:30.25 ");
     writeText(dataDir + "/tracks/32/times.txt", "10 20 30\n");
-    game.menuPlay->refresh();
+    openPlayMenu(game);
     EXPECT_EQ(game.menuPlay->medalTimeLabels[0]->getCaption(), "0:10.00 ");
     EXPECT_EQ(game.area.name, "32");
     EXPECT_EQ(game.track.name, "32");
@@ -306,7 +306,7 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     tampered.ticks -= 100;
     tampered.records.resize(tampered.ticks);
     ASSERT_TRUE(writeGhostFile(ghostFolder() + "/tampered.vghost", tampered));
-    game.menuPlay->refresh();
+    openPlayMenu(game);
 
     MenuPlay* menu = game.menuPlay;
     ASSERT_TRUE(menu->rivalButton->isVisible());
@@ -317,7 +317,7 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     // Down reaches the rival; Enter cycles it, never to the tampered file.
     pressKey(SDLK_DOWN);
     ASSERT_EQ(focusedWidget(), menu->rivalButton);
-    const std::string friendCaption = "rival: friend " + formatTime(friendRun.ticks * 0.01);
+    const std::string friendCaption = "rival: friend " + formatTicks(friendRun.ticks);
     pressKey(SDLK_RETURN, '\r');
     EXPECT_EQ(menu->rivalButton->getCaption(), friendCaption);
     pressKey(SDLK_RETURN, '\r');
@@ -341,7 +341,7 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     EXPECT_EQ(game.race.raceTicks, raceTicks);
     EXPECT_EQ(game.race.ghostRun, rival);
     Vec3 ghostAt = game.ghost.state.position;
-    abortRace();
+    abortRace(game);
     EXPECT_EQ(game.race.ghostRun, raceRivalRun(game)) << "the refresh re-read the files; nothing points at the old";
 
     ReplaySetup setup;
@@ -364,7 +364,7 @@ TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
     GhostFile cut = finishedGhost("cut");
     cut.records.resize(cut.records.size() / 2);
     ASSERT_TRUE(writeGhostFile(ghostFolder() + "/cut.vghost", cut));
-    game.menuPlay->refresh();
+    openPlayMenu(game);
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
     EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
     pressKey(SDLK_DOWN);

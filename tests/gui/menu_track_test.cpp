@@ -58,7 +58,7 @@ TEST_F(TrackMenu, FreshSaveOpensOnlyTheFirstTrackAndFocusesIt)
 TEST_F(TrackMenu, BronzeOpensTheRightAndLowerNeighboursOnly)
 {
     giveMedal("00", 2);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     EXPECT_EQ(int(trackButton(0, 0)->medal), 2);
     EXPECT_EQ(int(trackButton(0, 1)->medal), 1);
     EXPECT_EQ(int(trackButton(1, 0)->medal), 1);
@@ -66,13 +66,13 @@ TEST_F(TrackMenu, BronzeOpensTheRightAndLowerNeighboursOnly)
     EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
     // A finish without a medal opens nothing.
     giveMedal("10", 1);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     EXPECT_EQ(int(trackButton(0, 2)->medal), 0);
     EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
     // Within one pass: a gold on "10" opens "20", and so on down the column.
     giveMedal("10", 4);
     giveMedal("11", 3);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     EXPECT_EQ(int(trackButton(0, 2)->medal), 1);
     EXPECT_EQ(int(trackButton(1, 1)->medal), 3);
     EXPECT_EQ(int(trackButton(2, 1)->medal), 1);
@@ -103,7 +103,7 @@ TEST_F(TrackMenu, LeftAndRightWrapWithinTheRow)
 {
     for (const char* name : {"00", "10", "20", "30"})
         giveMedal(name, 2);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     pressKey(SDLK_LEFT);
     EXPECT_EQ(focusedWidget(), trackButton(0, 4));
     EXPECT_EQ(game.menuTrack->selected, trackButton(0, 4));
@@ -123,7 +123,7 @@ TEST_F(TrackMenu, DownFromTheLastRowGoesBackAndUpKeepsTheColumn)
 {
     giveMedal("00", 2);
     giveMedal("01", 2);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), trackButton(1, 0));
     pressKey(SDLK_DOWN);
@@ -153,18 +153,18 @@ TEST_F(TrackMenu, PlayUsesTheSelectedColumnThenRow)
 {
     giveMedal("30", 2);
     giveMedal("31", 0);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     ASSERT_EQ(trackButton(1, 3)->medal, TrackState::open);
     game.menuTrack->focusDown(trackButton(0, 3));
     EXPECT_EQ(game.menuTrack->selected, trackButton(1, 3));
-    game.menuTrack->action(gcn::ActionEvent(nullptr, "play"));
+    menuAction(game.menuTrack, nullptr, "play");
     EXPECT_EQ(game.save.trackName, "31");
 }
 
 TEST_F(TrackMenu, ClickOnAnOpenTrackStartsThatTrack)
 {
     giveMedal("00", 2);
-    game.menuTrack->refresh();
+    openTrackMenu(game);
     // "10" is at (296, 170) with top at (0, 0) for the 800 x 600 window.
     clickAt(296 + 20, 170 + 20);
     EXPECT_EQ(game.save.trackName, "10");
@@ -185,7 +185,7 @@ TEST_F(TrackMenu, ClickOnALockedTrackDoesNothing)
 
 TEST_F(TrackMenu, BackEndsTheGameAndOtherIdsAreIgnored)
 {
-    game.menuTrack->action(gcn::ActionEvent(nullptr, "name"));
+    menuAction(game.menuTrack, nullptr, "name");
     EXPECT_TRUE(game.running);
     EXPECT_TRUE(game.menuTrack->container->isVisible());
     pressKey(SDLK_DOWN);

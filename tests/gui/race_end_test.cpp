@@ -21,7 +21,7 @@
 #include "shell/input.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
-#include "shell/race_end.h"
+#include "shell/flow.h"
 #include "sim/autopilot.h"
 #include "sim/splits.h"
 
@@ -32,8 +32,8 @@ void raceWith(int ticks)
 {
     game.save.trackName = "00";
     showScreen(Screen::playMenu);
-    game.menuPlay->refresh();
-    game.menuPlay->action(gcn::ActionEvent(nullptr, "play"));
+    openPlayMenu(game);
+    menuAction(game.menuPlay, nullptr, "play");
     for (int i = 0; i < ticks; ++i)
         game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
 }
@@ -118,20 +118,20 @@ void startWithSaveFile()
 {
     resetGameState();
     game.saveStatus = openSaveFile(game.save, savePath(), std::time(nullptr));
-    game.menuTrack->refresh();
+    openTrackMenu(game);
 }
 
 // A finished run on "00" as the player makes it: the track button, "play",
 // the race, and "done" in the name menu when the run is a high score.
 void finishRunOn00(int ticks)
 {
-    game.menuTrack->action(gcn::ActionEvent(game.menuTrack->rows[0][0], "play"));
-    game.menuPlay->action(gcn::ActionEvent(nullptr, "play"));
+    menuAction(game.menuTrack, game.menuTrack->rows[0][0], "play");
+    menuAction(game.menuPlay, nullptr, "play");
     for (int i = 0; i < ticks; ++i)
         game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
-    finishRun();
+    finishRun(game);
     if (game.menuSaveScore->container->isVisible())
-        game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+        menuAction(game.menuSaveScore, nullptr, "done");
 }
 
 // Makes every write into the save folder fail until allow(): a read-only
@@ -210,7 +210,7 @@ protected:
 TEST_F(RaceEnd, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
 {
     raceWith(1250);
-    finishRun();
+    finishRun(game);
     expectMenusUpWith(nullptr);
     EXPECT_EQ(game.run.ticks, 1250);
     EXPECT_TRUE(game.menuSaveScore->container->isVisible());
@@ -249,7 +249,7 @@ TEST_F(RaceEnd, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
 TEST_F(RaceEnd, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
 {
     raceWith(1250);
-    finishRun();
+    finishRun(game);
     ASSERT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
     bool muted = sound.muted;
     auto typeM = [] {
@@ -278,7 +278,7 @@ TEST_F(RaceEnd, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
 TEST_F(RaceEnd, UpAndDownOnDoneReturnToTheNameBox)
 {
     raceWith(10);
-    finishRun();
+    finishRun(game);
     // In the box the arrows move the caret; on "done" both go back to the box.
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
@@ -296,8 +296,8 @@ TEST_F(RaceEnd, EmptyNameIsStoredAsEmpty)
 {
     game.save.playerName = "";
     raceWith(500);
-    finishRun();
-    game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+    finishRun(game);
+    menuAction(game.menuSaveScore, nullptr, "done");
     EXPECT_EQ(game.save.records["00"].scores.at(0).playerName, "");
     EXPECT_EQ(game.menuPlay->scoreLabels[0]->getCaption(), "0:05.00 ");
 }
@@ -306,7 +306,7 @@ TEST_F(RaceEnd, RunOutsideTheFiveBestGoesStraightToThePlayMenuAndIsStored)
 {
     fillFiveScores();
     raceWith(1450);
-    finishRun();
+    finishRun(game);
     expectMenusUpWith(game.menuPlay);
     EXPECT_FALSE(game.menuSaveScore->container->isVisible());
     EXPECT_EQ(game.save.records["00"].scores.size(), 6u);
@@ -321,7 +321,7 @@ TEST_F(RaceEnd, RunEqualToTheFifthBestIsAHighScore)
 {
     fillFiveScores();
     raceWith(1400);
-    finishRun();
+    finishRun(game);
     EXPECT_TRUE(game.menuSaveScore->container->isVisible());
 }
 
@@ -329,7 +329,7 @@ TEST_F(RaceEnd, LeavingTheRoadReturnsWithoutRecordingAndKeepsTheLastTime)
 {
     game.run.ticks = 325;
     raceWith(50);
-    loseRace();
+    loseRace(game);
     expectMenusUpWith(game.menuPlay);
     EXPECT_EQ(game.run.ticks, 325);
     EXPECT_EQ(game.menuPlay->lastLabel->getCaption(), "last 0:03.25");
@@ -341,7 +341,7 @@ TEST_F(RaceEnd, EscapeDiscardsTheRun)
 {
     game.run.ticks = 321;
     raceWith(50);
-    abortRace();
+    abortRace(game);
     expectMenusUpWith(game.menuPlay);
     EXPECT_EQ(game.run.ticks, 0);
     EXPECT_EQ(game.menuPlay->lastLabel->getCaption(), "last -:--.--");
@@ -354,7 +354,7 @@ TEST_F(RaceEnd, TopIsCentredInALargerWindow)
     game.screenWidth = 1024;
     game.screenHeight = 768;
     raceWith(5);
-    loseRace();
+    loseRace(game);
     EXPECT_EQ(game.top->getX(), 112);
     EXPECT_EQ(game.top->getY(), 84);
 }
@@ -373,7 +373,7 @@ TEST_F(RaceEnd, TabNeverMovesTheFocusIntoAHiddenMenu)
     tabAround("track menu");
     resetGame();
     raceWith(10);
-    finishRun();
+    finishRun(game);
     game.menuSaveScore->focusDown(nullptr);
     tabAround("score-saving menu");
 }
@@ -420,7 +420,7 @@ TEST_F(RaceEnd, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNext
     // Said once: opening a track takes the line away.
     finishRunOn00(1500);
     EXPECT_TRUE(game.menuPlay->saveErrorLabel->getCaption().empty());
-    game.menuPlay->action(gcn::ActionEvent(nullptr, "back"));
+    menuAction(game.menuPlay, nullptr, "back");
     EXPECT_TRUE(game.menuTrack->noticeLabel->getCaption().empty());
 
     SaveData onDisk;
@@ -463,7 +463,7 @@ TEST_F(RaceEnd, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
     EXPECT_EQ(fileBytes(savePath()), before);
     ASSERT_EQ(game.save.records["00"].scores.size(), 2u) << "the run stays in memory";
     // Leaving and coming back keeps the line until a write succeeds.
-    game.menuPlay->refresh();
+    openPlayMenu(game);
     EXPECT_EQ(game.menuPlay->saveErrorLabel->getCaption(), line);
 
     blocker.allow();
@@ -530,18 +530,18 @@ TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
     // A name of megabytes from a save file shows cut, with the caret at its end.
     game.save.playerName = std::string(5 * 1024 * 1024, 'n');
     raceWith(10);
-    finishRun();
+    finishRun(game);
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(64, 'n'));
     pressKey(SDLK_BACKSPACE, '\b');
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), std::string(63, 'n'));
     resetGame();
 
     raceWith(10);
-    finishRun();
+    finishRun(game);
     for (int i = 0; i < 80; ++i)
         pressKey(SDLK_x, 'x');
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "ace" + std::string(61, 'x'));
-    game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+    menuAction(game.menuSaveScore, nullptr, "done");
     EXPECT_EQ(game.save.playerName.size(), 64u);
 }
 
@@ -564,11 +564,11 @@ TEST_F(RaceEnd, LeavingTheRoadIsNamedInThePlayMenuUntilTheNextRaceStarts)
     EXPECT_FALSE(std::filesystem::exists(savePath()));
 
     // Another look at the menu keeps it; the next race start takes it away.
-    game.menuPlay->refresh();
+    openPlayMenu(game);
     EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), line);
     pressKey(SDLK_RETURN, '\r');
     ASSERT_TRUE(game.inRace);
-    abortRace();
+    abortRace(game);
     EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), "");
 }
 
@@ -585,6 +585,6 @@ TEST_F(RaceEnd, AFinishShowsItsLapTimesWithTheNameBox)
     EXPECT_EQ(game.splits.own.lapEndTicks.back(), game.run.ticks);
     EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption(), lapTimesLine(game.splits.own));
     EXPECT_EQ(game.menuSaveScore->lapsLabel->getCaption().rfind("laps 0:", 0), 0u);
-    game.menuSaveScore->action(gcn::ActionEvent(nullptr, "done"));
+    menuAction(game.menuSaveScore, nullptr, "done");
     EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), lapTimesLine(game.splits.own));
 }

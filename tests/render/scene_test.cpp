@@ -13,7 +13,9 @@
 #include "assets/texture_cache.h"
 #include "gl_window.h"
 #include "shell/game.h"
-#include "shell/watch.h"
+#include "shell/flow.h"
+#include "shell/views.h"
+#include "sim/watch.h"
 #include "sim/ship_physics.h"
 #include "test_files.h"
 #include "track/track.h"
@@ -181,7 +183,7 @@ protected:
     {
         glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceSceneOf(*g);
+        drawRaceScene(raceView(*g));
         return Frame{readBackBuffer()};
     }
 
@@ -277,14 +279,17 @@ TEST_F(SceneTest, GhostIsDrawnOnlyWithABestRunAndTheGhostOn)
     g->ghost.state = g->player.state;
     g->ghost.state.position = add(g->player.state.position, scale(row(g->player.state.orientation, 1), 6.0));
 
-    g->ghostEnabled = true;
-    Frame noRun = raceFrame();
+    // The rival as a race start resolves it, from the best run and the switch.
+    auto raceFrameWithGhost = [&](bool enabled) {
+        g->ghostEnabled = enabled;
+        g->race.ghostRun = raceRivalRun(*g);
+        return raceFrame();
+    };
+    Frame noRun = raceFrameWithGhost(true);
     expectStateLeftAsWritten(1.0f);
     recordFor(g->save, "test").ghostRun.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
-    g->ghostEnabled = false;
-    Frame disabled = raceFrame();
-    g->ghostEnabled = true;
-    Frame ghost = raceFrame();
+    Frame disabled = raceFrameWithGhost(false);
+    Frame ghost = raceFrameWithGhost(true);
     saveShot(ghost, "race_test_track_ghost");
     expectStateLeftAsWritten(0.3f);
 
@@ -312,7 +317,7 @@ TEST_F(SceneTest, WatchShowsTheRaceViewFromTheChaseCameraAndTheShipFromOutside)
         watch.camera = camera;
         glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawWatchSceneOf(*g, watch);
+        drawRaceScene(watchView(*g, watch));
         return Frame{readBackBuffer()};
     };
 
@@ -359,7 +364,7 @@ TEST_F(SceneTest, MapDrawsTheRoadAndTheShipsInTheBottomLeftCornerOnly)
     g->race.ghostRun = &recordFor(g->save, "test").ghostRun;
     const Frame scene = raceFrame();
     raceFrame();
-    drawRaceMapOf(*g);
+    drawRaceMap(raceView(*g));
     const Frame mapped = Frame{readBackBuffer()};
     saveShot(mapped, "race_test_track_map");
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
@@ -405,7 +410,7 @@ TEST_F(SceneTest, MapOfARoadWithoutSegmentsDrawsNothing)
     glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const Frame cleared = Frame{readBackBuffer()};
-    drawRaceMapOf(*g);
+    drawRaceMap(raceView(*g));
     const Frame after = Frame{readBackBuffer()};
     EXPECT_EQ(differing(cleared, after), 0);
     EXPECT_EQ(after.count(isSky), width * height);

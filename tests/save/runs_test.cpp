@@ -4,6 +4,7 @@
 #include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
+#include "shell/flow.h"
 #include "shell/game.h"
 
 namespace {
@@ -194,7 +195,7 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     game.run = finishedRun(6500, 10, 5.0f);
 
     int64_t before = static_cast<int64_t>(std::time(nullptr));
-    EXPECT_TRUE(recordRun());
+    EXPECT_TRUE(recordRun(game));
     int64_t after = static_cast<int64_t>(std::time(nullptr));
 
     SaveData back;
@@ -214,7 +215,7 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     // A folder that cannot be made loses the write but not the run.
     writeFileBytes(dir / "blocked", {1});
     setenv("APPDATA", (dir / "blocked").c_str(), 1);
-    EXPECT_FALSE(recordRun());
+    EXPECT_FALSE(recordRun(game));
     EXPECT_EQ(game.save.records["03"].scores.size(), 2u);
     unsetenv("APPDATA");
     game.save = SaveData();
@@ -231,7 +232,7 @@ TEST(RecordRun, ANewBestRunIsAlsoWrittenAsAGhostFileBesideTheSaveFile)
     game.save.playerName = "k/m";
     game.save.trackName = "refa";
     game.run = finishedRun(6500, 10, 5.0f);
-    EXPECT_TRUE(recordRun());
+    EXPECT_TRUE(recordRun(game));
     EXPECT_EQ(ghostFolder(), dir.path + "/Vantor/ghosts");
 
     GhostFile ghost;
@@ -249,7 +250,7 @@ TEST(RecordRun, ANewBestRunIsAlsoWrittenAsAGhostFileBesideTheSaveFile)
 
     // A slower run keeps the ghost and writes no file.
     game.run = finishedRun(6600, 0, 6.0f);
-    EXPECT_TRUE(recordRun());
+    EXPECT_TRUE(recordRun(game));
     EXPECT_TRUE(readFileBytes(dir / "Vantor/ghosts/refa-k_m-6600.vghost").empty());
 
     dataDir = savedDataDir;

@@ -74,6 +74,44 @@ TEST_F(PollInput, EscapeAbortsTheRaceAndTheSameEventReachesTheGui)
     EXPECT_TRUE(game.running);
 }
 
+TEST_F(PollInput, EscapeInTheMenusGoesBackAndTheTrackMenuAsksBeforeQuitting)
+{
+    game.screen = Screen::playMenu;
+    pushKey(SDLK_ESCAPE);
+    pollInput();
+    EXPECT_EQ(game.screen, Screen::trackMenu);
+    EXPECT_TRUE(sdlInput->isKeyQueueEmpty()) << "Escape is the menus' own, not a GUI key";
+
+    pushKey(SDLK_ESCAPE);
+    pollInput();
+    EXPECT_TRUE(game.askingQuit);
+    // Any other key takes the question back and goes on to the GUI.
+    pushKey(SDLK_DOWN);
+    pollInput();
+    EXPECT_FALSE(game.askingQuit);
+    EXPECT_FALSE(sdlInput->isKeyQueueEmpty());
+    EXPECT_TRUE(game.running);
+
+    pushKey(SDLK_ESCAPE);
+    pushKey(SDLK_RETURN);
+    pollInput();
+    EXPECT_FALSE(game.running) << "Enter answers the question";
+    game.askingQuit = false;
+}
+
+TEST_F(PollInput, AnEscapeWaitingInTheQueueIsSeenWithoutTakingAnyKey)
+{
+    pushKey(SDLK_UP);
+    EXPECT_FALSE(escapeWaiting());
+    pushKey(SDLK_ESCAPE);
+    EXPECT_TRUE(escapeWaiting());
+    SDL_Event e;
+    int left = 0;
+    while (SDL_PollEvent(&e))
+        left += e.type == SDL_KEYDOWN;
+    EXPECT_EQ(left, 2) << "the keys of the countdown still wait for its end";
+}
+
 TEST_F(PollInput, DuringARaceOtherEventsAreConsumedAndOneRecordIsAdded)
 {
     game.inRace = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/frame_pacing.h"
+#include "shell/flow.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "sim/race_session.h"

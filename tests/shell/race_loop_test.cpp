@@ -11,8 +11,8 @@
 
 #include "shell/game.h"
 #include "shell/main_loop.h"
-#include "shell/watch.h"
-#include "shell/race_end.h"
+#include "sim/watch.h"
+#include "shell/flow.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
 #include "sim/splits.h"
@@ -100,7 +100,7 @@ void restartingPoll()
 {
     if (restartAfter > 0 && game.run.controls.size() == size_t(restartAfter)) {
         restartAfter = 0;
-        restartRace();
+        restartRace(game);
         return;
     }
     replayedPoll();

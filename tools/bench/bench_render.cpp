@@ -25,7 +25,9 @@
 #include "gui/menu_track.h"
 #include "render/scene.h"
 #include "render/track_map.h"
+#include "shell/flow.h"
 #include "shell/game.h"
+#include "shell/views.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
 #include "track/track.h"
@@ -82,9 +84,8 @@ std::vector<double> raceFrames(const BenchOptions& options, const std::vector<Sh
         glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (game.hud)
-            updateHud(*game.hud);
-        drawRaceSceneOf(game);
-        drawRaceMapOf(game);
+            updateHud(*game.hud, raceHudView(game));
+        drawRaceView(raceView(game));
         finishFrame();
         double ms = msSince(start);
         game.frameTimesMs[game.frameCounter++ & 63] = ms;
@@ -111,13 +112,13 @@ std::vector<double> mapFrames(const BenchOptions& options, const std::vector<Shi
         game.ghost.state = states[tick > 100 ? tick - 100 : 0];
         glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceSceneOf(game);
+        drawRaceScene(raceView(game));
         glFinish();
         Clock::time_point start = Clock::now();
         glFinish();
         const double none = msSince(start);
         start = Clock::now();
-        drawRaceMapOf(game);
+        drawRaceMap(raceView(game));
         glFinish();
         double ms = msSince(start);
         SDL_GL_SwapBuffers();
@@ -159,7 +160,7 @@ int benchRendering(const BenchOptions& options)
         // The play menu's refresh, as when Enter picks the track.
         for (int k = 0; k < 5; ++k) {
             Clock::time_point start = Clock::now();
-            game.menuPlay->refresh();
+            openPlayMenu(game);
             refreshMs.push_back(msSince(start));
         }
         if (game.track.segments.empty()) {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "bench.h"
-#include "shell/watch.h"
+#include "sim/watch.h"
 #include "sim/autopilot.h"
 #include "track/track_file.h"
 

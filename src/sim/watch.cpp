@@ -1,4 +1,4 @@
-#include "shell/watch.h"
+#include "sim/watch.h"
 
 #include <cmath>
 

@@ -1,0 +1,31 @@
+#pragma once
+// What the player chose in a menu. Menus only show and forward: a button's
+// action becomes an intent in this queue, and the shell's flow takes the
+// queue after the GUI's logic step and acts on each, in order.
+
+#include <string>
+#include <vector>
+
+enum class IntentKind {
+    // The track menu: a track (text: its name), or "back", which ends the game.
+    chooseTrack,
+    quit,
+    // The play menu.
+    play,
+    watch,
+    cycleRival,
+    backToTracks,
+    // The score-saving menu's "done"; text: the name as typed.
+    confirmName,
+};
+
+struct MenuIntent {
+    IntentKind kind = IntentKind::play;
+    std::string text;
+};
+
+// Queues an intent for the flow.
+void reportIntent(IntentKind kind, const std::string& text = "");
+
+// The intents queued since the last call, oldest first; empties the queue.
+std::vector<MenuIntent> takeIntents();

@@ -1,0 +1,252 @@
+#include "shell/flow.h"
+
+#include <SDL.h>
+#include <cstring>
+#include <ctime>
+
+#include "assets/data_dir.h"
+#include "assets/models.h"
+#include "audio/sound.h"
+#include "gui/intents.h"
+#include "gui/menu_play.h"
+#include "gui/menu_save_score.h"
+#include "gui/menu_track.h"
+#include "render/camera.h"
+#include "save/runs.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+#include "shell/screens.h"
+#include "shell/views.h"
+#include "sim/race_session.h"
+#include "sim/splits.h"
+#include "track/track.h"
+
+const std::vector<ControlInput>* raceRivalRun(Game& g)
+{
+    if (!g.ghostEnabled)
+        return nullptr;
+    return rivalRecords(g.ghosts, recordFor(g.save, g.save.trackName));
+}
+
+void startRaceAt(Game& g, double nowMs)
+{
+    g.inRace = true;
+    g.nextTickMs = nowMs;
+    beginRace(g.race, g.track, g.player.state, &g.ghost.state, g.area.gravity);
+    g.countdownMs = countdownMsLeft(g.race);
+    g.run.controls.clear();
+    std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
+    // Resolved once: nothing the rival's records live in changes while the
+    // race is on, and every race end that looks at the ghost files again
+    // resolves it anew.
+    g.race.ghostRun = raceRivalRun(g);
+    beginLiveSplits(g.splits, g.track, g.race.ghostRun, g.race.gravity);
+    g.raceNote.clear();
+}
+
+void startRace(Game& g)
+{
+    startRaceAt(g, static_cast<double>(SDL_GetTicks()));
+    startEngine();
+}
+
+void loadPlayMenu(Game& g)
+{
+    // Read every time: a finished run comes back here with fresh files.
+    loadTrack(g.track, g.save.trackName);
+    loadArea(g.area, g.save.trackName);
+    TrackRecord& record = recordFor(g.save, g.save.trackName);
+    sortScores(record.scores);
+
+    Sha256Digest trackHash{};
+    bool haveHash = hashTrackFile(dataDir, g.save.trackName, trackHash);
+    refreshShelf(g.ghosts, ghostFolder(), g.save.trackName, g.track, trackHash, haveHash);
+    // The shelf's files were read anew: the race that just ended must not keep
+    // pointing at the records it held before.
+    g.race.ghostRun = raceRivalRun(g);
+
+    g.run.controls = record.ghostRun;
+    std::memcpy(g.run.startState.data(), record.ghostStart.data(), g.run.startState.size());
+}
+
+void openPlayMenu(Game& g)
+{
+    showScreen(Screen::playMenu);
+    // The loading half belongs to the menu's refresh: a game without its
+    // menus (the headless tests of the loop) reads no files here.
+    if (!g.menuPlay)
+        return;
+    loadPlayMenu(g);
+    g.menuPlay->refresh(playMenuView(g));
+}
+
+void openTrackMenu(Game& g)
+{
+    g.askingQuit = false;
+    showScreen(Screen::trackMenu);
+    if (g.menuTrack)
+        g.menuTrack->refresh(trackMenuView(g));
+}
+
+bool recordRun(Game& g)
+{
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
+    bool newBest = recordRun(g.save, g.run, g.area.goldSeconds, g.area.silverSeconds, g.area.bronzeSeconds,
+                             g.stepSeconds, date);
+    bool saved = storeSaveFile(g.save, savePath(), g.saveStatus);
+    // The ghost file goes with a stored best run only.
+    if (newBest && saved)
+        writeRunGhost(g.save, g.run, now, ghostFolder());
+    return saved;
+}
+
+void finishRun(Game& g)
+{
+    g.inRace = false;
+    TrackRecord& record = recordFor(g.save, g.save.trackName);
+    record.name = g.save.trackName;
+    g.run.ticks = static_cast<int32_t>(g.run.controls.size());
+    if (!isHighScore(record, g.run.ticks)) {
+        // The play menu hands the best run to the current run before it is
+        // recorded, so a slow run adds its score but never becomes the best.
+        openPlayMenu(g);
+        recordRun(g);
+        // The menu was filled before the write; its line must say how the write went.
+        if (g.menuPlay)
+            g.menuPlay->showSaveResult(g.saveStatus.writeError);
+        return;
+    }
+    showScreen(Screen::saveScore);
+    if (g.menuSaveScore)
+        g.menuSaveScore->show(saveScoreView(g));
+}
+
+void loseRace(Game& g)
+{
+    g.inRace = false;
+    openPlayMenu(g);
+}
+
+void abortRace(Game& g)
+{
+    g.run.controls.clear();
+    g.run.ticks = 0;
+    g.inRace = false;
+    openPlayMenu(g);
+}
+
+void restartRace(Game& g)
+{
+    g.run.controls.clear();
+    showScreen(Screen::race);
+    startRace(g);
+}
+
+void actOnTick(Game& g, const TickReport& report)
+{
+    soundAfterTick(report);
+    if (report.finished) {
+        g.raceNote = lapTimesLine(g.splits.own);
+        finishRun(g);
+    } else if (report.leftRoad) {
+        g.raceNote = offRoadLine(report.raceTick, report.lap);
+        loseRace(g);
+    }
+}
+
+void chooseTrack(Game& g, const std::string& trackName)
+{
+    g.save.trackName = trackName;
+    g.run.ticks = 0;
+    // Said once: the line is gone when the player comes back.
+    g.saveStatus.startNotice.clear();
+    g.raceNote.clear();
+    openPlayMenu(g);
+}
+
+void confirmName(Game& g, const std::string& name)
+{
+    g.save.playerName = shownName(name);
+    recordRun(g);
+    openPlayMenu(g);
+}
+
+void nextRival(Game& g)
+{
+    cycleRival(g.ghosts);
+    if (g.menuPlay)
+        g.menuPlay->showRival(!g.ghosts.offered.empty(), rivalCaption(g));
+}
+
+bool startWatchAt(Game& g, double nowMs)
+{
+    const TrackRecord& record = recordFor(g.save, g.save.trackName);
+    if (record.ghostRun.empty() || g.track.segments.empty())
+        return false;
+    beginWatch(g.watch, g.track, record.ghostRun, g.area.gravity);
+    g.watch.cameraPoints = tracksidePoints(g.track);
+    g.watching = true;
+    g.watchFrameMs = nowMs;
+    showScreen(Screen::watch);
+    return true;
+}
+
+void leaveWatch(Game& g)
+{
+    g.watching = false;
+    showScreen(Screen::playMenu);
+    if (g.menuPlay && g.menuPlay->watchButton)
+        g.menuPlay->watchButton->requestFocus();
+}
+
+void escapeInMenus(Game& g)
+{
+    if (g.screen == Screen::playMenu) {
+        openTrackMenu(g);
+    } else if (g.screen == Screen::trackMenu) {
+        g.askingQuit = !g.askingQuit;
+        if (g.menuTrack)
+            g.menuTrack->showQuitQuestion(g.askingQuit);
+    }
+}
+
+void confirmQuit(Game& g)
+{
+    g.askingQuit = false;
+    g.running = false;
+}
+
+void actOnIntent(Game& g, const MenuIntent& intent)
+{
+    switch (intent.kind) {
+    case IntentKind::chooseTrack:
+        chooseTrack(g, intent.text);
+        break;
+    case IntentKind::quit:
+        g.running = false;
+        break;
+    case IntentKind::play:
+        showScreen(Screen::race);
+        startRace(g);
+        break;
+    case IntentKind::watch:
+        startWatchAt(g, static_cast<double>(SDL_GetTicks()));
+        break;
+    case IntentKind::cycleRival:
+        nextRival(g);
+        break;
+    case IntentKind::backToTracks:
+        openTrackMenu(g);
+        break;
+    case IntentKind::confirmName:
+        confirmName(g, intent.text);
+        break;
+    }
+}
+
+void actOnIntents(Game& g)
+{
+    for (const MenuIntent& intent : takeIntents())
+        actOnIntent(g, intent);
+}

@@ -1,0 +1,172 @@
+#include "shell/views.h"
+
+#include <cstdio>
+
+#include "save/progress.h"
+#include "save/save_status.h"
+#include "shell/game.h"
+#include "sim/time_text.h"
+#include "sim/vecmath.h"
+
+// A record looked up without inserting one.
+static const TrackRecord* findRecord(const Game& g)
+{
+    auto it = g.save.records.find(g.save.trackName);
+    return it == g.save.records.end() ? nullptr : &it->second;
+}
+
+std::string rivalCaption(const Game& g)
+{
+    if (const ShelfEntry* rival = rivalEntry(g.ghosts))
+        // A shared file may carry a name of any length; the button stays on screen.
+        return "rival: " + rival->ghost.playerName.substr(0, 20) + " " + formatTicks(rival->ghost.ticks);
+    const TrackRecord* record = findRecord(g);
+    if (record && !record->ghostRun.empty())
+        return "rival: best run";
+    return "rival: none";
+}
+
+PlayMenuView playMenuView(const Game& g)
+{
+    PlayMenuView view;
+    view.playCaption = "play " + g.save.trackName;
+    view.lastLine = "last " + (g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText));
+    view.note = g.raceNote;
+    const TrackRecord* record = findRecord(g);
+    // A best run on a road that did not load has nothing to be watched on.
+    view.watchShown = record && !record->ghostRun.empty() && !g.track.segments.empty();
+    for (size_t i = 0; i < 5; ++i) {
+        if (record && i < record->scores.size()) {
+            const ScoreEntry& score = record->scores[i];
+            view.scoreLines.push_back(formatTicks(score.ticks) + " " + shownName(score.playerName));
+        } else {
+            view.scoreLines.push_back(noTimeText);
+        }
+    }
+    for (double seconds : {g.area.goldSeconds, g.area.silverSeconds, g.area.bronzeSeconds})
+        view.medalLines.push_back(formatTicks(ticksWithin(seconds, g.stepSeconds)) + " ");
+    view.rivalShown = !g.ghosts.offered.empty();
+    view.rivalCaption = rivalCaption(g);
+    view.rejectedLine = rejectedLine(g.ghosts);
+    view.saveError = g.saveStatus.writeError;
+    return view;
+}
+
+SaveScoreView saveScoreView(const Game& g)
+{
+    SaveScoreView view;
+    view.timeText = g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText);
+    view.name = shownName(g.save.playerName);
+    view.note = g.raceNote;
+    return view;
+}
+
+TrackMenuView trackMenuView(const Game& g)
+{
+    TrackMenuView view;
+    for (int r = 0; r < trackGridRows; ++r)
+        for (int c = 0; c < trackGridColumns; ++c)
+            view.states[r][c] = trackState(g.save, r, c);
+    view.notice = g.saveStatus.startNotice;
+    return view;
+}
+
+// The captions a race and a replay share, from a race time in ticks, a ship,
+// the road's laps under it and the countdown left.
+static HudView commonHudView(const Game& g, int64_t raceTicks, const ShipState& ship, int32_t countdownMs)
+{
+    HudView view;
+    char text[64];
+    view.timeText = formatTicks(raceTicks);
+
+    double sum = 0.0;
+    for (double ms : g.frameTimesMs)
+        sum += ms;
+    std::snprintf(text, sizeof text, "% 3d fps", static_cast<int>(1000.0 / (sum * 0.015625)));
+    view.fpsText = text;
+
+    // Metres per second to miles per hour.
+    double speed = length(ship.velocity);
+    std::snprintf(text, sizeof text, "% 3d mph", static_cast<int>(speed * 2.23693629));
+    view.speedText = text;
+
+    int segment = ship.segment;
+    if (segment >= 0 && static_cast<size_t>(segment) < g.track.segments.size()) {
+        std::snprintf(text, sizeof text, "lap % 2d seg % 2d", static_cast<int>(g.track.segments[segment].lap),
+                      segment);
+        view.lapText = text;
+    }
+    if (countdownMs > 0) {
+        std::snprintf(text, sizeof text, "%d", countdownMs / 1000 + 1);
+        view.countdownText = text;
+    }
+    return view;
+}
+
+HudView raceHudView(const Game& g)
+{
+    HudView view = commonHudView(g, static_cast<int64_t>(g.run.controls.size()), g.player.state, g.countdownMs);
+    const LiveSplits& splits = g.splits;
+    if (splits.haveDelta) {
+        view.deltaText = formatDelta(splits.delta);
+        view.behind = splits.delta > 0;
+    }
+    if (lapShown(splits, g.race.raceTicks))
+        view.lapTimeText = lapLine(splits);
+    return view;
+}
+
+HudView watchHudView(const Game& g, const Watch& watch)
+{
+    HudView view = commonHudView(g, watchRaceTicks(watch), watch.ship, countdownMsLeft(watch.session));
+    view.playbackText = watchStatusText(watch);
+    return view;
+}
+
+bool ghostShown(const Game& g) { return g.ghostEnabled && g.race.ghostRun && !g.race.ghostRun->empty(); }
+
+RaceView raceView(Game& g)
+{
+    RaceView view;
+    view.track = &g.track;
+    view.trackList = &g.trackList;
+    view.area = &g.area;
+    view.camera = chaseCamera(g.player.state);
+    view.map = &g.trackMap;
+    view.playerDot = g.player.state.position;
+    if (ghostShown(g)) {
+        view.ships.push_back(ShipDraw{&g.ghost, g.ghost.state, 0.3f});
+        view.ghostDots.push_back(g.ghost.state.position);
+    }
+    view.screenWidth = g.screenWidth;
+    view.screenHeight = g.screenHeight;
+    return view;
+}
+
+CameraPose watchCameraPose(const Watch& watch)
+{
+    switch (watch.camera) {
+    case WatchCamera::behindAbove:
+        return behindAboveCamera(watch.ship);
+    case WatchCamera::trackside:
+        return tracksideCamera(watch.cameraPoints, watch.ship);
+    case WatchCamera::chase:
+        break;
+    }
+    return chaseCamera(watch.ship);
+}
+
+RaceView watchView(Game& g, const Watch& watch)
+{
+    RaceView view;
+    view.track = &g.track;
+    view.trackList = &g.trackList;
+    view.area = &g.area;
+    view.camera = watchCameraPose(watch);
+    // From the chase camera the watched ship's nose shows at the bottom of the view.
+    view.ships.push_back(ShipDraw{&g.player, watch.ship, 1.0f});
+    view.playerDot = watch.ship.position;
+    view.screenWidth = g.screenWidth;
+    view.screenHeight = g.screenHeight;
+    return view;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// What each screen shows, made from the game state as plain records: the
+// menus and the HUD write these captions and the renderer draws these views,
+// deciding nothing themselves. Nothing here needs a window.
+
+#include "gui/hud.h"
+#include "gui/menu_play.h"
+#include "gui/menu_save_score.h"
+#include "gui/menu_track.h"
+#include "render/race_view.h"
+
+struct Game;
+struct Watch;
+
+// The play menu of the current track as the loading half left it: the last
+// finished time, the five best, the medal targets, watch, the rival.
+PlayMenuView playMenuView(const Game& g);
+
+// The rival button's caption: the chosen ghost file's player and time, the
+// best run, or none.
+std::string rivalCaption(const Game& g);
+
+SaveScoreView saveScoreView(const Game& g);
+TrackMenuView trackMenuView(const Game& g);
+
+// The HUD of the race from its last tick: the race time, speed, lap,
+// countdown and the comparison with the rival.
+HudView raceHudView(const Game& g);
+// The HUD of a watched run: its own figures and the playback line, never the
+// comparisons of a race.
+HudView watchHudView(const Game& g, const Watch& watch);
+
+// Whether this race shows a ghost ship: the ghost is on and the race has
+// rival records to replay. The one place that decides it.
+bool ghostShown(const Game& g);
+
+// The race frame: the chase camera on the player, the ghost when shown, the map.
+RaceView raceView(Game& g);
+
+// Where the replay's chosen camera looks from.
+CameraPose watchCameraPose(const Watch& watch);
+
+// The replay frame: the watched ship in the player's model, opaque, seen
+// from the chosen camera; no ghost, no map.
+RaceView watchView(Game& g, const Watch& watch);
