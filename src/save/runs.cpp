@@ -5,6 +5,7 @@
 
 #include "assets/data_dir.h"
 #include "save/ghost_file.h"
+#include "save/run_history.h"
 #include "shell/game.h"
 #include "shell/paths.h"
 
@@ -36,6 +37,8 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date)
 {
+    if (run.practice)
+        return false;
     TrackRecord& record = recordFor(save, save.trackName);
     record.name = save.trackName;
 
@@ -74,18 +77,8 @@ std::string ghostFolder()
 // the records the menus appended after its finish are no part of it. A run
 // that cannot show its track's hash is not written, and a failed write is
 // not worth a word on screen, since the save file keeps the run.
-static void writeRunGhost(const SaveData& save, const Run& run, int64_t date)
+static void writeRunGhost(const GhostFile& ghost)
 {
-    GhostFile ghost;
-    ghost.trackName = save.trackName;
-    if (run.ticks <= 0 || size_t(run.ticks) > run.controls.size() || !isTrackName(ghost.trackName) ||
-        !hashTrackFile(dataDir, ghost.trackName, ghost.trackHash))
-        return;
-    ghost.playerName = save.playerName.substr(0, maxGhostPlayerNameBytes);
-    ghost.date = date;
-    ghost.ticks = static_cast<uint32_t>(run.ticks);
-    ghost.startState = run.startState;
-    ghost.records.assign(run.controls.begin(), run.controls.begin() + run.ticks);
     std::string folder = ghostFolder();
     if (!folder.empty())
         writeGhostFile(folder + "/" + ghostFileName(ghost), ghost);
@@ -93,13 +86,21 @@ static void writeRunGhost(const SaveData& save, const Run& run, int64_t date)
 
 bool recordRun()
 {
+    if (game.run.practice)
+        return false;
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
     bool newGhost = recordRun(game.save, game.run, game.area.goldSeconds, game.area.silverSeconds,
                               game.area.bronzeSeconds, game.stepSeconds, date);
     bool saved = storeSaveFile(game.save, savePath(), game.saveStatus);
-    // The ghost file goes with a stored best run only.
-    if (newGhost && saved)
-        writeRunGhost(game.save, game.run, now);
+    GhostFile ghost;
+    const bool haveGhost = ghostOfRun(game.save.trackName, game.save.playerName, game.run, now, dataDir, ghost);
+    // The ghost file goes with a stored best run only. The history takes
+    // every run, unless the session was told its runs will not be saved; a
+    // failed write there is not worth a word on screen either.
+    if (haveGhost && newGhost && saved)
+        writeRunGhost(ghost);
+    if (haveGhost && game.saveStatus.writable)
+        keepInHistory(saveDirectory(), ghost);
     return saved;
 }

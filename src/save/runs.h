@@ -22,7 +22,7 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 // of the calendar time): the score entry under save.playerName, the scores
 // sorted, the run made the ghost when the track has none or when it beats the
 // best score recorded so far, and the medal recomputed from the best score.
-// True when the run became the ghost.
+// True when the run became the ghost. A practice run changes nothing.
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date);
 
@@ -32,7 +32,9 @@ bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
 // run is kept in memory anyway (the next successful write stores it with the
 // rest) and game.saveStatus.writeError says why. A run that became the ghost
 // and was stored is also written as a ghost file into the "ghosts" folder
-// beside the save file (ghostFolder()).
+// beside the save file (ghostFolder()). Every recorded run also goes into the
+// track's history beside the save file (save/run_history.h) while the session
+// may write at all. A practice run writes nothing and gives false.
 bool recordRun();
 
 // The folder of the game's ghost files: "ghosts" beside the save file, "" when
