@@ -6,6 +6,7 @@
 
 #include "sim/autopilot.h"
 #include "sim/race_session.h"
+#include "sim/replay.h"
 #include "sim/ship.h"
 #include "track/track_file.h"
 
@@ -213,4 +214,57 @@ std::vector<GapSample> gapOverDistance(const SectorLayout& layout, const std::ve
         samples.push_back(GapSample{s.lap, distance, gap});
     }
     return samples;
+}
+
+std::string sectorLabel(const SectorLayout& layout, int32_t sector)
+{
+    if (sector <= 0)
+        return "start";
+    return std::to_string(sectorLap(layout, sector)) + "." + std::to_string(sectorInLap(layout, sector) + 1);
+}
+
+namespace {
+
+struct Replayed {
+    ReplayResult result;
+    RunSplits splits;
+};
+
+Replayed replayWithSplits(const Track& track, const std::vector<ControlInput>& records, double gravity)
+{
+    Replayed r;
+    Track copy = track;
+    resetSplits(r.splits, static_cast<int32_t>(copy.segments.size()));
+    ReplaySetup setup;
+    setup.controls = records;
+    setup.gravity = gravity;
+    setup.onTick = [&r](const TickReport& report) { noteSplitTick(r.splits, report); };
+    r.result = replayRace(copy, setup);
+    return r;
+}
+
+}  // namespace
+
+RunAnalysis analyseRun(const Track& track, const std::vector<ControlInput>& run,
+                       const std::vector<ControlInput>& reference, const std::vector<std::vector<int64_t>>& history,
+                       double gravity)
+{
+    RunAnalysis a;
+    a.layout = sectorLayout(track, gravity);
+    const Replayed own = replayWithSplits(track, run, gravity);
+    const Replayed ref = replayWithSplits(track, reference, gravity);
+    a.outcome = own.result.outcome;
+    a.referenceOutcome = ref.result.outcome;
+    a.ticks = own.result.raceTicks;
+    a.referenceTicks = ref.result.raceTicks;
+    a.difference = a.ticks - a.referenceTicks;
+    a.sections = commonSections(own.splits, ref.splits);
+    a.sectors = groupSectors(a.layout, a.sections);
+    a.worstSector = worstSector(a.sectors);
+    std::vector<std::vector<int64_t>> all = history;
+    all.push_back(runSectorTicks(a.layout, own.splits));
+    all.push_back(runSectorTicks(a.layout, ref.splits));
+    a.theoreticalBest = theoreticalBest(all);
+    a.gap = gapOverDistance(a.layout, jointDistances(track), a.sections);
+    return a;
 }

@@ -5,8 +5,10 @@
 // (sim/splits.h), never an estimate from speed or position.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "sim/race_session.h"
 #include "sim/splits.h"
 
 struct Track;
@@ -113,3 +115,31 @@ std::vector<double> jointDistances(const Track& track);
 // sample at 0); crossings of the run-up give none.
 std::vector<GapSample> gapOverDistance(const SectorLayout& layout, const std::vector<double>& joints,
                                        const std::vector<Section>& sections);
+
+// "start" for the run-up, else "LAP.K" with K from 1: "1.1" to "2.12".
+std::string sectorLabel(const SectorLayout& layout, int32_t sector);
+
+// Everything the comparison of a finished run with its reference shows.
+struct RunAnalysis {
+    SectorLayout layout;
+    RaceOutcome outcome = RaceOutcome::unfinished;
+    RaceOutcome referenceOutcome = RaceOutcome::unfinished;
+    // Race ticks of each run, and this run's minus the reference's.
+    int64_t ticks = 0;
+    int64_t referenceTicks = 0;
+    int64_t difference = 0;
+    std::vector<Section> sections;
+    std::vector<SectorRow> sectors;
+    // -1 when the run lost in no sector.
+    int32_t worstSector = -1;
+    // Over the history's sector times, this run's and the reference's; -1
+    // while some sector has no time in any of them.
+    int64_t theoreticalBest = -1;
+    std::vector<GapSample> gap;
+};
+
+// Replays run and reference on copies of track and works out the figures;
+// history holds the runSectorTicks of the track's kept runs.
+RunAnalysis analyseRun(const Track& track, const std::vector<ControlInput>& run,
+                       const std::vector<ControlInput>& reference, const std::vector<std::vector<int64_t>>& history,
+                       double gravity);

@@ -286,3 +286,44 @@ TEST_F(RingRuns, TheGapGraphFollowsTheCrossingsLapByLap)
     // smaller at the end than at the start of the first lap.
     EXPECT_GE(samples.back().gap, samples.front().gap);
 }
+
+TEST_F(RingRuns, TheAnalysisGathersTheFiguresOfTheTwoRunsAndTheHistory)
+{
+    const RunAnalysis a = analyseRun(track, slow, fast, {}, defaultGravity);
+    EXPECT_EQ(a.outcome, RaceOutcome::finish);
+    EXPECT_EQ(a.referenceOutcome, RaceOutcome::finish);
+    EXPECT_EQ(a.ticks, finishTicks(slow));
+    EXPECT_EQ(a.referenceTicks, finishTicks(fast));
+    EXPECT_EQ(a.difference, a.ticks - a.referenceTicks);
+    const std::vector<Section> sections = commonSections(slowSplits, fastSplits);
+    EXPECT_EQ(a.sections.size(), sections.size());
+    EXPECT_EQ(a.worstSector, worstSector(groupSectors(layout, sections)));
+    EXPECT_EQ(sectorLabel(a.layout, a.worstSector).find('.'), 1u);
+    EXPECT_EQ(a.gap.size(), 62u);
+    const std::vector<int64_t> slowOwn = runSectorTicks(layout, slowSplits);
+    const std::vector<int64_t> fastOwn = runSectorTicks(layout, fastSplits);
+    EXPECT_EQ(a.theoreticalBest, theoreticalBest({slowOwn, fastOwn}));
+
+    // A kept run three ticks faster in one sector lowers the best by three.
+    std::vector<int64_t> kept(fastOwn.size(), 100000);
+    kept[5] = std::min(slowOwn[5], fastOwn[5]) - 3;
+    EXPECT_EQ(analyseRun(track, slow, fast, {kept}, defaultGravity).theoreticalBest, a.theoreticalBest - 3);
+
+    // Against itself: level everywhere, nothing lost.
+    const RunAnalysis same = analyseRun(track, fast, fast, {}, defaultGravity);
+    EXPECT_EQ(same.difference, 0);
+    EXPECT_EQ(same.worstSector, -1);
+    EXPECT_EQ(same.theoreticalBest, same.ticks);
+    for (const GapSample& g : same.gap)
+        EXPECT_EQ(g.gap, 0);
+}
+
+TEST(SectorLabels, NameTheRunUpAndEachLapsSectors)
+{
+    const SectorLayout layout = layoutOf(30, 1);
+    EXPECT_EQ(sectorLabel(layout, 0), "start");
+    EXPECT_EQ(sectorLabel(layout, 1), "1.1");
+    EXPECT_EQ(sectorLabel(layout, 12), "1.12");
+    EXPECT_EQ(sectorLabel(layout, 13), "2.1");
+    EXPECT_EQ(sectorLabel(layout, 24), "2.12");
+}
