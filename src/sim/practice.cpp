@@ -2,13 +2,34 @@
 
 #include <algorithm>
 
+#include "sim/ship.h"
 #include "sim/splits.h"
 #include "track/track_file.h"
 
 int64_t practiceCrossingTick(const Track& track, const std::vector<ControlInput>& records, int32_t lap,
                              int32_t segment, double gravity)
 {
-    return splitTickAt(splitsOfRun(track, records, gravity), lap, segment);
+    Track copy = track;
+    ShipState ship;
+    RaceSession session;
+    beginRace(session, copy, ship, nullptr, gravity);
+    RunSplits splits;
+    resetSplits(splits, static_cast<int32_t>(copy.segments.size()));
+    // The replay stops at the crossing: the rest of the run cannot change it.
+    while (session.on) {
+        const ControlInput* record = nullptr;
+        if (!inCountdown(session)) {
+            const size_t next = static_cast<size_t>(session.raceTicks);
+            if (next >= records.size())
+                break;
+            record = &records[next];
+        }
+        const TickReport report = stepRace(session, record);
+        if (noteSplitTick(splits, report).crossed && splits.splits.back().lap == lap &&
+            splits.splits.back().segment == segment)
+            return report.raceTick;
+    }
+    return -1;
 }
 
 void stepRaceWith(RaceSession& session, const std::vector<ControlInput>& records, int64_t untilTick,
