@@ -94,13 +94,20 @@ bool recordRun()
                               game.area.bronzeSeconds, game.stepSeconds, date);
     bool saved = storeSaveFile(game.save, savePath(), game.saveStatus);
     GhostFile ghost;
-    const bool haveGhost = ghostOfRun(game.save.trackName, game.save.playerName, game.run, now, dataDir, ghost);
-    // The ghost file goes with a stored best run only. The history takes
-    // every run, unless the session was told its runs will not be saved; a
-    // failed write there is not worth a word on screen either.
-    if (haveGhost && newGhost && saved)
+    // The ghost file goes with a stored best run only.
+    if (newGhost && saved && ghostOfRun(game.save.trackName, game.save.playerName, game.run, now, dataDir, ghost))
         writeRunGhost(ghost);
-    if (haveGhost && game.saveStatus.writable)
-        keepInHistory(saveDirectory(), ghost);
     return saved;
+}
+
+bool keepFinishedRun()
+{
+    // Not after start-up said the session's runs will not be saved; a failed
+    // write is not worth a word on screen, since the save file keeps the run.
+    if (!game.saveStatus.writable)
+        return false;
+    GhostFile ghost;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    return ghostOfRun(game.save.trackName, game.save.playerName, game.run, now, dataDir, ghost) &&
+           keepInHistory(saveDirectory(), ghost);
 }

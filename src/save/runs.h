@@ -32,10 +32,18 @@ bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
 // run is kept in memory anyway (the next successful write stores it with the
 // rest) and game.saveStatus.writeError says why. A run that became the ghost
 // and was stored is also written as a ghost file into the "ghosts" folder
-// beside the save file (ghostFolder()). Every recorded run also goes into the
-// track's history beside the save file (save/run_history.h) while the session
-// may write at all. A practice run writes nothing and gives false.
+// beside the save file (ghostFolder()). A practice run writes nothing and
+// gives false.
 bool recordRun();
+
+// Writes game.run, a finished run of the current track, into the track's
+// history beside the save file (save/run_history.h) under the current player
+// name. Call it while game.run still holds the run's own records: after the
+// score-saving menu's "done", or at the finish before the play menu's refresh
+// puts the ghost run there. Nothing is written for a practice run, when the
+// session may not write the save file, or when the track cannot be read;
+// false then or when the write failed.
+bool keepFinishedRun();
 
 // The folder of the game's ghost files: "ghosts" beside the save file, "" when
 // there is no save folder.

@@ -305,7 +305,7 @@ TEST(TrackStats, EachRaceIsAddedToTheFileAndNothingElseIsReplaced)
     EXPECT_FALSE(countRaceInStats(dir.path, "a/b", RaceEnd::finished, 10));
 }
 
-TEST(History, EveryRecordedRunIsKeptAndAPracticeRunWritesNothing)
+TEST(History, EveryFinishedRunIsKeptAndAPracticeRunWritesNothing)
 {
     TempDir dir;
     setenv("APPDATA", dir.path.c_str(), 1);
@@ -320,6 +320,7 @@ TEST(History, EveryRecordedRunIsKeptAndAPracticeRunWritesNothing)
     game.run = referenceRun();
     game.run.practice = true;
     EXPECT_FALSE(recordRun());
+    EXPECT_FALSE(keepFinishedRun());
     EXPECT_TRUE(everythingUnder(dir.path).empty());
     EXPECT_TRUE(game.save.records.empty());
     SaveData save;
@@ -328,20 +329,32 @@ TEST(History, EveryRecordedRunIsKeptAndAPracticeRunWritesNothing)
     GhostFile ghost;
     EXPECT_FALSE(ghostOfRun("refa", "kim", game.run, 5, reference, ghost));
 
-    // Two finished runs, the second slower: both go into the history.
+    // Two finished runs, the second slower: both go into the history, and
+    // the file of the one that really finished verifies.
     game.run.practice = false;
     EXPECT_TRUE(recordRun());
+    EXPECT_TRUE(keepFinishedRun());
     game.run.ticks += 1;
-    EXPECT_TRUE(recordRun());
-    const std::vector<HistoryEntry> kept = listHistory(dir / "Vantor/history/refa");
+    EXPECT_TRUE(keepFinishedRun());
+    const std::string folder = dir / "Vantor/history/refa";
+    const std::vector<HistoryEntry> kept = listHistory(folder);
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].ticks + kept[1].ticks, 5426u + 5427u);
-    EXPECT_EQ(game.save.records["refa"].scores.size(), 2u);
+    const HistoryEntry& real = kept[0].ticks == 5426u ? kept[0] : kept[1];
+    GhostFile back;
+    std::string reason;
+    ASSERT_TRUE(readGhostFile(folder + "/" + real.fileName, back, reason)) << reason;
+    Track track;
+    ASSERT_TRUE(readTrackRoad(track, reference, "refa"));
+    Sha256Digest hash;
+    ASSERT_TRUE(hashTrackFile(reference, "refa", hash));
+    EXPECT_EQ(checkGhost(back, hash, track), "");
+    EXPECT_EQ(game.save.records["refa"].scores.size(), 1u) << "keeping a run records no score";
 
     // A session told its runs will not be saved keeps no history either.
     game.saveStatus.writable = false;
-    recordRun();
-    EXPECT_EQ(listHistory(dir / "Vantor/history/refa").size(), 2u);
+    EXPECT_FALSE(keepFinishedRun());
+    EXPECT_EQ(listHistory(folder).size(), 2u);
 
     dataDir = savedDataDir;
     unsetenv("APPDATA");
