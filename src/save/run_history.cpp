@@ -216,9 +216,14 @@ bool keepInHistory(const std::string& saveDir, const GhostFile& ghost, std::stri
     if (written)
         *written = path;
 
-    const std::vector<HistoryEntry> entries = listHistory(folder);
-    for (size_t i : historyToPrune(entries, maxHistoryRuns))
-        unlink((folder + "/" + entries[i].fileName).c_str());
+    // The new run stays even when a clock set back made it the oldest.
+    std::vector<HistoryEntry> others = listHistory(folder);
+    const std::string newName = path.substr(folder.size() + 1);
+    others.erase(std::remove_if(others.begin(), others.end(),
+                                [&](const HistoryEntry& e) { return e.fileName == newName; }),
+                 others.end());
+    for (size_t i : historyToPrune(others, maxHistoryRuns - 1))
+        unlink((folder + "/" + others[i].fileName).c_str());
     return true;
 }
 

@@ -57,7 +57,7 @@ bool ghostOfRun(const std::string& trackName, const std::string& playerName, con
 
 // Writes ghost as a new run file into the history of its track in saveDir,
 // which must exist (history folders are made inside it), then deletes run
-// files over maxHistoryRuns. A taken name gets the next free copy number:
+// files over maxHistoryRuns (never the new one). A taken name gets the next free copy number:
 // nothing already there is written over. False with error set when nothing
 // was written; written, when given, is the new file's path.
 bool keepInHistory(const std::string& saveDir, const GhostFile& ghost, std::string* written = nullptr,

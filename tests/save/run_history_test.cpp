@@ -214,6 +214,14 @@ TEST(History, TheLimitKeepsTheBestAndRemovesOnlyRunFiles)
     ASSERT_EQ(names.size(), maxHistoryRuns);
     EXPECT_EQ(names[0], historyFileName(start + 60, 900));
     EXPECT_EQ(names[1], historyFileName(start + 60 * 4, 1004));
+
+    // A run dated before all others (a clock set back) is kept all the same.
+    ASSERT_TRUE(keepInHistory(dir.path, tinyGhost(start - 60, 3000)));
+    names = namesIn(folder);
+    ASSERT_EQ(names.size(), maxHistoryRuns);
+    EXPECT_EQ(names[0], historyFileName(start - 60, 3000));
+    EXPECT_EQ(names[1], historyFileName(start + 60, 900));
+    EXPECT_EQ(names[2], historyFileName(start + 60 * 5, 1005));
 }
 
 TEST(TrackStats, CountEveryWayARaceEnds)
