@@ -285,7 +285,8 @@ TEST(CompareAndPractice, AGhostFileStandsForTheSameRunAsItsControlFile)
     const Outcome swapped = runSim("compare " + data + "'" + (dir / "bot.ctl") + "' '" + (dir / "refa.vghost") + "'");
     EXPECT_NE(swapped.out.find("\nB finish 5426\n"), std::string::npos) << swapped.out;
 
-    const std::string practice = "practice " + data + "--lap 2 --segment 3 --controls '" + (dir / "bot.ctl") + "' --run ";
+    const std::string practice =
+        "practice " + data + "--lap 2 --segment 3 --controls '" + (dir / "bot.ctl") + "' --run ";
     const Outcome ghostRun = runSim(practice + "'" + (dir / "refa.vghost") + "'");
     const Outcome controlRun = runSim(practice + "'" + reference + "/refa.ctl'");
     EXPECT_EQ(ghostRun.status, 0);

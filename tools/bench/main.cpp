@@ -105,7 +105,8 @@ int main(int argc, char** argv)
         } else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B] [--sections sim,watch,save,analysis,startup,render,idle]\n"
+            std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B]\n"
+                                 "                    [--sections sim,watch,save,analysis,startup,render,idle]\n"
                                  "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
                                  "                    [--idle-seconds N] [--without-scenery]\n");
             return 2;

@@ -24,8 +24,9 @@ static bool parseIndex(const std::string& text, int32_t& value)
 int practiceCommand(const std::vector<std::string>& args)
 {
     Options options;
-    if (!parseOptions(args, {"--data", "--track", "--run", "--lap", "--segment", "--controls", "--trace", "--max-ticks"},
-                      options))
+    const std::vector<std::string> known = {"--data",     "--track",    "--run",   "--lap",
+                                            "--segment",  "--controls", "--trace", "--max-ticks"};
+    if (!parseOptions(args, known, options))
         return fail(options.error);
     for (const char* needed : {"--data", "--track", "--run", "--lap", "--segment", "--controls"}) {
         if (!options.has(needed))
