@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "save/ghost_file.h"
+#include "save/run_history.h"
 #include "save/save_file.h"
 
 static void writeSeed(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)
@@ -191,6 +192,15 @@ static void ghostFileSeeds(const std::string& out, const std::string& reference)
     }
 }
 
+static void trackStatsSeeds(const std::string& out)
+{
+    const std::string dir = out + "/track_stats";
+    const std::string counted = formatTrackStats(TrackStats{12, 5, 3, 2, 246799});
+    writeSeed(dir, "counted", std::vector<uint8_t>(counted.begin(), counted.end()));
+    const std::string name = historyFileName(1765242972, 11358);
+    writeSeed(dir, "run_file_name", std::vector<uint8_t>(name.begin(), name.end()));
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -210,6 +220,7 @@ int main(int argc, char** argv)
     mkdir(out.c_str(), 0755);
     saveFileSeeds(out, reference);
     ghostFileSeeds(out, reference);
+    trackStatsSeeds(out);
     loaderSeeds(out, data);
     return 0;
 }

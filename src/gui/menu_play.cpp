@@ -70,6 +70,8 @@ MenuPlay::MenuPlay()
 
     // Between the last time and the scores, clear of both texts.
     noteLabel = makeLabel(container, "", 300, 270);
+    // Under the five scores, above the rival.
+    statsLabel = makeLabel(container, "", 300, 400);
 
     buttons = {playButton, rivalButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
@@ -88,6 +90,7 @@ void MenuPlay::refresh(const PlayMenuView& view)
     playButton->setCaption(view.playCaption);
     lastLabel->setCaption(view.lastLine);
     noteLabel->setCaption(view.note);
+    statsLabel->setCaption(view.statsLine);
     watchButton->setVisible(view.watchShown);
     for (size_t i = 0; i < scoreLabels.size(); ++i)
         scoreLabels[i]->setCaption(i < view.scoreLines.size() ? view.scoreLines[i] : noTimeText);

@@ -35,6 +35,8 @@ struct PlayMenuView {
     std::string rejectedLine;
     // "could not save: REASON" while the last write failed, else empty.
     std::string saveError;
+    // How often the track was raced: "12 races, 5 finished, ..."; empty when unknown.
+    std::string statsLine;
 };
 
 class MenuPlay : public gcn::ActionListener, public ButtonListener {
@@ -74,4 +76,6 @@ public:
     gcn::Label* saveErrorLabel = nullptr;
     // Under the last time: where the last race left the road, or its lap times.
     gcn::Label* noteLabel = nullptr;
+    // Under the scores: how often the track was raced.
+    gcn::Label* statsLabel = nullptr;
 };

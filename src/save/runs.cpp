@@ -5,6 +5,7 @@
 
 #include "assets/data_dir.h"
 #include "save/ghost_file.h"
+#include "save/run_history.h"
 #include "shell/paths.h"
 
 bool isHighScore(const TrackRecord& record, int32_t ticks)
@@ -35,6 +36,8 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date)
 {
+    if (run.practice)
+        return false;
     TrackRecord& record = recordFor(save, save.trackName);
     record.name = save.trackName;
 
@@ -72,14 +75,13 @@ std::string ghostFolder()
 void writeRunGhost(const SaveData& save, const Run& run, int64_t date, const std::string& folder)
 {
     GhostFile ghost;
-    ghost.trackName = save.trackName;
-    if (folder.empty() || run.ticks <= 0 || size_t(run.ticks) > run.controls.size() ||
-        !isTrackName(ghost.trackName) || !hashTrackFile(dataDir, ghost.trackName, ghost.trackHash))
+    if (folder.empty() || !ghostOfRun(save.trackName, save.playerName, run, date, dataDir, ghost))
         return;
-    ghost.playerName = save.playerName.substr(0, maxGhostPlayerNameBytes);
-    ghost.date = date;
-    ghost.ticks = static_cast<uint32_t>(run.ticks);
-    ghost.startState = run.startState;
-    ghost.records.assign(run.controls.begin(), run.controls.begin() + run.ticks);
     writeGhostFile(folder + "/" + ghostFileName(ghost), ghost);
+}
+
+bool keepFinishedRun(const SaveData& save, const Run& run, const std::string& saveDir, int64_t date)
+{
+    GhostFile ghost;
+    return ghostOfRun(save.trackName, save.playerName, run, date, dataDir, ghost) && keepInHistory(saveDir, ghost);
 }

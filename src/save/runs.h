@@ -22,9 +22,15 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
 // of the calendar time): the score entry under save.playerName, the scores
 // sorted, the run made the ghost when the track has none or when it beats the
 // best score recorded so far, and the medal recomputed from the best score.
-// True when the run became the ghost.
+// True when the run became the ghost. A practice run changes nothing.
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,
                double stepSeconds, int32_t date);
+
+// Writes run, a finished run of save.trackName, into the track's history in
+// saveDir (save/run_history.h) under save.playerName. Call it while run still
+// holds the run's own records. Nothing is written for a practice run or when
+// the track cannot be read; false then or when the write failed.
+bool keepFinishedRun(const SaveData& save, const Run& run, const std::string& saveDir, int64_t date);
 
 // The folder of the game's ghost files: "ghosts" beside the save file, "" when
 // there is no save folder.

@@ -47,6 +47,9 @@ struct Run {
     StateImage startState{};
     // Ticks of the last finished run; 0 means none to show.
     int32_t ticks = 0;
+    // A practice run, begun at a joint of another run: never recorded as a
+    // score, a ghost or a history run.
+    bool practice = false;
 };
 
 // The record under name, inserted empty when there is none.

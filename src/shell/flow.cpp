@@ -12,6 +12,7 @@
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
 #include "render/camera.h"
+#include "save/run_history.h"
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/paths.h"
@@ -67,6 +68,9 @@ void loadPlayMenu(Game& g)
 
     g.run.controls = record.ghostRun;
     std::memcpy(g.run.startState.data(), record.ghostStart.data(), g.run.startState.size());
+
+    g.trackStats = TrackStats();
+    g.haveTrackStats = readTrackStats(saveDirectory(), g.save.trackName, g.trackStats);
 }
 
 void openPlayMenu(Game& g)
@@ -88,8 +92,28 @@ void openTrackMenu(Game& g)
         g.menuTrack->refresh(trackMenuView(g));
 }
 
+// The stats file of the current track counts one more race; only while this
+// session may write beside the save file, and never for practice.
+static void countRace(Game& g, RaceEnd end)
+{
+    if (!g.saveStatus.writable || g.run.practice)
+        return;
+    countRaceInStats(saveDirectory(), g.save.trackName, end, g.race.raceTicks);
+}
+
+bool keepFinishedRun(Game& g)
+{
+    // Not after start-up said the session's runs will not be saved.
+    if (!g.saveStatus.writable || g.run.practice)
+        return false;
+    return keepFinishedRun(g.save, g.run, saveDirectory(), static_cast<int64_t>(std::time(nullptr)));
+}
+
 bool recordRun(Game& g)
 {
+    // A practice run can reach no score, best run or file by any path.
+    if (g.run.practice)
+        return false;
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
     bool newBest = recordRun(g.save, g.run, g.area.goldSeconds, g.area.silverSeconds, g.area.bronzeSeconds,
@@ -107,6 +131,10 @@ void finishRun(Game& g)
     TrackRecord& record = recordFor(g.save, g.save.trackName);
     record.name = g.save.trackName;
     g.run.ticks = static_cast<int32_t>(g.run.controls.size());
+    // Kept while the run holds its own records: the play menu's loading half
+    // puts the best run there before a slow run is recorded.
+    keepFinishedRun(g);
+    countRace(g, RaceEnd::finished);
     if (!isHighScore(record, g.run.ticks)) {
         // The play menu hands the best run to the current run before it is
         // recorded, so a slow run adds its score but never becomes the best.
@@ -125,11 +153,13 @@ void finishRun(Game& g)
 void loseRace(Game& g)
 {
     g.inRace = false;
+    countRace(g, RaceEnd::offroad);
     openPlayMenu(g);
 }
 
 void abortRace(Game& g)
 {
+    countRace(g, RaceEnd::abandoned);
     g.run.controls.clear();
     g.run.ticks = 0;
     g.inRace = false;
@@ -138,6 +168,7 @@ void abortRace(Game& g)
 
 void restartRace(Game& g)
 {
+    countRace(g, RaceEnd::restarted);
     g.run.controls.clear();
     showScreen(Screen::race);
     startRace(g);

@@ -44,13 +44,19 @@ void actOnTick(Game& g, const TickReport& report);
 // times, then rewrites the save file when the save status allows it. False
 // when the file was not written: the run is kept in memory anyway (the next
 // successful write stores it with the rest) and the status says why. A run
-// that became the best and was stored is also written as a ghost file.
+// that became the best and was stored is also written as a ghost file. A
+// practice run records nothing.
 bool recordRun(Game& g);
+
+// Writes the finished g.run into the current track's history beside the save
+// file: not for practice, nor in a session that may not write the save.
+bool keepFinishedRun(Game& g);
 
 // The play menu's loading half for the current track: the road and its area
 // read again, the scores sorted, the ghost files looked at again, and the
 // stored best run handed to the current run (a run that finishes outside the
-// five best is recorded after this, so it can only store the best run again).
+// five best is recorded after this, so it can only store the best run again),
+// and the track's race stats read.
 void loadPlayMenu(Game& g);
 // Shows the play menu: the loading half, then its lines (without the menu,
 // neither).

@@ -6,6 +6,7 @@
 
 #include "assets/models.h"
 #include "save/ghost_shelf.h"
+#include "save/run_history.h"
 #include "render/track_map.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
@@ -79,6 +80,9 @@ struct Game {
     // was lost, or the lap times of a finish. Cleared by a race start and a
     // track change.
     std::string raceNote;
+    // How often the current track was raced, as the play menu last read it.
+    TrackStats trackStats;
+    bool haveTrackStats = false;
     Ship ghost;
     // The best run being watched, while watching is set; it never touches
     // run or save.

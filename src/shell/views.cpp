@@ -49,6 +49,7 @@ PlayMenuView playMenuView(const Game& g)
     view.rivalCaption = rivalCaption(g);
     view.rejectedLine = rejectedLine(g.ghosts);
     view.saveError = g.saveStatus.writeError;
+    view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
     return view;
 }
 

@@ -198,7 +198,7 @@ struct SaveFolderBlocker {
 
 }  // namespace
 
-class RaceEnd : public GuiTest {
+class RaceEnds : public GuiTest {
 protected:
     void SetUp() override
     {
@@ -207,7 +207,7 @@ protected:
     }
 };
 
-TEST_F(RaceEnd, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
+TEST_F(RaceEnds, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
 {
     raceWith(1250);
     finishRun(game);
@@ -246,7 +246,7 @@ TEST_F(RaceEnd, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
     EXPECT_GE(onDisk.records["00"].ghostRun.size(), 1250u);
 }
 
-TEST_F(RaceEnd, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
+TEST_F(RaceEnds, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
 {
     raceWith(1250);
     finishRun(game);
@@ -275,7 +275,7 @@ TEST_F(RaceEnd, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "acem");
 }
 
-TEST_F(RaceEnd, UpAndDownOnDoneReturnToTheNameBox)
+TEST_F(RaceEnds, UpAndDownOnDoneReturnToTheNameBox)
 {
     raceWith(10);
     finishRun(game);
@@ -292,7 +292,7 @@ TEST_F(RaceEnd, UpAndDownOnDoneReturnToTheNameBox)
     EXPECT_TRUE(game.save.records["00"].scores.empty());
 }
 
-TEST_F(RaceEnd, EmptyNameIsStoredAsEmpty)
+TEST_F(RaceEnds, EmptyNameIsStoredAsEmpty)
 {
     game.save.playerName = "";
     raceWith(500);
@@ -302,7 +302,7 @@ TEST_F(RaceEnd, EmptyNameIsStoredAsEmpty)
     EXPECT_EQ(game.menuPlay->scoreLabels[0]->getCaption(), "0:05.00 ");
 }
 
-TEST_F(RaceEnd, RunOutsideTheFiveBestGoesStraightToThePlayMenuAndIsStored)
+TEST_F(RaceEnds, RunOutsideTheFiveBestGoesStraightToThePlayMenuAndIsStored)
 {
     fillFiveScores();
     raceWith(1450);
@@ -317,7 +317,7 @@ TEST_F(RaceEnd, RunOutsideTheFiveBestGoesStraightToThePlayMenuAndIsStored)
     EXPECT_EQ(onDisk.records["00"].scores.size(), 6u);
 }
 
-TEST_F(RaceEnd, RunEqualToTheFifthBestIsAHighScore)
+TEST_F(RaceEnds, RunEqualToTheFifthBestIsAHighScore)
 {
     fillFiveScores();
     raceWith(1400);
@@ -325,7 +325,7 @@ TEST_F(RaceEnd, RunEqualToTheFifthBestIsAHighScore)
     EXPECT_TRUE(game.menuSaveScore->container->isVisible());
 }
 
-TEST_F(RaceEnd, LeavingTheRoadReturnsWithoutRecordingAndKeepsTheLastTime)
+TEST_F(RaceEnds, LeavingTheRoadReturnsWithoutRecordingAndKeepsTheLastTime)
 {
     game.run.ticks = 325;
     raceWith(50);
@@ -337,7 +337,7 @@ TEST_F(RaceEnd, LeavingTheRoadReturnsWithoutRecordingAndKeepsTheLastTime)
     EXPECT_FALSE(std::filesystem::exists(savePath()));
 }
 
-TEST_F(RaceEnd, EscapeDiscardsTheRun)
+TEST_F(RaceEnds, EscapeDiscardsTheRun)
 {
     game.run.ticks = 321;
     raceWith(50);
@@ -349,7 +349,7 @@ TEST_F(RaceEnd, EscapeDiscardsTheRun)
     EXPECT_FALSE(std::filesystem::exists(savePath()));
 }
 
-TEST_F(RaceEnd, TopIsCentredInALargerWindow)
+TEST_F(RaceEnds, TopIsCentredInALargerWindow)
 {
     game.screenWidth = 1024;
     game.screenHeight = 768;
@@ -359,7 +359,7 @@ TEST_F(RaceEnd, TopIsCentredInALargerWindow)
     EXPECT_EQ(game.top->getY(), 84);
 }
 
-TEST_F(RaceEnd, TabNeverMovesTheFocusIntoAHiddenMenu)
+TEST_F(RaceEnds, TabNeverMovesTheFocusIntoAHiddenMenu)
 {
     auto tabAround = [](const char* where) {
         for (int i = 0; i < 30; ++i) {
@@ -378,7 +378,7 @@ TEST_F(RaceEnd, TabNeverMovesTheFocusIntoAHiddenMenu)
     tabAround("score-saving menu");
 }
 
-TEST_F(RaceEnd, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNextRun)
+TEST_F(RaceEnds, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNextRun)
 {
     SaveData original;
     original.playerName = "zoe";
@@ -435,7 +435,7 @@ TEST_F(RaceEnd, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNext
         std::filesystem::remove(saveDirectory() + "/" + name);
 }
 
-TEST_F(RaceEnd, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
+TEST_F(RaceEnds, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
 {
     SaveFolderBlocker blocker;
     blocker.block();
@@ -478,7 +478,7 @@ TEST_F(RaceEnd, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
     std::filesystem::remove(savePath());
 }
 
-TEST_F(RaceEnd, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
+TEST_F(RaceEnds, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
 {
     struct Case {
         const char* name;
@@ -525,7 +525,7 @@ TEST_F(RaceEnd, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
     std::filesystem::remove_all(savePath());
 }
 
-TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
+TEST_F(RaceEnds, TheNameBoxTakesABoundedName)
 {
     // A name of megabytes from a save file shows cut, with the caret at its end.
     game.save.playerName = std::string(5 * 1024 * 1024, 'n');
@@ -545,7 +545,7 @@ TEST_F(RaceEnd, TheNameBoxTakesABoundedName)
     EXPECT_EQ(game.save.playerName.size(), 64u);
 }
 
-TEST_F(RaceEnd, LeavingTheRoadIsNamedInThePlayMenuUntilTheNextRaceStarts)
+TEST_F(RaceEnds, LeavingTheRoadIsNamedInThePlayMenuUntilTheNextRaceStarts)
 {
     game.run.ticks = 325;
     raceWith(0);
@@ -572,7 +572,7 @@ TEST_F(RaceEnd, LeavingTheRoadIsNamedInThePlayMenuUntilTheNextRaceStarts)
     EXPECT_EQ(game.menuPlay->noteLabel->getCaption(), "");
 }
 
-TEST_F(RaceEnd, AFinishShowsItsLapTimesWithTheNameBox)
+TEST_F(RaceEnds, AFinishShowsItsLapTimesWithTheNameBox)
 {
     raceWith(0);
     static AutopilotPath path;

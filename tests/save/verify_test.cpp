@@ -263,3 +263,33 @@ TEST(GhostFiles, ExportRefusesWhatItCannotProve)
     EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "cut.save") + "' refa" + out).status, 1);
     EXPECT_TRUE(readFileBytes(dir / "x.vghost").empty());
 }
+
+TEST(CompareAndPractice, AGhostFileStandsForTheSameRunAsItsControlFile)
+{
+    TempDir dir;
+    GhostFile ghost;
+    ghost.trackName = "refa";
+    ASSERT_TRUE(hashTrackFile(reference, "refa", ghost.trackHash));
+    ghost.records = controlsOf(reference + "/refa.ctl");
+    ghost.ticks = static_cast<uint32_t>(ghost.records.size());
+    ASSERT_TRUE(writeGhostFile(dir / "refa.vghost", ghost));
+    ASSERT_EQ(runSim("bot --data '" + reference + "' --track refa --out '" + (dir / "bot.ctl") + "'").status, 0);
+
+    const std::string data = "--data '" + reference + "' --track refa ";
+    const Outcome fromGhost = runSim("compare " + data + "'" + (dir / "refa.vghost") + "' '" + (dir / "bot.ctl") + "'");
+    const Outcome fromControls =
+        runSim("compare " + data + "'" + reference + "/refa.ctl' '" + (dir / "bot.ctl") + "'");
+    EXPECT_EQ(fromGhost.status, 0);
+    EXPECT_EQ(fromGhost.out, fromControls.out);
+    EXPECT_EQ(fromGhost.out.rfind("A finish 5426\nB finish ", 0), 0u) << fromGhost.out;
+    const Outcome swapped = runSim("compare " + data + "'" + (dir / "bot.ctl") + "' '" + (dir / "refa.vghost") + "'");
+    EXPECT_NE(swapped.out.find("\nB finish 5426\n"), std::string::npos) << swapped.out;
+
+    const std::string practice =
+        "practice " + data + "--lap 2 --segment 3 --controls '" + (dir / "bot.ctl") + "' --run ";
+    const Outcome ghostRun = runSim(practice + "'" + (dir / "refa.vghost") + "'");
+    const Outcome controlRun = runSim(practice + "'" + reference + "/refa.ctl'");
+    EXPECT_EQ(ghostRun.status, 0);
+    EXPECT_EQ(ghostRun.out, controlRun.out);
+    EXPECT_FALSE(ghostRun.out.empty());
+}

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "sim/autopilot.h"
+
 Track straightTrack(int count)
 {
     Track track;
@@ -70,6 +72,30 @@ void writeTrackFile(const std::string& root, const std::string& name, const std:
             }
         }
     }
+}
+
+std::vector<ControlInput> drivenRun(const Track& track, float throttleCap, int64_t capFrom, int64_t capTo)
+{
+    Track copy = track;
+    const AutopilotPath path = buildAutopilotPath(copy);
+    std::vector<ControlInput> records;
+    ReplaySetup setup;
+    setup.maxTicks = 60000;
+    setup.driver = [&](const ShipState& state, int64_t raceTick) {
+        ControlInput c = autopilotControl(path, state, AutopilotSettings{});
+        if (raceTick >= capFrom && raceTick < capTo && c.throttle > throttleCap)
+            c.throttle = throttleCap;
+        records.push_back(c);
+        return c;
+    };
+    replayRace(copy, setup);
+    return records;
+}
+
+void writeControls(const std::string& path, const std::vector<ControlInput>& records)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * sizeof(ControlInput)));
 }
 
 std::string makeTempFolder()

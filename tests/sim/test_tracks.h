@@ -1,6 +1,7 @@
 #pragma once
 // Tracks the simulation tests build in memory or write to a temporary folder.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,15 @@ Track ringTrack(int count, double radius, double width, double hillHeight = 0.0,
 // Writes points as dataDir-style files: root/tracks/name/track.track, with
 // the coordinates in file units (hundredths).
 void writeTrackFile(const std::string& root, const std::string& name, const std::vector<ControlPoint>& points);
+
+// The records of a race the autopilot drives on a copy of track, its
+// throttle held to at most throttleCap on race ticks [capFrom, capTo): runs
+// made by hand that differ where the test wants them to, and still finish.
+std::vector<ControlInput> drivenRun(const Track& track, float throttleCap = 1.0f, int64_t capFrom = 0,
+                                    int64_t capTo = 0);
+
+// Raw 12-byte records, as control files hold them.
+void writeControls(const std::string& path, const std::vector<ControlInput>& records);
 
 // A fresh temporary folder, removed by removeFolder.
 std::string makeTempFolder();

@@ -144,6 +144,12 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
     ASSERT_EQ(mkdir((root + "/tracks/fifo").c_str(), 0700), 0);
     ASSERT_EQ(mkfifo((root + "/tracks/fifo/track.track").c_str(), 0600), 0);
     ASSERT_EQ(mkdir((root + "/tracks/zero").c_str(), 0700), 0);
+    writeControls(root + "/short.ctl", std::vector<ControlInput>(10, ControlInput{0.0f, 0.0f, 1.0f}));
+    // The magic of a ghost file, then nothing.
+    {
+        std::ofstream f(root + "/damaged.vghost", std::ios::binary);
+        f << "VNTGHOST";
+    }
     ASSERT_EQ(symlink("/dev/zero", (root + "/tracks/zero/track.track").c_str()), 0);
     const std::string data = "--data '" + root + "' ";
     const std::vector<std::string> bad = {
@@ -170,6 +176,25 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
         "race " + data + "--track nowhere --hold 0,0,1",
         "race " + data + "--track two --hold 0,0,1",
         "race " + data + "--track ring --hold 0,0,1 --max-ticks 5 --trace '" + root + "/no/such/dir/t'",
+        "compare " + data + "--track ring '" + root + "/short.ctl'",
+        "compare " + data + "--track ring '" + root + "/short.ctl' '" + root + "/short.ctl' '" + root + "/short.ctl'",
+        "compare --track ring '" + root + "/short.ctl' '" + root + "/short.ctl'",
+        "compare " + data + "--track ring '" + root + "/short.ctl' '" + root + "/odd.ctl'",
+        "compare " + data + "--track ring '" + root + "/fifo.ctl' '" + root + "/short.ctl'",
+        "compare " + data + "--track ring '" + root + "/damaged.vghost' '" + root + "/short.ctl'",
+        "compare " + data + "--track nowhere '" + root + "/short.ctl' '" + root + "/short.ctl'",
+        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --controls '" + root + "/short.ctl'",
+        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap -1 --segment 1 --controls '" + root +
+            "/short.ctl'",
+        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --segment 1x --controls '" + root +
+            "/short.ctl'",
+        "practice " + data + "--track ring --run '" + root + "/odd.ctl' --lap 1 --segment 1 --controls '" + root +
+            "/short.ctl'",
+        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --segment 1 --controls '" + root +
+            "/odd.ctl'",
+        // Ten records never reach the second lap.
+        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 2 --segment 1 --controls '" + root +
+            "/short.ctl'",
     };
     for (const std::string& args : bad) {
         std::string out, err;
@@ -229,6 +254,127 @@ TEST_F(VantorSim, BenchPrintsItsFiguresForARecordedRun)
     // Four force evaluations and the snap: five locator calls per step.
     EXPECT_NE(out.find("locate calls per step: 5.0"), std::string::npos) << out;
     EXPECT_EQ(run("bench --data '" + root + "' --track ring --repeat 0", out, err), 2);
+}
+
+namespace {
+
+// "split LAP SEGMENT TICK" lines of race --splits, in order.
+struct PrintedSplit {
+    int lap = 0, segment = 0;
+    long long tick = 0;
+};
+
+std::vector<PrintedSplit> printedSplits(const std::string& out)
+{
+    std::vector<PrintedSplit> splits;
+    for (const std::string& line : linesOf(out)) {
+        PrintedSplit s;
+        if (std::sscanf(line.c_str(), "split %d %d %lld", &s.lap, &s.segment, &s.tick) == 3)
+            splits.push_back(s);
+    }
+    return splits;
+}
+
+}  // namespace
+
+TEST_F(VantorSim, CompareSectionsAreDifferencesOfSplitTicks)
+{
+    // A driven run, one held back for a stretch and one that only holds its
+    // steering until it leaves the road.
+    Track track = libraryTrack();
+    writeControls(root + "/fast.ctl", drivenRun(track));
+    writeControls(root + "/slow.ctl", drivenRun(track, 0.4f, 900, 1300));
+    writeControls(root + "/wide.ctl", std::vector<ControlInput>(2000, ControlInput{0.0f, 0.0f, 1.0f}));
+    const std::string data = "--data '" + root + "' --track ring ";
+
+    struct Pair {
+        std::string a, b;
+    };
+    for (const Pair& p : std::vector<Pair>{{"slow", "fast"}, {"fast", "slow"}, {"fast", "wide"}, {"fast", "fast"}}) {
+        SCOPED_TRACE(p.a + " against " + p.b);
+        std::string outA, outB, out, err;
+        ASSERT_EQ(run("race " + data + "--splits --controls '" + root + "/" + p.a + ".ctl'", outA, err), 0) << err;
+        ASSERT_EQ(run("race " + data + "--splits --controls '" + root + "/" + p.b + ".ctl'", outB, err), 0) << err;
+        ASSERT_EQ(run("compare " + data + "'" + root + "/" + p.a + ".ctl' '" + root + "/" + p.b + ".ctl'", out, err),
+                  0)
+            << err;
+        const std::vector<std::string> lines = linesOf(out);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[0], "A " + linesOf(outA)[0]);
+        EXPECT_EQ(lines[1], "B " + linesOf(outB)[0]);
+
+        // Every split of A that B also has, B's in increasing order.
+        const std::vector<PrintedSplit> a = printedSplits(outA), b = printedSplits(outB);
+        std::vector<std::string> expected;
+        long long lastA = 0, lastB = 0;
+        for (const PrintedSplit& s : a) {
+            for (const PrintedSplit& t : b) {
+                if (t.lap != s.lap || t.segment != s.segment || t.tick <= lastB)
+                    continue;
+                expected.push_back("section " + std::to_string(s.lap) + " " + std::to_string(s.segment) + " " +
+                                   std::to_string(s.tick - lastA) + " " + std::to_string(t.tick - lastB));
+                lastA = s.tick;
+                lastB = t.tick;
+            }
+        }
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end() - 1), expected);
+        EXPECT_EQ(lines.back(), "total " + linesOf(outA)[0].substr(linesOf(outA)[0].find(' ') + 1) + " " +
+                                    linesOf(outB)[0].substr(linesOf(outB)[0].find(' ') + 1));
+    }
+}
+
+TEST_F(VantorSim, APracticeTraceIsTheRaceOfTheJoinedRecords)
+{
+    Track track = libraryTrack();
+    const std::vector<ControlInput> reference = drivenRun(track);
+    const std::vector<ControlInput> other = drivenRun(track, 0.5f, 0, 400);
+    writeControls(root + "/reference.ctl", reference);
+    const std::string data = "--data '" + root + "' --track ring ";
+    std::string out, err;
+    ASSERT_EQ(run("race " + data + "--splits --controls '" + root + "/reference.ctl'", out, err), 0) << err;
+    const std::vector<PrintedSplit> splits = printedSplits(out);
+
+    struct Case {
+        int lap, segment;
+        // Records the player drives after the crossing.
+        size_t own;
+        std::string maxTicks;
+    };
+    const std::vector<Case> cases = {
+        {1, 1, 5000, ""},        {1, 17, 300, ""},   {2, 1, 8000, ""},
+        {2, 9, 8000, " --max-ticks 2500"}, {2, 9, 100, " --max-ticks 40"}, {3, 1, 50, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lap) + " " + std::to_string(c.segment) + c.maxTicks);
+        long long crossing = -1;
+        for (const PrintedSplit& s : splits)
+            if (s.lap == c.lap && s.segment == c.segment)
+                crossing = s.tick;
+        ASSERT_GT(crossing, 0);
+        const std::vector<ControlInput> own(other.begin() + 100, other.begin() + 100 + long(c.own));
+        writeControls(root + "/own.ctl", own);
+        std::vector<ControlInput> joined(reference.begin(), reference.begin() + crossing);
+        joined.insert(joined.end(), own.begin(), own.end());
+        writeControls(root + "/joined.ctl", joined);
+
+        std::string practiced, raced;
+        ASSERT_EQ(run("practice " + data + "--run '" + root + "/reference.ctl' --lap " + std::to_string(c.lap) +
+                          " --segment " + std::to_string(c.segment) + " --controls '" + root + "/own.ctl' --trace '" +
+                          root + "/practice.trace'" + c.maxTicks,
+                      practiced, err),
+                  0)
+            << err;
+        ASSERT_EQ(run("race " + data + "--controls '" + root + "/joined.ctl' --trace '" + root + "/race.trace'" +
+                          c.maxTicks,
+                      raced, err),
+                  0)
+            << err;
+        EXPECT_EQ(practiced, raced);
+        const std::string trace = readFile(root + "/practice.trace");
+        EXPECT_GT(linesOf(trace).size(), 299u);
+        EXPECT_TRUE(trace == readFile(root + "/race.trace"));
+    }
 }
 
 // The independent reference runs through the binary, as anyone would check them.

@@ -47,6 +47,8 @@ int benchSimulation(const BenchOptions& options);
 // Seeking in a replay of a 3-minute run, headless.
 int benchWatch(const BenchOptions& options);
 int benchSaveFile(const BenchOptions& options);
+// The analysis after a finish, the run history and the practice start, headless.
+int benchAnalysis(const BenchOptions& options);
 int benchStartup(const BenchOptions& options);
 // The real game idling in its track menu: frames per second and CPU time.
 int benchIdle(const BenchOptions& options);

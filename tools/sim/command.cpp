@@ -1,11 +1,13 @@
 #include "command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "assets/regular_file.h"
+#include "save/ghost_file.h"
 #include "track/track_file.h"
 
 int fail(const std::string& message)
@@ -86,16 +88,49 @@ static void floatToLittleEndian(float value, unsigned char* b)
         b[i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
+// Whole 12-byte records of bytes, in order.
+static void controlsFromBytes(const std::vector<uint8_t>& bytes, std::vector<ControlInput>& controls)
+{
+    controls.clear();
+    controls.reserve(bytes.size() / 12);
+    for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
+        controls.push_back(ControlInput{floatFromLittleEndian(&bytes[i]), floatFromLittleEndian(&bytes[i + 4]),
+                                        floatFromLittleEndian(&bytes[i + 8])});
+}
+
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls)
 {
     const FileRead file = readRegularFile(path, maxControlFileBytes);
     const std::vector<uint8_t>& bytes = file.bytes;
     if (file.status != FileStatus::ok || bytes.size() % 12 != 0)
         return false;
-    controls.clear();
-    for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
-        controls.push_back(ControlInput{floatFromLittleEndian(&bytes[i]), floatFromLittleEndian(&bytes[i + 4]),
-                                        floatFromLittleEndian(&bytes[i + 8])});
+    controlsFromBytes(bytes, controls);
+    return true;
+}
+
+bool readRunFile(const std::string& path, std::vector<ControlInput>& records, std::string& error)
+{
+    const FileRead file = readRegularFile(path, std::max(maxControlFileBytes, maxGhostFileBytes));
+    if (file.status != FileStatus::ok) {
+        error = "cannot read " + path + ": " + describeFileRead(file);
+        return false;
+    }
+    const std::vector<uint8_t>& bytes = file.bytes;
+    if (bytes.size() >= sizeof ghostMagic && std::memcmp(bytes.data(), ghostMagic, sizeof ghostMagic) == 0) {
+        GhostFile ghost;
+        std::string reason;
+        if (!decodeGhost(bytes.data(), bytes.size(), ghost, reason)) {
+            error = path + " is a damaged ghost file: " + reason;
+            return false;
+        }
+        records = std::move(ghost.records);
+        return true;
+    }
+    if (bytes.size() > maxControlFileBytes || bytes.size() % 12 != 0) {
+        error = path + " is neither a ghost file nor a whole number of 12-byte control records";
+        return false;
+    }
+    controlsFromBytes(bytes, records);
     return true;
 }
 

@@ -41,6 +41,11 @@ const size_t maxControlFileBytes = 64u * 1024u * 1024u;
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls);
 bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls);
 
+// The records of a run given as either a control file or a ghost file, told
+// apart by the ghost file's magic. False with error set when the file cannot
+// be read or is neither.
+bool readRunFile(const std::string& path, std::vector<ControlInput>& records, std::string& error);
+
 // Reads the road of dir/tracks/NAME, without textures. False (with error
 // set) when its file is missing or holds no road.
 bool readRoad(const std::string& dir, const std::string& name, Track& track, std::string& error);
@@ -55,3 +60,9 @@ int verifyCommand(const std::vector<std::string>& args);
 // a ghost file; "ghost verify --data DIR FILE..." prints "FILE ok TICKS" or
 // "FILE rejected REASON" for each file; 1 if any is rejected.
 int ghostCommand(const std::vector<std::string>& args);
+// "compare --data DIR --track NAME A B": each run's outcome, then the ticks
+// each took between the joint crossings both have, then both totals.
+int compareCommand(const std::vector<std::string>& args);
+// "practice ... --run R --lap L --segment S --controls P": R's records to its
+// first crossing of (L, S), then P's, as one race.
+int practiceCommand(const std::vector<std::string>& args);

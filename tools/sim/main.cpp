@@ -5,6 +5,8 @@
 //   vantor-sim bench --data DIR --track NAME [--controls FILE] [--repeat N]
 //   vantor-sim ghost export --data DIR SAVEFILE TRACK OUT
 //   vantor-sim ghost verify --data DIR FILE...
+//   vantor-sim compare --data DIR --track NAME A B
+//   vantor-sim practice --data DIR --track NAME --run R --lap L --segment S --controls P [--trace FILE] [--max-ticks N]
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
 #include <string>
@@ -29,6 +31,9 @@ const Subcommand subcommands[] = {
     {"verify", verifyCommand, "verify --data DIR [--laps] SAVEFILE"},
     {"bench", benchCommand, "bench --data DIR --track NAME [--controls FILE] [--repeat N]"},
     {"ghost", ghostCommand, "ghost export --data DIR SAVEFILE TRACK OUT | ghost verify --data DIR FILE..."},
+    {"compare", compareCommand, "compare --data DIR --track NAME A B"},
+    {"practice", practiceCommand,
+     "practice --data DIR --track NAME --run R --lap L --segment S --controls P [--trace FILE] [--max-ticks N]"},
 };
 
 } // namespace
