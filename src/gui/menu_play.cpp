@@ -14,6 +14,7 @@
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/screens.h"
+#include "shell/shelf_files.h"
 #include "shell/watch_screen.h"
 #include "track/track.h"
 
@@ -80,6 +81,8 @@ MenuPlay::MenuPlay()
     rejectedLabel = makeLabel(container, "", 20, 40);
     rejectedLabel->setWidth(760);
     rejectedLabel->setVisible(false);
+    contentLabel = makeLabel(container, "", 20, 60);
+    contentLabel->setWidth(760);
 
     // Between the last time and the scores, clear of both texts.
     noteLabel = makeLabel(container, "", 300, 270);
@@ -102,6 +105,12 @@ void MenuPlay::refresh()
     loadTrack(game.track, game.save.trackName);
     loadArea(game.area, game.save.trackName);
 
+    // A road that did not load cannot be raced or watched.
+    const bool roadLoaded = !game.track.segments.empty();
+    contentLabel->setCaption(contentFaultLine(game.save.trackName, roadLoaded, game.area.timesRead));
+    playButton->setVisible(roadLoaded);
+    if (!roadLoaded)
+        buttons.back()->requestFocus();
     playButton->setCaption("play " + game.save.trackName);
     if (game.run.ticks != 0)
         lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
@@ -111,7 +120,7 @@ void MenuPlay::refresh()
 
     TrackRecord& record = recordFor(game.save, game.save.trackName);
     // A best run on a road that did not load has nothing to be watched on.
-    watchButton->setVisible(!record.ghostRun.empty() && !game.track.segments.empty());
+    watchButton->setVisible(!record.ghostRun.empty() && roadLoaded);
     sortScores(record.scores);
     for (size_t i = 0; i < scoreLabels.size(); ++i) {
         if (i < record.scores.size()) {
@@ -130,14 +139,10 @@ void MenuPlay::refresh()
 
     Sha256Digest trackHash{};
     bool haveHash = hashTrackFile(dataDir, game.save.trackName, trackHash);
-    refreshShelf(game.ghosts, ghostFolder(), game.save.trackName, game.track, trackHash, haveHash);
-    // The shelf's files were read anew: the race that just ended must not keep
-    // pointing at the records it held before.
-    game.race.ghostRun = raceRivalRun(game);
-    showRival();
-    std::string rejected = rejectedLine(game.ghosts);
-    rejectedLabel->setCaption(rejected);
-    rejectedLabel->setVisible(!rejected.empty());
+    // The files are judged over the next frames; this frame does its share.
+    beginShelf(game.ghosts, ghostFolder(), game.save.trackName, trackHash, haveHash);
+    stepShelf(game.ghosts, game.track, &record, menuFrameShelfBudget);
+    showShelf();
 
     // A run that finishes outside the five best is recorded after this
     // refresh, so it can only store the ghost run again.
@@ -146,6 +151,17 @@ void MenuPlay::refresh()
 }
 
 void MenuPlay::showSaveResult() { saveErrorLabel->setCaption(game.saveStatus.writeError); }
+
+void MenuPlay::showShelf()
+{
+    // The shelf's files were read anew: the race that just ended must not keep
+    // pointing at the records it held before.
+    game.race.ghostRun = raceRivalRun(game);
+    showRival();
+    std::string line = rejectedLine(game.ghosts);
+    rejectedLabel->setCaption(line);
+    rejectedLabel->setVisible(!line.empty());
+}
 
 void MenuPlay::showRival()
 {
@@ -169,6 +185,8 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
     const std::string& id = actionEvent.getId();
     if (id == "rival") {
         cycleRival(game.ghosts);
+        keepRivalChoice(game);
+        game.race.ghostRun = raceRivalRun(game);
         showRival();
     } else if (id == "back") {
         showScreen(Screen::trackMenu);

@@ -34,6 +34,8 @@ public:
 
     // The rival button's caption and visibility from the game's ghost shelf.
     void showRival();
+    // The rival and the shelf's line, after the shelf judged more files.
+    void showShelf();
 
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
@@ -52,6 +54,8 @@ public:
     gcn::Label* lastLabel = nullptr;
     // "could not save: REASON" while the last write failed, else empty.
     gcn::Label* saveErrorLabel = nullptr;
+    // A track whose road or medal times could not be read, else empty.
+    gcn::Label* contentLabel = nullptr;
     // Under the last time: where the last race left the road, or its lap times.
     gcn::Label* noteLabel = nullptr;
 };

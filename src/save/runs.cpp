@@ -5,6 +5,7 @@
 
 #include "assets/data_dir.h"
 #include "save/ghost_file.h"
+#include "save/save_lock.h"
 #include "shell/game.h"
 #include "shell/paths.h"
 
@@ -59,8 +60,13 @@ bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
 
     record.scores.push_back({save.playerName, save.shipName, run.ticks, date});
     sortScores(record.scores);
-    record.medal = static_cast<int32_t>(
+    // A medal once earned stays: target times that could not be read, or
+    // content changed since, must not take it away.
+    int32_t medal = static_cast<int32_t>(
         medalFor(record.scores.front().ticks, goldSeconds, silverSeconds, bronzeSeconds, stepSeconds));
+    // A stored value no medal has (a damaged file) protects nothing.
+    const bool known = record.medal >= int32_t(TrackState::locked) && record.medal <= int32_t(TrackState::gold);
+    record.medal = known ? std::max(record.medal, medal) : medal;
     return becomesGhost;
 }
 
@@ -95,9 +101,15 @@ bool recordRun()
 {
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
-    bool newGhost = recordRun(game.save, game.run, game.area.goldSeconds, game.area.silverSeconds,
-                              game.area.bronzeSeconds, game.stepSeconds, date);
-    bool saved = storeSaveFile(game.save, savePath(), game.saveStatus);
+    // Without the track's own target times a run earns no medal: the
+    // defaults would hand out medals the track's times do not give.
+    const Area& area = game.area;
+    bool newGhost = area.timesRead ? recordRun(game.save, game.run, area.goldSeconds, area.silverSeconds,
+                                               area.bronzeSeconds, game.stepSeconds, date)
+                                   : recordRun(game.save, game.run, 0.0, 0.0, 0.0, game.stepSeconds, date);
+    bool saved = false;
+    if (!game.saveStatus.writable || lockForWriting(game.saveLock, savePath(), game.saveStatus))
+        saved = storeSaveFile(game.save, savePath(), game.saveStatus);
     // The ghost file goes with a stored best run only.
     if (newGhost && saved)
         writeRunGhost(game.save, game.run, now);

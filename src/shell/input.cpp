@@ -6,6 +6,7 @@
 
 #include "audio/sound.h"
 #include "shell/game.h"
+#include "shell/held_keys.h"
 #include "shell/race_end.h"
 #include "sim/controls.h"
 
@@ -59,11 +60,31 @@ static JoystickReadings readJoystick(const JoystickMapping& m)
     return j;
 }
 
+// The keys SDL has down now.
+static std::vector<int> keysDown()
+{
+    int count = 0;
+    Uint8* state = SDL_GetKeyState(&count);
+    std::vector<int> down;
+    for (int k = 0; state && k < count; ++k)
+        if (state[k])
+            down.push_back(k);
+    return down;
+}
+
+static KeyEvent keyEventOf(const SDL_Event& event)
+{
+    if (event.type == SDL_KEYDOWN)
+        return KeyEvent::down;
+    return event.type == SDL_KEYUP ? KeyEvent::up : KeyEvent::other;
+}
+
 void pollInput()
 {
     ControlInput record;
     SDL_Event event;
     bool restarted = false;
+    noteRaceState(game.heldKeys, game.inRace, keysDown());
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             game.running = false;
@@ -79,9 +100,11 @@ void pollInput()
             restartRace();
             restarted = true;
         }
-        // During a race every event stops here; in the menus each one, the
-        // Escape that has just aborted a race included, goes on to the GUI.
-        if (!game.inRace && sdlInput)
+        // During a race every event stops here; in the menus each one goes
+        // on to the GUI, except the keys held over the race's end (the
+        // Escape that has just aborted it included) until they are released.
+        noteRaceState(game.heldKeys, game.inRace, keysDown());
+        if (!game.inRace && sdlInput && reachesMenus(game.heldKeys, keyEventOf(event), event.key.keysym.sym))
             sdlInput->pushInput(event);
     }
 

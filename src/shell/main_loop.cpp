@@ -7,12 +7,14 @@
 
 #include "audio/sound.h"
 #include "gui/hud.h"
+#include "gui/menu_play.h"
 #include "render/scene.h"
 #include "render/track_map.h"
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/race_end.h"
+#include "shell/shelf_files.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
@@ -124,6 +126,9 @@ void mainLoop()
                 drawMenuBackground();
         } else {
             pollInput();
+            // Ghost files are judged a few a frame while the play menu is up.
+            if (game.menuPlay && game.menuPlay->container->isVisible() && stepGhostChecks(game))
+                game.menuPlay->showShelf();
             drawMenuBackground();
         }
         if (game.gui) {
