@@ -47,6 +47,8 @@ int benchSimulation(const BenchOptions& options);
 // Seeking in a replay of a 3-minute run, headless.
 int benchWatch(const BenchOptions& options);
 int benchSaveFile(const BenchOptions& options);
+// The play menu's frames while it judges a folder of 500 ghost files.
+int benchGhostFolder(const BenchOptions& options);
 int benchStartup(const BenchOptions& options);
 // The real game idling in its track menu: frames per second and CPU time.
 int benchIdle(const BenchOptions& options);
