@@ -109,8 +109,7 @@ void MenuPlay::refresh()
     const bool roadLoaded = !game.track.segments.empty();
     contentLabel->setCaption(contentFaultLine(game.save.trackName, roadLoaded, game.area.timesRead));
     playButton->setVisible(roadLoaded);
-    if (!roadLoaded)
-        buttons.back()->requestFocus();
+    (roadLoaded ? buttons.front() : buttons.back())->requestFocus();
     playButton->setCaption("play " + game.save.trackName);
     if (game.run.ticks != 0)
         lastLabel->setCaption("last " + formatTime(game.run.ticks * game.stepSeconds));
