@@ -11,7 +11,7 @@ struct Game;
 
 // Each menu frame reads at most a few files and replays at most one: a
 // replay of a long run takes tens of milliseconds.
-constexpr ShelfBudget menuFrameShelfBudget{8, 1};
+constexpr ShelfBudget menuFrameShelfBudget{4, 1};
 
 // Beside the ghosts folder: the verdicts, and the rival of each track.
 std::string ghostChecksPath();
