@@ -821,13 +821,20 @@ TEST_F(EndToEnd, ASecondGameOnTheSameSaveSaysSoAndWritesNothing)
     GameProcess second;
     ASSERT_TRUE(second.startAndWait(root, home, other, root + "/stderr2.txt", 30000)) << second.failure;
     ASSERT_TRUE(other.waitForGameWindow(10000));
-    sleepMs(800);
+    // The first frames of a game can take a while on a loaded machine.
     Picture notice;
     std::string path = root + "/second.png";
-    ASSERT_TRUE(other.screenshot(path) && notice.load(path));
-    EXPECT_GT(small.match(notice, "another game is using this save; runs of this session will not be saved", 20,
-                          470 + kSmallTextDy),
-              0.9);
+    double noticeMatch = 0.0;
+    for (int waited = 0; waited < 20000 && noticeMatch <= 0.9; waited += 500) {
+        if (other.screenshot(path) && notice.load(path))
+            noticeMatch = small.match(notice, "another game is using this save; runs of this session will not be saved",
+                                      20, 470 + kSmallTextDy);
+        if (noticeMatch <= 0.9)
+            sleepMs(500);
+    }
+    EXPECT_GT(noticeMatch, 0.9);
+    if (noticeMatch <= 0.9)
+        fs::copy_file(path, shots + "/second-game-track-menu.png", fs::copy_options::overwrite_existing);
 
     // Both finish a race; the second's high score goes through its name menu.
     auto race = [&](XServer& server) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "bench.h"
 #include "save/ghost_shelf.h"
@@ -16,9 +17,11 @@
 namespace {
 
 struct ShelfFrames {
-    double longestMs = 0.0;
+    // The refresh's frame: the listing and its share of the work.
+    double refreshMs = 0.0;
+    // The later frames.
+    std::vector<double> framesMs;
     double totalMs = 0.0;
-    int frames = 0;
 };
 
 // The refresh's frame and every later one until nothing is pending.
@@ -34,9 +37,11 @@ ShelfFrames judgeFolder(GhostShelf& shelf, const std::string& folder, const std:
             beginShelf(shelf, folder, name, hash, true);
         stepShelf(shelf, track, nullptr, menuFrameShelfBudget);
         double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        f.longestMs = std::max(f.longestMs, ms);
+        if (first)
+            f.refreshMs = ms;
+        else
+            f.framesMs.push_back(ms);
         f.totalMs += ms;
-        ++f.frames;
         first = false;
     }
     return f;
@@ -76,14 +81,20 @@ int benchGhostFolder(const BenchOptions& options)
     }
     std::printf("== ghost files: %d true runs of %s (%u ticks) in the play menu, %zu reads and %zu replay a frame\n",
                 files, name.c_str(), ghost.ticks, menuFrameShelfBudget.reads, menuFrameShelfBudget.replays);
-    std::printf("%-14s %8s %16s %12s\n", "start", "frames", "longest ms", "total ms");
+    std::printf("%-14s %8s %12s %12s %12s %12s %12s\n", "start", "frames", "refresh ms", "median ms", "p99 ms",
+                "longest ms", "total ms");
+    auto print = [](const char* label, const ShelfFrames& f) {
+        FrameStats later = frameStats(f.framesMs);
+        std::printf("%-14s %8zu %12.2f %12.2f %12.2f %12.2f %12.1f\n", label, later.count + 1, f.refreshMs,
+                    later.median, later.p99, later.max, f.totalMs);
+    };
     GhostShelf shelf;
     ShelfFrames fresh = judgeFolder(shelf, folder, name, track, ghost.trackHash);
-    std::printf("%-14s %8d %16.2f %12.1f\n", "first", fresh.frames, fresh.longestMs, fresh.totalMs);
+    print("first", fresh);
     GhostShelf again;
     again.keptChecks = checksToKeep(shelf);
     ShelfFrames kept = judgeFolder(again, folder, name, track, ghost.trackHash);
-    std::printf("%-14s %8d %16.2f %12.1f\n", "with verdicts", kept.frames, kept.longestMs, kept.totalMs);
+    print("with verdicts", kept);
     std::system(("rm -rf '" + folder + "'").c_str());
     return shelf.offered.size() == size_t(files) && again.offered.size() == size_t(files) ? 0 : 1;
 }
