@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unordered_map>
 
 #include "save/save_file.h"
 #include "track/track_file.h"
@@ -109,13 +110,26 @@ void tally(GhostShelf& shelf, const TrackRecord* best)
                 shelf.rivalPath = shelf.entries[i].path;
 }
 
+bool pathBefore(const GhostCheck& a, const GhostCheck& b) { return a.path < b.path; }
+
+// The kept verdict for e's file as it is now, or null; keptChecks sorted by path.
+const GhostCheck* keptCheckFor(const GhostShelf& shelf, const ShelfEntry& e)
+{
+    GhostCheck key;
+    key.path = e.path;
+    auto found = std::lower_bound(shelf.keptChecks.begin(), shelf.keptChecks.end(), key, pathBefore);
+    for (; found != shelf.keptChecks.end() && found->path == e.path; ++found)
+        if (found->size == e.size && found->modifiedNs == e.modifiedNs)
+            return &*found;
+    return nullptr;
+}
+
 // Takes a verdict kept from an earlier start for the same file.
 void consult(ShelfEntry& e, const GhostShelf& shelf)
 {
     e.consulted = true;
-    for (const GhostCheck& c : shelf.keptChecks) {
-        if (c.path != e.path || c.size != e.size || c.modifiedNs != e.modifiedNs)
-            continue;
+    if (const GhostCheck* kept = keptCheckFor(shelf, e)) {
+        const GhostCheck& c = *kept;
         e.looked = true;
         e.readable = c.verdict != GhostVerdict::unreadable;
         e.reason = c.reason;
@@ -125,7 +139,6 @@ void consult(ShelfEntry& e, const GhostShelf& shelf)
             e.checkedHash = c.trackHash;
             e.verified = c.verdict == GhostVerdict::verified;
         }
-        return;
     }
 }
 
@@ -142,17 +155,22 @@ void beginShelf(GhostShelf& shelf, const std::string& folder, const std::string&
     shelf.trackName = trackName;
     shelf.trackHash = trackHash;
     shelf.haveHash = haveHash;
+    // Looked up by path, a thousand times on a full folder.
+    if (!std::is_sorted(shelf.keptChecks.begin(), shelf.keptChecks.end(), pathBefore))
+        std::stable_sort(shelf.keptChecks.begin(), shelf.keptChecks.end(), pathBefore);
 
+    std::unordered_map<std::string, size_t> seen;
+    for (size_t i = 0; i < shelf.entries.size(); ++i)
+        seen.emplace(shelf.entries[i].path, i);
     std::vector<ShelfEntry> entries;
     for (const std::string& name : ghostFileNames(folder, shelf.notLookedAt)) {
         std::string path = folder + "/" + name;
         struct stat st;
         if (stat(path.c_str(), &st) != 0)
             continue;
-        auto cached = std::find_if(shelf.entries.begin(), shelf.entries.end(),
-                                   [&](const ShelfEntry& e) { return e.path == path && sameFile(e, st); });
-        if (cached != shelf.entries.end()) {
-            entries.push_back(std::move(*cached));
+        auto cached = seen.find(path);
+        if (cached != seen.end() && sameFile(shelf.entries[cached->second], st)) {
+            entries.push_back(std::move(shelf.entries[cached->second]));
             continue;
         }
         ShelfEntry e;
@@ -270,9 +288,8 @@ std::vector<GhostCheck> checksToKeep(const GhostShelf& shelf)
         c.modifiedNs = e.modifiedNs;
         if (!e.looked) {
             // Present but not judged here: its verdict from before still holds.
-            for (const GhostCheck& kept : shelf.keptChecks)
-                if (kept.path == e.path && kept.size == e.size && kept.modifiedNs == e.modifiedNs)
-                    keep.push_back(kept);
+            if (const GhostCheck* kept = keptCheckFor(shelf, e))
+                keep.push_back(*kept);
             continue;
         }
         c.reason = e.reason;
