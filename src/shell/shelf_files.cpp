@@ -29,6 +29,10 @@ bool mayWriteBesideSave(const Game& g)
 
 void writeText(const std::string& path, const std::string& text)
 {
+    // A folder, FIFO or link in its place is not ours to replace.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return;
     writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 

@@ -116,3 +116,20 @@ TEST_F(ShelfFiles, AGameWithoutTheLockOrWithAnUnwritableSaveKeepsNothing)
     EXPECT_FALSE(exists(ghostChecksPath()));
     EXPECT_FALSE(exists(rivalChoicePath()));
 }
+
+TEST_F(ShelfFiles, WhatIsNotARegularFileInTheirPlaceIsLeftAlone)
+{
+    std::string error;
+    ASSERT_EQ(takeSaveLock(game.saveLock, savePath(), error), LockOutcome::held);
+    ASSERT_EQ(mkfifo(ghostChecksPath().c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(rivalChoicePath().c_str(), 0700), 0);
+    loadShelfMemory(game);
+    judgeAll();
+    cycleRival(game.ghosts);
+    keepRivalChoice(game);
+    struct stat st;
+    ASSERT_EQ(lstat(ghostChecksPath().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat(rivalChoicePath().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
