@@ -322,9 +322,8 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
     EXPECT_GT(big.match(saving, formatTime(ticks * 0.01), 300, 150 + kBigTextDy40), 0.9);
     EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
 
-    // The caret stands after "ace", but the steering key held into the menu
-    // may have repeated and moved it; End puts it back, three backspaces
-    // clear the name.
+    // The caret stands after "ace" (the steering key held into the menu does
+    // nothing there); End keeps it there, three backspaces clear the name.
     x.key("End BackSpace BackSpace BackSpace");
     x.type("tester");
     x.key("Return");
