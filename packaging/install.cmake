@@ -41,6 +41,8 @@ install(FILES ${VANTOR_CONTENT_DIR}/gui/icon.png DESTINATION ${CMAKE_INSTALL_DAT
   RENAME vantor.png)
 install(FILES ${CMAKE_SOURCE_DIR}/man/vantor.6 ${CMAKE_SOURCE_DIR}/man/vantor-sim.6
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Every Debian package carries its copyright under its own doc folder.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vantor)
 
 set(CPACK_PACKAGE_NAME vantor)
 set(CPACK_PACKAGE_VERSION 1.0.0)

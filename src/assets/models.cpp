@@ -26,16 +26,17 @@ void loadArea(Area& area, std::string name)
     acquire(area.texture, folder + "area.png");
 
     // A missing or unusable file keeps the earlier times.
+    area.timesRead = false;
     const FileRead file = readRegularFile(folder + "times.txt", maxTimesFileBytes);
     if (file.status != FileStatus::ok)
         return;
     std::istringstream times(asText(file));
-    readMedalTimes(times, area);
+    area.timesRead = readMedalTimes(times, area);
 }
 
 // A time that is not positive and finite cannot be raced against, and one
 // from 100 minutes up no longer fits its label: either takes the default.
-void readMedalTimes(std::istream& times, Area& area)
+bool readMedalTimes(std::istream& times, Area& area)
 {
     const Area defaults;
     double* targets[3] = {&area.goldSeconds, &area.silverSeconds, &area.bronzeSeconds};
@@ -43,9 +44,10 @@ void readMedalTimes(std::istream& times, Area& area)
     for (int i = 0; i < 3; ++i) {
         double value = 0.0;
         if (!(times >> value))
-            return;
+            return false;
         *targets[i] = std::isfinite(value) && value > 0.0 && value < maxMedalSeconds ? value : fallbacks[i];
     }
+    return true;
 }
 
 void loadShipModel(Ship& ship, std::string name)

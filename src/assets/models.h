@@ -23,6 +23,8 @@ struct Area {
     double goldSeconds = 60.0;
     double silverSeconds = 120.0;
     double bronzeSeconds = 300.0;
+    // Whether the last load read all three times from the track's own file.
+    bool timesRead = false;
 };
 
 // A craft: its physical state, which the simulation steps, followed by its
@@ -44,6 +46,7 @@ void loadArea(Area& area, std::string name);
 // Gold, silver, bronze in seconds, as "times.txt" holds them. A number that
 // cannot be read keeps the earlier times from that one on; a time not
 // positive and finite, or from maxMedalSeconds up, is its default instead.
-void readMedalTimes(std::istream& times, Area& area);
+// True when all three numbers were read.
+bool readMedalTimes(std::istream& times, Area& area);
 // dataDir/ships/NAME.tris and NAME.tga.
 void loadShipModel(Ship& ship, std::string name);

@@ -67,6 +67,8 @@ MenuPlay::MenuPlay()
     rejectedLabel = makeLabel(container, "", 20, 40);
     rejectedLabel->setWidth(760);
     rejectedLabel->setVisible(false);
+    contentLabel = makeLabel(container, "", 20, 60);
+    contentLabel->setWidth(760);
 
     // Between the last time and the scores, clear of both texts.
     noteLabel = makeLabel(container, "", 300, 270);
@@ -83,10 +85,11 @@ MenuPlay::MenuPlay()
 void MenuPlay::refresh(const PlayMenuView& view)
 {
     container->setFocusable(false);
-    if (!buttons.empty())
-        buttons[0]->requestFocus();
+    playButton->setVisible(view.playShown);
+    (view.playShown ? buttons.front() : buttons.back())->requestFocus();
     guiLogicStep();
 
+    contentLabel->setCaption(view.contentLine);
     playButton->setCaption(view.playCaption);
     lastLabel->setCaption(view.lastLine);
     noteLabel->setCaption(view.note);
@@ -98,8 +101,13 @@ void MenuPlay::refresh(const PlayMenuView& view)
         medalTimeLabels[j]->setCaption(j < view.medalLines.size() ? view.medalLines[j] : noTimeText);
     showSaveResult(view.saveError);
     showRival(view.rivalShown, view.rivalCaption);
-    rejectedLabel->setCaption(view.rejectedLine);
-    rejectedLabel->setVisible(!view.rejectedLine.empty());
+    showRejected(view.rejectedLine);
+}
+
+void MenuPlay::showRejected(const std::string& line)
+{
+    rejectedLabel->setCaption(line);
+    rejectedLabel->setVisible(!line.empty());
 }
 
 void MenuPlay::showSaveResult(const std::string& writeError) { saveErrorLabel->setCaption(writeError); }

@@ -37,6 +37,11 @@ struct PlayMenuView {
     std::string saveError;
     // How often the track was raced: "12 races, 5 finished, ..."; empty when unknown.
     std::string statsLine;
+    // "track NN could not be loaded" or the medal times' fault; else empty.
+    std::string contentLine;
+    // False when the road did not load: nothing can be raced, and the focus
+    // starts on "back".
+    bool playShown = true;
 };
 
 class MenuPlay : public gcn::ActionListener, public ButtonListener {
@@ -51,6 +56,8 @@ public:
 
     // The rival button's caption and visibility.
     void showRival(bool shown, const std::string& caption);
+    // The line about the ghost files: how many were rejected, how many wait.
+    void showRejected(const std::string& line);
 
     // "play", "rival", "watch" and "back" become intents for the flow.
     void action(const gcn::ActionEvent& actionEvent) override;
@@ -74,6 +81,8 @@ public:
     gcn::Label* lastLabel = nullptr;
     // "could not save: REASON" while the last write failed, else empty.
     gcn::Label* saveErrorLabel = nullptr;
+    // A track whose road or medal times could not be read, else empty.
+    gcn::Label* contentLabel = nullptr;
     // Under the last time: where the last race left the road, or its lap times.
     gcn::Label* noteLabel = nullptr;
     // Under the scores: how often the track was raced.

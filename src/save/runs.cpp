@@ -61,8 +61,13 @@ bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silver
 
     record.scores.push_back({save.playerName, save.shipName, run.ticks, date});
     sortScores(record.scores);
-    record.medal = static_cast<int32_t>(
+    // A medal once earned stays: target times that could not be read, or
+    // content changed since, must not take it away.
+    int32_t medal = static_cast<int32_t>(
         medalFor(record.scores.front().ticks, goldSeconds, silverSeconds, bronzeSeconds, stepSeconds));
+    // A stored value no medal has (a damaged file) protects nothing.
+    const bool known = record.medal >= int32_t(TrackState::locked) && record.medal <= int32_t(TrackState::gold);
+    record.medal = known ? std::max(record.medal, medal) : medal;
     return becomesGhost;
 }
 

@@ -145,7 +145,9 @@ SaveStatus openSaveFile(SaveData& save, const std::string& path, std::time_t now
 bool storeSaveFile(const SaveData& save, const std::string& path, SaveStatus& status)
 {
     if (!status.writable) {
-        status.writeError = "could not save: the save file could not be read at start";
+        status.writeError = "could not save: " + (status.blockedReason.empty()
+                                                      ? std::string("the save file could not be read at start")
+                                                      : status.blockedReason);
         return false;
     }
     std::string error;

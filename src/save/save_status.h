@@ -13,6 +13,9 @@ struct SaveStatus {
     // False when start-up could not read the file, or could not keep a copy
     // of a damaged one: the file is then never replaced in this session.
     bool writable = true;
+    // Why the file is not written, for "could not save: REASON"; "" for a
+    // save that could not be read at start.
+    std::string blockedReason;
     // One line for the track menu about what start-up found; "" for nothing to say.
     std::string startNotice;
     // "could not save: REASON" after a failed write, until a write succeeds.

@@ -17,6 +17,7 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/screens.h"
+#include "shell/shelf_files.h"
 #include "shell/views.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
@@ -61,7 +62,9 @@ void loadPlayMenu(Game& g)
 
     Sha256Digest trackHash{};
     bool haveHash = hashTrackFile(dataDir, g.save.trackName, trackHash);
-    refreshShelf(g.ghosts, ghostFolder(), g.save.trackName, g.track, trackHash, haveHash);
+    // The files are judged over the next frames; this frame does its share.
+    beginShelf(g.ghosts, ghostFolder(), g.save.trackName, trackHash, haveHash);
+    stepShelf(g.ghosts, g.track, &record, menuFrameShelfBudget);
     // The shelf's files were read anew: the race that just ended must not keep
     // pointing at the records it held before.
     g.race.ghostRun = raceRivalRun(g);
@@ -116,9 +119,15 @@ bool recordRun(Game& g)
         return false;
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
-    bool newBest = recordRun(g.save, g.run, g.area.goldSeconds, g.area.silverSeconds, g.area.bronzeSeconds,
-                             g.stepSeconds, date);
-    bool saved = storeSaveFile(g.save, savePath(), g.saveStatus);
+    // Without the track's own target times a run earns no medal: the
+    // defaults would hand out medals the track's times do not give.
+    const Area& area = g.area;
+    bool newBest = area.timesRead ? recordRun(g.save, g.run, area.goldSeconds, area.silverSeconds,
+                                              area.bronzeSeconds, g.stepSeconds, date)
+                                  : recordRun(g.save, g.run, 0.0, 0.0, 0.0, g.stepSeconds, date);
+    bool saved = false;
+    if (!g.saveStatus.writable || lockForWriting(g.saveLock, savePath(), g.saveStatus))
+        saved = storeSaveFile(g.save, savePath(), g.saveStatus);
     // The ghost file goes with a stored best run only.
     if (newBest && saved)
         writeRunGhost(g.save, g.run, now, ghostFolder());
@@ -206,8 +215,20 @@ void confirmName(Game& g, const std::string& name)
 void nextRival(Game& g)
 {
     cycleRival(g.ghosts);
+    keepRivalChoice(g);
+    g.race.ghostRun = raceRivalRun(g);
     if (g.menuPlay)
         g.menuPlay->showRival(!g.ghosts.offered.empty(), rivalCaption(g));
+}
+
+void stepPlayMenu(Game& g)
+{
+    if (g.screen != Screen::playMenu || !g.menuPlay || !stepGhostChecks(g))
+        return;
+    // The shelf judged more files: the rival may now be one of them.
+    g.race.ghostRun = raceRivalRun(g);
+    g.menuPlay->showRival(!g.ghosts.offered.empty(), rivalCaption(g));
+    g.menuPlay->showRejected(rejectedLine(g.ghosts));
 }
 
 bool startWatchAt(Game& g, double nowMs)

@@ -73,6 +73,10 @@ void confirmName(Game& g, const std::string& name);
 // The play menu's "rival": the next rival, shown on its button.
 void nextRival(Game& g);
 
+// One play-menu frame's share of judging the ghost files, and the rival
+// button and the files' line when it changed them.
+void stepPlayMenu(Game& g);
+
 // Starts watching the best run of the current track on the loaded road, the
 // wall clock at nowMs (SDL milliseconds). False, and nothing started, when
 // the track has no best run or no road.

@@ -9,7 +9,9 @@
 #include "save/run_history.h"
 #include "render/track_map.h"
 #include "save/save_file.h"
+#include "save/save_lock.h"
 #include "save/save_status.h"
+#include "shell/held_keys.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "sim/race_session.h"
@@ -69,6 +71,8 @@ struct Game {
     SaveData save;
     // What the player must be told about the save file, and whether it may be written.
     SaveStatus saveStatus;
+    // Held from start-up (or the first write) to exit: one game per save.
+    SaveLock saveLock;
     Run run;
     // Milliseconds left before the race starts, as the race session counts them.
     int32_t countdownMs = 0;
@@ -99,6 +103,8 @@ struct Game {
     Screen screen = Screen::trackMenu;
     // The track menu asks "quit?" after an Escape.
     bool askingQuit = false;
+    // Keys held over the end of a race, kept from the menus until released.
+    HeldKeys heldKeys;
     int32_t screenWidth = 800;
     int32_t screenHeight = 600;
     bool fullscreen = false;

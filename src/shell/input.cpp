@@ -7,6 +7,7 @@
 #include "audio/sound.h"
 #include "shell/game.h"
 #include "shell/flow.h"
+#include "shell/held_keys.h"
 #include "sim/controls.h"
 
 // Joystick buttons that abort a race together with any key press.
@@ -91,12 +92,34 @@ bool escapeWaiting()
     return false;
 }
 
+// The keys SDL has down now.
+static std::vector<int> keysDown()
+{
+    int count = 0;
+    Uint8* state = SDL_GetKeyState(&count);
+    std::vector<int> down;
+    for (int k = 0; state && k < count; ++k)
+        if (state[k])
+            down.push_back(k);
+    return down;
+}
+
+static KeyEvent keyEventOf(const SDL_Event& event)
+{
+    if (event.type == SDL_KEYDOWN)
+        return KeyEvent::down;
+    return event.type == SDL_KEYUP ? KeyEvent::up : KeyEvent::other;
+}
+
 void pollInput()
 {
     ControlInput record;
     SDL_Event event;
     bool restarted = false;
+    noteRaceState(game.heldKeys, game.inRace, keysDown());
     while (SDL_PollEvent(&event)) {
+        // The Escape that ends a race is not also the menus' Escape.
+        bool aborted = false;
         if (event.type == SDL_QUIT)
             game.running = false;
         // M mutes at any time; the controls read the keyboard's state, not
@@ -106,20 +129,22 @@ void pollInput()
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace(game);
-            // The Escape that ended the race goes on to the GUI, but it is
-            // not also the menus' Escape.
-            if (sdlInput)
-                sdlInput->pushInput(event);
-            continue;
+            aborted = true;
         } else if (game.inRace && event.type == SDL_KEYDOWN &&
                    (event.key.keysym.sym == SDLK_r || event.key.keysym.sym == SDLK_BACKSPACE)) {
             restartRace(game);
             restarted = true;
         }
-        if (!game.inRace && menuKeyTaken(event))
+        // During a race every event stops here. In the menus each one goes
+        // on, except the keys held over the race's end (the Escape that has
+        // just aborted it included) until they are released; the menus' own
+        // keys are taken before the GUI.
+        noteRaceState(game.heldKeys, game.inRace, keysDown());
+        if (game.inRace || !reachesMenus(game.heldKeys, keyEventOf(event), event.key.keysym.sym))
             continue;
-        // During a race every event stops here; in the menus each one goes on to the GUI.
-        if (!game.inRace && sdlInput)
+        if (!aborted && menuKeyTaken(event))
+            continue;
+        if (sdlInput)
             sdlInput->pushInput(event);
     }
 

@@ -88,6 +88,8 @@ void mainLoop()
                 drawMenuBackground();
         } else {
             pollInput();
+            // Ghost files are judged a few a frame while the play menu is up.
+            stepPlayMenu(game);
             drawMenuBackground();
         }
         if (game.gui) {

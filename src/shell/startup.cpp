@@ -8,26 +8,34 @@
 #include <guichan/opengl/openglsdlimageloader.hpp>
 #include <guichan/sdl.hpp>
 
+#include "assets/data_dir.h"
 #include "assets/image_formats.h"
 #include "assets/models.h"
 #include "audio/sound.h"
 #include "gui/gui_setup.h"
+#include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/config.h"
 #include "shell/flow.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
+#include "shell/shelf_files.h"
 #include "track/track.h"
 
 int runGame()
 {
     printf("Starting game...\n");
+    // Without it every track, font and picture is missing: said once, here.
+    std::string contentProblem = contentFolderProblem(dataDir);
+    if (!contentProblem.empty())
+        fprintf(stderr, "%s\n", contentProblem.c_str());
     restrictImageFormats();
     printf("Load \"config.txt\"\n");
     readConfig();
     printf("Load game\n");
-    game.saveStatus = openSaveFile(game.save, savePath(), std::time(nullptr));
+    game.saveStatus = openLockedSave(game.save, game.saveLock, savePath(), std::time(nullptr));
+    loadShelfMemory(game);
     printf("Create game\n");
     if (!createGame()) {
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "assets/data_dir.h"
 #include "save/progress.h"
 #include "save/save_status.h"
 #include "shell/game.h"
@@ -50,6 +51,8 @@ PlayMenuView playMenuView(const Game& g)
     view.rejectedLine = rejectedLine(g.ghosts);
     view.saveError = g.saveStatus.writeError;
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
+    view.playShown = !g.track.segments.empty();
+    view.contentLine = contentFaultLine(g.save.trackName, view.playShown, g.area.timesRead);
     return view;
 }
 

@@ -137,6 +137,38 @@ TEST_F(ModelsTest, MedalTimesComeFromTimesTxtOrStayAsTheyWere)
     EXPECT_EQ(area.bronzeSeconds, 5999.5);
 }
 
+TEST_F(ModelsTest, AnAreaSaysWhetherItsMedalTimesWereRead)
+{
+    struct Case {
+        const char* name;
+        const char* text;  // null: no file; "/": a folder in its place
+        bool read;
+    };
+    const Case cases[] = {
+        {"three times", "50 60 70", true},
+        {"missing", nullptr, false},
+        {"empty", "", false},
+        {"two numbers", "50 60", false},
+        {"not numbers", "gold silver bronze", false},
+        {"a folder", "/", false},
+        {"defaults stand in for silly times", "-1 70 80", true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = "t" + std::to_string(n++);
+        std::filesystem::create_directories(track(name));
+        if (c.text && std::string(c.text) == "/")
+            std::filesystem::create_directories(track(name) + "times.txt");
+        else if (c.text)
+            writeText(track(name) + "times.txt", c.text);
+        Area area;
+        area.timesRead = !c.read;
+        loadArea(area, name);
+        EXPECT_EQ(area.timesRead, c.read);
+    }
+}
+
 TEST_F(ModelsTest, AFifoADeviceOrAFolderInPlaceOfAnAreaFileNeverBlocks)
 {
     writeArea("sound");

@@ -323,9 +323,8 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
     EXPECT_GT(big.match(saving, formatTicks(ticks), 300, 150 + kBigTextDy40), 0.9);
     EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
 
-    // The caret stands after "ace", but the steering key held into the menu
-    // may have repeated and moved it; End puts it back, three backspaces
-    // clear the name.
+    // The caret stands after "ace" (the steering key held into the menu does
+    // nothing there); End keeps it there, three backspaces clear the name.
     x.key("End BackSpace BackSpace BackSpace");
     x.type("tester");
     x.key("Return");
@@ -584,7 +583,8 @@ TEST(Install, TheDebianPackageHoldsTheGameAndDeclaresItsDependencies)
                              "./usr/share/vantor/data/tracks/42/track.track\n",
                              "./usr/share/applications/vantor.desktop\n",
                              "./usr/share/icons/hicolor/128x128/apps/vantor.png\n",
-                             "./usr/share/man/man6/vantor.6\n"})
+                             "./usr/share/man/man6/vantor.6\n",
+                             "./usr/share/doc/vantor/copyright\n"})
         EXPECT_NE(contents.find(file), std::string::npos) << file;
     fs::remove_all(root);
 }
@@ -802,4 +802,110 @@ TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
         ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
     }
     EXPECT_EQ(game.terminate(10000), 0);
+}
+
+// Two copies of the game on one save, each on its own display: the second
+// says the save is in use and writes nothing; every run of the first is kept.
+TEST_F(EndToEnd, ASecondGameOnTheSameSaveSaysSoAndWritesNothing)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 0);
+    ASSERT_LT(ticks, 6000);
+    fs::create_directories(fs::path(savePath()).parent_path());
+
+    GameProcess first;
+    startGame(first);
+    XServer other;
+    ASSERT_TRUE(other.start(800, 600));
+    GameProcess second;
+    ASSERT_TRUE(second.startAndWait(root, home, other, root + "/stderr2.txt", 30000)) << second.failure;
+    ASSERT_TRUE(other.waitForGameWindow(10000));
+    // The first frames of a game can take a while on a loaded machine.
+    Picture notice;
+    std::string path = root + "/second.png";
+    double noticeMatch = 0.0;
+    for (int waited = 0; waited < 20000 && noticeMatch <= 0.9; waited += 500) {
+        if (other.screenshot(path) && notice.load(path))
+            noticeMatch = small.match(notice, "another game is using this save; runs of this session will not be saved",
+                                      20, 470 + kSmallTextDy);
+        if (noticeMatch <= 0.9)
+            sleepMs(500);
+    }
+    EXPECT_GT(noticeMatch, 0.9);
+    if (noticeMatch <= 0.9)
+        fs::copy_file(path, shots + "/second-game-track-menu.png", fs::copy_options::overwrite_existing);
+
+    // Both finish a race; the second's high score goes through its name menu.
+    auto race = [&](XServer& server) {
+        server.key("Return");
+        sleepMs(1500);
+        server.key("Return");
+        sleepMs(700);
+        server.keyDown("Up Left");
+    };
+    auto finishAndDone = [&](XServer& server) {
+        Picture saving;
+        std::string poll = root + "/poll-" + server.display().substr(1) + ".png";
+        bool asked = false;
+        for (int waited = 0; waited < ticks * 10 + 20000 && !asked; waited += 500) {
+            asked = server.screenshot(poll) && saving.load(poll) &&
+                    big.match(saving, "You got a high score!", 300, 100 + kBigTextDy40) > 0.9;
+            if (!asked)
+                sleepMs(500);
+        }
+        server.keyUp("Up Left");
+        server.key("Return");
+        sleepMs(300);
+        server.key("Return");
+        sleepMs(1000);
+        return asked;
+    };
+    race(x);
+    race(other);
+    ASSERT_TRUE(finishAndDone(x));
+    ASSERT_TRUE(finishAndDone(other));
+    SaveData saved;
+    ASSERT_TRUE(loadSaveFile(saved, savePath()));
+    ASSERT_EQ(saved.records["00"].scores.size(), 1u) << "only the first game's run";
+    const std::string afterFirst = readFile(savePath());
+
+    // The first races again: its two runs are both there, the second's write never happened.
+    race(x);
+    ASSERT_TRUE(finishAndDone(x));
+    saved = SaveData();
+    ASSERT_TRUE(loadSaveFile(saved, savePath()));
+    EXPECT_EQ(saved.records["00"].scores.size(), 2u);
+    EXPECT_NE(readFile(savePath()), afterFirst);
+    EXPECT_EQ(second.terminate(10000), 0);
+    EXPECT_EQ(first.terminate(10000), 0);
+    EXPECT_TRUE(fs::exists(savePath() + ".lock"));
+    other.stop();
+}
+
+// A content folder the player cannot read is named once on standard error,
+// and a missing road keeps the play menu from starting a race.
+TEST_F(EndToEnd, AMissingRoadIsSaidInThePlayMenuAndAnUnreadableContentFolderAtStartUp)
+{
+    fs::remove(data + "/tracks/00/track.track");
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(waitForText(small, "track 00 could not be loaded", 20, 60 + kSmallTextDy, 20000, menu));
+    EXPECT_LT(highlight.match(menu, "play 00", 300, 100), 0.5) << "no play";
+    x.key("Return");
+    sleepMs(1500);
+    EXPECT_FALSE(fs::exists(savePath())) << "nothing recorded";
+    EXPECT_EQ(game.terminate(10000), 0);
+
+    fs::rename(data, root + "/elsewhere");
+    GameProcess blind;
+    ASSERT_TRUE(blind.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << blind.failure;
+    EXPECT_EQ(blind.terminate(10000), 0);
+    std::string err = readFile(root + "/stderr.txt");
+    EXPECT_NE(err.find("cannot read the content folder " + root + "/data: no such file or directory\n"),
+              std::string::npos)
+        << err;
+    fs::rename(root + "/elsewhere", data);
 }

@@ -90,6 +90,8 @@ inline void resetGameState()
     fresh.hud = game.hud;
     fresh.menuPlay = game.menuPlay;
     fresh.menuSaveScore = game.menuSaveScore;
+    // The lock is held through an open file; a copy over it would leak it.
+    releaseSaveLock(game.saveLock);
     game = fresh;
 }
 

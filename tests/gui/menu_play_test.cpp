@@ -10,6 +10,7 @@
 #include "shell/paths.h"
 #include "shell/flow.h"
 #include "shell/screens.h"
+#include "shell/shelf_files.h"
 #include "shell/watch_screen.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"
@@ -53,6 +54,25 @@ GhostFile finishedGhost(const std::string& player)
     g.ticks = static_cast<uint32_t>(run.result.raceTicks);
     g.records = run.controls;
     return g;
+}
+
+// The menu frames that judge the ghost files, until none is pending; at most
+// one replay in each.
+int settleShelf()
+{
+    int frames = 0;
+    while (game.ghosts.pending > 0 && frames < 10000) {
+        size_t replaysBefore = 0;
+        for (const ShelfEntry& e : game.ghosts.entries)
+            replaysBefore += e.checked;
+        stepPlayMenu(game);
+        size_t replaysAfter = 0;
+        for (const ShelfEntry& e : game.ghosts.entries)
+            replaysAfter += e.checked;
+        EXPECT_LE(replaysAfter - replaysBefore, menuFrameShelfBudget.replays);
+        ++frames;
+    }
+    return frames;
 }
 
 void brakeRecord() { game.run.controls.push_back(ControlInput{0.0f, 1.0f, 0.0f}); }
@@ -307,12 +327,16 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     tampered.records.resize(tampered.ticks);
     ASSERT_TRUE(writeGhostFile(ghostFolder() + "/tampered.vghost", tampered));
     openPlayMenu(game);
+    EXPECT_EQ(game.ghosts.pending, 1u) << "one replay in the refresh's frame";
+    EXPECT_NE(game.menuPlay->rejectedLabel->getCaption().find("checking 1 more"), std::string::npos);
+    EXPECT_EQ(settleShelf(), 1);
 
     MenuPlay* menu = game.menuPlay;
     ASSERT_TRUE(menu->rivalButton->isVisible());
     EXPECT_EQ(menu->rivalButton->getCaption(), "rival: none") << "the track has no best run yet";
     EXPECT_TRUE(menu->rejectedLabel->isVisible());
-    EXPECT_EQ(menu->rejectedLabel->getCaption(), "1 ghost file rejected");
+    EXPECT_EQ(menu->rejectedLabel->getCaption().rfind("1 ghost file rejected: tampered.vghost: ", 0), 0u)
+        << menu->rejectedLabel->getCaption();
 
     // Down reaches the rival; Enter cycles it, never to the tampered file.
     pressKey(SDLK_DOWN);
@@ -365,9 +389,74 @@ TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
     cut.records.resize(cut.records.size() / 2);
     ASSERT_TRUE(writeGhostFile(ghostFolder() + "/cut.vghost", cut));
     openPlayMenu(game);
+    settleShelf();
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
     EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), game.menuPlay->buttons.back());
     EXPECT_EQ(raceRivalRun(game), &game.save.records["00"].ghostRun);
 }
+
+namespace {
+
+TEST_F(PlayMenu, ATrackWhoseRoadCannotBeLoadedOffersNeitherPlayNorWatch)
+{
+    const std::string road = dataDir + "/tracks/41/track.track";
+    const std::string kept = road + ".kept";
+    std::filesystem::rename(road, kept);
+    TrackRecord& r = recordFor(game.save, "41");
+    r.name = "41";
+    r.scores.push_back(score(5000, 1, "ace"));
+    r.ghostRun.assign(5000, ControlInput{});
+    openPlayMenu("41");
+    MenuPlay* menu = game.menuPlay;
+    EXPECT_EQ(menu->contentLabel->getCaption(), "track 41 could not be loaded");
+    EXPECT_FALSE(menu->playButton->isVisible());
+    EXPECT_FALSE(menu->watchButton->isVisible());
+    EXPECT_EQ(focusedWidget(), menu->buttons.back());
+    pressKey(SDLK_UP);
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_FALSE(game.inRace) << "no key starts a race on it";
+
+    std::filesystem::rename(kept, road);
+    openPlayMenu("41");
+    EXPECT_TRUE(menu->contentLabel->getCaption().empty());
+    EXPECT_TRUE(menu->playButton->isVisible());
+    EXPECT_TRUE(menu->watchButton->isVisible());
+    EXPECT_EQ(r.scores.size(), 1u) << "nothing recorded";
+}
+
+TEST_F(PlayMenu, MedalTimesThatCannotBeReadAreSaidAndTheStoredMedalStays)
+{
+    const std::string times = dataDir + "/tracks/00/times.txt";
+    const std::string kept = times + ".kept";
+    std::filesystem::rename(times, kept);
+    TrackRecord& r = recordFor(game.save, "00");
+    r.name = "00";
+    r.medal = 4;
+    r.scores.push_back(score(5000, 1, "ace"));
+    r.ghostRun.assign(5000, ControlInput{});
+    for (const char* how : {"missing", "empty", "a folder"}) {
+        SCOPED_TRACE(how);
+        if (std::string(how) == "empty")
+            writeText(times, "");
+        if (std::string(how) == "a folder") {
+            std::filesystem::remove(times);
+            std::filesystem::create_directories(times);
+        }
+        openPlayMenu("00");
+        EXPECT_EQ(game.menuPlay->contentLabel->getCaption(),
+                  "medal times of track 00 could not be read; medals are not judged");
+        EXPECT_TRUE(game.menuPlay->playButton->isVisible());
+        game.run.controls.assign(7000, ControlInput{});
+        game.run.ticks = 7000;
+        recordRun(game);
+        EXPECT_EQ(r.medal, 4) << "the stored gold is never lowered";
+    }
+    std::filesystem::remove_all(times);
+    std::filesystem::rename(kept, times);
+    openPlayMenu("00");
+    EXPECT_TRUE(game.menuPlay->contentLabel->getCaption().empty());
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "save/ghost_file.h"
 #include "save/ghost_shelf.h"
+#include "save/rival_choice.h"
 #include "save_test_util.h"
 #include "sim/replay.h"
 #include "track/track_file.h"
@@ -304,4 +305,191 @@ TEST_F(Shelf, AFileIsReadAgainOnlyWhenItChanges)
     put("a.vghost", ref.ghost);
     refreshShelf(shelf, folder(), "refa", ref.track, ref.hash, false);
     EXPECT_TRUE(shelf.offered.empty());
+}
+
+TEST_F(Shelf, AFullFolderIsJudgedAFewFilesAtATimeAndTheGoodOneAmongBadOnesIsOffered)
+{
+    // 499 bad files sorted before the one good file.
+    ASSERT_EQ(mkdir(folder().c_str(), 0700), 0);
+    for (int i = 0; i < 499; ++i)
+        writeFileBytes(folder() + "/bad-" + std::to_string(1000 + i) + ".vghost", {1, 2, 3});
+    put("zz-good.vghost", ref.ghost);
+    beginShelf(shelf, folder(), "refa", ref.hash, true);
+    EXPECT_EQ(shelf.pending, 500u) << "listing reads nothing";
+    EXPECT_TRUE(shelf.offered.empty());
+
+    const ShelfBudget frame{8, 1};
+    size_t calls = 0, reads = 0, replays = 0;
+    while (shelf.pending > 0 && calls < 1000) {
+        ShelfWork work = stepShelf(shelf, ref.track, nullptr, frame);
+        EXPECT_LE(work.reads, frame.reads);
+        EXPECT_LE(work.replays, frame.replays);
+        EXPECT_GT(work.reads + work.replays, 0u) << "every call gets on";
+        reads += work.reads;
+        replays += work.replays;
+        ++calls;
+    }
+    EXPECT_EQ(reads, 500u);
+    EXPECT_EQ(replays, 1u);
+    EXPECT_EQ(offeredNames(), (std::vector<std::string>{"zz-good.vghost"}));
+    EXPECT_EQ(shelf.rejected, 499);
+    EXPECT_EQ(rejectedLine(shelf), "499 ghost files rejected");
+}
+
+TEST_F(Shelf, TheLineNamesALoneRejectedFileAndCountsWhatWasNotLookedAt)
+{
+    ASSERT_EQ(mkdir(folder().c_str(), 0700), 0);
+    writeFileBytes(folder() + "/a-junk.vghost", {1, 2, 3});
+    refresh();
+    ASSERT_EQ(shelf.rejected, 1);
+    const std::string line = rejectedLine(shelf);
+    EXPECT_EQ(line.rfind("1 ghost file rejected: a-junk.vghost: ", 0), 0u) << line;
+    EXPECT_GT(line.size(), std::string("1 ghost file rejected: a-junk.vghost: ").size()) << "with its reason";
+
+    beginShelf(shelf, folder(), "refa", ref.hash, true);
+    for (size_t i = 0; i < maxShelfFiles + 2; ++i)
+        writeFileBytes(folder() + "/b-" + std::to_string(10000 + i) + ".vghost", {1});
+    beginShelf(shelf, folder(), "refa", ref.hash, true);
+    EXPECT_EQ(shelf.notLookedAt, 3u) << "the last three by name";
+    EXPECT_EQ(shelf.entries.size(), maxShelfFiles);
+    std::string checking = rejectedLine(shelf);
+    EXPECT_NE(checking.find("checking 999 more"), std::string::npos) << checking;
+    EXPECT_NE(checking.find("3 not looked at (over 1000)"), std::string::npos) << checking;
+}
+
+TEST_F(Shelf, VerdictsKeptFromAnEarlierStartSpareTheReplays)
+{
+    put("a-mine.vghost", ref.ghost);
+    GhostFile tampered = ref.ghost;
+    tampered.records[100].throttle = 0.0f;
+    put("b-tampered.vghost", tampered);
+    GhostFile elsewhere = ref.ghost;
+    elsewhere.trackName = "refb";
+    put("c-refb.vghost", elsewhere);
+    writeFileBytes(folder() + "/d-junk.vghost", {1, 2, 3});
+    refresh();
+    ASSERT_EQ(offeredNames(), (std::vector<std::string>{"a-mine.vghost"}));
+    std::vector<GhostCheck> kept = decodeGhostChecks(encodeGhostChecks(checksToKeep(shelf)));
+    ASSERT_EQ(kept.size(), 4u);
+
+    GhostShelf next;
+    next.keptChecks = kept;
+    beginShelf(next, folder(), "refa", ref.hash, true);
+    ShelfWork work = stepShelf(next, ref.track, nullptr, ShelfBudget());
+    EXPECT_EQ(work.replays, 0u);
+    EXPECT_EQ(work.reads, 1u) << "only the verified file, to race against";
+    EXPECT_EQ(next.offered.size(), 1u);
+    EXPECT_EQ(next.rejected, 2);
+
+    // Another track hash or a changed file: judged again.
+    Sha256Digest otherHash = ref.hash;
+    otherHash[0] ^= 1;
+    GhostShelf changed;
+    changed.keptChecks = kept;
+    beginShelf(changed, folder(), "refa", otherHash, true);
+    EXPECT_EQ(stepShelf(changed, ref.track, nullptr, ShelfBudget()).replays, 2u);
+    put("a-mine.vghost", tampered);
+    GhostShelf rewritten;
+    rewritten.keptChecks = kept;
+    beginShelf(rewritten, folder(), "refa", ref.hash, true);
+    stepShelf(rewritten, ref.track, nullptr, ShelfBudget());
+    EXPECT_TRUE(rewritten.offered.empty());
+}
+
+TEST_F(Shelf, AFileWithTheBestRunsRecordsIsListedOnce)
+{
+    put("a-mine.vghost", ref.ghost);
+    GhostFile friendRun = ref.ghost;
+    friendRun.playerName = "friend";
+    put("b-friend.vghost", friendRun);
+    TrackRecord best;
+    best.scores.push_back({"ace", "ship", int32_t(ref.ghost.ticks), 1});
+    best.ghostRun = ref.ghost.records;
+    // The save's ghost run goes on with the frames spent in the name menu.
+    best.ghostRun.resize(best.ghostRun.size() + 40);
+    beginShelf(shelf, folder(), "refa", ref.hash, true);
+    stepShelf(shelf, ref.track, &best, ShelfBudget());
+    EXPECT_TRUE(shelf.offered.empty()) << "both files hold the best run's records";
+    EXPECT_EQ(shelf.rejected, 0);
+
+    best.scores[0].ticks += 1;
+    stepShelf(shelf, ref.track, &best, ShelfBudget());
+    EXPECT_EQ(shelf.offered.size(), 2u) << "a different best run";
+}
+
+TEST_F(Shelf, TheRivalChosenOnATrackComesBackOnItsNextVisitAndStart)
+{
+    put("a-mine.vghost", ref.ghost);
+    GhostFile friendRun = ref.ghost;
+    friendRun.playerName = "friend";
+    put("b-friend.vghost", friendRun);
+    refresh();
+    cycleRival(shelf);
+    cycleRival(shelf);
+    ASSERT_EQ(rivalEntry(shelf)->ghost.playerName, "friend");
+    EXPECT_EQ(shelf.chosen["refa"], "b-friend.vghost");
+
+    Track refb;
+    ASSERT_TRUE(readTrackRoad(refb, reference, "refb"));
+    refreshShelf(shelf, folder(), "refb", refb, ref.hash, false);
+    EXPECT_EQ(rivalEntry(shelf), nullptr);
+    refresh();
+    ASSERT_NE(rivalEntry(shelf), nullptr);
+    EXPECT_EQ(rivalEntry(shelf)->ghost.playerName, "friend");
+
+    GhostShelf nextStart;
+    nextStart.chosen = decodeRivalChoices(encodeRivalChoices(shelf.chosen));
+    refreshShelf(nextStart, folder(), "refa", ref.track, ref.hash, true);
+    ASSERT_NE(rivalEntry(nextStart), nullptr);
+    EXPECT_EQ(rivalEntry(nextStart)->ghost.playerName, "friend");
+
+    // Back to the best run: remembered as that.
+    cycleRival(nextStart);
+    EXPECT_EQ(rivalEntry(nextStart), nullptr);
+    GhostShelf third;
+    third.chosen = decodeRivalChoices(encodeRivalChoices(nextStart.chosen));
+    refreshShelf(third, folder(), "refa", ref.track, ref.hash, true);
+    EXPECT_EQ(rivalEntry(third), nullptr);
+}
+
+TEST(GhostChecksFile, RoundTripsAndSkipsLinesThatDoNotParse)
+{
+    GhostCheck ok;
+    ok.path = "/g/a b.vghost";
+    ok.size = 1234;
+    ok.modifiedNs = 1796724900123456789;
+    ok.verdict = GhostVerdict::verified;
+    ok.trackName = "00";
+    ok.trackHash.fill(0xab);
+    GhostCheck bad = ok;
+    bad.path = "/g/c.vghost";
+    bad.verdict = GhostVerdict::failed;
+    bad.reason = "it does not finish at its stated tick";
+    GhostCheck tabbed = ok;
+    tabbed.path = "/g/tab\there.vghost";
+    std::string text = encodeGhostChecks({ok, bad, tabbed});
+    std::vector<GhostCheck> back = decodeGhostChecks(text);
+    ASSERT_EQ(back.size(), 2u) << "a name with a tab is not kept";
+    EXPECT_EQ(back[0].path, ok.path);
+    EXPECT_EQ(back[0].modifiedNs, ok.modifiedNs);
+    EXPECT_TRUE(back[0].trackHash == ok.trackHash);
+    EXPECT_EQ(back[1].verdict, GhostVerdict::failed);
+    EXPECT_EQ(back[1].reason, bad.reason);
+
+    const std::string headerLine = text.substr(0, text.find('\n') + 1);
+    for (const std::string& line : {std::string("verified\t12\t3\tzz\t00\t\t/p\n"),
+                                    std::string("sure\t12\t3\t") + std::string(64, 'a') + "\t00\t\t/p\n",
+                                    std::string("verified\t-1\t3\t") + std::string(64, 'a') + "\t00\t\t/p\n",
+                                    std::string("verified\t1\t3\t") + std::string(64, 'a') + "\t00\t\t\n",
+                                    std::string("verified\t1\t3\n")})
+        EXPECT_TRUE(decodeGhostChecks(headerLine + line).empty()) << line;
+    EXPECT_TRUE(decodeGhostChecks("other header\n" + text.substr(headerLine.size())).empty());
+}
+
+TEST(RivalChoiceFile, KeepsOneFileNamePerTrackAndNoPath)
+{
+    std::map<std::string, std::string> chosen = {{"00", "a.vghost"}, {"01", ""}, {"0\t2", "x"}};
+    std::map<std::string, std::string> back = decodeRivalChoices(encodeRivalChoices(chosen));
+    EXPECT_EQ(back, (std::map<std::string, std::string>{{"00", "a.vghost"}, {"01", ""}}));
+    EXPECT_TRUE(decodeRivalChoices("00\t../../etc/passwd\n\tx\nno tab\n").empty());
 }

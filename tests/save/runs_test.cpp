@@ -104,6 +104,65 @@ TEST(Medal, FollowsTheBestScoreAgainstTheAreaTimes)
     EXPECT_EQ(save.records["00"].medal, 4);
 }
 
+TEST(Medal, ARecordedRunNeverLowersTheStoredMedal)
+{
+    struct Case {
+        const char* name;
+        int32_t stored;
+        double gold, silver, bronze;
+        int32_t expected;
+    };
+    // The run of 6500 ticks earns silver against 60, 70, 80 s.
+    const Case cases[] = {
+        {"times not read: no targets", 4, 0.0, 0.0, 0.0, 4},
+        {"stricter times since", 3, 10.0, 20.0, 30.0, 3},
+        {"a better medal is taken", 2, 60.0, 70.0, 80.0, 3},
+        {"a new track", 0, 60.0, 70.0, 80.0, 3},
+        {"no targets on a new track", 0, 0.0, 0.0, 0.0, 1},
+        {"a value no medal has", 99, 60.0, 70.0, 80.0, 3},
+        {"a negative value", -7, 0.0, 0.0, 0.0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SaveData save;
+        TrackRecord& r = recordFor(save, "00");
+        r.name = "00";
+        r.medal = c.stored;
+        recordRun(save, finishedRun(6500, 0, 1.0f), c.gold, c.silver, c.bronze, 0.01, 1);
+        EXPECT_EQ(save.records["00"].medal, c.expected);
+    }
+}
+
+TEST(RecordRun, WithoutTheTracksMedalTimesTheGameJudgesNoMedal)
+{
+    TempDir dir;
+    setenv("APPDATA", dir.path.c_str(), 1);
+    game.save = SaveData();
+    game.save.trackName = "00";
+    TrackRecord& r = recordFor(game.save, "00");
+    r.name = "00";
+    r.medal = 4;
+    r.scores.push_back({"ace", "ship", 5000, 1});
+    r.ghostRun.assign(5000, ControlInput{});
+    // The defaults a missing times.txt leaves would make this silver.
+    game.area = Area();
+    game.area.timesRead = false;
+    game.run = finishedRun(9000, 0, 2.0f);
+    EXPECT_TRUE(recordRun(game));
+    SaveData back;
+    ASSERT_TRUE(loadSaveFile(back, dir.path + "/Vantor/game.save"));
+    EXPECT_EQ(back.records["00"].medal, 4) << "the stored gold stays";
+
+    // A track never finished before: open, not the medal the defaults give.
+    game.save.trackName = "01";
+    game.run = finishedRun(100, 0, 3.0f);
+    EXPECT_TRUE(recordRun(game));
+    EXPECT_EQ(game.save.records["01"].medal, 1);
+    unsetenv("APPDATA");
+    game.save = SaveData();
+    game.run = ::Run();
+}
+
 TEST(TrackGrid, OpensTheFirstRowLeftToRightAndEachColumnDownward)
 {
     auto states = [](const SaveData& save) {
@@ -192,6 +251,7 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     game.area.goldSeconds = 60.0;
     game.area.silverSeconds = 70.0;
     game.area.bronzeSeconds = 80.0;
+    game.area.timesRead = true;
     game.run = finishedRun(6500, 10, 5.0f);
 
     int64_t before = static_cast<int64_t>(std::time(nullptr));

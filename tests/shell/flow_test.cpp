@@ -37,6 +37,7 @@ protected:
         game.area.goldSeconds = 60.0;
         game.area.silverSeconds = 70.0;
         game.area.bronzeSeconds = 80.0;
+        game.area.timesRead = true;
         game.save.trackName = "00";
         takeIntents();
     }

@@ -49,6 +49,8 @@ int benchWatch(const BenchOptions& options);
 int benchSaveFile(const BenchOptions& options);
 // The analysis after a finish, the run history and the practice start, headless.
 int benchAnalysis(const BenchOptions& options);
+// The play menu's frames while it judges a folder of 500 ghost files.
+int benchGhostFolder(const BenchOptions& options);
 int benchStartup(const BenchOptions& options);
 // The real game idling in its track menu: frames per second and CPU time.
 int benchIdle(const BenchOptions& options);

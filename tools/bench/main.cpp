@@ -1,4 +1,4 @@
-// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,analysis,startup,render,idle]
+// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,analysis,ghosts,startup,render,idle]
 //              [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]
 //              [--idle-seconds N] [--without-scenery]
 // The rendering, start-up and idle sections need an X display (xvfb-run -a).
@@ -78,7 +78,7 @@ static bool positive(const char* text, int& out)
 int main(int argc, char** argv)
 {
     BenchOptions options;
-    std::vector<std::string> sections = {"sim", "watch", "save", "analysis", "startup", "render", "idle"};
+    std::vector<std::string> sections = {"sim", "watch", "save", "analysis", "ghosts", "startup", "render", "idle"};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
             ok = false;
         if (!ok) {
             std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B]\n"
-                                 "                    [--sections sim,watch,save,analysis,startup,render,idle]\n"
+                                 "                    [--sections sim,watch,save,analysis,ghosts,startup,render,idle]\n"
                                  "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
                                  "                    [--idle-seconds N] [--without-scenery]\n");
             return 2;
@@ -130,6 +130,8 @@ int main(int argc, char** argv)
             rc = benchSaveFile(options);
         else if (section == "analysis")
             rc = benchAnalysis(options);
+        else if (section == "ghosts")
+            rc = benchGhostFolder(options);
         else if (section == "startup")
             rc = benchStartup(options);
         else if (section == "render")
