@@ -9,9 +9,8 @@
 #include <guichan/sdl.hpp>
 
 #include "assets/data_dir.h"
-#include "assets/image_formats.h"
-#include "assets/regular_file.h"
 #include "gui/gui_common.h"
+#include "gui/image_loader.h"
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
@@ -19,25 +18,15 @@
 #include "shell/game.h"
 #include "shell/screens.h"
 
-// The path of a font image that may be handed to the image loader. It opens
-// the file itself and would wait on a FIFO or read a device for ever, so
-// anything but a regular file of a fitting size stops the loading as a
-// missing file does.
-static std::string fontFile(const std::string& path)
-{
-    if (!regularFileWithin(path, maxImageFileBytes))
-        throw gcn::Exception("not a regular image file: " + path);
-    return path;
-}
-
-// Loads the three fonts; the library's exception stops the loading where it
+// Loads the fonts through the bounded image loader; a file that is missing or
+// not a regular file throws as the library does. The library's exception stops the loading where it
 // happened and is dropped, leaving the fonts not yet made null.
 static void loadFonts(const std::string& gui)
 {
     try {
-        game.fontDefault = new gcn::ImageFont(fontFile(gui + "/rpgfont.png"), kFontGlyphs);
-        game.fontBig = new gcn::ImageFont(fontFile(gui + "/techyfontbig.png"), kFontGlyphs);
-        game.fontBigHighlight = new gcn::ImageFont(fontFile(gui + "/techyfontbigh.png"), kFontGlyphs);
+        game.fontDefault = new gcn::ImageFont(gui + "/rpgfont.png", kFontGlyphs);
+        game.fontBig = new gcn::ImageFont(gui + "/techyfontbig.png", kFontGlyphs);
+        game.fontBigHighlight = new gcn::ImageFont(gui + "/techyfontbigh.png", kFontGlyphs);
         gcn::Widget::setGlobalFont(game.fontDefault);
     } catch (const gcn::Exception& e) {
         // Read and dropped: the game runs on with the library's own font.
@@ -103,8 +92,9 @@ bool createGame()
     glEnable(GL_COLOR_MATERIAL);
 
     printf("Init Guichan\n");
-    // The OpenGL loader decodes files through SDL_image and uploads them.
-    openGLImageLoader = new gcn::OpenGLSDLImageLoader();
+    // The OpenGL loader decodes files through SDL_image and uploads them;
+    // the bounded one reads them first.
+    openGLImageLoader = new BoundedImageLoader();
     sdlImageLoader = new gcn::SDLImageLoader();
     gcn::Image::setImageLoader(openGLImageLoader);
     openGLGraphics = new gcn::OpenGLGraphics();
