@@ -44,6 +44,24 @@ static void loadFonts(const std::string& gui)
     }
 }
 
+WindowFit fitWindowToDisplay(int width, int height, int displayWidth, int displayHeight)
+{
+    WindowFit fit;
+    // A configuration that ends early gives a size of 0, and X refuses a
+    // negative one; SDL takes 0 as "the display's size".
+    fit.width = width > 0 ? width : 0;
+    fit.height = height > 0 ? height : 0;
+    if (displayWidth > 0 && fit.width > displayWidth) {
+        fit.width = displayWidth;
+        fit.clamped = true;
+    }
+    if (displayHeight > 0 && fit.height > displayHeight) {
+        fit.height = displayHeight;
+        fit.clamped = true;
+    }
+    return fit;
+}
+
 bool createGame()
 {
     printf("Init SDL\n");
@@ -58,10 +76,19 @@ bool createGame()
     Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
     if (game.fullscreen)
         flags |= SDL_FULLSCREEN;
-    // A configuration that ends early gives a size of 0, and X refuses a
-    // negative one; SDL takes 0 as "the display's size".
     int width = game.screenWidth > 0 ? game.screenWidth : 0;
     int height = game.screenHeight > 0 ? game.screenHeight : 0;
+    // A full screen larger than the display has no video mode and is handled
+    // below; a window would open larger than the display.
+    const SDL_VideoInfo* display = SDL_GetVideoInfo();
+    if (!game.fullscreen && display) {
+        const WindowFit fit = fitWindowToDisplay(width, height, display->current_w, display->current_h);
+        if (fit.clamped)
+            std::fprintf(stderr, "A %dx%d window is larger than the %dx%d display; opening %dx%d\n", width,
+                         height, display->current_w, display->current_h, fit.width, fit.height);
+        width = fit.width;
+        height = fit.height;
+    }
     SDL_Surface* screen = SDL_SetVideoMode(width, height, 32, flags);
     // A size larger than the display has no video mode; the display's own
     // size is the largest that opens.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <guichan.hpp>
 
+#include "gui/shown_figures.h"
 #include "shell/game.h"
 #include "shell/watch.h"
 #include "sim/vecmath.h"
@@ -65,7 +66,7 @@ static void writeCaptions(Hud& hud, uint64_t ticks, const ShipState& ship, int32
 
     // Metres per second to miles per hour.
     double speed = length(ship.velocity);
-    std::snprintf(text, sizeof text, "% 3d mph", static_cast<int>(speed * 2.23693629));
+    std::snprintf(text, sizeof text, "% 3d mph", shownMph(speed));
     hud.speedLabel->setCaption(text);
 
     int segment = ship.segment;
