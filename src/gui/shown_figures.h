@@ -5,8 +5,9 @@
 
 #include <cmath>
 
-// Largest speed the caption has room for.
-constexpr int maxShownMph = 999;
+// Largest speed shown: far beyond any ship, and five digits still fit the
+// caption's place on screen.
+constexpr int maxShownMph = 99999;
 
 // A speed in metres a second as whole miles an hour from 0 to maxShownMph;
 // 0 for a speed that is not a number.
