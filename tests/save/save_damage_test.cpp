@@ -2,7 +2,6 @@
 // too long to be real, and a save file that is a link.
 #include <algorithm>
 #include <climits>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -131,19 +130,4 @@ TEST(SaveDamage, ASaveFileThatIsALinkIsWrittenThroughToItsTarget)
     EXPECT_NE(status.writeError.find("not a regular file"), std::string::npos) << status.writeError;
     ASSERT_EQ(lstat((dir / "null.save").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-}
-
-// A kill between creating the temporary file and renaming it leaves it
-// behind; the next write of the save clears what is old enough.
-TEST(SaveDamage, TemporaryFilesLeftByAKillGoWithTheNextWrite)
-{
-    TempDir dir;
-    SaveStatus status;
-    ASSERT_TRUE(storeSaveFile(twoRecords(), dir / "game.save", status));
-    const std::string left = dir / "game.save.tmp-Xy12Zq";
-    writeFileBytes(left, {1, 2, 3});
-    struct timespec old[2] = {{1000, 0}, {1000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, left.c_str(), old, 0), 0);
-    ASSERT_TRUE(storeSaveFile(twoRecords(), dir / "game.save", status));
-    EXPECT_FALSE(std::filesystem::exists(left));
 }

@@ -332,16 +332,6 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
-    o = runSim("bot " + data + "--track refa --max-ticks 5 --out '" + (dir / "no/such/x.ctl") + "'");
-    EXPECT_EQ(o.status, 2);
-    EXPECT_FALSE(std::filesystem::exists(dir / "no"));
-
-    // A link to a regular file of no input is written through.
-    writeFileBytes(dir / "old.ctl", {1, 2, 3});
-    ASSERT_EQ(symlink((dir / "old.ctl").c_str(), (dir / "link.ctl").c_str()), 0);
-    o = runSim("bot " + data + "--track refa --max-ticks 5 --out '" + (dir / "link.ctl") + "'");
-    EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(readFileBytes(dir / "old.ctl").size(), 12u * 5);
 }
 
 TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
