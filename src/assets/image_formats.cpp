@@ -13,24 +13,33 @@ void restrictImageFormats()
     }
 }
 
-bool imageHeaderAcceptable(const std::string& path)
+ImageFile readImageFile(const std::string& path)
 {
-    // The decoders open the file themselves and would wait on a FIFO or read
-    // a device for ever.
-    if (!regularFileWithin(path, maxImageFileBytes))
-        return false;
+    ImageFile image;
+    FileRead file = readRegularFile(path, maxImageFileBytes);
+    if (file.status != FileStatus::ok || file.bytes.empty())
+        return image;
+    image.bytes = std::move(file.bytes);
     restrictImageFormats();
+    FIMEMORY* memory = FreeImage_OpenMemory(image.bytes.data(), static_cast<DWORD>(image.bytes.size()));
+    if (!memory)
+        return image;
     // TGA has no signature; like the image loader, fall back to the extension.
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory, 0);
     if (format == FIF_UNKNOWN)
         format = FreeImage_GetFIFFromFilename(path.c_str());
-    if (format != FIF_PNG && format != FIF_TARGA)
-        return false;
-    FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
-    if (!header)
-        return false;
-    const unsigned width = FreeImage_GetWidth(header);
-    const unsigned height = FreeImage_GetHeight(header);
-    FreeImage_Unload(header);
-    return width >= 1 && height >= 1 && width <= maxImageSide && height <= maxImageSide;
+    if (format == FIF_PNG || format == FIF_TARGA) {
+        FIBITMAP* header = FreeImage_LoadFromMemory(format, memory, FIF_LOAD_NOPIXELS);
+        if (header) {
+            const unsigned width = FreeImage_GetWidth(header);
+            const unsigned height = FreeImage_GetHeight(header);
+            FreeImage_Unload(header);
+            image.acceptable = width >= 1 && height >= 1 && width <= maxImageSide && height <= maxImageSide;
+            image.format = format;
+        }
+    }
+    FreeImage_CloseMemory(memory);
+    return image;
 }
+
+bool imageHeaderAcceptable(const std::string& path) { return readImageFile(path).acceptable; }

@@ -6,7 +6,9 @@
 // pixels are decoded, so a small file cannot ask for gigabytes of memory.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // Largest width or height of a texture image, pixels; 4096 × 4096 × 4 bytes
 // is already more than a quarter of the texture cache's budget.
@@ -18,7 +20,19 @@ const size_t maxImageFileBytes = 65u * 1024u * 1024u;
 // Leaves exactly the PNG and TGA plug-ins enabled. Cheap; safe to call often.
 void restrictImageFormats();
 
-// True when the file is a regular file of at most maxImageFileBytes and a PNG
-// or TGA image whose header gives a width and a height from 1 to
-// maxImageSide. Reads the header only.
+// An image file read whole through the bounded reader, for decoding from
+// memory: no decoder ever opens a path itself.
+struct ImageFile {
+    // A regular file of at most maxImageFileBytes, a PNG or TGA whose header
+    // gives a width and a height from 1 to maxImageSide.
+    bool acceptable = false;
+    // FreeImage's format number of the bytes when acceptable.
+    int format = -1;
+    std::vector<uint8_t> bytes;
+};
+
+// Reads path and checks its header; the pixels are not decoded.
+ImageFile readImageFile(const std::string& path);
+
+// readImageFile(path).acceptable.
 bool imageHeaderAcceptable(const std::string& path);

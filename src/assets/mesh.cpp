@@ -1,9 +1,9 @@
 #include "assets/mesh.h"
 
 #include <GL/gl.h>
-#include <cstring>
 #include <utility>
 
+#include "assets/binary_io.h"
 #include "assets/regular_file.h"
 
 int32_t boundTexture = -1;
@@ -13,51 +13,47 @@ namespace {
 // The revision the last successful load handed out.
 uint64_t lastRevision = 0;
 
-// A cursor over the bytes of a ".tris" file. Every read is checked against
-// the bytes left, so a count can never ask for more than the file holds.
-struct Reader {
-    const char* at;
-    size_t left;
+// Counts in a ".tris" file are signed; a negative one is damage.
+bool readCount(ByteReader& in, int32_t& value) { return readI32(in, value) && value >= 0; }
 
-    bool count(int32_t& value)
-    {
-        if (left < sizeof value)
-            return false;
-        std::memcpy(&value, at, sizeof value);
-        at += sizeof value;
-        left -= sizeof value;
-        return value >= 0;
-    }
+bool readElement(ByteReader& in, Tri16& tri)
+{
+    return readU16(in, tri.i[0]) && readU16(in, tri.i[1]) && readU16(in, tri.i[2]);
+}
 
-    // Reads count elements of Element straight into list.
-    template <typename Element>
-    bool list(std::vector<Element>& out)
-    {
-        int32_t n = 0;
-        if (!count(n) || static_cast<size_t>(n) > left / sizeof(Element))
-            return false;
-        out.resize(static_cast<size_t>(n));
-        if (n > 0)
-            std::memcpy(out.data(), at, static_cast<size_t>(n) * sizeof(Element));
-        at += static_cast<size_t>(n) * sizeof(Element);
-        left -= static_cast<size_t>(n) * sizeof(Element);
-        return true;
-    }
+bool readElement(ByteReader& in, Float2& point) { return readF32(in, point.u) && readF32(in, point.v); }
 
-    bool text(std::string& out)
-    {
-        int32_t n = 0;
-        if (!count(n) || static_cast<size_t>(n) > left)
-            return false;
-        out.assign(at, static_cast<size_t>(n));
-        at += n;
-        left -= static_cast<size_t>(n);
-        return true;
-    }
-};
+bool readElement(ByteReader& in, Float3& point)
+{
+    return readF32(in, point.x) && readF32(in, point.y) && readF32(in, point.z);
+}
+
+// A count and that many elements; the count is checked against the bytes
+// left before the list is sized.
+template <typename Element>
+bool readList(ByteReader& in, std::vector<Element>& out)
+{
+    int32_t n = 0;
+    if (!readCount(in, n) || !fitsItems(in, static_cast<size_t>(n), sizeof(Element)))
+        return false;
+    out.resize(static_cast<size_t>(n));
+    for (Element& element : out)
+        readElement(in, element);
+    return true;
+}
+
+bool readText(ByteReader& in, std::string& out)
+{
+    int32_t n = 0;
+    const uint8_t* bytes = nullptr;
+    if (!readCount(in, n) || !takeBytes(in, static_cast<size_t>(n), bytes))
+        return false;
+    out.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+    return true;
+}
 
 static_assert(sizeof(Tri16) == 6 && sizeof(Float2) == 8 && sizeof(Float3) == 12,
-              "mesh elements are read as their file layout");
+              "mesh elements take as many bytes in memory as in the file");
 
 bool indexesBelow(const std::vector<Tri16>& triangles, size_t size)
 {
@@ -91,28 +87,28 @@ bool consistent(const Mesh& mesh)
     return true;
 }
 
-bool parse(Reader& in, Mesh& mesh)
+bool parse(ByteReader& in, Mesh& mesh)
 {
     int32_t groupCount = 0;
     // A group takes at least its four counts: 16 bytes.
-    if (!in.count(groupCount) || static_cast<size_t>(groupCount) > in.left / 16)
+    if (!readCount(in, groupCount) || !fitsItems(in, static_cast<size_t>(groupCount), 16))
         return false;
     mesh.groups.resize(static_cast<size_t>(groupCount));
     for (MeshGroup& group : mesh.groups) {
-        if (!in.text(group.name) || !in.list(group.vertexTriangles) || !in.list(group.normalTriangles) ||
-            !in.list(group.texTriangles))
+        if (!readText(in, group.name) || !readList(in, group.vertexTriangles) ||
+            !readList(in, group.normalTriangles) || !readList(in, group.texTriangles))
             return false;
     }
-    if (!in.list(mesh.texCoords))
+    if (!readList(in, mesh.texCoords))
         return false;
     int32_t frameCount = 0;
     // A frame takes at least its two counts: 8 bytes.
-    if (!in.count(frameCount) || static_cast<size_t>(frameCount) > in.left / 8)
+    if (!readCount(in, frameCount) || !fitsItems(in, static_cast<size_t>(frameCount), 8))
         return false;
     mesh.vertexFrames.resize(static_cast<size_t>(frameCount));
     mesh.normalFrames.resize(static_cast<size_t>(frameCount));
     for (int32_t f = 0; f < frameCount; ++f) {
-        if (!in.list(mesh.vertexFrames[f]) || !in.list(mesh.normalFrames[f]))
+        if (!readList(in, mesh.vertexFrames[f]) || !readList(in, mesh.normalFrames[f]))
             return false;
     }
     return true;
@@ -171,7 +167,7 @@ bool loadMesh(Mesh& mesh, std::string path)
 
     // Built aside and taken over only when the whole file made sense.
     Mesh loaded;
-    Reader in{reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()};
+    ByteReader in = byteReader(file.bytes);
     if (!parse(in, loaded) || !consistent(loaded))
         return false;
     loaded.revision = ++lastRevision;

@@ -86,8 +86,13 @@ void load(std::string fileName, TextureSlot& slot, bool force)
     // one too large or one whose layout cannot be uploaded still gets an
     // entry: a texture name without an image, size 0. The header check also
     // switches the other decoders off, whoever calls first (game, tool, test).
-    bool decoded = imageHeaderAcceptable(fileName) && image.load(fileName.c_str(), 0) && image.isValid() &&
-                   toUploadDepth(image) && uploadable(image);
+    ImageFile file = readImageFile(fileName);
+    bool decoded = file.acceptable;
+    if (decoded) {
+        fipMemoryIO memory(file.bytes.data(), static_cast<DWORD>(file.bytes.size()));
+        decoded = image.loadFromMemory(static_cast<FREE_IMAGE_FORMAT>(file.format), memory, 0) && image.isValid() &&
+                  toUploadDepth(image) && uploadable(image);
+    }
     const int32_t size = decoded ? static_cast<int32_t>(image.getImageSize()) : 0;
 
     // A sum equal to the budget does not fit. Summed in 64 bits and held at

@@ -2,6 +2,7 @@
 // Mono 16-bit PCM WAV files: the bytes the content tool writes for the game's
 // sounds, and the reader the engine loop is loaded with.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,5 +19,10 @@ std::string wavBytes(const WavSound& sound);
 // False, with sound left empty, for anything else or a file cut short.
 bool parseWav(const std::string& bytes, WavSound& sound);
 
-// parseWav of a whole file; false when it cannot be read.
+// Largest sound file read: minutes of sound at the rates the mixer plays,
+// and a few hundred times the largest of the game's own.
+const size_t maxWavFileBytes = 16u * 1024u * 1024u;
+
+// parseWav of a whole file; false when it is not a regular file of at most
+// maxWavFileBytes or cannot be read.
 bool readWavFile(const std::string& path, WavSound& sound);

@@ -2,8 +2,6 @@
 
 #include <guichan.hpp>
 
-#include "assets/image_formats.h"
-#include "assets/regular_file.h"
 
 #include "shell/game.h"
 
@@ -12,10 +10,8 @@ const char* const kFontGlyphs =
 
 gcn::Image* loadGuiImage(const std::string& fileName)
 {
-    // The image loader opens the file itself and would wait on a FIFO or
-    // read a device for ever.
-    if (!regularFileWithin(fileName, maxImageFileBytes))
-        return nullptr;
+    // The image loader reads through the bounded reader and throws for
+    // anything but a regular image file.
     try {
         return gcn::Image::load(fileName);
     } catch (const gcn::Exception&) {

@@ -9,34 +9,23 @@
 #include <guichan/sdl.hpp>
 
 #include "assets/data_dir.h"
-#include "assets/image_formats.h"
-#include "assets/regular_file.h"
 #include "gui/gui_common.h"
+#include "gui/image_loader.h"
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
-// The path of a font image that may be handed to the image loader. It opens
-// the file itself and would wait on a FIFO or read a device for ever, so
-// anything but a regular file of a fitting size stops the loading as a
-// missing file does.
-static std::string fontFile(const std::string& path)
-{
-    if (!regularFileWithin(path, maxImageFileBytes))
-        throw gcn::Exception("not a regular image file: " + path);
-    return path;
-}
-
-// Loads the three fonts; the library's exception stops the loading where it
+// Loads the fonts through the bounded image loader; a file that is missing or
+// not a regular file throws as the library does. The library's exception stops the loading where it
 // happened and is dropped, leaving the fonts not yet made null.
 static void loadFonts(const std::string& gui)
 {
     try {
-        game.fontDefault = new gcn::ImageFont(fontFile(gui + "/rpgfont.png"), kFontGlyphs);
-        game.fontBig = new gcn::ImageFont(fontFile(gui + "/techyfontbig.png"), kFontGlyphs);
-        game.fontBigHighlight = new gcn::ImageFont(fontFile(gui + "/techyfontbigh.png"), kFontGlyphs);
+        game.fontDefault = new gcn::ImageFont(gui + "/rpgfont.png", kFontGlyphs);
+        game.fontBig = new gcn::ImageFont(gui + "/techyfontbig.png", kFontGlyphs);
+        game.fontBigHighlight = new gcn::ImageFont(gui + "/techyfontbigh.png", kFontGlyphs);
         gcn::Widget::setGlobalFont(game.fontDefault);
     } catch (const gcn::Exception& e) {
         // Read and dropped: the game runs on with the library's own font.
@@ -54,6 +43,24 @@ static void loadFonts(const std::string& gui)
     }
 }
 
+WindowFit fitWindowToDisplay(int width, int height, int displayWidth, int displayHeight)
+{
+    WindowFit fit;
+    // A configuration that ends early gives a size of 0, and X refuses a
+    // negative one; SDL takes 0 as "the display's size".
+    fit.width = width > 0 ? width : 0;
+    fit.height = height > 0 ? height : 0;
+    if (displayWidth > 0 && fit.width > displayWidth) {
+        fit.width = displayWidth;
+        fit.clamped = true;
+    }
+    if (displayHeight > 0 && fit.height > displayHeight) {
+        fit.height = displayHeight;
+        fit.clamped = true;
+    }
+    return fit;
+}
+
 bool createGame()
 {
     printf("Init SDL\n");
@@ -68,10 +75,19 @@ bool createGame()
     Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
     if (game.fullscreen)
         flags |= SDL_FULLSCREEN;
-    // A configuration that ends early gives a size of 0, and X refuses a
-    // negative one; SDL takes 0 as "the display's size".
     int width = game.screenWidth > 0 ? game.screenWidth : 0;
     int height = game.screenHeight > 0 ? game.screenHeight : 0;
+    // A full screen larger than the display has no video mode and is handled
+    // below; a window would open larger than the display.
+    const SDL_VideoInfo* display = SDL_GetVideoInfo();
+    if (!game.fullscreen && display) {
+        const WindowFit fit = fitWindowToDisplay(width, height, display->current_w, display->current_h);
+        if (fit.clamped)
+            std::fprintf(stderr, "A %dx%d window is larger than the %dx%d display; opening %dx%d\n", width,
+                         height, display->current_w, display->current_h, fit.width, fit.height);
+        width = fit.width;
+        height = fit.height;
+    }
     SDL_Surface* screen = SDL_SetVideoMode(width, height, 32, flags);
     // A size larger than the display has no video mode; the display's own
     // size is the largest that opens.
@@ -102,8 +118,9 @@ bool createGame()
     glEnable(GL_COLOR_MATERIAL);
 
     printf("Init Guichan\n");
-    // The OpenGL loader decodes files through SDL_image and uploads them.
-    openGLImageLoader = new gcn::OpenGLSDLImageLoader();
+    // The OpenGL loader decodes files through SDL_image and uploads them;
+    // the bounded one reads them first.
+    openGLImageLoader = new BoundedImageLoader();
     sdlImageLoader = new gcn::SDLImageLoader();
     gcn::Image::setImageLoader(openGLImageLoader);
     openGLGraphics = new gcn::OpenGLGraphics();

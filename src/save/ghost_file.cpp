@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "assets/binary_io.h"
 #include "assets/regular_file.h"
 #include "sim/replay.h"
 #include "track/track_file.h"
@@ -24,34 +25,11 @@ bool isTrackName(const std::string& name)
 
 // ---- Writing ---------------------------------------------------------------
 
-namespace {
-
-void putU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void putU64(std::vector<uint8_t>& out, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void putFloat(std::vector<uint8_t>& out, float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    putU32(out, u);
-}
-
-void putString(std::vector<uint8_t>& out, const std::string& s)
+static void putString(std::vector<uint8_t>& out, const std::string& s)
 {
     putU32(out, static_cast<uint32_t>(s.size()));
-    out.insert(out.end(), s.begin(), s.end());
+    putBytes(out, s.data(), s.size());
 }
-
-}  // namespace
 
 std::vector<uint8_t> encodeGhost(const GhostFile& ghost)
 {
@@ -60,107 +38,64 @@ std::vector<uint8_t> encodeGhost(const GhostFile& ghost)
     putU32(out, ghostFormatVersion);
     putU32(out, ghost.physics);
     putString(out, ghost.trackName);
-    out.insert(out.end(), ghost.trackHash.begin(), ghost.trackHash.end());
+    putBytes(out, ghost.trackHash.data(), ghost.trackHash.size());
     putString(out, ghost.playerName);
     putU64(out, static_cast<uint64_t>(ghost.date));
     putU32(out, ghost.ticks);
-    out.insert(out.end(), ghost.startState.begin(), ghost.startState.end());
+    putBytes(out, ghost.startState.data(), ghost.startState.size());
     putU32(out, static_cast<uint32_t>(ghost.records.size()));
     for (const ControlInput& c : ghost.records) {
-        putFloat(out, c.steer);
-        putFloat(out, c.brake);
-        putFloat(out, c.throttle);
+        putF32(out, c.steer);
+        putF32(out, c.brake);
+        putF32(out, c.throttle);
     }
     return out;
 }
 
 bool writeGhostFile(const std::string& path, const GhostFile& ghost)
 {
-    return writeFileAtomically(path, encodeGhost(ghost));
+    AtomicWrite how;
+    how.createFolders = true;
+    return writeFileAtomically(path, encodeGhost(ghost), nullptr, how);
 }
 
 // ---- Reading ---------------------------------------------------------------
 
 namespace {
 
-// A cursor over the file image; every read checks the bytes left first.
-struct GhostReader {
-    const uint8_t* p;
-    size_t left;
-
-    bool bytes(void* out, size_t n)
-    {
-        if (left < n)
-            return false;
-        if (n > 0)
-            std::memcpy(out, p, n);
-        p += n;
-        left -= n;
-        return true;
+// A length-prefixed string of at most limit bytes; reason says which fault.
+bool readString(ByteReader& in, std::string& s, size_t limit, std::string& reason)
+{
+    uint32_t len;
+    const uint8_t* bytes = nullptr;
+    if (!readU32(in, len)) {
+        reason = "truncated";
+        return false;
     }
-
-    bool u32(uint32_t& v)
-    {
-        uint8_t b[4];
-        if (!bytes(b, 4))
-            return false;
-        v = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-        return true;
+    if (len > limit) {
+        reason = "name too long";
+        return false;
     }
-
-    bool u64(uint64_t& v)
-    {
-        uint32_t low, high;
-        if (!u32(low) || !u32(high))
-            return false;
-        v = uint64_t(high) << 32 | low;
-        return true;
+    if (!takeBytes(in, len, bytes)) {
+        reason = "truncated";
+        return false;
     }
-
-    bool f32(float& f)
-    {
-        uint32_t u;
-        if (!u32(u))
-            return false;
-        std::memcpy(&f, &u, 4);
-        return true;
-    }
-
-    // A length-prefixed string of at most limit bytes; reason says which fault.
-    bool string(std::string& s, size_t limit, std::string& reason)
-    {
-        uint32_t len;
-        if (!u32(len)) {
-            reason = "truncated";
-            return false;
-        }
-        if (len > limit) {
-            reason = "name too long";
-            return false;
-        }
-        if (len > left) {
-            reason = "truncated";
-            return false;
-        }
-        s.assign(reinterpret_cast<const char*>(p), len);
-        p += len;
-        left -= len;
-        return true;
-    }
-};
+    s.assign(reinterpret_cast<const char*>(bytes), len);
+    return true;
+}
 
 }  // namespace
 
 bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::string& reason)
 {
-    GhostReader in{bytes, size};
+    ByteReader in = byteReader(bytes, size);
     char magic[8];
-    if (!in.bytes(magic, 8) || std::memcmp(magic, ghostMagic, 8) != 0) {
+    if (!readBytes(in, magic, 8) || std::memcmp(magic, ghostMagic, 8) != 0) {
         reason = "not a ghost file";
         return false;
     }
     uint32_t version;
-    if (!in.u32(version)) {
+    if (!readU32(in, version)) {
         reason = "truncated";
         return false;
     }
@@ -168,7 +103,7 @@ bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::strin
         reason = "format version " + std::to_string(version);
         return false;
     }
-    if (!in.u32(ghost.physics) || !in.string(ghost.trackName, maxGhostTrackNameBytes, reason)) {
+    if (!readU32(in, ghost.physics) || !readString(in, ghost.trackName, maxGhostTrackNameBytes, reason)) {
         if (reason.empty())
             reason = "truncated";
         return false;
@@ -177,16 +112,16 @@ bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::strin
         reason = "bad track name";
         return false;
     }
-    if (!in.bytes(ghost.trackHash.data(), ghost.trackHash.size())) {
+    if (!readBytes(in, ghost.trackHash.data(), ghost.trackHash.size())) {
         reason = "truncated";
         return false;
     }
-    if (!in.string(ghost.playerName, maxGhostPlayerNameBytes, reason))
+    if (!readString(in, ghost.playerName, maxGhostPlayerNameBytes, reason))
         return false;
     uint64_t date;
     uint32_t count;
-    if (!in.u64(date) || !in.u32(ghost.ticks) || !in.bytes(ghost.startState.data(), ghost.startState.size()) ||
-        !in.u32(count)) {
+    if (!readU64(in, date) || !readU32(in, ghost.ticks) ||
+        !readBytes(in, ghost.startState.data(), ghost.startState.size()) || !readU32(in, count)) {
         reason = "truncated";
         return false;
     }
@@ -195,7 +130,7 @@ bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::strin
         reason = "too many records";
         return false;
     }
-    if (in.left / 12 < count) {
+    if (!fitsItems(in, count, 12)) {
         reason = "truncated";
         return false;
     }
@@ -205,9 +140,9 @@ bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::strin
     }
     ghost.records.resize(count);
     for (ControlInput& c : ghost.records) {
-        in.f32(c.steer);
-        in.f32(c.brake);
-        in.f32(c.throttle);
+        readF32(in, c.steer);
+        readF32(in, c.brake);
+        readF32(in, c.throttle);
         // No input device yields these, and the physics must never see them.
         if (!std::isfinite(c.steer) || !std::isfinite(c.brake) || !std::isfinite(c.throttle)) {
             reason = "record not a number";

@@ -24,7 +24,7 @@ constexpr uint32_t ghostFormatVersion = 1;
 constexpr size_t maxGhostTrackNameBytes = 64;
 constexpr size_t maxGhostPlayerNameBytes = 256;
 // An hour of race ticks.
-constexpr uint32_t maxGhostRecords = 360000;
+constexpr uint32_t maxGhostRecords = hourTicks;
 constexpr size_t maxGhostFileBytes = 8 * 1024 * 1024;
 
 struct GhostFile {
@@ -53,7 +53,8 @@ std::vector<uint8_t> encodeGhost(const GhostFile& ghost);
 bool decodeGhost(const uint8_t* bytes, size_t size, GhostFile& ghost, std::string& reason);
 
 bool readGhostFile(const std::string& path, GhostFile& ghost, std::string& reason);
-// Crash-safe as the save file: temporary file, flush, rename.
+// Crash-safe as the save file: temporary file, flush, rename. Missing
+// folders are created, as for the game's own ghost folder.
 bool writeGhostFile(const std::string& path, const GhostFile& ghost);
 
 // The SHA-256 of dataDir/tracks/NAME/track.track; false when it cannot be read.

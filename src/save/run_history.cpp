@@ -211,7 +211,10 @@ bool keepInHistory(const std::string& saveDir, const GhostFile& ghost, std::stri
     }
     if (path.empty())
         return failWith(error, "every name for " + plain + " is taken");
-    if (!writeFileAtomically(path, encodeGhost(ghost), error))
+    // The save folder exists; only the history's own folders are made in it.
+    AtomicWrite how;
+    how.createFolders = true;
+    if (!writeFileAtomically(path, encodeGhost(ghost), error, how))
         return false;
     if (written)
         *written = path;
@@ -316,7 +319,9 @@ bool countRaceInStats(const std::string& saveDir, const std::string& trackName, 
         return failWith(error, path + " is not a regular file");
     countRace(stats, end, raceTicks);
     const std::string text = formatTrackStats(stats);
-    return writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()), error);
+    AtomicWrite how;
+    how.createFolders = true;
+    return writeFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()), error, how);
 }
 
 std::string trackStatsLine(const TrackStats& stats)

@@ -1,38 +1,20 @@
 #include "save/save_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <set>
 
+#include "assets/binary_io.h"
 #include "assets/regular_file.h"
-#include "shell/paths.h"
 
 TrackRecord& recordFor(SaveData& save, const std::string& name) { return save.records[name]; }
 
 // ---- Writing ---------------------------------------------------------------
 
-static void putI32(std::vector<uint8_t>& out, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-static void putFloat(std::vector<uint8_t>& out, float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    putI32(out, static_cast<int32_t>(u));
-}
-
 static void putString(std::vector<uint8_t>& out, const std::string& s)
 {
     putI32(out, static_cast<int32_t>(s.size()));
-    out.insert(out.end(), s.begin(), s.end());
+    putBytes(out, s.data(), s.size());
 }
 
 // Bytes of the file image, so that encoding allocates once.
@@ -74,225 +56,135 @@ std::vector<uint8_t> encodeSaveData(const SaveData& save)
             putString(out, s.playerName);
             putString(out, s.shipName);
         }
-        out.insert(out.end(), r.ghostStart.begin(), r.ghostStart.end());
+        putBytes(out, r.ghostStart.data(), r.ghostStart.size());
         putI32(out, static_cast<int32_t>(r.ghostRun.size()));
         for (const ControlInput& c : r.ghostRun) {
-            putFloat(out, c.steer);
-            putFloat(out, c.brake);
-            putFloat(out, c.throttle);
+            putF32(out, c.steer);
+            putF32(out, c.brake);
+            putF32(out, c.throttle);
         }
     }
     return out;
 }
 
-static bool writeAll(int fd, const uint8_t* p, size_t n)
-{
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w == 0)
-            errno = ENOSPC;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
-// The folder holding path: "." for a bare file name, "/" for a file in the root.
-static std::string folderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// errno in lower-case words, for a line the player reads.
-static std::string errorWords(int error)
-{
-    FileRead failed;
-    failed.status = FileStatus::failed;
-    failed.error = error;
-    return describeFileRead(failed);
-}
-
-static bool failWith(std::string* error, const std::string& words)
-{
-    if (error)
-        *error = words;
-    return false;
-}
-
-bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
-{
-    if (path.empty() || path.back() == '/')
-        return failWith(error, "no folder for the save file");
-    std::string folder = folderOf(path);
-    if (!makeDirectories(folder))
-        return failWith(error, "cannot create " + folder + ": " + errorWords(errno));
-
-    // A unique name beside the target, so the rename stays within one file
-    // system and two writers never share a temporary file.
-    std::string temp = path + ".tmp-XXXXXX";
-    int fd = mkostemp(&temp[0], O_CLOEXEC);
-    if (fd < 0)
-        return failWith(error, errorWords(errno));
-    int failure = 0;
-    if (!writeAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0)
-        failure = errno ? errno : EIO;
-    if (close(fd) != 0 && failure == 0)
-        failure = errno;
-    if (failure == 0 && std::rename(temp.c_str(), path.c_str()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        unlink(temp.c_str());
-        return failWith(error, errorWords(failure));
-    }
-    // Makes the rename itself durable. The new file is already in place, so
-    // a failure here cannot be undone and is not reported.
-    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
-    return true;
-}
-
 bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error)
 {
-    return writeFileAtomically(path, encodeSaveData(save), error);
+    if (path.empty() || path.back() == '/') {
+        if (error)
+            *error = "no folder for the save file";
+        return false;
+    }
+    AtomicWrite how;
+    how.createFolders = true;
+    return writeFileAtomically(path, encodeSaveData(save), error, how);
 }
 
 // ---- Reading ---------------------------------------------------------------
 
 namespace {
 
-// A cursor over the file image; every read checks the bytes left first.
-struct Reader {
-    const uint8_t* p;
-    size_t left;
-
-    bool i32(int32_t& v)
-    {
-        if (left < 4)
-            return false;
-        uint32_t u = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                     static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-        v = static_cast<int32_t>(u);
-        p += 4;
-        left -= 4;
-        return true;
-    }
-
-    bool f32(float& f)
-    {
-        int32_t v;
-        if (!i32(v))
-            return false;
-        std::memcpy(&f, &v, 4);
-        return true;
-    }
-
-    // A stored string ends at its first zero byte, if it holds one.
-    bool string(std::string& s)
-    {
-        int32_t len;
-        if (!i32(len) || len < 0 || static_cast<size_t>(len) > left)
-            return false;
-        size_t n = static_cast<size_t>(len);
-        const void* zero = std::memchr(p, 0, n);
-        size_t kept = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - p) : n;
-        s.assign(reinterpret_cast<const char*>(p), kept);
-        p += n;
-        left -= n;
-        return true;
-    }
-
-    bool bytes(uint8_t* out, size_t n)
-    {
-        if (left < n)
-            return false;
-        std::memcpy(out, p, n);
-        p += n;
-        left -= n;
-        return true;
-    }
-};
+// A stored string ends at its first zero byte, if it holds one.
+bool readString(ByteReader& in, std::string& s)
+{
+    int32_t len;
+    const uint8_t* bytes = nullptr;
+    if (!readI32(in, len) || len < 0 || !takeBytes(in, static_cast<size_t>(len), bytes))
+        return false;
+    size_t n = static_cast<size_t>(len);
+    const void* zero = n > 0 ? std::memchr(bytes, 0, n) : nullptr;
+    size_t kept = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : n;
+    s.assign(reinterpret_cast<const char*>(bytes), kept);
+    return true;
+}
 
 // Smallest file images of one score entry and one control record.
 constexpr size_t scoreEntryBytes = 16;
 constexpr size_t controlBytes = 12;
 
-bool readRecord(Reader& in, TrackRecord& r)
+// Reads one record. False at damage that stops the reading; flawed is set
+// for damage read past: score entries no run can have (dropped) and a run
+// too long to be real (cut to maxStoredRunRecords).
+bool readRecord(ByteReader& in, TrackRecord& r, bool& flawed)
 {
     int32_t count;
-    if (!in.string(r.name) || !in.i32(r.medal) || !in.i32(count) || count < 0)
+    if (!readString(in, r.name) || !readI32(in, r.medal) || !readI32(in, count) || count < 0)
         return false;
     if (count == 0)
         return true;
     size_t m = static_cast<size_t>(count);
-    if (m > in.left / scoreEntryBytes)
+    if (!fitsItems(in, m, scoreEntryBytes))
         return false;
     r.scores.resize(m);
     for (ScoreEntry& s : r.scores) {
-        if (!in.i32(s.ticks) || !in.i32(s.date) || !in.string(s.playerName) || !in.string(s.shipName))
+        if (!readI32(in, s.ticks) || !readI32(in, s.date) || !readString(in, s.playerName) ||
+            !readString(in, s.shipName))
             return false;
     }
-    if (!in.bytes(r.ghostStart.data(), r.ghostStart.size()))
+    const size_t before = r.scores.size();
+    r.scores.erase(std::remove_if(r.scores.begin(), r.scores.end(),
+                                  [](const ScoreEntry& s) { return s.ticks < 0 || s.ticks > maxScoreTicks; }),
+                   r.scores.end());
+    flawed = flawed || r.scores.size() != before;
+    if (!readBytes(in, r.ghostStart.data(), r.ghostStart.size()))
         return false;
     // The game always stores a ghost run with scores, but an empty one loses
     // nothing else: keep the scores rather than every record after them.
-    if (!in.i32(count) || count < 0)
+    if (!readI32(in, count) || count < 0)
         return false;
     size_t k = static_cast<size_t>(count);
-    if (k > in.left / controlBytes)
+    if (!fitsItems(in, k, controlBytes))
         return false;
-    r.ghostRun.resize(k);
+    const size_t kept = std::min(k, maxStoredRunRecords);
+    flawed = flawed || kept != k;
+    r.ghostRun.resize(kept);
     for (ControlInput& c : r.ghostRun) {
-        in.f32(c.steer);
-        in.f32(c.brake);
-        in.f32(c.throttle);
+        readF32(in, c.steer);
+        readF32(in, c.brake);
+        readF32(in, c.throttle);
     }
+    const uint8_t* rest = nullptr;
+    takeBytes(in, (k - kept) * controlBytes, rest);
     return true;
 }
 
 }  // namespace
 
-// decodeSaveData, also telling whether bytes after the last record were left
-// unread. A name stored twice is not counted: records only looked up are
-// stored nameless, so the game itself writes the empty name more than once.
+// decodeSaveData, also telling whether anything was left unread or read
+// past as damage: bytes after the last record, a flawed record, or a name
+// stored twice. Records only looked up are stored nameless, so the game
+// itself writes the empty name more than once; only that one may repeat.
 static bool decode(SaveData& save, const uint8_t* bytes, size_t size, bool& skipped)
 {
     skipped = false;
-    Reader in{bytes, size};
+    ByteReader in = byteReader(bytes, size);
     std::string s;
-    if (!in.string(s))
+    if (!readString(in, s))
         return false;
     save.playerName = s;
-    if (!in.string(s))
+    if (!readString(in, s))
         return false;
     save.shipName = s;
-    if (!in.string(s))
+    if (!readString(in, s))
         return false;
     save.trackName = s;
 
     int32_t count;
-    if (!in.i32(count) || count < 0)
+    if (!readI32(in, count) || count < 0)
         return false;
+    std::set<std::string> seen;
     for (int32_t i = 0; i < count; ++i) {
         TrackRecord fresh;
-        if (!readRecord(in, fresh))
+        bool flawed = false;
+        if (!readRecord(in, fresh, flawed))
             return false;
+        skipped = skipped || flawed;
+        if (!fresh.name.empty() && !seen.insert(fresh.name).second)
+            skipped = true;
         // A name stored twice keeps its last occurrence.
         std::string key = fresh.name;
         recordFor(save, key) = std::move(fresh);
     }
-    skipped = in.left != 0;
+    skipped = skipped || in.left != 0;
     return true;
 }
 

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "assets/atomic_file.h"
 #include "sim/control.h"
+#include "sim/race_constants.h"
 
 struct ScoreEntry {
     std::string playerName;
@@ -55,6 +57,14 @@ struct Run {
 // The record under name, inserted empty when there is none.
 TrackRecord& recordFor(SaveData& save, const std::string& name);
 
+// The slowest score a run can have: an hour of race. An entry outside 0 to
+// this is damage.
+constexpr int32_t maxScoreTicks = hourTicks;
+// Longest ghost run kept: an hour of race and an hour more of the records
+// the menus append after the finish until the score is saved. A longer one
+// is damage and is cut to this length, which keeps every real finish.
+constexpr size_t maxStoredRunRecords = 2 * static_cast<size_t>(hourTicks);
+
 // Far beyond any real save file (a ghost run of an hour is 4.3 MB); a larger
 // file is not read at all rather than risking an allocation that fails.
 const size_t maxSaveFileBytes = 256u * 1024u * 1024u;
@@ -82,24 +92,19 @@ struct SaveFileRead {
 // Reads the file at path into save. Nothing in the file is trusted: at the
 // first damaged or truncated item the header strings and the records read
 // completely before it are kept and the rest is ignored. Bytes after the last
-// record also count as damage, since a rewrite would drop them. Save is left
-// unchanged unless the file could be read.
+// record also count as damage, since a rewrite would drop them, and so do a
+// record name stored twice (one of the two is kept), a score outside 0 to
+// maxScoreTicks (dropped) and a ghost run over maxStoredRunRecords (cut).
+// Save is left unchanged unless the file could be read.
 SaveFileRead readSaveFile(SaveData& save, const std::string& path);
 // readSaveFile, true when the file was read to its last record undamaged.
 bool loadSaveFile(SaveData& save, const std::string& path);
-// Writes save to path, replacing the file atomically: the new file is written
-// beside the old one, flushed to disk and renamed over it, so the path always
-// holds either the complete old file or the complete new one. Missing folders
-// are created. False when the write failed, with the reason in lower-case
-// words in error when given; the old file is then untouched.
+// Writes save to path with writeFileAtomically, so the path always holds
+// either the complete old file or the complete new one; a link is written
+// through to its target. Missing folders are created: the save lives in the
+// game's own per-user folder. False when the write failed, with the reason in
+// lower-case words in error when given; the old file is then untouched.
 bool writeSaveFile(const SaveData& save, const std::string& path, std::string* error = nullptr);
-
-// Replaces the file at path with bytes: written beside it under a unique
-// name, flushed to disk and renamed over it, the folder flushed after. Missing
-// folders are created. False when it failed, with the reason in lower-case
-// words in error when given; the old file is then untouched.
-bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                         std::string* error = nullptr);
 
 // The file image of save, byte for byte as writeSaveFile stores it.
 std::vector<uint8_t> encodeSaveData(const SaveData& save);

@@ -38,18 +38,3 @@ std::string savePath()
     std::string dir = saveDirectory();
     return dir.empty() ? dir : dir + "/game.save";
 }
-
-bool makeDirectories(const std::string& dir)
-{
-    if (dir.empty())
-        return false;
-    for (size_t i = 1; i <= dir.size(); ++i) {
-        if (i != dir.size() && dir[i] != '/')
-            continue;
-        std::string prefix = dir.substr(0, i);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st;
-    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}

@@ -7,9 +7,8 @@
 
 #include <string>
 
+#include "assets/atomic_file.h"
+
 std::string configPath();
 std::string saveDirectory();
 std::string savePath();
-
-// Creates dir and any missing parents with mode 0700; true when it exists afterwards.
-bool makeDirectories(const std::string& dir);

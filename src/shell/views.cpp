@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "assets/data_dir.h"
+#include "gui/shown_figures.h"
 #include "save/progress.h"
 #include "save/save_status.h"
 #include "shell/game.h"
@@ -91,7 +92,7 @@ static HudView commonHudView(const Game& g, int64_t raceTicks, const ShipState& 
 
     // Metres per second to miles per hour.
     double speed = length(ship.velocity);
-    std::snprintf(text, sizeof text, "% 3d mph", static_cast<int>(speed * 2.23693629));
+    std::snprintf(text, sizeof text, "% 3d mph", shownMph(speed));
     view.speedText = text;
 
     int segment = ship.segment;

@@ -9,6 +9,8 @@ constexpr int32_t ticksPerSecond = 100;
 // Seconds per tick: the stepSeconds of every physics step, in the game and
 // in every tool alike.
 constexpr double tickSeconds = 0.01;
+// An hour of race ticks: the longest run any file or tool takes as real.
+constexpr int32_t hourTicks = 3600 * ticksPerSecond;
 // The countdown the HUD shows, and the ticks it holds the ships: 10 ms per
 // tick counted down from 3000 ms while at least 1 ms is left.
 constexpr int32_t countdownStartMs = 3000;

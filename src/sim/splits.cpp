@@ -44,6 +44,9 @@ RunSplits splitsOfRun(const Track& track, const std::vector<ControlInput>& recor
     ReplaySetup setup;
     setup.controls = records;
     setup.gravity = gravity;
+    // No run worth comparing with finishes after an hour; a longer one costs
+    // the race start no more than that.
+    setup.maxTicks = hourTicks;
     setup.onTick = [&run](const TickReport& report) { noteSplitTick(run, report); };
     replayRace(copy, setup);
     return run;

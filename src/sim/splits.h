@@ -51,7 +51,8 @@ void resetSplits(RunSplits& run, int32_t segmentCount);
 SplitStep noteSplitTick(RunSplits& run, const TickReport& report);
 
 // The splits of records replayed from the start of a copy of track (its lap
-// counters are left alone), run until the race ends or the records do.
+// counters are left alone), run until the race ends, the records do or an
+// hour of race ticks has passed.
 RunSplits splitsOfRun(const Track& track, const std::vector<ControlInput>& records, double gravity);
 
 // The race tick of the crossing with key (lap, segment), or -1 when the run

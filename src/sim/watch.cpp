@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "track/track.h"
+#include "track/track_file.h"
 
 namespace {
 

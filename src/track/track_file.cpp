@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "assets/binary_io.h"
 #include "assets/regular_file.h"
 
 // Fewer points cannot make a sound closed road: with two the road folds back
@@ -45,25 +46,19 @@ static bool usableControlPoints(const std::vector<ControlPoint>& points)
 static bool readControlPoints(const std::string& path, std::vector<ControlPoint>& points)
 {
     const FileRead file = readRegularFile(path, maxTrackFileBytes);
-    if (file.status != FileStatus::ok || file.bytes.size() < 4)
+    if (file.status != FileStatus::ok)
         return false;
-    const uint8_t* countBytes = file.bytes.data();
-    // Little-endian signed count.
-    uint32_t raw = uint32_t(countBytes[0]) | uint32_t(countBytes[1]) << 8 | uint32_t(countBytes[2]) << 16 |
-                   uint32_t(countBytes[3]) << 24;
+    ByteReader in = byteReader(file.bytes);
     int32_t count;
-    std::memcpy(&count, &raw, sizeof count);
-    if (count < minControlPoints || (file.bytes.size() - 4) / controlPointBytes < size_t(count))
+    if (!readI32(in, count) || count < minControlPoints || !fitsItems(in, size_t(count), controlPointBytes))
         return false;
     std::vector<ControlPoint> read(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
+    for (ControlPoint& point : read) {
         for (int k = 0; k < 12; ++k) {
-            const uint8_t* b = &file.bytes[4 + size_t(i) * controlPointBytes + size_t(k) * 4];
-            uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
+            float value = 0.0f;
+            readF32(in, value);
             // File units are hundredths; the product stays a float.
-            read[size_t(i)].p[k / 3][k % 3] = static_cast<float>(value * 100.0);
+            point.p[k / 3][k % 3] = static_cast<float>(value * 100.0);
         }
     }
     if (!usableControlPoints(read))

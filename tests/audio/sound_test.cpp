@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "audio/cue_mixer.h"
 #include "audio/engine_voice.h"
@@ -94,6 +97,36 @@ TEST(WavFile, DamagedOrForeignFilesAreRefusedWithoutReadingPastTheEnd)
     huge[40] = huge[41] = huge[42] = huge[43] = static_cast<char>(0xff);
     EXPECT_FALSE(parseWav(huge, out));
     EXPECT_FALSE(readWavFile("/nonexistent/engine.wav", out));
+}
+
+// A folder aborted the game from inside the stream library and /dev/zero
+// grew it to gigabytes; each is refused at once, as is a file over the limit.
+TEST(WavFile, OnlyARegularFileWithinTheLimitIsRead)
+{
+    char folder[] = "/tmp/vantor-wav-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string dir = folder;
+    WavSound s;
+    s.samples.assign(100, 7);
+    const std::string good = wavBytes(s);
+    std::string oversized = good;
+    oversized.resize(maxWavFileBytes + 1, '\0');
+    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"good.wav", good}, {"big.wav", oversized}})
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+    ASSERT_EQ(mkdir((dir + "/folder.wav").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/zero", (dir + "/zero.wav").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir + "/fifo.wav").c_str(), 0600), 0);
+    struct Case {
+        const char* name;
+        bool read;
+    };
+    for (const Case& c : {Case{"good.wav", true}, Case{"big.wav", false}, Case{"folder.wav", false},
+                          Case{"zero.wav", false}, Case{"fifo.wav", false}}) {
+        WavSound out;
+        EXPECT_EQ(readWavFile(dir + "/" + c.name, out), c.read) << c.name;
+        EXPECT_EQ(out.samples.size(), c.read ? 100u : 0u) << c.name;
+    }
+    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST(WavFile, StereoIsAveragedToMono)

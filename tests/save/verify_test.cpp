@@ -1,6 +1,10 @@
 // vantor-sim verify, run as the real binary on real save files.
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include "save/ghost_file.h"
@@ -14,12 +18,16 @@ const std::string reference = VANTOR_REFERENCE_DIR;
 struct Outcome {
     int status = -1;
     std::string out;
+    std::string err;
 };
 
-// Runs vantor-sim with args (already quoted), standard error dropped.
-Outcome runSim(const std::string& args)
+// Runs vantor-sim with args (already quoted) and the environment words env
+// before it, at most a minute: a tool that blocks ends with status -1.
+Outcome runSim(const std::string& args, const std::string& env = "")
 {
-    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim " + args + " 2>/dev/null";
+    TempDir errDir;
+    std::string command = "env -u APPDATA -u XDG_DATA_HOME " + env + " timeout 60 " +
+                          std::string(VANTOR_BUILD_DIR) + "/vantor-sim " + args + " 2>'" + (errDir / "err") + "'";
     Outcome o;
     std::FILE* p = popen(command.c_str(), "r");
     char buffer[256];
@@ -27,9 +35,13 @@ Outcome runSim(const std::string& args)
     while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
         o.out.append(buffer, n);
     int status = pclose(p);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    o.status = WIFEXITED(status) && WEXITSTATUS(status) != 124 ? WEXITSTATUS(status) : -1;
+    std::vector<uint8_t> err = readFileBytes(errDir / "err");
+    o.err.assign(err.begin(), err.end());
     return o;
 }
+
+size_t lineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 Outcome verify(const std::string& saveFile, const std::string& data = reference, const std::string& flags = "")
 {
@@ -292,4 +304,96 @@ TEST(CompareAndPractice, AGhostFileStandsForTheSameRunAsItsControlFile)
     EXPECT_EQ(ghostRun.status, 0);
     EXPECT_EQ(ghostRun.out, controlRun.out);
     EXPECT_FALSE(ghostRun.out.empty());
+}
+
+// Outputs that are devices, FIFOs, folders, links to them, an input of the
+// command or the game's save file are refused with one line, exit 2, nothing
+// changed; no folder is made for an output.
+TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
+{
+    TempDir dir;
+    const std::string home = dir / "home";
+    const std::string gameSave = home + "/.local/share/Vantor/game.save";
+    ASSERT_EQ(system(("mkdir -p '" + home + "/.local/share/Vantor'").c_str()), 0);
+    writeFileBytes(gameSave, readFileBytes(reference + "/reference.save"));
+    writeFileBytes(dir / "copy.save", readFileBytes(reference + "/reference.save"));
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/full", (dir / "full").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "fifo").c_str(), (dir / "tofifo").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "copy.save").c_str(), (dir / "tosave").c_str()), 0);
+    std::vector<std::string> outputs = {dir / "fifo", dir / "folder", dir / "full", dir / "tofifo",
+                                        dir / "copy.save", dir / "tosave", gameSave};
+    // Root can make a device node of its own to stand for /dev/full.
+    if (geteuid() == 0 && mknod((dir / "device").c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        outputs.push_back(dir / "device");
+    const std::string data = "--data '" + reference + "' ";
+    const std::string env = "HOME='" + home + "'";
+    for (const std::string& out : outputs) {
+        SCOPED_TRACE(out);
+        struct stat before;
+        ASSERT_EQ(lstat(out.c_str(), &before), 0);
+        const std::string q = "'" + out + "'";
+        std::vector<std::string> commands = {"ghost export " + data + "'" + (dir / "copy.save") + "' refa " + q};
+        // The save the export reads is an input of it only.
+        const bool input = out == dir / "copy.save" || out == dir / "tosave";
+        if (!input) {
+            commands.push_back("race " + data + "--track refa --hold 0,0,1 --max-ticks 5 --trace " + q);
+            commands.push_back("bot " + data + "--track refa --max-ticks 5 --out " + q);
+        }
+        for (const std::string& command : commands) {
+            Outcome o = runSim(command, env);
+            EXPECT_EQ(o.status, 2) << command;
+            EXPECT_EQ(lineCount(o.err), 1u) << command << ": " << o.err;
+            EXPECT_TRUE(o.out.empty()) << command;
+            struct stat after;
+            ASSERT_EQ(lstat(out.c_str(), &after), 0);
+            EXPECT_EQ(after.st_ino, before.st_ino);
+            EXPECT_EQ(after.st_mode, before.st_mode);
+            EXPECT_EQ(after.st_size, before.st_size);
+        }
+    }
+    EXPECT_EQ(readFileBytes(dir / "copy.save"), readFileBytes(reference + "/reference.save"));
+    EXPECT_EQ(readFileBytes(gameSave), readFileBytes(reference + "/reference.save"));
+
+    // The folder of an output must exist already.
+    Outcome o = runSim("ghost export " + data + "'" + (dir / "copy.save") + "' refa '" + (dir / "no/such/x.vghost") +
+                       "'");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(lineCount(o.err), 1u) << o.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "no"));
+}
+
+TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
+{
+    TempDir dir;
+    SaveData save;
+    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    for (const std::string& name : std::vector<std::string>{"../refa", "refa/../refa", "re\nfa", ".hidden"}) {
+        TrackRecord& copy = recordFor(save, name);
+        copy = save.records["refa"];
+        copy.name = name;
+    }
+    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
+    Outcome o = verify(dir / "game.save");
+    EXPECT_EQ(o.out, "../refa mismatch 5426 bad track name\n"
+                     ".hidden mismatch 5426 bad track name\n"
+                     "re?fa mismatch 5426 bad track name\n"
+                     "refa ok 5426\n"
+                     "refa/../refa mismatch 5426 bad track name\n");
+    EXPECT_EQ(o.status, 1);
+}
+
+// Two hours of records that never finish: stopped after the hour no real run
+// goes beyond, not replayed to their end.
+TEST(VerifySaveFile, ARunLongerThanAnHourThatDoesNotFinishIsReportedTooLong)
+{
+    TempDir dir;
+    SaveData save;
+    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    save.records["refa"].ghostRun.assign(maxStoredRunRecords, ControlInput{0.0f, 1.0f, 0.0f});
+    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
+    Outcome o = verify(dir / "game.save");
+    EXPECT_EQ(o.out, "refa mismatch 5426 run too long\n");
+    EXPECT_EQ(o.status, 1);
 }

@@ -223,12 +223,13 @@ TEST_F(Startup, VolumeZeroInTheConfigurationGivesASilentRecording)
 }
 
 // A FIFO, the endless device /dev/zero or a folder in place of every file the
-// game reads at start-up and on opening track 00: each is refused without
-// waiting, and the game reaches its menus and opens the track as if the file
-// were missing.
+// game reads at start-up and on opening track 00, fonts, sounds (with an
+// audio device, so that they are read) and shared ghosts included: each is
+// refused without waiting, and the game reaches its menus and opens the
+// track as if the file were missing.
 TEST_F(Startup, AFifoADeviceOrAFolderInPlaceOfAnyGameFileNeitherHangsNorCrashes)
 {
-    const std::vector<std::string> files = {
+    std::vector<std::string> files = {
         home + "/.config/Vantor/config.txt",    home + "/.local/share/Vantor/game.save",
         root + "/data/tracks/00/track.track",   root + "/data/tracks/00/textures.txt",
         root + "/data/tracks/00/area.tris",     root + "/data/tracks/00/area.png",
@@ -237,7 +238,17 @@ TEST_F(Startup, AFifoADeviceOrAFolderInPlaceOfAnyGameFileNeitherHangsNorCrashes)
         root + "/data/gui/techyfontbig.png",    root + "/data/gui/techyfontbigh.png",
         root + "/data/gui/medalGold.tga",       root + "/data/gui/border.tga",
         root + "/data/gui/trackSel.tga",        root + "/data/gui/track00.tga",
-        root + "/data/tex_road/asphalt.png"};
+        root + "/data/tex_road/asphalt.png",    root + "/data/gui/techyfontahead.png",
+        root + "/data/gui/techyfontbehind.png", root + "/data/gui/medalSilver.tga",
+        root + "/data/gui/medalBronze.tga",     root + "/data/gui/trackUnsel.tga",
+        home + "/.local/share/Vantor/ghosts/00-friend-5000.vghost"};
+    for (const auto& entry : fs::directory_iterator(root + "/data/sounds"))
+        files.push_back(entry.path().string());
+    for (const auto& entry : fs::directory_iterator(root + "/data/tex_road"))
+        files.push_back(entry.path().string());
+    std::sort(files.begin() + 2, files.end());
+    files.erase(std::unique(files.begin() + 2, files.end()), files.end());
+    ASSERT_GE(files.size(), 40u);
     XServer x;
     ASSERT_TRUE(x.start(1280, 1024));
     for (const char* kind : {"fifo", "zero", "folder"}) {
@@ -253,6 +264,7 @@ TEST_F(Startup, AFifoADeviceOrAFolderInPlaceOfAnyGameFileNeitherHangsNorCrashes)
                 fs::create_directories(path + "/inside");
         }
         GameProcess game;
+        game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", root + "/audio.raw"}};
         ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
         EXPECT_EQ(game.output, startupLines());
         ASSERT_TRUE(x.waitForGameWindow(10000));
@@ -265,5 +277,40 @@ TEST_F(Startup, AFifoADeviceOrAFolderInPlaceOfAnyGameFileNeitherHangsNorCrashes)
         struct stat st;
         ASSERT_EQ(lstat(files[1].c_str(), &st), 0);
         EXPECT_FALSE(S_ISREG(st.st_mode));
+    }
+}
+
+// A window larger than the display put the menus off-screen, and a huge one
+// ended the game on an X error: each opens at the display's size, said once.
+TEST_F(Startup, AWindowLargerThanTheDisplayOpensAtTheDisplaysSizeAndSaysSoOnce)
+{
+    for (const char* config : {"4000 3000 0 2 3 0 1 2 3 0\n", "100000 100000 0 2 3 0 1 2 3 0\n"}) {
+        SCOPED_TRACE(config);
+        fs::create_directories(home + "/.config/Vantor");
+        writeText(home + "/.config/Vantor/config.txt", config);
+        XServer x;
+        ASSERT_TRUE(x.start(1024, 768));
+        GameProcess game;
+        const std::string errPath = root + "/stderr.txt";
+        ASSERT_TRUE(game.startAndWait(root, home, x, errPath, 30000)) << game.output << game.failure;
+        EXPECT_EQ(game.output, startupLines());
+        ASSERT_TRUE(x.waitForGameWindow(10000));
+        int w = 0, h = 0, left = 0, top = 0;
+        ASSERT_TRUE(x.gameWindow(w, h, left, top));
+        EXPECT_EQ(w, 1024);
+        EXPECT_EQ(h, 768);
+        sleepMs(1500);
+        const std::string png = root + "/shot.png";
+        ASSERT_TRUE(x.screenshot(png));
+        Picture shot;
+        ASSERT_TRUE(shot.load(png));
+        EXPECT_GT(borderAt(shot, 112, 84), 0.95) << "the menus are on the screen";
+        EXPECT_EQ(game.terminate(10000), 0);
+        std::ifstream errFile(errPath);
+        std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+        const std::string line = "larger than the 1024x768 display; opening 1024x768\n";
+        const size_t at = err.find(line);
+        EXPECT_NE(at, std::string::npos) << err;
+        EXPECT_EQ(err.find(line, at + 1), std::string::npos) << "said once: " << err;
     }
 }

@@ -17,13 +17,21 @@ int botCommand(const std::vector<std::string>& args)
     if (options.has("--max-ticks") && !parseCount(options.values["--max-ticks"], maxTicks))
         return fail("--max-ticks wants a count, not '" + options.values["--max-ticks"] + "'");
 
+    const std::string& data = options.values["--data"];
+    const std::string& trackName = options.values["--track"];
+    // Refused before the race is driven: a wrong output costs no time.
+    if (options.has("--out")) {
+        const std::string problem = outputProblem(options.values["--out"], {trackFilePath(data, trackName)});
+        if (!problem.empty())
+            return fail(problem);
+    }
     Track track;
     std::string error;
-    if (!readRoad(options.values["--data"], options.values["--track"], track, error))
+    if (!readRoad(data, trackName, track, error))
         return fail(error);
     AutopilotRun run = driveWithAutopilot(track, AutopilotSettings{}, maxTicks);
-    if (options.has("--out") && !writeControlFile(options.values["--out"], run.controls))
-        return fail("cannot write control records to " + options.values["--out"]);
+    if (options.has("--out") && !writeOutput(options.values["--out"], encodeControls(run.controls), error))
+        return fail(error);
     std::printf("%s\n", outcomeLine(run.result).c_str());
     return 0;
 }

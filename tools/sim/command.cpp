@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/atomic_file.h"
+#include "assets/binary_io.h"
 #include "assets/regular_file.h"
 #include "save/ghost_file.h"
+#include "shell/paths.h"
 #include "track/track_file.h"
 
 int fail(const std::string& message)
@@ -72,39 +75,24 @@ bool parseHold(const std::string& text, ControlInput& control)
     return true;
 }
 
-static float floatFromLittleEndian(const unsigned char* b)
-{
-    uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-static void floatToLittleEndian(float value, unsigned char* b)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<unsigned char>(bits >> (8 * i));
-}
-
 // Whole 12-byte records of bytes, in order.
 static void controlsFromBytes(const std::vector<uint8_t>& bytes, std::vector<ControlInput>& controls)
 {
-    controls.clear();
-    controls.reserve(bytes.size() / 12);
-    for (size_t i = 0; i + 12 <= bytes.size(); i += 12)
-        controls.push_back(ControlInput{floatFromLittleEndian(&bytes[i]), floatFromLittleEndian(&bytes[i + 4]),
-                                        floatFromLittleEndian(&bytes[i + 8])});
+    ByteReader in = byteReader(bytes);
+    controls.assign(bytes.size() / 12, ControlInput{});
+    for (ControlInput& c : controls) {
+        readF32(in, c.steer);
+        readF32(in, c.brake);
+        readF32(in, c.throttle);
+    }
 }
 
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls)
 {
     const FileRead file = readRegularFile(path, maxControlFileBytes);
-    const std::vector<uint8_t>& bytes = file.bytes;
-    if (file.status != FileStatus::ok || bytes.size() % 12 != 0)
+    if (file.status != FileStatus::ok || file.bytes.size() % 12 != 0)
         return false;
-    controlsFromBytes(bytes, controls);
+    controlsFromBytes(file.bytes, controls);
     return true;
 }
 
@@ -134,26 +122,49 @@ bool readRunFile(const std::string& path, std::vector<ControlInput>& records, st
     return true;
 }
 
-bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls)
+std::vector<uint8_t> encodeControls(const std::vector<ControlInput>& controls)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = true;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(12 * controls.size());
     for (const ControlInput& c : controls) {
-        unsigned char record[12];
-        floatToLittleEndian(c.steer, record);
-        floatToLittleEndian(c.brake, record + 4);
-        floatToLittleEndian(c.throttle, record + 8);
-        ok = ok && std::fwrite(record, 1, 12, file) == 12;
+        putF32(bytes, c.steer);
+        putF32(bytes, c.brake);
+        putF32(bytes, c.throttle);
     }
-    ok = (std::fclose(file) == 0) && ok;
-    return ok;
+    return bytes;
+}
+
+std::string outputProblem(const std::string& out, const std::vector<std::string>& inputs)
+{
+    for (const std::string& input : inputs)
+        if (sameFile(out, input))
+            return "refusing to write " + out + ": it is one of the files read";
+    const std::string save = savePath();
+    if (!save.empty() && sameFile(out, save))
+        return "refusing to write " + out + ": it is the game's save file";
+    std::string target, refused;
+    if (!outputTarget(out, target, refused))
+        return "refusing to write " + out + ": it is " + refused;
+    return "";
+}
+
+bool writeOutput(const std::string& out, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::string reason;
+    if (writeFileAtomically(out, bytes, &reason))
+        return true;
+    error = "cannot write " + out + ": " + reason;
+    return false;
+}
+
+std::string trackFilePath(const std::string& dir, const std::string& name)
+{
+    return dir + "/tracks/" + name + "/track.track";
 }
 
 bool readRoad(const std::string& dir, const std::string& name, Track& track, std::string& error)
 {
-    std::string path = dir + "/tracks/" + name + "/track.track";
+    std::string path = trackFilePath(dir, name);
     const FileRead probe = readRegularFile(path, maxTrackFileBytes);
     if (probe.status != FileStatus::ok) {
         error = "cannot read " + path + ": " + describeFileRead(probe);

@@ -39,7 +39,18 @@ const size_t maxControlFileBytes = 64u * 1024u * 1024u;
 // file of at most maxControlFileBytes, cannot be read or its size is not a
 // whole number of records.
 bool readControlFile(const std::string& path, std::vector<ControlInput>& controls);
-bool writeControlFile(const std::string& path, const std::vector<ControlInput>& controls);
+std::vector<uint8_t> encodeControls(const std::vector<ControlInput>& controls);
+
+// Why a subcommand may not write out, or "" when it may: out must not be one
+// of the inputs the subcommand reads, nor the game's own save file, and what
+// exists there must be a regular file or a link to one.
+std::string outputProblem(const std::string& out, const std::vector<std::string>& inputs);
+// Writes bytes to out atomically, never creating a folder for it; false
+// with error set when it fails.
+bool writeOutput(const std::string& out, const std::vector<uint8_t>& bytes, std::string& error);
+
+// The road file of track name under dir.
+std::string trackFilePath(const std::string& dir, const std::string& name);
 
 // The records of a run given as either a control file or a ghost file, told
 // apart by the ghost file's magic. False with error set when the file cannot

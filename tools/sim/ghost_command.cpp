@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "assets/regular_file.h"
 #include "command.h"
 #include "save/ghost_file.h"
 #include "save/save_file.h"
@@ -50,19 +49,22 @@ int exportGhost(const std::string& dataDir, const std::vector<std::string>& word
 {
     if (words.size() != 3)
         return fail("ghost export needs --data DIR SAVEFILE TRACK OUT");
-    const std::string& savePath = words[0];
+    const std::string& saveFile = words[0];
     const std::string& trackName = words[1];
     const std::string& out = words[2];
-    const FileRead file = readRegularFile(savePath, maxSaveFileBytes);
-    if (file.status != FileStatus::ok)
-        return fail("cannot read save file " + savePath + ": " + describeFileRead(file));
+    if (!isTrackName(trackName))
+        return fail("'" + trackName + "' cannot name a track");
+    const std::string problem = outputProblem(out, {saveFile, trackFilePath(dataDir, trackName)});
+    if (!problem.empty())
+        return fail(problem);
     SaveData save;
-    decodeSaveData(save, file.bytes.data(), file.bytes.size());
+    const SaveFileRead file = readSaveFile(save, saveFile);
+    if (file.found == SaveFound::none || file.found == SaveFound::unreadable)
+        return fail("cannot read save file " + saveFile + ": " +
+                    (file.reason.empty() ? std::string("no such file") : file.reason));
     auto found = save.records.find(trackName);
     if (found == save.records.end() || found->second.scores.empty() || found->second.ghostRun.empty())
         return fail("the save file holds no run on track " + trackName);
-    if (!isTrackName(trackName))
-        return fail("'" + trackName + "' cannot name a track");
     const TrackRecord& record = found->second;
 
     GhostFile ghost;
@@ -77,6 +79,8 @@ int exportGhost(const std::string& dataDir, const std::vector<std::string>& word
     // the menus; the file holds the run up to its finish, found by replaying it.
     ReplaySetup setup;
     setup.controls = record.ghostRun;
+    // No real run finishes after an hour; a longer one is not replayed on.
+    setup.maxTicks = hourTicks;
     ReplayResult result = replayRace(track, setup);
     if (result.outcome != RaceOutcome::finish) {
         std::fprintf(stderr, "vantor-sim: the best run of %s does not replay to a finish (%s)\n", trackName.c_str(),
@@ -96,8 +100,8 @@ int exportGhost(const std::string& dataDir, const std::vector<std::string>& word
         ghost.playerName = entry->playerName.substr(0, maxGhostPlayerNameBytes);
         ghost.date = static_cast<int64_t>(static_cast<uint32_t>(entry->date));
     }
-    if (!writeGhostFile(out, ghost))
-        return fail("cannot write " + out);
+    if (!writeOutput(out, encodeGhost(ghost), error))
+        return fail(error);
     std::printf("%s ok %u\n", out.c_str(), ghost.ticks);
     return 0;
 }

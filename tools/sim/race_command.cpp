@@ -2,13 +2,14 @@
 // race rules, optionally traced tick by tick.
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
+#include "assets/atomic_file.h"
 #include "command.h"
 #include "sim/splits.h"
 #include "track/track_file.h"
 
-// 100 ticks a second for an hour.
-static const int64_t defaultTickLimit = 360000;
+static const int64_t defaultTickLimit = hourTicks;
 
 int raceCommand(const std::vector<std::string>& arguments)
 {
@@ -53,9 +54,21 @@ int raceCommand(const std::vector<std::string>& arguments)
 
     std::FILE* traceFile = nullptr;
     if (options.has("--trace")) {
-        traceFile = std::fopen(options.values["--trace"].c_str(), "w");
-        if (!traceFile)
-            return fail("cannot write trace " + options.values["--trace"]);
+        const std::string& tracePath = options.values["--trace"];
+        std::vector<std::string> inputs = {trackFilePath(options.values["--data"], options.values["--track"])};
+        if (options.has("--controls"))
+            inputs.push_back(options.values["--controls"]);
+        const std::string problem = outputProblem(tracePath, inputs);
+        if (!problem.empty())
+            return fail(problem);
+        const int fd = openOutputFile(tracePath, error);
+        if (fd < 0)
+            return fail(error);
+        traceFile = fdopen(fd, "w");
+        if (!traceFile) {
+            close(fd);
+            return fail("cannot write trace " + tracePath);
+        }
     }
     ReplayTrace trace;
     if (traceFile) {

@@ -5,9 +5,21 @@
 #include <cstdio>
 
 #include "command.h"
+#include "save/ghost_file.h"
 #include "save/save_file.h"
 #include "sim/splits.h"
 #include "track/track_file.h"
+
+// A name from a file as one line of text: bytes outside printable ASCII
+// become '?', so a hostile name cannot break the line or the terminal.
+static std::string printableName(const std::string& name)
+{
+    std::string shown = name.empty() ? "\"\"" : name;
+    for (char& c : shown)
+        if (c < 0x21 || c > 0x7e)
+            c = '?';
+    return shown;
+}
 
 int verifyCommand(const std::vector<std::string>& args)
 {
@@ -48,7 +60,15 @@ int verifyCommand(const std::vector<std::string>& args)
         int32_t best = record.scores.front().ticks;
         for (const ScoreEntry& s : record.scores)
             best = std::min(best, s.ticks);
-        const char* name = entry.first.c_str();
+        const std::string shown = printableName(entry.first);
+        const char* name = shown.c_str();
+        // A record's name becomes a folder under tracks/ only when it could
+        // name one: "../x" or a name with a slash would read elsewhere.
+        if (!isTrackName(entry.first)) {
+            std::printf("%s mismatch %d bad track name\n", name, best);
+            allOk = false;
+            continue;
+        }
 
         Track track;
         std::string error;
@@ -60,6 +80,9 @@ int verifyCommand(const std::vector<std::string>& args)
         }
         ReplaySetup setup;
         setup.controls = record.ghostRun;
+        // A best score is at most an hour, so a run that has not finished by
+        // then cannot match: it is reported at once, not replayed for minutes.
+        setup.maxTicks = hourTicks;
         RunSplits splits;
         resetSplits(splits, static_cast<int32_t>(track.segments.size()));
         setup.onTick = [&splits](const TickReport& report) { noteSplitTick(splits, report); };
@@ -68,6 +91,9 @@ int verifyCommand(const std::vector<std::string>& args)
             std::printf("%s ok %d\n", name, best);
             if (printLaps)
                 std::printf("%s %s\n", name, lapTimesLine(splits).c_str());
+        } else if (result.outcome != RaceOutcome::finish && record.ghostRun.size() > size_t(hourTicks)) {
+            std::printf("%s mismatch %d run too long\n", name, best);
+            allOk = false;
         } else {
             std::printf("%s mismatch %d %s\n", name, best, outcomeLine(result).c_str());
             allOk = false;
