@@ -8,6 +8,7 @@
 #include <guichan/opengl/openglsdlimageloader.hpp>
 #include <guichan/sdl.hpp>
 
+#include "assets/data_dir.h"
 #include "assets/image_formats.h"
 #include "assets/models.h"
 #include "audio/sound.h"
@@ -17,6 +18,7 @@
 #include "shell/game.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
+#include "shell/window.h"
 #include "track/track.h"
 
 int runGame()
@@ -28,6 +30,12 @@ int runGame()
     printf("Load game\n");
     game.saveStatus = openSaveFile(game.save, savePath(), std::time(nullptr));
     printf("Create game\n");
+    fflush(stdout);
+    std::string videoError;
+    if (!startVideo(dataDir + "/gui/icon.png", videoError)) {
+        fprintf(stderr, "%s\n", videoError.c_str());
+        return 1;
+    }
     if (!createGame()) {
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());
         return 1;
