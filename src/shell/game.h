@@ -9,6 +9,7 @@
 #include "render/track_map.h"
 #include "save/save_file.h"
 #include "save/save_status.h"
+#include "shell/config.h"
 #include "shell/watch.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
@@ -103,6 +104,9 @@ struct Game {
     int32_t joySteerAxis = 0;
     // Sound volume, 0 (off) to 100 (configuration value 11).
     int32_t soundVolume = 80;
+    // The settings as configured; the fields above are what runs (the window
+    // size as SDL opened it). The settings screen changes these and saves them.
+    Settings settings;
 
     Game();
 };
