@@ -211,11 +211,14 @@ bool operator==(const AxisTuning& a, const AxisTuning& b)
 
 int16_t tunedAxis(int16_t raw, int32_t deadZone, bool inverted)
 {
+    const int32_t zone = std::clamp<int32_t>(deadZone, 0, maxDeadZone) * 32767 / 100;
+    // Untouched, the reading reaches the record exactly as it always has.
+    if (zone == 0 && !inverted)
+        return raw;
     // -32768 has no opposite in 16 bits; it reads as full deflection anyway.
     int32_t v = std::max<int32_t>(raw, -32767);
     if (inverted)
         v = -v;
-    const int32_t zone = std::clamp<int32_t>(deadZone, 0, maxDeadZone) * 32767 / 100;
     if (zone == 0)
         return static_cast<int16_t>(v);
     const int32_t magnitude = std::abs(v);
@@ -249,19 +252,19 @@ AxisCapture startAxisCapture(const std::vector<int16_t>& values)
 
 int feedAxisCapture(AxisCapture& c, const SDL_Event& event)
 {
-    if (event.type != SDL_JOYAXISMOTION || event.jaxis.which != 0)
-        return -1;
-    const size_t axis = event.jaxis.axis;
-    if (axis >= c.baseline.size()) {
-        c.baseline.resize(axis + 1, 0);
-        c.current.resize(axis + 1, 0);
-        c.known.resize(axis + 1, false);
+    if (event.type == SDL_JOYAXISMOTION && event.jaxis.which == 0) {
+        const size_t axis = event.jaxis.axis;
+        if (axis >= c.baseline.size()) {
+            c.baseline.resize(axis + 1, 0);
+            c.current.resize(axis + 1, 0);
+            c.known.resize(axis + 1, false);
+        }
+        if (!c.known[axis]) {
+            c.baseline[axis] = event.jaxis.value;
+            c.known[axis] = true;
+        }
+        c.current[axis] = event.jaxis.value;
     }
-    if (!c.known[axis]) {
-        c.baseline[axis] = event.jaxis.value;
-        c.known[axis] = true;
-    }
-    c.current[axis] = event.jaxis.value;
     // A third of the 65535 steps from one end to the other.
     const int32_t threshold = 65535 / 3;
     int best = -1;

@@ -84,7 +84,8 @@ struct AxisCapture {
     std::vector<bool> known;
 };
 AxisCapture startAxisCapture(const std::vector<int16_t>& values);
-// Feeds one SDL event of joystick 0. The axis chosen, or -1 while none is.
+// Feeds one SDL event; only axis motion of joystick 0 counts. The axis
+// chosen so far, or -1 while none is.
 int feedAxisCapture(AxisCapture& capture, const SDL_Event& event);
 // The button a press of joystick 0 binds, or -1 for any other event.
 int capturedButton(const SDL_Event& event);
