@@ -160,11 +160,11 @@ std::string readSettingLine(Settings& s, const std::string& line, const std::vec
     const size_t count = words.size();
     if (first == "bind") {
         Action action;
-        if (count < 3 || !actionFromName(word(1), action)) {
+        const std::string keyText = count >= 2 ? bindKeyText(line, words[1]) : std::string();
+        if (count < 2 || !actionFromName(word(1), action) || keyText.empty()) {
             reason = "bind takes an action (throttle, brake, left, right, restart) and a key";
             return "";
         }
-        const std::string keyText = bindKeyText(line, words[1]);
         int& seen = bindLinesSeen[static_cast<size_t>(action)];
         if (keyText == "none") {
             clearAction(s.keys, action);
@@ -273,7 +273,13 @@ ConfigText parseConfig(const std::string& text)
         numbersDone = true;
         std::string reason;
         std::string key = readSettingLine(s, lines[l], words, bindLinesSeen, reason);
-        file.lineKeys[l] = key;
+        // A bind line that could not be used still gives way when its action
+        // is bound anew, so it cannot come back to life as a second key.
+        Action action;
+        if (key.empty() && first == "bind" && words.size() >= 2 && actionFromName(wordText(lines[l], words[1]), action))
+            file.lineKeys[l] = std::string("bind ") + actionName(action);
+        else
+            file.lineKeys[l] = key;
         if (key.empty() && ++unusable == 1)
             file.problem = "configuration line " + std::to_string(l + 1) + " \"" + lines[l] + "\" not used: " + reason;
     }
@@ -349,16 +355,10 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
         return file.text;
     std::vector<std::string> lines = splitLines(file.text);
 
-    // The numbers, rewritten word by word from the end of each line so the
-    // places before stay valid.
+    // Numbers the file lacks go after its last one; the volume only once it
+    // differs from the default it was read as.
     const int needed = now.soundVolume != was.soundVolume || file.numbers.size() > 10 ? 11 : 10;
     std::vector<std::string> added;
-    for (int i = static_cast<int>(file.numbers.size()) - 1; i >= 0; --i) {
-        if (numberValue(now, i) == numberValue(was, i))
-            continue;
-        const WordPlace& w = file.numbers[static_cast<size_t>(i)];
-        lines[w.line].replace(w.start, w.length, std::to_string(numberValue(now, i)));
-    }
     for (int i = static_cast<int>(file.numbers.size()); i < needed; ++i)
         added.push_back(std::to_string(numberValue(now, i)));
     // The line the numbers were given one of their own, if they were.
@@ -380,6 +380,15 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
             lines.insert(lines.begin() + static_cast<long>(at), words);
             insertedAt = at;
         }
+    }
+
+    // The numbers read, rewritten word by word from the last, after the
+    // words added behind them, so the places before stay valid.
+    for (int i = static_cast<int>(file.numbers.size()) - 1; i >= 0; --i) {
+        if (numberValue(now, i) == numberValue(was, i))
+            continue;
+        const WordPlace& w = file.numbers[static_cast<size_t>(i)];
+        lines[w.line].replace(w.start, w.length, std::to_string(numberValue(now, i)));
     }
 
     std::vector<std::string> keys;
