@@ -355,11 +355,18 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
         return file.text;
     std::vector<std::string> lines = splitLines(file.text);
 
-    // Numbers the file lacks go after its last one; the volume only once it
-    // differs from the default it was read as.
-    const int needed = now.soundVolume != was.soundVolume || file.numbers.size() > 10 ? 11 : 10;
+    // Numbers the file lacks read as 0, a missing volume as 80. They are
+    // written after its last one only when they must say otherwise, and then
+    // all ten of them.
+    const int present = static_cast<int>(file.numbers.size());
+    int needed = present;
+    for (int i = present; i < 10; ++i)
+        if (numberValue(now, i) != 0)
+            needed = 10;
+    if (present <= 10 && now.soundVolume != Settings().soundVolume)
+        needed = 11;
     std::vector<std::string> added;
-    for (int i = static_cast<int>(file.numbers.size()); i < needed; ++i)
+    for (int i = present; i < needed; ++i)
         added.push_back(std::to_string(numberValue(now, i)));
     // The line the numbers were given one of their own, if they were.
     size_t insertedAt = lines.size() + 1;

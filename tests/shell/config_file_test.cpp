@@ -179,8 +179,10 @@ TEST(ConfigText, AChangeRewritesOnlyItsOwnWordsAndLines)
              bindKey(s.keys, Action::left, SDLK_LSHIFT, lost);
          },
          tenNumbers + "bind left left\nbind left left shift\nbind restart backspace\nbind restart [+]\n"},
-        {"an empty file gets its numbers first", "", [](Settings& s) { s.axes.deadZone = 0; },
-         "0 0 0 0 0 0 0 0 0 0\ndeadzone 0\n"},
+        {"an empty file needs no numbers for zeros", "", [](Settings& s) { s.axes.deadZone = 0; },
+         "deadzone 0\n"},
+        {"an empty file gets its numbers first", "# mine\n", [](Settings& s) { s.screenWidth = 1; },
+         "# mine\n1 0 0 0 0 0 0 0 0 0\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(rewritten(c.text, c.change), c.expected) << c.what;
