@@ -60,7 +60,8 @@ static bool unbind(KeyBindings& b, Action action, SDLKey key)
 
 bool bindKey(KeyBindings& b, Action action, SDLKey key, Action& lost)
 {
-    if (key == SDLK_UNKNOWN)
+    // A key SDL has no name for could not be written down.
+    if (keyName(key).empty())
         return false;
     std::array<SDLKey, keysPerAction>& s = slots(b, action);
     if (std::find(s.begin(), s.end(), key) != s.end())

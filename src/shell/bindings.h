@@ -38,7 +38,7 @@ std::vector<SDLKey> keysOf(const KeyBindings& b, Action action);
 // Binds key to action. A key bound to another action moves here and that
 // action is returned in lost (the return value is then true); an action
 // holding two keys already drops its older one. A key already on action
-// changes nothing.
+// changes nothing, and so does a key SDL has no name for.
 bool bindKey(KeyBindings& b, Action action, SDLKey key, Action& lost);
 void clearAction(KeyBindings& b, Action action);
 // The action key is bound to; false when it has none.

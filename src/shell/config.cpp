@@ -348,11 +348,10 @@ static std::string trailingComment(const std::string& line)
     return "";
 }
 
-std::string configWithSettings(const ConfigText& file, const Settings& now)
+// The text of file with now's values for the numbers and the setting keys given.
+static std::string rewrite(const ConfigText& file, const Settings& now, const std::vector<std::string>& keys)
 {
     const Settings& was = file.settings;
-    if (now == was)
-        return file.text;
     std::vector<std::string> lines = splitLines(file.text);
 
     // Numbers the file lacks read as 0, a missing volume as 80. They are
@@ -378,11 +377,12 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
             const WordPlace& last = file.numbers.back();
             lines[last.line].insert(last.start + last.length, " " + words);
         } else {
-            // Before the first setting line, where the numbers belong.
+            // Before the first line with words, a setting line: the numbers
+            // must come first to be read as numbers.
             size_t at = 0;
-            while (at < file.lineKeys.size() && file.lineKeys[at].empty())
+            while (at < lines.size() && wordsOf(lines[at], at).empty())
                 ++at;
-            if (at == file.lineKeys.size())
+            if (at == lines.size())
                 at = lines.size() - (lines.back().empty() ? 1 : 0);
             lines.insert(lines.begin() + static_cast<long>(at), words);
             insertedAt = at;
@@ -398,10 +398,6 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
         lines[w.line].replace(w.start, w.length, std::to_string(numberValue(now, i)));
     }
 
-    std::vector<std::string> keys;
-    for (const std::string& key : allSettingKeys())
-        if (settingLines(now, key) != settingLines(was, key))
-            keys.push_back(key);
     std::vector<std::string> out;
     std::vector<bool> placed(keys.size(), false);
     for (size_t l = 0; l < lines.size(); ++l) {
@@ -441,6 +437,36 @@ std::string configWithSettings(const ConfigText& file, const Settings& now)
     for (size_t l = 0; l < out.size(); ++l)
         text += out[l] + (l + 1 < out.size() ? "\n" : "");
     return text;
+}
+
+std::string configWithSettings(const ConfigText& file, const Settings& now)
+{
+    if (now == file.settings)
+        return file.text;
+    std::vector<std::string> keys;
+    for (const std::string& key : allSettingKeys())
+        if (settingLines(now, key) != settingLines(file.settings, key))
+            keys.push_back(key);
+    // An action without lines of its own may have lost a default key to a
+    // line that is now rewritten, and get it back; such an action is written
+    // out too, until the text reads as now. Each round adds an action, and an
+    // action written out reads exactly as written.
+    for (int round = 0;; ++round) {
+        const std::string text = rewrite(file, now, keys);
+        const Settings back = parseConfig(text).settings;
+        bool added = false;
+        for (int i = 0; i < actionCount; ++i) {
+            const Action action = static_cast<Action>(i);
+            const std::string key = std::string("bind ") + actionName(action);
+            if (keysOf(back.keys, action) != keysOf(now.keys, action) &&
+                std::find(keys.begin(), keys.end(), key) == keys.end()) {
+                keys.push_back(key);
+                added = true;
+            }
+        }
+        if (!added || round == actionCount)
+            return text;
+    }
 }
 
 void applySettings(Game& g, const Settings& s)

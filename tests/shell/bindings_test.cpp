@@ -150,6 +150,12 @@ TEST(Bindings, TwoKeysAnActionStealingAndClearing)
         EXPECT_EQ(keysOf(keys, Action::restart), s.restart);
         EXPECT_EQ(keysOf(keys, Action::left), std::vector<SDLKey>{SDLK_LEFT});
     }
+    // Keys without a name cannot be written down and are never bound.
+    for (SDLKey unnamed : {SDLK_UNKNOWN, static_cast<SDLKey>('A'), static_cast<SDLKey>('%'), SDLK_LAST}) {
+        Action lost;
+        EXPECT_FALSE(bindKey(keys, Action::left, unnamed, lost));
+        EXPECT_EQ(keysOf(keys, Action::left), std::vector<SDLKey>{SDLK_LEFT});
+    }
     Action a;
     ASSERT_TRUE(actionOfKey(keys, SDLK_r, a));
     EXPECT_EQ(a, Action::brake);

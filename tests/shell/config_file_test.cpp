@@ -230,6 +230,9 @@ TEST(ConfigText, AnyChangeToAnyFileReadsBackAsTheSettingsWritten)
         tenNumbers + "bind brake up\ndeadzone 99\ncamera above\ncamera chase\nmystery line\n",
         "# no numbers\nghost off\n# after\n",
         "1 2 3\nbind left a",
+        "camera x\n# mid\nghost off\n",
+        // Left holds the default key of throttle, which has no line.
+        tenNumbers + "bind left up\n",
     };
     void (*const changes[])(Settings&) = {
         [](Settings& s) { s.screenHeight = 720; },
