@@ -229,6 +229,17 @@ std::string readSettingLine(Settings& s, const std::string& line, const std::vec
     return "";
 }
 
+// A line as the settings screen can show it: control characters as '?',
+// at most 60 bytes.
+std::string shownLine(const std::string& line)
+{
+    std::string shown = line.substr(0, 60);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 32 || c == 127)
+            c = '?';
+    return shown + (line.size() > 60 ? "..." : "");
+}
+
 } // namespace
 
 ConfigText parseConfig(const std::string& text)
@@ -281,7 +292,8 @@ ConfigText parseConfig(const std::string& text)
         else
             file.lineKeys[l] = key;
         if (key.empty() && ++unusable == 1)
-            file.problem = "configuration line " + std::to_string(l + 1) + " \"" + lines[l] + "\" not used: " + reason;
+            file.problem = "configuration line " + std::to_string(l + 1) + " \"" + shownLine(lines[l]) +
+                           "\" not used: " + reason;
     }
     if (unusable > 1)
         file.problem += " (and " + std::to_string(unusable - 1) + " more)";

@@ -136,6 +136,10 @@ TEST(ConfigText, ABadLineKeepsEveryOtherSettingAndIsReportedOnce)
         now.ghostShown = false;
         EXPECT_NE(configWithSettings(file, now).find(line + "\n"), std::string::npos);
     }
+    // The line is shown as a screen can show it.
+    ConfigText odd = parseConfig(tenNumbers + "camera \x1b[2J" + std::string(100, 'x') + "\r\n");
+    EXPECT_EQ(odd.problem.find('\x1b'), std::string::npos) << odd.problem;
+    EXPECT_LT(odd.problem.size(), 150u) << odd.problem;
     ConfigText two = parseConfig(tenNumbers + "camera x\nghost y\n");
     EXPECT_NE(two.problem.find("line 2"), std::string::npos) << two.problem;
     EXPECT_NE(two.problem.find("and 1 more"), std::string::npos) << two.problem;
