@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and starts the game in this folder (it reads data/ from here).
+# Installs and builds what playing needs and starts the game in this folder
+# (it reads data/ from here); scripts/test.sh builds the rest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --play
 exec build/vantor

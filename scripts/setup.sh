@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs (skipping those present), builds
-# the game, its tools and tests into build/, and generates the content into data/.
+# into build/ and generates the content into data/.
+#   scripts/setup.sh [--play] [CMAKE OPTIONS...]
+# With --play only what playing needs is installed and built: the game and its
+# content tool. Without it everything is: the tools, the benchmark and the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+play=0
+if [ "${1:-}" = "--play" ]; then
+  play=1
+  shift
+fi
+
+# The configuration step looks for GoogleTest, so its headers come along even to play.
 packages=(build-essential cmake pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libguichan-dev
-  libfreeimageplus-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev libfreetype-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind desktop-file-utils dpkg-dev)
+  libfreeimageplus-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev libfreetype-dev fonts-dejavu-core)
+if [ $play = 0 ]; then
+  packages+=(xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind desktop-file-utils dpkg-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,5 +32,9 @@ fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build build -j "$jobs"
+if [ $play = 1 ]; then
+  cmake --build build -j "$jobs" --target vantor vantor-content
+else
+  cmake --build build -j "$jobs"
+fi
 build/vantor-content data

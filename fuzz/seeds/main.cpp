@@ -145,6 +145,9 @@ static void loaderSeeds(const std::string& out, const std::string& data)
     writeText(config, "defaults", "800 600 0 0 1 -1 -1 1 2 0\n");
     writeText(config, "commented",
               "# window\n1024 768 # size\n1\n# joystick buttons\n0 1 2 3\n# axes\n1 -1 0\n");
+    writeText(config, "settings",
+              "800 600 0 2 3 0 1 2 3 0 70\nbind throttle w\nbind throttle up # arrows too\nbind left left shift\n"
+              "bind restart none\ndeadzone 20\ninvert steer on\ncamera above\nghost opacity 45\nmystery\n");
 
     if (data.empty())
         return;

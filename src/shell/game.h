@@ -14,6 +14,7 @@
 #include "shell/held_keys.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
+#include "shell/config.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
 #include "sim/splits.h"
@@ -118,6 +119,9 @@ struct Game {
     int32_t joySteerAxis = 0;
     // Sound volume, 0 (off) to 100 (configuration value 11).
     int32_t soundVolume = 80;
+    // The settings as configured; the fields above are what runs (the window
+    // size as SDL opened it). The settings screen changes these and saves them.
+    Settings settings;
 
     Game();
 };

@@ -21,6 +21,7 @@
 #include "shell/main_loop.h"
 #include "shell/paths.h"
 #include "shell/shelf_files.h"
+#include "shell/window.h"
 #include "track/track.h"
 
 int runGame()
@@ -37,6 +38,12 @@ int runGame()
     game.saveStatus = openLockedSave(game.save, game.saveLock, savePath(), std::time(nullptr));
     loadShelfMemory(game);
     printf("Create game\n");
+    fflush(stdout);
+    std::string videoError;
+    if (!startVideo(dataDir + "/gui/icon.png", videoError)) {
+        fprintf(stderr, "%s\n", videoError.c_str());
+        return 1;
+    }
     if (!createGame()) {
         fprintf(stderr, "Cannot open an OpenGL window: %s\n", SDL_GetError());
         return 1;

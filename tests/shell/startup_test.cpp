@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,6 +121,44 @@ TEST_F(Startup, NoDisplayEndsWithAnErrorInsteadOfACrash)
     EXPECT_EQ(game.waitExit(20000), 1);
     EXPECT_EQ(game.output.rfind("Starting game...\n", 0), 0u);
     EXPECT_EQ(game.output.find("Load track"), std::string::npos);
+}
+
+TEST_F(Startup, WithoutADisplayOneLineSaysSoAndNothingElse)
+{
+    // No display named at all, and one named that nothing serves, with SDL
+    // left to choose its driver: it falls back to one without OpenGL.
+    for (const char* display : {"-u DISPLAY", "DISPLAY=:9999"}) {
+        SCOPED_TRACE(display);
+        int status = -1;
+        std::string err = runCommand("cd '" + root + "' && env -u SDL_VIDEODRIVER " + display + " HOME='" + home +
+                                         "' '" VANTOR_BUILD_DIR "/vantor' </dev/null 2>&1 >/dev/null",
+                                     &status);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(err, "no display: set DISPLAY or start from a desktop\n");
+    }
+}
+
+TEST_F(Startup, TheWindowIsNamedVantorAndCarriesTheGeneratedIcon)
+{
+    for (bool withIcon : {true, false}) {
+        SCOPED_TRACE(withIcon ? "icon present" : "icon missing");
+        if (!withIcon)
+            fs::remove(root + "/data/gui/icon.png");
+        XServer x;
+        ASSERT_TRUE(x.start(1280, 1024));
+        GameProcess game;
+        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+        ASSERT_TRUE(x.waitForGameWindow(10000));
+        std::smatch m;
+        std::string tree = x.x("xwininfo -root -tree");
+        ASSERT_TRUE(std::regex_search(tree, m, std::regex("(0x[0-9a-f]+) \"Vantor\": \\(\"vantor\" \"vantor\"\\)")))
+            << tree;
+        const std::string hints = x.x("xprop -id " + m[1].str() + " WM_NAME WM_HINTS");
+        EXPECT_NE(hints.find("WM_NAME(STRING) = \"Vantor\""), std::string::npos) << hints;
+        EXPECT_EQ(hints.find("bitmap id # to use for icon") != std::string::npos, withIcon) << hints;
+        EXPECT_EQ(game.output, startupLines());
+        EXPECT_EQ(game.terminate(10000), 0);
+    }
 }
 
 TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusCentred)

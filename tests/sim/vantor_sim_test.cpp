@@ -1,6 +1,7 @@
 // The vantor-sim binary run as a process on tracks written to a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -155,6 +156,8 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
     const std::vector<std::string> bad = {
         "",
         "fly",
+        "--helpme",
+        "help",
         "race " + data + "--hold 0,0,1",
         "race --track ring --hold 0,0,1",
         "race " + data + "--track ring",
@@ -201,6 +204,25 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
         EXPECT_EQ(run(args, out, err), 2) << args;
         EXPECT_EQ(linesOf(err).size(), 1u) << args << ": " << err;
         EXPECT_TRUE(out.empty()) << args;
+    }
+}
+
+TEST_F(VantorSim, HelpPrintsTheUsageOfEverySubcommandAndSucceeds)
+{
+    for (const char* flag : {"--help", "-h"}) {
+        std::string out, err;
+        EXPECT_EQ(run(flag, out, err), 0) << flag;
+        EXPECT_TRUE(err.empty()) << flag << ": " << err;
+        std::vector<std::string> lines = linesOf(out);
+        ASSERT_GE(lines.size(), 7u) << flag << ": " << out;
+        EXPECT_EQ(lines[0], "usage:");
+        for (const char* name : {"race", "bot", "verify", "bench", "ghost"}) {
+            const std::string start = std::string("  vantor-sim ") + name + " ";
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                    [&](const std::string& l) { return l.rfind(start, 0) == 0; }),
+                      1)
+                << flag << " lists " << name;
+        }
     }
 }
 

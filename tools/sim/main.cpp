@@ -7,6 +7,7 @@
 //   vantor-sim ghost verify --data DIR FILE...
 //   vantor-sim compare --data DIR --track NAME A B
 //   vantor-sim practice --data DIR --track NAME --run R --lap L --segment S --controls P [--trace FILE] [--max-ticks N]
+//   vantor-sim --help | -h
 // Bad arguments and unreadable files: one line on standard error, exit status 2.
 #include <cstdio>
 #include <string>
@@ -41,6 +42,14 @@ const Subcommand subcommands[] = {
 int main(int argc, char** argv)
 {
     std::string which = argc >= 2 ? argv[1] : "";
+    // Asked for, the usage is the answer rather than an error: standard output, status 0.
+    if (which == "--help" || which == "-h") {
+        std::printf("usage:\n");
+        for (const Subcommand& c : subcommands)
+            std::printf("  vantor-sim %s\n", c.usage);
+        std::printf("  vantor-sim --help\n");
+        return 0;
+    }
     for (const Subcommand& c : subcommands) {
         if (which == c.name)
             return c.run(std::vector<std::string>(argv + 2, argv + argc));
