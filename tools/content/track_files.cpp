@@ -1,9 +1,11 @@
-// "track.track" and "textures.txt" of every track.
+// The files of every built-in track: "track.track", "textures.txt" and the area.
 #include <cstdio>
 #include <string>
 
 #include "content/content.h"
-#include "content/track_design.h"
+#include "assets/picture_file.h"
+#include "design/scenery.h"
+#include "design/track_catalogue.h"
 #include "shell/paths.h"
 
 namespace {
@@ -50,6 +52,19 @@ bool writeTracks(const std::string& root)
         if (!makeDirectories(folder))
             return false;
         if (!writeControlPoints(track, folder + "/track.track") || !writeTextureWords(track, folder + "/textures.txt"))
+            return false;
+    }
+    return true;
+}
+
+bool writeScenery(const std::string& root)
+{
+    for (const BuiltTrack& track : builtTracks()) {
+        std::string folder = trackFolder(root, track.design.name);
+        if (!makeDirectories(folder))
+            return false;
+        Scenery s = buildScenery(track);
+        if (!writeTris(s.mesh, folder + "/area.tris", 0.01) || !savePng(s.atlas, folder + "/area.png"))
             return false;
     }
     return true;

@@ -1,4 +1,4 @@
-#include "content/tris_writer.h"
+#include "design/tris_writer.h"
 
 #include <cstdio>
 #include <cstring>

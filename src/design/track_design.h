@@ -1,5 +1,5 @@
 #pragma once
-// The fifteen tracks as designs, and the road each design makes.
+// A track as a design, and the road the design makes.
 //
 // A design is a closed polygon of corners, each rounded by an arc of its own
 // radius, in metres; straights join the arcs tangentially. Height, width and
@@ -84,17 +84,9 @@ struct BuiltTrack {
     double tightestRadius = 0.0;
 };
 
-// Track names in the order the menu unlocks them, easiest first.
-const std::vector<std::string>& trackOrder();
-const std::vector<TrackDesign>& trackDesigns();
-
 TrackPath buildPath(const TrackDesign& design);
 // s is the arc length from the start, any value (taken around the loop).
 PathSample samplePath(const TrackDesign& design, const TrackPath& path, double s);
 BuiltTrack buildTrack(const TrackDesign& design);
-// Every design built once and kept for the process.
-const std::vector<BuiltTrack>& builtTracks();
-const BuiltTrack* findBuilt(const std::string& name);
-
 // The road surface point of a built segment, as the game evaluates it.
 Vec3 roadPoint(const TrackSegment& segment, double t, double u);
