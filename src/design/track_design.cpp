@@ -119,6 +119,7 @@ TrackPath buildPath(const TrackDesign& original)
             char text[160];
             std::snprintf(text, sizeof text, "arcs of corners %zu and %zu overlap by %.1f m", i, j, -straight);
             path.error = text;
+            path.errorCorner = static_cast<int>(j);
             return path;
         }
         PathPiece piece;

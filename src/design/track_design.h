@@ -53,8 +53,10 @@ struct TrackPath {
     std::vector<double> heights, widths, banks;
     // Placement: world = rotate(design - origin) with z shifted by zOffset.
     double originX = 0.0, originY = 0.0, originS = 0.0, cosA = 1.0, sinA = 0.0, zOffset = 0.0;
-    // Empty when the design is sound; otherwise what is wrong with it.
+    // Empty when the design is sound; otherwise what is wrong with it, and the
+    // corner whose arc does not fit (-1 for a fault of the whole loop).
     std::string error;
+    int errorCorner = -1;
 };
 
 struct PathSample {

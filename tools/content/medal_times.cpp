@@ -6,6 +6,7 @@
 #include "content/content.h"
 #include "design/medal_times.h"
 #include "design/track_catalogue.h"
+#include "design/track_package.h"
 
 bool writeMedalTimes(const std::string& root)
 {
@@ -32,7 +33,7 @@ bool writeMedalTimes(const std::string& root)
         FILE* f = std::fopen((trackFolder(root, track.design.name) + "/times.txt").c_str(), "w");
         if (!f)
             return false;
-        bool ok = std::fprintf(f, "%.0f %.0f %.0f\n", m.gold, m.silver, m.bronze) > 0;
+        bool ok = std::fputs(medalTimesText(m).c_str(), f) >= 0;
         if (std::fclose(f) != 0 || !ok)
             return false;
     }
