@@ -406,6 +406,10 @@ PlanFault checkPlan(const TrackPlan& plan, BuiltTrack* built)
         // A closed road that turns round more or less than once crosses itself.
         return faultAt(cornerLine(plan, 0), "the road crosses itself", 0);
     }
+    // Bounds the work of every later step for a plan of wide zigzags.
+    if (path.length > maxPlanRoadMetres)
+        return faultAt(plan.lastLine, "the road is " + number(std::round(path.length)) + " m long; at most " +
+                                          number(maxPlanRoadMetres) + " m");
     std::vector<CentreSample> samples;
     const double step = 4.0;
     const size_t count = static_cast<size_t>(std::ceil(path.length / step));

@@ -16,6 +16,8 @@ constexpr size_t maxPlanBytes = 64 * 1024;
 constexpr size_t maxPlanNameBytes = 32;
 constexpr size_t minPlanCorners = 3;
 constexpr size_t maxPlanCorners = 200;
+// Length of one lap, metres.
+constexpr double maxPlanRoadMetres = 30000.0;
 
 // The ranges of a plan's values, metres and degrees, bounds included.
 struct PlanRange {
@@ -71,9 +73,9 @@ std::string formatPlan(const TrackPlan& plan);
 TrackDesign designOf(const TrackPlan& plan);
 // The faults of the plan's values (as readPlan finds them) and then of its
 // road: corners on top of each other, a radius wider than the road at its
-// corner or too large to fit between its neighbours, and a road that runs
-// into or crosses itself. When built is given and there is no fault, it is
-// the road the plan makes.
+// corner or too large to fit between its neighbours, a lap longer than
+// maxPlanRoadMetres, and a road that runs into or crosses itself. When built
+// is given and there is no fault, it is the road the plan makes.
 PlanFault checkPlan(const TrackPlan& plan, BuiltTrack* built = nullptr);
 
 // "LINE: MESSAGE", on one line.
