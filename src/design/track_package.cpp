@@ -78,12 +78,10 @@ std::string medalTimesText(const MedalTimes& medals)
 bool buildTrackPackage(const TrackPlan& plan, TrackPackage& package, PlanFault& fault)
 {
     package = TrackPackage{};
-    package.plan = plan;
-    fault = checkPlan(plan, &package.built);
+    BuiltTrack built;
+    fault = checkPlan(plan, &built);
     if (planFaulty(fault))
         return false;
-    const BuiltTrack& built = package.built;
-
     Track road;
     road.name = plan.name;
     road.segments = built.segments;
@@ -94,26 +92,35 @@ bool buildTrackPackage(const TrackPlan& plan, TrackPackage& package, PlanFault& 
         fault.message = "the autopilot cannot finish this road (" + outcomeLine(run.result) + ")";
         return false;
     }
-    package.medals = medalTimesFrom(static_cast<double>(run.result.raceTicks) * tickSeconds);
-
     std::vector<uint8_t> points = controlPointBytes(built);
-    GhostFile& author = package.author;
+    GhostFile author;
     author.trackName = plan.name;
     author.trackHash = sha256(points.data(), points.size());
     author.playerName = autopilotAuthor;
     author.ticks = static_cast<uint32_t>(run.result.raceTicks);
     std::memcpy(author.startState.data(), &run.result.startState, author.startState.size());
     author.records = run.controls;
+    return packageWithAuthor(plan, built, author, package, fault);
+}
 
+bool packageWithAuthor(const TrackPlan& plan, const BuiltTrack& built, const GhostFile& author,
+                       TrackPackage& package, PlanFault& fault)
+{
+    package = TrackPackage{};
+    package.plan = plan;
+    package.built = built;
+    package.author = author;
+    package.medals = medalTimesFrom(static_cast<double>(author.ticks) * tickSeconds);
     package.scenery = buildScenery(built);
     std::vector<uint8_t> area;
     if (!encodeTris(package.scenery.mesh, 0.01, area)) {
         fault.line = std::max(plan.lastLine, 1);
+        fault.corner = -1;
         fault.message = "the scenery of this road is too large for its file";
         return false;
     }
     auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
-    package.files.push_back({"track.track", points});
+    package.files.push_back({"track.track", controlPointBytes(built)});
     package.files.push_back({"textures.txt", text(textureWordsText(built))});
     package.files.push_back({"area.tris", area});
     package.files.push_back({"times.txt", text(medalTimesText(package.medals))});

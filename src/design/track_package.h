@@ -46,6 +46,10 @@ std::string medalTimesText(const MedalTimes& medals);
 // autopilot. False with the fault when the plan makes no road or the
 // autopilot does not finish it. The same plan always gives the same bytes.
 bool buildTrackPackage(const TrackPlan& plan, TrackPackage& package, PlanFault& fault);
+// The files of a checked plan and its road with an author run already
+// proven on it (a shared track's): the medals follow from the run's time.
+bool packageWithAuthor(const TrackPlan& plan, const BuiltTrack& built, const GhostFile& author,
+                       TrackPackage& package, PlanFault& fault);
 
 // Writes files into root/tracks/NAME/. root must be a folder; "tracks" and
 // NAME are made when missing (and nothing above them), and every file is

@@ -104,3 +104,29 @@ TEST(SharedTrack, TamperedFilesAreRefused)
         EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
     }
 }
+
+TEST(SharedTrack, AnOfferedFileMakesTheFilesItsAuthorBuilt)
+{
+    ASSERT_FALSE(ridgeShared().author.records.empty());
+    TrackPlan plan;
+    PlanFault fault;
+    TrackPackage original;
+    ASSERT_TRUE(readPlan(ridge, plan, fault));
+    ASSERT_TRUE(buildTrackPackage(plan, original, fault)) << describeFault(fault);
+
+    std::vector<uint8_t> bytes = encodeSharedTrack(ridgeShared());
+    SharedTrack shared;
+    TrackPlan received;
+    BuiltTrack built;
+    ASSERT_EQ(verifySharedTrack(bytes.data(), bytes.size(), shared, received, built), "");
+    TrackPackage imported;
+    ASSERT_TRUE(packageWithAuthor(received, built, shared.author, imported, fault)) << describeFault(fault);
+    ASSERT_EQ(imported.files.size(), original.files.size());
+    for (size_t i = 0; i < original.files.size(); ++i) {
+        EXPECT_EQ(imported.files[i].name, original.files[i].name);
+        EXPECT_TRUE(imported.files[i].bytes == original.files[i].bytes) << original.files[i].name;
+    }
+    EXPECT_TRUE(imported.scenery.atlas.pixels.size() == original.scenery.atlas.pixels.size() &&
+                std::memcmp(imported.scenery.atlas.pixels.data(), original.scenery.atlas.pixels.data(),
+                            imported.scenery.atlas.pixels.size() * sizeof(Rgba)) == 0);
+}
