@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "design/track_package.h"
+#include "design/track_share.h"
 #include "save/ghost_file.h"
 #include "save/run_history.h"
 #include "save/save_file.h"
@@ -204,6 +206,26 @@ static void trackStatsSeeds(const std::string& out)
     writeSeed(dir, "run_file_name", std::vector<uint8_t>(name.begin(), name.end()));
 }
 
+// A plan of every kind of line, and the same plan built and shared with its author run.
+static void trackSeeds(const std::string& out)
+{
+    const std::string text = "# seed\nplan 1\nname ridge\ntheme alpine\nroad basalt\nwidth 16\n"
+                             "corner 0 0 120 0 0\ncorner 900 0 90 5 10\ncorner 900 600 80 20 10 14\n"
+                             "corner 0 600 100 10 0\n";
+    writeSeed(out + "/track_plan", "ridge", std::vector<uint8_t>(text.begin(), text.end()));
+    TrackPlan plan;
+    PlanFault fault;
+    TrackPackage package;
+    if (!readPlan(text, plan, fault) || !buildTrackPackage(plan, package, fault))
+        return;
+    SharedTrack shared{formatPlan(plan), package.author};
+    writeSeed(out + "/shared_track", "ridge", encodeSharedTrack(shared));
+    // The same file with a run of three records: quick to refuse, and near the real layout.
+    shared.author.records.resize(3);
+    shared.author.ticks = 3;
+    writeSeed(out + "/shared_track", "short_run", encodeSharedTrack(shared));
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -225,5 +247,6 @@ int main(int argc, char** argv)
     ghostFileSeeds(out, reference);
     trackStatsSeeds(out);
     loaderSeeds(out, data);
+    trackSeeds(out);
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 
 #include "content/generated_content.h"
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/main_loop.h"

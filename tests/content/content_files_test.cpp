@@ -17,7 +17,7 @@
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
 #include "content/generated_content.h"
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 #include "gl_window.h"
 #include "sound_analysis.h"
 #include "shell/game.h"

@@ -13,7 +13,7 @@
 #include "assets/models.h"
 #include "assets/texture_cache.h"
 #include "content/content.h"
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 #include "gl_window.h"
 #include "render/scene.h"
 #include "shell/game.h"

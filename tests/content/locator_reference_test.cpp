@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "content/generated_content.h"
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 #include "locator_reference.h"
 #include "sim/autopilot.h"
 #include "sim/replay.h"

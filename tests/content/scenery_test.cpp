@@ -6,8 +6,8 @@
 #include <cmath>
 #include <map>
 
-#include "content/scenery.h"
-#include "content/track_design.h"
+#include "design/scenery.h"
+#include "design/track_catalogue.h"
 
 namespace {
 

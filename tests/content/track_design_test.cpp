@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 #include "sim/locator.h"
 #include "sim/ship_physics.h"
 #include "track/track.h"

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "content/content.h"
-#include "content/content_image.h"
+#include "assets/picture_file.h"
+#include "design/picture.h"
 #include "shell/paths.h"
 
 namespace {

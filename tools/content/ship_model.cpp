@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "content/content.h"
-#include "content/content_image.h"
-#include "content/tris_writer.h"
+#include "assets/picture_file.h"
+#include "design/picture.h"
+#include "design/tris_writer.h"
 #include "shell/paths.h"
 
 namespace {

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "content/content.h"
-#include "content/content_image.h"
-#include "content/track_design.h"
+#include "assets/picture_file.h"
+#include "design/picture.h"
+#include "design/track_catalogue.h"
 #include "shell/paths.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "content/tris_writer.h"
+#include "design/tris_writer.h"
 
 #include <cstdio>
 #include <cstring>
@@ -81,8 +81,9 @@ void triangleList(Writer& w, const std::vector<uint32_t>& indexes)
 
 } // namespace
 
-bool writeTris(const TrisBuilder& mesh, const std::string& path, double positionScale)
+bool encodeTris(const TrisBuilder& mesh, double positionScale, std::vector<uint8_t>& bytes)
 {
+    bytes.clear();
     if (!fitsIndexes(mesh))
         return false;
     Writer w;
@@ -110,9 +111,18 @@ bool writeTris(const TrisBuilder& mesh, const std::string& path, double position
         w.f32(n.y);
         w.f32(n.z);
     }
+    bytes.assign(w.bytes.begin(), w.bytes.end());
+    return true;
+}
+
+bool writeTris(const TrisBuilder& mesh, const std::string& path, double positionScale)
+{
+    std::vector<uint8_t> bytes;
+    if (!encodeTris(mesh, positionScale, bytes))
+        return false;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    bool ok = std::fwrite(w.bytes.data(), 1, w.bytes.size(), f) == w.bytes.size();
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return (std::fclose(f) == 0) && ok;
 }

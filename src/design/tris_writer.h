@@ -36,6 +36,9 @@ void addTriangle(TrisBuilder& mesh, size_t group, const uint32_t v[3], const uin
 
 // True when every list fits the 16-bit indexes of the format.
 bool fitsIndexes(const TrisBuilder& mesh);
+// The file image of the mesh with every position multiplied by positionScale;
+// false (bytes empty) when the mesh does not fit the format.
+bool encodeTris(const TrisBuilder& mesh, double positionScale, std::vector<uint8_t>& bytes);
 // Writes the mesh with every position multiplied by positionScale; false when
 // the file cannot be written or the mesh does not fit the format.
 bool writeTris(const TrisBuilder& mesh, const std::string& path, double positionScale);

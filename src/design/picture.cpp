@@ -1,6 +1,4 @@
-#include "content/content_image.h"
-
-#include <FreeImage.h>
+#include "design/picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,37 +78,6 @@ RgbaImage downsample(const RgbaImage& image, int factor)
         }
     }
     return out;
-}
-
-static bool saveImage(const RgbaImage& image, const std::string& path, FREE_IMAGE_FORMAT format, int flags)
-{
-    FIBITMAP* bitmap = FreeImage_Allocate(image.width, image.height, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                          FI_RGBA_BLUE_MASK);
-    if (!bitmap)
-        return false;
-    for (int y = 0; y < image.height; ++y) {
-        BYTE* line = FreeImage_GetScanLine(bitmap, y);
-        for (int x = 0; x < image.width; ++x) {
-            Rgba p = image.pixels[static_cast<size_t>(y) * image.width + x];
-            line[4 * x + FI_RGBA_RED] = p.r;
-            line[4 * x + FI_RGBA_GREEN] = p.g;
-            line[4 * x + FI_RGBA_BLUE] = p.b;
-            line[4 * x + FI_RGBA_ALPHA] = p.a;
-        }
-    }
-    bool ok = FreeImage_Save(format, bitmap, path.c_str(), flags) != 0;
-    FreeImage_Unload(bitmap);
-    return ok;
-}
-
-bool savePng(const RgbaImage& image, const std::string& path)
-{
-    return saveImage(image, path, FIF_PNG, PNG_Z_BEST_SPEED);
-}
-
-bool saveTga(const RgbaImage& image, const std::string& path)
-{
-    return saveImage(image, path, FIF_TARGA, TARGA_DEFAULT);
 }
 
 Random seededRandom(uint64_t seed)

@@ -1,5 +1,5 @@
 #pragma once
-// The fifteen tracks as designs, and the road each design makes.
+// A track as a design, and the road the design makes.
 //
 // A design is a closed polygon of corners, each rounded by an arc of its own
 // radius, in metres; straights join the arcs tangentially. Height, width and
@@ -53,8 +53,10 @@ struct TrackPath {
     std::vector<double> heights, widths, banks;
     // Placement: world = rotate(design - origin) with z shifted by zOffset.
     double originX = 0.0, originY = 0.0, originS = 0.0, cosA = 1.0, sinA = 0.0, zOffset = 0.0;
-    // Empty when the design is sound; otherwise what is wrong with it.
+    // Empty when the design is sound; otherwise what is wrong with it, and the
+    // corner whose arc does not fit (-1 for a fault of the whole loop).
     std::string error;
+    int errorCorner = -1;
 };
 
 struct PathSample {
@@ -84,17 +86,9 @@ struct BuiltTrack {
     double tightestRadius = 0.0;
 };
 
-// Track names in the order the menu unlocks them, easiest first.
-const std::vector<std::string>& trackOrder();
-const std::vector<TrackDesign>& trackDesigns();
-
 TrackPath buildPath(const TrackDesign& design);
 // s is the arc length from the start, any value (taken around the loop).
 PathSample samplePath(const TrackDesign& design, const TrackPath& path, double s);
 BuiltTrack buildTrack(const TrackDesign& design);
-// Every design built once and kept for the process.
-const std::vector<BuiltTrack>& builtTracks();
-const BuiltTrack* findBuilt(const std::string& name);
-
 // The road surface point of a built segment, as the game evaluates it.
 Vec3 roadPoint(const TrackSegment& segment, double t, double u);

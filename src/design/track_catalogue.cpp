@@ -3,7 +3,7 @@
 // The physics sets the scale: about 90 m/s flat out, about 1.1 g of grip, so a
 // bend of radius R is taken at roughly sqrt(9 R) m/s and only bends of 700 m
 // and more are flat out.
-#include "content/track_design.h"
+#include "design/track_catalogue.h"
 
 namespace {
 
@@ -120,4 +120,30 @@ const std::vector<TrackDesign>& trackDesigns()
 {
     static const std::vector<TrackDesign> designs = makeDesigns();
     return designs;
+}
+
+const std::vector<BuiltTrack>& builtTracks()
+{
+    static const std::vector<BuiltTrack> tracks = [] {
+        std::vector<BuiltTrack> out;
+        for (const TrackDesign& d : trackDesigns())
+            out.push_back(buildTrack(d));
+        return out;
+    }();
+    return tracks;
+}
+
+const BuiltTrack* findBuilt(const std::string& name)
+{
+    for (const BuiltTrack& t : builtTracks())
+        if (t.design.name == name)
+            return &t;
+    return nullptr;
+}
+
+const std::vector<std::string>& trackOrder()
+{
+    static const std::vector<std::string> order = {"00", "10", "20", "30", "40", "01", "11", "21",
+                                                   "31", "41", "02", "12", "22", "32", "42"};
+    return order;
 }

@@ -1,4 +1,4 @@
-#include "content/track_design.h"
+#include "design/track_design.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,6 +119,7 @@ TrackPath buildPath(const TrackDesign& original)
             char text[160];
             std::snprintf(text, sizeof text, "arcs of corners %zu and %zu overlap by %.1f m", i, j, -straight);
             path.error = text;
+            path.errorCorner = static_cast<int>(j);
             return path;
         }
         PathPiece piece;
@@ -307,30 +308,4 @@ BuiltTrack buildTrack(const TrackDesign& design)
         built.textureB.push_back(b);
     }
     return built;
-}
-
-const std::vector<BuiltTrack>& builtTracks()
-{
-    static const std::vector<BuiltTrack> tracks = [] {
-        std::vector<BuiltTrack> out;
-        for (const TrackDesign& d : trackDesigns())
-            out.push_back(buildTrack(d));
-        return out;
-    }();
-    return tracks;
-}
-
-const BuiltTrack* findBuilt(const std::string& name)
-{
-    for (const BuiltTrack& t : builtTracks())
-        if (t.design.name == name)
-            return &t;
-    return nullptr;
-}
-
-const std::vector<std::string>& trackOrder()
-{
-    static const std::vector<std::string> order = {"00", "10", "20", "30", "40", "01", "11", "21",
-                                                   "31", "41", "02", "12", "22", "32", "42"};
-    return order;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// An RGBA picture the content tool paints and saves. Row 0 is the bottom row,
-// as FreeImage and OpenGL hold images: texture coordinate v = 0 lies on row 0.
+// An RGBA picture the content tool and the track builder paint. Row 0 is the
+// bottom row, as FreeImage and OpenGL hold images: texture coordinate v = 0
+// lies on row 0. Painting needs no graphics library; saving is in
+// assets/picture_file.h.
 
 #include <cstdint>
 #include <string>
@@ -28,10 +30,6 @@ RgbaImage downsample(const RgbaImage& image, int factor);
 Rgba mix(Rgba a, Rgba b, double k);
 // Scales r, g and b by k, clamped to 255.
 Rgba shade(Rgba c, double k);
-
-// 32-bit PNG or TGA; false when the file cannot be written.
-bool savePng(const RgbaImage& image, const std::string& path);
-bool saveTga(const RgbaImage& image, const std::string& path);
 
 // Deterministic pseudo-random numbers: the same seed gives the same content.
 struct Random {

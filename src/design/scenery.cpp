@@ -1,4 +1,4 @@
-#include "content/scenery.h"
+#include "design/scenery.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "content/content.h"
-#include "shell/paths.h"
 
 namespace {
 
@@ -92,6 +90,36 @@ const Theme& themeFor(const std::string& name)
             return t;
     return themes[0];
 }
+
+} // namespace
+
+const std::vector<std::string>& sceneryThemes()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> out;
+        for (const Theme& t : themes)
+            out.push_back(t.name);
+        return out;
+    }();
+    return names;
+}
+
+uint32_t scenerySeed(const std::string& trackName)
+{
+    // The built-in tracks are named by digits, and their land keeps the seed
+    // it always had; any other name is hashed (FNV-1a).
+    bool digits = !trackName.empty() && trackName.size() <= 9;
+    for (char c : trackName)
+        digits = digits && c >= '0' && c <= '9';
+    if (digits)
+        return 1000u + static_cast<uint32_t>(std::stoul(trackName)) * 7919u;
+    uint32_t h = 2166136261u;
+    for (unsigned char c : trackName)
+        h = (h ^ c) * 16777619u;
+    return h;
+}
+
+namespace {
 
 // ---- the road as a cloud of surface samples, bucketed on a plane grid ----
 
@@ -476,7 +504,7 @@ double gridHeight(const Grid& g, double x, double y)
 Scenery buildScenery(const BuiltTrack& track)
 {
     const Theme& th = themeFor(track.design.theme);
-    uint32_t seed = 1000u + static_cast<uint32_t>(std::stoi(track.design.name)) * 7919u;
+    uint32_t seed = scenerySeed(track.design.name);
     Scenery out;
     // One atlas per theme, painted once: tracks of a theme share the look.
     static std::vector<std::pair<std::string, RgbaImage>> atlases;
@@ -725,17 +753,4 @@ Scenery buildScenery(const BuiltTrack& track)
     }
     out.mesh = std::move(b.mesh);
     return out;
-}
-
-bool writeScenery(const std::string& root)
-{
-    for (const BuiltTrack& track : builtTracks()) {
-        std::string folder = trackFolder(root, track.design.name);
-        if (!makeDirectories(folder))
-            return false;
-        Scenery s = buildScenery(track);
-        if (!writeTris(s.mesh, folder + "/area.tris", 0.01) || !savePng(s.atlas, folder + "/area.png"))
-            return false;
-    }
-    return true;
 }

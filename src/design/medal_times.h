@@ -1,7 +1,7 @@
 #pragma once
 // Medal target times from the time a good drive takes on a track.
 
-#include "content/track_design.h"
+#include "design/track_design.h"
 
 struct MedalTimes {
     double gold = 0.0, silver = 0.0, bronze = 0.0;

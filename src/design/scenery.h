@@ -3,11 +3,13 @@
 // per theme, in one mesh (metres here, file units when written) and one
 // texture atlas of sixteen tiles side by side.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-#include "content/content_image.h"
-#include "content/track_design.h"
-#include "content/tris_writer.h"
+#include "design/picture.h"
+#include "design/track_design.h"
+#include "design/tris_writer.h"
 
 // The terrain ends this far from the middle of the road's bounding box, so the
 // mountains at its rim stay inside the camera's far plane of 5000 m.
@@ -19,5 +21,11 @@ struct Scenery {
     TrisBuilder mesh;
     RgbaImage atlas;
 };
+
+// The themes a design may name, in a fixed order; an unknown theme is built
+// as the first.
+const std::vector<std::string>& sceneryThemes();
+// The seed of a track's land and texture noise, from its name.
+uint32_t scenerySeed(const std::string& trackName);
 
 Scenery buildScenery(const BuiltTrack& track);
