@@ -11,6 +11,7 @@
 #include "assets/regular_file.h"
 #include "content/content.h"
 #include "content/track_design.h"
+#include "save/runs.h"
 #include "sim/ship.h"
 #include "track/track_file.h"
 
@@ -19,7 +20,7 @@ const char* const medalNames[3] = {"gold", "silver", "bronze"};
 MedalWindow medalWindow(double seconds)
 {
     MedalWindow w;
-    w.last = static_cast<int64_t>(std::floor(seconds / tickSeconds));
+    w.last = medalLimitTicks(seconds, tickSeconds);
     w.first = w.last - 30;
     return w;
 }
