@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "sim/race_constants.h"
 
@@ -51,6 +52,24 @@ int earnedIndex(TrackState medal)
 }
 
 } // namespace
+
+MedalGhostRuns readMedalGhosts(const std::string& dataDir, const std::string& trackName)
+{
+    MedalGhostRuns out;
+    if (!isTrackName(trackName))
+        return out;
+    for (int m = 0; m < 3; ++m) {
+        GhostFile ghost;
+        const std::string path = dataDir + "/tracks/" + trackName + "/" + medalWords[m] + ".vghost";
+        // A file checks against the track it names, which must be this one.
+        if (!verifyGhostFile(dataDir, path, ghost).empty() || ghost.trackName != trackName)
+            continue;
+        out.offered[m] = true;
+        out.ticks[m] = ghost.ticks;
+        out.runs[m] = std::move(ghost.records);
+    }
+    return out;
+}
 
 std::vector<Rival> defaultRivals(const TrackRecord* record, const MedalSeconds& times, const bool offered[3])
 {

@@ -32,6 +32,18 @@ struct MedalSeconds {
     double bronze = 0.0;
 };
 
+// The medal ghosts a data folder ships for one track, gold first.
+struct MedalGhostRuns {
+    bool offered[3] = {false, false, false};
+    std::vector<ControlInput> runs[3];
+    uint32_t ticks[3] = {0, 0, 0};
+};
+
+// Reads dataDir/tracks/NAME/gold.vghost, silver.vghost and bronze.vghost and
+// checks each by replaying it; a file that is missing, does not hold or was
+// driven on another track is not offered.
+MedalGhostRuns readMedalGhosts(const std::string& dataDir, const std::string& trackName);
+
 // Whether the record holds a best run to race: a score and a ghost run.
 bool hasBestRun(const TrackRecord* record);
 

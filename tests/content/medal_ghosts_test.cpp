@@ -1,6 +1,7 @@
 // The medal ghosts of the generated content: every file holds as a ghost,
 // finishes inside its medal and at most 0.30 s under the medal time, and is
-// what a fresh drive of the same track writes, byte for byte.
+// what a fresh drive of the same track writes, byte for byte; a race offers
+// only the ones that hold for its own track.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -8,12 +9,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "assets/models.h"
 #include "content/generated_content.h"
 #include "content/medal_ghosts.h"
 #include "content/track_design.h"
+#include "save/rivals.h"
 #include "save/runs.h"
 #include "sim/race_session.h"
 #include "track/track_file.h"
@@ -171,4 +174,42 @@ TEST_F(ShippedMedalGhosts, AMedalOutOfReachIsReportedNotWritten)
     EXPECT_EQ(known.size(), size_t(gold.races + silver.races));
     // No race is spent again on the uncapped autopilot.
     EXPECT_LT(known.back().cap, known.front().cap);
+}
+
+TEST_F(ShippedMedalGhosts, TheRaceReadsOnlyTheOnesOfItsOwnTrack)
+{
+    const std::string track = trackOrder().front(), other = trackOrder().back();
+    const MedalGhostRuns shipped = readMedalGhosts(data, track);
+    for (int m = 0; m < 3; ++m) {
+        SCOPED_TRACE(medalNames[m]);
+        ASSERT_TRUE(shipped.offered[m]);
+        GhostFile file;
+        std::string reason;
+        ASSERT_TRUE(readGhostFile(ghostPath(data, track, m), file, reason));
+        EXPECT_EQ(shipped.ticks[m], file.ticks);
+        EXPECT_EQ(shipped.runs[m].size(), file.records.size());
+    }
+
+    // A folder holding both roads: the gold of the other track put in
+    // place of this one's holds as a file, but not as this track's gold; a
+    // silver cut short does not hold at all; bronze is missing.
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(data).parent_path() / "medal-swap";
+    for (const std::string& t : {track, other}) {
+        fs::create_directories(dir / "tracks" / t);
+        fs::copy_file(fs::path(data) / "tracks" / t / "track.track", dir / "tracks" / t / "track.track");
+    }
+    fs::copy_file(ghostPath(data, other, 0), dir / "tracks" / track / "gold.vghost");
+    GhostFile silver;
+    std::string reason;
+    ASSERT_TRUE(readGhostFile(ghostPath(data, track, 1), silver, reason));
+    silver.records.resize(silver.records.size() / 2);
+    ASSERT_TRUE(writeGhostFile((dir / "tracks" / track / "silver.vghost").string(), silver));
+    const MedalGhostRuns swapped = readMedalGhosts(dir.string(), track);
+    EXPECT_FALSE(swapped.offered[0]);
+    EXPECT_FALSE(swapped.offered[1]);
+    EXPECT_FALSE(swapped.offered[2]);
+    EXPECT_FALSE(readMedalGhosts(dir.string(), other).offered[0]);
+    EXPECT_FALSE(readMedalGhosts(data, "../" + track).offered[0]);
+    fs::remove_all(dir);
 }
