@@ -4,12 +4,15 @@
 // only the ones that hold for its own track.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "assets/models.h"
@@ -211,5 +214,48 @@ TEST_F(ShippedMedalGhosts, TheRaceReadsOnlyTheOnesOfItsOwnTrack)
     EXPECT_FALSE(swapped.offered[2]);
     EXPECT_FALSE(readMedalGhosts(dir.string(), other).offered[0]);
     EXPECT_FALSE(readMedalGhosts(data, "../" + track).offered[0]);
+    fs::remove_all(dir);
+}
+
+TEST(MedalGhostWriting, ReplacesOnlyARegularFileOfItsOwn)
+{
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/vantor-medal-write-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    const std::vector<uint8_t> bytes = {'V', 'N', 'T', 'G'};
+    const std::string kept = "someone else's file";
+    {
+        std::ofstream((dir / "target").string()) << kept;
+    }
+    const struct {
+        const char* what;
+        bool written;
+        void (*make)(const fs::path& at, const fs::path& dir);
+    } cases[] = {
+        {"nothing there", true, [](const fs::path&, const fs::path&) {}},
+        {"a longer old file", true,
+         [](const fs::path& at, const fs::path&) { std::ofstream(at.string()) << "an older, longer file"; }},
+        {"a link to another file", false,
+         [](const fs::path& at, const fs::path& d) { fs::create_symlink(d / "target", at); }},
+        {"a FIFO with no reader", false, [](const fs::path& at, const fs::path&) { mkfifo(at.c_str(), 0600); }},
+        {"a folder", false, [](const fs::path& at, const fs::path&) { fs::create_directory(at); }},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path at = dir / ("gold" + std::to_string(n++) + ".vghost");
+        c.make(at, dir);
+        EXPECT_EQ(writeContentFile(at.string(), bytes), c.written);
+        if (c.written) {
+            EXPECT_EQ(readWholeFile(at.string()), "VNTG");
+            // Readable by all, as far as the user's umask lets a new file be.
+            const mode_t mask = umask(0);
+            umask(mask);
+            const bool othersRead = (fs::status(at).permissions() & fs::perms::others_read) != fs::perms::none;
+            EXPECT_EQ(othersRead, (mask & S_IROTH) == 0);
+        }
+    }
+    EXPECT_EQ(readWholeFile((dir / "target").string()), kept);
     fs::remove_all(dir);
 }

@@ -1,6 +1,11 @@
 #include "content/medal_ghosts.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -178,6 +183,24 @@ GhostFile medalGhost(const std::string& medal, const std::string& trackName, con
     return ghost;
 }
 
+bool writeContentFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    // Not through a link, and without waiting for a reader of a FIFO.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += ok ? size_t(n) : 0;
+    }
+    return ::close(fd) == 0 && ok;
+}
+
 MedalGhosts driveMedalGhosts(Track& track, const Sha256Digest& trackHash, const double seconds[3])
 {
     MedalGhosts out;
@@ -198,16 +221,6 @@ MedalGhosts driveMedalGhosts(Track& track, const Sha256Digest& trackHash, const 
 }
 
 namespace {
-
-// Written as the tool's other files are, readable by all.
-bool writeContentFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
 
 // One track's medal ghosts: the times to meet and what became of them.
 struct MedalJob {

@@ -78,3 +78,8 @@ struct MedalGhosts {
 };
 
 MedalGhosts driveMedalGhosts(Track& track, const Sha256Digest& trackHash, const double seconds[3]);
+
+// Writes bytes to path, created readable by all or truncated first when it is
+// a regular file. A link, FIFO, device or folder in its place is left alone
+// and gives false.
+bool writeContentFile(const std::string& path, const std::vector<uint8_t>& bytes);
