@@ -195,6 +195,20 @@ std::string checkGhost(const GhostFile& ghost, const Sha256Digest& trackHash, Tr
     return "";
 }
 
+std::string verifyGhostFile(const std::string& dataDir, const std::string& path, GhostFile& ghost)
+{
+    std::string reason;
+    if (!readGhostFile(path, ghost, reason))
+        return reason;
+    Sha256Digest hash;
+    if (!hashTrackFile(dataDir, ghost.trackName, hash))
+        return "no track " + ghost.trackName;
+    Track track;
+    if (!readTrackRoad(track, dataDir, ghost.trackName))
+        return "track " + ghost.trackName + " holds no road";
+    return checkGhost(ghost, hash, track);
+}
+
 std::string ghostFileName(const GhostFile& ghost)
 {
     std::string player;

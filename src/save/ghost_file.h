@@ -67,6 +67,10 @@ bool hashTrackFile(const std::string& dataDir, const std::string& name, Sha256Di
 // the track's lap counters as the replay left them.
 std::string checkGhost(const GhostFile& ghost, const Sha256Digest& trackHash, Track& track);
 
+// Reads the ghost file at path and checks it against its track in dataDir:
+// "" when it holds, else the reason it is rejected. ghost keeps what was read.
+std::string verifyGhostFile(const std::string& dataDir, const std::string& path, GhostFile& ghost);
+
 // "TRACK-PLAYER-TICKS.vghost", the player name reduced to characters safe in
 // any file system.
 std::string ghostFileName(const GhostFile& ghost);

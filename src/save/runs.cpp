@@ -1,6 +1,7 @@
 #include "save/runs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "assets/data_dir.h"
@@ -31,6 +32,11 @@ TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds,
     if (b <= goldSeconds / stepSeconds)
         medal = TrackState::gold;
     return medal;
+}
+
+int64_t medalLimitTicks(double seconds, double stepSeconds)
+{
+    return static_cast<int64_t>(std::floor(seconds / stepSeconds));
 }
 
 bool recordRun(SaveData& save, const Run& run, double goldSeconds, double silverSeconds, double bronzeSeconds,

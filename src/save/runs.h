@@ -18,6 +18,10 @@ bool isHighScore(const TrackRecord& record, int32_t ticks);
 TrackState medalFor(int32_t bestTicks, double goldSeconds, double silverSeconds, double bronzeSeconds,
                  double stepSeconds);
 
+// The slowest finish in ticks that earns a medal of seconds by medalFor's
+// comparison (4.35 s at 0.01 s a tick allows 434 ticks).
+int64_t medalLimitTicks(double seconds, double stepSeconds);
+
 // Adds run as a finished run on save.trackName, recorded at date (low 32 bits
 // of the calendar time): the score entry under save.playerName, the scores
 // sorted, the run made the ghost when the track has none or when it beats the

@@ -32,6 +32,24 @@ int32_t lapOf(const Track& track, int32_t segment)
     return track.segments[size_t(segment)].lap;
 }
 
+// Steps one ghost: braked as the player in the countdown, else its record
+// for the race tick, the last one past the end of its run. A race tick of an
+// empty run leaves it resting.
+void stepGhost(ShipState& ghost, const std::vector<ControlInput>* run, const RaceSession& session,
+               const ControlInput& countdownControl, bool countdown)
+{
+    if (countdown) {
+        ghost.control = countdownControl;
+    } else {
+        const size_t m = run ? run->size() : 0;
+        if (m == 0 || !session.on)
+            return;
+        const size_t n = static_cast<size_t>(session.raceTicks);
+        ghost.control = (*run)[std::min(m, n) - 1];
+    }
+    stepShipState(ghost, *session.track, session.gravity, tickSeconds);
+}
+
 } // namespace
 
 void beginRace(RaceSession& session, Track& track, ShipState& player, ShipState* ghost, double gravity)
@@ -48,6 +66,9 @@ void beginRace(RaceSession& session, Track& track, ShipState& player, ShipState*
     resetShip(player, track);
     if (ghost)
         resetShip(*ghost, track);
+    for (const GhostLane& lane : session.moreGhosts)
+        if (lane.ship)
+            resetShip(*lane.ship, track);
 }
 
 bool inCountdown(const RaceSession& session) { return session.ticks < countdownTicks; }
@@ -76,29 +97,23 @@ TickReport stepRace(RaceSession& session, const ControlInput* record)
     const bool wasOn = session.on;
 
     if (report.countdown) {
-        // Both craft held with full brake while the countdown runs.
+        // All craft held with full brake while the countdown runs.
         player.control = ControlInput{0.0f, 1.0f, 0.0f};
         stepShipState(player, track, session.gravity, tickSeconds);
         updateRaceProgress(track, player, hooks);
-        if (session.ghost) {
-            session.ghost->control = player.control;
-            stepShipState(*session.ghost, track, session.gravity, tickSeconds);
-        }
     } else {
         if (record)
             player.control = *record;
         stepShipState(player, track, session.gravity, tickSeconds);
         updateRaceProgress(track, player, hooks);
         ++session.raceTicks;
-        const size_t m = session.ghostRun ? session.ghostRun->size() : 0;
-        if (session.ghost && m > 0 && session.on) {
-            // Past the end of its run the ghost keeps the last record.
-            const size_t n = static_cast<size_t>(session.raceTicks);
-            session.ghost->control = (*session.ghostRun)[std::min(m, n) - 1];
-            stepShipState(*session.ghost, track, session.gravity, tickSeconds);
-        }
         report.raceTick = session.raceTicks;
     }
+    if (session.ghost)
+        stepGhost(*session.ghost, session.ghostRun, session, player.control, report.countdown);
+    for (const GhostLane& lane : session.moreGhosts)
+        if (lane.ship)
+            stepGhost(*lane.ship, lane.run, session, player.control, report.countdown);
     ++session.ticks;
 
     report.tick = session.ticks;

@@ -16,6 +16,12 @@ struct Track;
 
 enum class RaceOutcome { finish, offroad, unfinished };
 
+// A ghost beyond the first: its own ship and records, raced as the first is.
+struct GhostLane {
+    ShipState* ship = nullptr;
+    const std::vector<ControlInput>* run = nullptr;
+};
+
 struct RaceSession {
     // The road; its segments carry the lap counters.
     Track* track = nullptr;
@@ -25,6 +31,9 @@ struct RaceSession {
     // The ghost's records; a race tick past the end keeps the last one. The
     // ghost is stepped only while the race is on and the run is not empty.
     const std::vector<ControlInput>* ghostRun = nullptr;
+    // Further ghosts, stepped in order after the first by the same rules;
+    // beginRace resets their ships.
+    std::vector<GhostLane> moreGhosts;
     double gravity = defaultGravity;
     // Ticks run so far, countdown included, and race ticks among them.
     int64_t ticks = 0;
@@ -55,8 +64,9 @@ struct TickReport {
     bool leftRoad = false;
 };
 
-// Resets the track's laps and both ships onto the road, empties the tick
-// counts and sets the race on. The ghost may be null.
+// Resets the track's laps, the player, the ghost and every ship of
+// moreGhosts onto the road, empties the tick counts and sets the race on.
+// The ghost may be null.
 void beginRace(RaceSession& session, Track& track, ShipState& player, ShipState* ghost, double gravity);
 
 // Whether the next tick is a countdown tick.
@@ -68,7 +78,7 @@ int32_t countdownMsLeft(const RaceSession& session);
 
 // Runs one tick. A countdown tick ignores record; a race tick steps the player
 // with *record (or keeps its last control when record is null). The race rules
-// run after the player's step in both; the ghost steps after the player only
-// while the race is still on.
+// run after the player's step in both; the ghosts step after the player, the
+// first ghost first, and in a race tick only while the race is still on.
 TickReport stepRace(RaceSession& session, const ControlInput* record);
 

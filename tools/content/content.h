@@ -14,6 +14,9 @@ bool writeRoadTextures(const std::string& root);
 bool writeScenery(const std::string& root);
 // tracks/NAME/times.txt: the medal target times, from the autopilot's race on each track.
 bool writeMedalTimes(const std::string& root);
+// tracks/NAME/gold.vghost, silver.vghost and bronze.vghost: a run finishing
+// within 0.30 s under each medal time, each checked by replaying the file.
+bool writeMedalGhosts(const std::string& root);
 // ships/ship.tris and ship.tga.
 bool writeShip(const std::string& root);
 // gui/trackCR.tga for every track, gui/trackSel.tga and gui/trackUnsel.tga.

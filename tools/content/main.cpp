@@ -21,7 +21,8 @@ int main(int argc, char** argv)
         return 2;
     }
     bool (*generators[])(const std::string&) = {writeGuiAssets, writeTracks, writeRoadTextures, writeScenery,
-                                                writeMedalTimes, writeShip, writeTrackPictures, writeSounds};
+                                                writeMedalTimes, writeMedalGhosts, writeShip, writeTrackPictures,
+                                                writeSounds};
     for (auto generate : generators) {
         if (!generate(root)) {
             std::fprintf(stderr, "vantor-content: writing %s failed\n", root.c_str());

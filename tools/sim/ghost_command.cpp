@@ -27,24 +27,6 @@ bool splitArguments(const std::vector<std::string>& args, Options& options, std:
     return parseOptions(optionWords, {"--data"}, options);
 }
 
-// The reason file is rejected, or "" when it holds; ticks is its time.
-std::string verifyFile(const std::string& dataDir, const std::string& path, uint32_t& ticks)
-{
-    GhostFile ghost;
-    std::string reason;
-    if (!readGhostFile(path, ghost, reason))
-        return reason;
-    Sha256Digest hash;
-    if (!hashTrackFile(dataDir, ghost.trackName, hash))
-        return "no track " + ghost.trackName;
-    Track track;
-    std::string error;
-    if (!readRoad(dataDir, ghost.trackName, track, error))
-        return "track " + ghost.trackName + " holds no road";
-    ticks = ghost.ticks;
-    return checkGhost(ghost, hash, track);
-}
-
 int exportGhost(const std::string& dataDir, const std::vector<std::string>& words)
 {
     if (words.size() != 3)
@@ -112,10 +94,10 @@ int verifyGhosts(const std::string& dataDir, const std::vector<std::string>& wor
         return fail("ghost verify needs --data DIR and at least one FILE");
     bool allOk = true;
     for (const std::string& path : words) {
-        uint32_t ticks = 0;
-        std::string reason = verifyFile(dataDir, path, ticks);
+        GhostFile ghost;
+        std::string reason = verifyGhostFile(dataDir, path, ghost);
         if (reason.empty()) {
-            std::printf("%s ok %u\n", path.c_str(), ticks);
+            std::printf("%s ok %u\n", path.c_str(), ghost.ticks);
         } else {
             std::printf("%s rejected %s\n", path.c_str(), reason.c_str());
             allOk = false;
