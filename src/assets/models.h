@@ -6,6 +6,7 @@
 #include <string>
 
 #include "assets/mesh.h"
+#include "assets/mesh_chunks.h"
 #include "assets/mesh_list.h"
 #include "sim/race_constants.h"
 #include "sim/ship.h"
@@ -16,6 +17,8 @@ struct Area {
     Mesh mesh;
     // The mesh compiled for drawing; recompiled on the first draw after a load.
     MeshList meshList;
+    // The mesh split by place for the scenes, which draw only what they see.
+    MeshChunks meshChunks;
     TextureSlot texture = -1;
     // Metres per second squared; no file sets it.
     double gravity = defaultGravity;

@@ -60,7 +60,7 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
-    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
+    drawMeshChunks(g.area.mesh, g.area.meshChunks, g.area.texture);
     glDisable(GL_LIGHTING);
 }
 
@@ -80,7 +80,7 @@ static void drawRaceWorld(Game& g, const CameraPose& camera)
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
-    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
+    drawMeshChunks(g.area.mesh, g.area.meshChunks, g.area.texture);
 }
 
 // A ship model at a ship state's position and orientation.
