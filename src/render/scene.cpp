@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include "assets/mesh_list.h"
+#include "assets/mesh_chunks.h"
 #include "render/camera.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
