@@ -31,7 +31,7 @@ struct Mesh {
     std::vector<Float2> texCoords;
     std::vector<MeshGroup> groups;
     // Set by every successful loadMesh to a number no other load has had; 0
-    // for a mesh filled by hand. Compiled copies of the mesh (mesh_list.h)
+    // for a mesh filled by hand. Compiled copies of the mesh (mesh_list.h, mesh_chunks.h)
     // stay valid while it is unchanged.
     uint64_t revision = 0;
 };

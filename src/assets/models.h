@@ -6,7 +6,7 @@
 #include <string>
 
 #include "assets/mesh.h"
-#include "assets/mesh_list.h"
+#include "assets/mesh_chunks.h"
 #include "sim/race_constants.h"
 #include "sim/ship.h"
 
@@ -14,8 +14,9 @@ struct Area {
     std::string name;
     // Positions in world units (file units times 100).
     Mesh mesh;
-    // The mesh compiled for drawing; recompiled on the first draw after a load.
-    MeshList meshList;
+    // The mesh split by place and compiled for drawing, piece by piece, on the
+    // first draw after a load; the scenes draw only the pieces they see.
+    MeshChunks meshChunks;
     TextureSlot texture = -1;
     // Metres per second squared; no file sets it.
     double gravity = defaultGravity;

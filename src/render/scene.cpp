@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include "assets/mesh_list.h"
+#include "assets/mesh_chunks.h"
 #include "render/camera.h"
 #include "render/track_map.h"
 #include "shell/game.h"
@@ -58,7 +58,7 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs)
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTrackCached(g.track, g.trackList);
     glEnable(GL_CULL_FACE);
-    drawMeshCached(g.area.mesh, g.area.meshList, g.area.texture);
+    drawMeshChunks(g.area.mesh, g.area.meshChunks, g.area.texture);
     glDisable(GL_LIGHTING);
 }
 
@@ -81,7 +81,7 @@ static void drawRaceWorld(const RaceView& view)
         drawTrackCached(*view.track, *view.trackList);
     glEnable(GL_CULL_FACE);
     if (view.area)
-        drawMeshCached(view.area->mesh, view.area->meshList, view.area->texture);
+        drawMeshChunks(view.area->mesh, view.area->meshChunks, view.area->texture);
 }
 
 // A ship model at a ship state's position and orientation.

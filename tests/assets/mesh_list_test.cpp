@@ -164,6 +164,7 @@ bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
 TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
 {
     Area area;
+    MeshList meshList;
     loadScenery(area, 0);
     ASSERT_NE(area.mesh.revision, 0u);
 
@@ -178,9 +179,9 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
     const std::vector<GlCall> sent = withoutBinds(stopRecording());
     boundTexture = -1;
     startRecording();
-    const std::vector<unsigned char> compiled = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<unsigned char> compiled = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const std::vector<GlCall> firstDraw = stopRecording();
-    ASSERT_NE(area.meshList.list, 0u);
+    ASSERT_NE(meshList.list, 0u);
     EXPECT_EQ(countCalls(firstDraw, GlCall::Bind), 1u);
     EXPECT_TRUE(sameCalls(withoutBinds(firstDraw), sent));
     EXPECT_EQ(countCalls(sent, GlCall::Vertex), 3u * 36u);
@@ -191,7 +192,7 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
     glBindTexture(GL_TEXTURE_2D, 0);
     boundTexture = 0;
     startRecording();
-    const std::vector<unsigned char> replayed = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<unsigned char> replayed = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const std::vector<GlCall> replay = stopRecording();
     ASSERT_EQ(replay.size(), 1u);
     EXPECT_EQ(replay[0].kind, GlCall::Bind);
@@ -202,56 +203,58 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
 TEST_F(MeshListTest, ReloadingTheAreaRecompilesIntoTheSameList)
 {
     Area area;
+    MeshList meshList;
     loadScenery(area, 0);
-    const std::vector<unsigned char> first = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
-    const uint32_t list = area.meshList.list;
+    const std::vector<unsigned char> first = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const uint32_t list = meshList.list;
     ASSERT_NE(list, 0u);
 
     // The play menu reloads the area on every refresh: other geometry, same list name.
     loadScenery(area, 1);
-    const std::vector<unsigned char> changed = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<unsigned char> changed = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const std::vector<unsigned char> changedDirect = frame([&] { drawMesh(area.mesh, area.texture); });
     EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
     EXPECT_GT(differentBytes(changed, first), first.size() / 20);
-    EXPECT_EQ(area.meshList.list, list);
+    EXPECT_EQ(meshList.list, list);
 
     // Many refreshes allocate no further list names.
     for (int i = 0; i < 5; ++i) {
         loadScenery(area, i % 2);
-        frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+        frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     }
-    EXPECT_EQ(area.meshList.list, list);
+    EXPECT_EQ(meshList.list, list);
     const GLuint next = glGenLists(1);
     EXPECT_EQ(next, list + 1);
     glDeleteLists(next, 1);
 
     // A reload that fails keeps the mesh, so the list stays as it was.
     loadScenery(area, 0);
-    const std::vector<unsigned char> again = frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    const std::vector<unsigned char> again = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     writeText(dir + "/tracks/t/area.tris", "not a mesh");
     loadArea(area, "t");
     area.texture = static_cast<TextureSlot>(gradient);
-    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); }), again), 0u);
+    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), again), 0u);
     EXPECT_EQ(differentBytes(again, first), 0u);
 }
 
 TEST_F(MeshListTest, MeshFilledByHandIsSentDirectlyEveryTime)
 {
     Area area;
+    MeshList meshList;
     loadScenery(area, 0);
-    frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); });
+    frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
 
     // Swapped for a mesh that never came from a file (as the benchmark does
     // to leave the scenery out): nothing of the compiled list may show.
     Mesh bare;
     std::swap(bare, area.mesh);
     const std::vector<unsigned char> empty = frame([] {});
-    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, area.meshList, area.texture); }), empty), 0u);
+    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), empty), 0u);
     std::swap(bare, area.mesh);
 
     Mesh hand = area.mesh;
     hand.revision = 0;
     startRecording();
-    drawMeshCached(hand, area.meshList, area.texture);
+    drawMeshCached(hand, meshList, area.texture);
     EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 36u);
 }

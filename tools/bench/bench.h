@@ -24,6 +24,8 @@ struct BenchOptions {
     int startups = 5;
     // Seconds of idling in the track menu per window size.
     int idleSeconds = 5;
+    // Moving race frames the smoothness figure waits for.
+    int smoothFrames = 300;
     // Diagnosis only: also time the race scene without the scenery mesh, to
     // show what share of a frame the scenery costs.
     bool withoutScenery = false;
@@ -70,3 +72,23 @@ int spawnGame(const std::string& workDir, const std::string& home, const std::st
               const std::string& probe, const std::vector<std::pair<std::string, std::string>>& extra);
 // Opens the game's window; the drawing and the play-menu refresh.
 int benchRendering(const BenchOptions& options);
+
+// The camera's eye at one buffer swap, the swap's time in milliseconds.
+struct CameraSample {
+    double ms = 0.0;
+    double x = 0.0, y = 0.0, z = 0.0;
+};
+// Over consecutive race frames that moved the camera: how many moved it, how
+// many could be compared with a moving frame before them, and how many of
+// those changed the camera speed by more than a quarter; the share, and the
+// median time between the moving frames.
+struct CameraJudder {
+    size_t moving = 0;
+    size_t compared = 0;
+    size_t uneven = 0;
+    double share = 0.0;
+    double medianFrameMs = 0.0;
+};
+CameraJudder cameraJudder(const std::vector<CameraSample>& samples);
+// The real game racing with the throttle held, at 800 x 600 and 160 x 120.
+int benchSmoothness(const BenchOptions& options);

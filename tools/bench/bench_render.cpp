@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <guichan.hpp>
 #include <thread>
@@ -29,6 +30,7 @@
 #include "shell/game.h"
 #include "shell/views.h"
 #include "sim/autopilot.h"
+#include "sim/pose_blend.h"
 #include "sim/replay.h"
 #include "track/track.h"
 
@@ -41,6 +43,15 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// Processor time of the whole process, the renderer's threads included: on a
+// shared machine it shows what a frame costs apart from waiting for a core.
+double processCpuMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
 void finishFrame()
 {
     if (game.gui) {
@@ -51,11 +62,15 @@ void finishFrame()
     glFinish();
 }
 
-void printStats(const char* scene, const std::string& track, const std::vector<double>& samples)
+// cpuMs: processor time per frame, negative when not measured.
+void printStats(const char* scene, const std::string& track, const std::vector<double>& samples, double cpuMs = -1.0)
 {
     FrameStats s = frameStats(samples);
-    std::printf("%-6s %-5s %6zu %9.2f %9.2f %9.2f %7d\n", track.c_str(), scene, s.count, s.median, s.p99, s.max,
+    std::printf("%-6s %-5s %6zu %9.2f %9.2f %9.2f %7d", track.c_str(), scene, s.count, s.median, s.p99, s.max,
                 s.over16_7);
+    if (cpuMs >= 0.0)
+        std::printf(" %9.2f", cpuMs);
+    std::printf("\n");
 }
 
 // Drains the window's events so the X server never waits on the game.
@@ -67,15 +82,18 @@ void drainEvents()
 }
 
 // The race scene along the states, warm-up frames first; the measured ones.
-std::vector<double> raceFrames(const BenchOptions& options, const std::vector<ShipState>& states)
+std::vector<double> raceFrames(const BenchOptions& options, const std::vector<ShipState>& states, double& cpuMs)
 {
     std::vector<double> race;
+    double cpuStart = 0.0;
     const int frames = options.warmUpFrames + options.raceFrames;
     const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
     game.run.controls.clear();
     for (int f = 0; f < frames; ++f) {
         const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
         drainEvents();
+        if (f == options.warmUpFrames)
+            cpuStart = processCpuMs();
         Clock::time_point start = Clock::now();
         game.player.state = states[tick];
         // The ghost a second behind.
@@ -92,6 +110,7 @@ std::vector<double> raceFrames(const BenchOptions& options, const std::vector<Sh
         if (f >= options.warmUpFrames)
             race.push_back(ms);
     }
+    cpuMs = (processCpuMs() - cpuStart) / double(std::max(1, options.raceFrames));
     return race;
 }
 
@@ -130,6 +149,37 @@ std::vector<double> mapFrames(const BenchOptions& options, const std::vector<Shi
     return map;
 }
 
+double threadCpuNs()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e9 + double(t.tv_nsec);
+}
+
+// What the drawing would add per ship and frame to draw between the last two
+// ticks: every pair of successive states of the race blended at a fraction
+// that moves on as at 60 frames a second; the fastest of three passes.
+double poseBlendNs(const std::vector<ShipState>& states)
+{
+    if (states.size() < 2)
+        return 0.0;
+    double best = 1e300;
+    volatile double sink = 0.0;
+    for (int pass = 0; pass < 3; ++pass) {
+        const double start = threadCpuNs();
+        double fraction = 0.0;
+        for (size_t i = 1; i < states.size(); ++i) {
+            fraction += 0.6;
+            if (fraction > 1.0)
+                fraction -= 1.0;
+            const ShipState drawn = blendShipStates(states[i - 1], states[i], fraction);
+            sink = sink + drawn.position.x + drawn.orientation.m[4];
+        }
+        best = std::min(best, (threadCpuNs() - start) / double(states.size() - 1));
+    }
+    return best;
+}
+
 } // namespace
 
 int benchRendering(const BenchOptions& options)
@@ -147,11 +197,13 @@ int benchRendering(const BenchOptions& options)
                 game.screenWidth, game.screenHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 std::thread::hardware_concurrency(), threads ? threads : "unset");
     std::printf("frame times in ms after %d warm-up frames; goal median <= 16, p99 <= 25\n", options.warmUpFrames);
-    std::printf("%-6s %-5s %6s %9s %9s %9s %7s\n", "track", "scene", "frames", "median", "p99", "max", ">16.7");
+    std::printf("%-6s %-5s %6s %9s %9s %9s %7s %9s\n", "track", "scene", "frames", "median", "p99", "max", ">16.7",
+                "cpu");
 
     if (game.menuTrack && game.menuTrack->container)
         game.menuTrack->container->setVisible(false);
     std::vector<double> refreshMs;
+    std::vector<double> blendNs;
     std::vector<double> allRace, allMenu, allMap, allFloor;
     if (options.withoutScenery)
         std::printf("(bare: the race scene without the scenery mesh, for diagnosis only)\n");
@@ -178,6 +230,7 @@ int benchRendering(const BenchOptions& options)
         });
         if (states.empty())
             continue;
+        blendNs.push_back(poseBlendNs(states));
         TrackRecord& record = recordFor(game.save, name);
         record.ghostRun = setup.controls;
         game.race.ghostRun = &record.ghostRun;
@@ -185,8 +238,11 @@ int benchRendering(const BenchOptions& options)
         // Menu background, turning as at 60 frames a second.
         std::vector<double> menu;
         uint32_t ticksMs = 0;
+        double menuCpuStart = 0.0;
         for (int f = 0; f < options.warmUpFrames + options.menuFrames; ++f) {
             drainEvents();
+            if (f == options.warmUpFrames)
+                menuCpuStart = processCpuMs();
             Clock::time_point start = Clock::now();
             drawMenuBackgroundAt(game, ticksMs);
             finishFrame();
@@ -194,6 +250,7 @@ int benchRendering(const BenchOptions& options)
                 menu.push_back(msSince(start));
             ticksMs += 16;
         }
+        const double menuCpu = (processCpuMs() - menuCpuStart) / double(options.menuFrames);
 
         // The race: the menu hidden, the HUD shown, as "play" leaves them.
         game.menuPlay->container->setVisible(false);
@@ -205,14 +262,15 @@ int benchRendering(const BenchOptions& options)
             game.top->setPosition(0, 0);
         game.inRace = true;
         game.countdownMs = 0;
-        std::vector<double> race = raceFrames(options, states);
+        double raceCpu = 0.0, bareCpu = 0.0;
+        std::vector<double> race = raceFrames(options, states, raceCpu);
         std::vector<double> floor;
         std::vector<double> map = mapFrames(options, states, floor);
         std::vector<double> bare;
         if (options.withoutScenery) {
             Mesh scenery;
             std::swap(scenery, game.area.mesh);
-            bare = raceFrames(options, states);
+            bare = raceFrames(options, states, bareCpu);
             std::swap(scenery, game.area.mesh);
         }
         game.inRace = false;
@@ -222,16 +280,19 @@ int benchRendering(const BenchOptions& options)
             game.borderIcon->setVisible(true);
         centreTop();
 
-        printStats("race", name, race);
+        printStats("race", name, race, raceCpu);
         printStats("map", name, map);
         if (options.withoutScenery)
-            printStats("bare", name, bare);
-        printStats("menu", name, menu);
+            printStats("bare", name, bare, bareCpu);
+        printStats("menu", name, menu, menuCpu);
         allRace.insert(allRace.end(), race.begin(), race.end());
         allMenu.insert(allMenu.end(), menu.begin(), menu.end());
         allMap.insert(allMap.end(), map.begin(), map.end());
         allFloor.insert(allFloor.end(), floor.begin(), floor.end());
     }
+    std::printf("pose blend between two ticks: median %.0f ns per ship (thread processor time; a frame blends the "
+                "player and each ghost shown)\n",
+                medianOf(blendNs));
     printStats("race", "all", allRace);
     printStats("map", "all", allMap);
     printStats("floor", "all", allFloor);

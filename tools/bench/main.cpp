@@ -1,7 +1,7 @@
-// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,analysis,ghosts,startup,render,idle]
+// vantor-bench [--data DIR] [--tracks 00,01,...] [--sections sim,watch,save,analysis,ghosts,startup,render,idle,smooth]
 //              [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]
-//              [--idle-seconds N] [--without-scenery]
-// The rendering, start-up and idle sections need an X display (xvfb-run -a).
+//              [--idle-seconds N] [--smooth-frames N] [--without-scenery]
+// The rendering, start-up, idle and smoothness sections need an X display (xvfb-run -a).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -78,7 +78,7 @@ static bool positive(const char* text, int& out)
 int main(int argc, char** argv)
 {
     BenchOptions options;
-    std::vector<std::string> sections = {"sim", "watch", "save", "analysis", "ghosts", "startup", "render", "idle"};
+    std::vector<std::string> sections = {"sim", "watch", "save", "analysis", "ghosts", "startup", "render", "idle", "smooth"};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -99,6 +99,8 @@ int main(int argc, char** argv)
             ok = positive(value, options.startups);
         else if (arg == "--idle-seconds" && ok)
             ok = positive(value, options.idleSeconds);
+        else if (arg == "--smooth-frames" && ok)
+            ok = positive(value, options.smoothFrames);
         else if (arg == "--without-scenery") {
             options.withoutScenery = true;
             continue;
@@ -106,9 +108,9 @@ int main(int argc, char** argv)
             ok = false;
         if (!ok) {
             std::fprintf(stderr, "usage: vantor-bench [--data DIR] [--tracks A,B]\n"
-                                 "                    [--sections sim,watch,save,analysis,ghosts,startup,render,idle]\n"
+                                 "                    [--sections sim,watch,save,analysis,ghosts,startup,render,idle,smooth]\n"
                                  "                    [--sim-repeat N] [--race-frames N] [--menu-frames N] [--startups N]\n"
-                                 "                    [--idle-seconds N] [--without-scenery]\n");
+                                 "                    [--idle-seconds N] [--smooth-frames N] [--without-scenery]\n");
             return 2;
         }
         ++i;
@@ -138,6 +140,8 @@ int main(int argc, char** argv)
             rc = benchRendering(options);
         else if (section == "idle")
             rc = benchIdle(options);
+        else if (section == "smooth")
+            rc = benchSmoothness(options);
         else
             std::fprintf(stderr, "vantor-bench: unknown section %s\n", section.c_str());
         status = std::max(status, rc);
