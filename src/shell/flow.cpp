@@ -35,6 +35,10 @@ void startRaceAt(Game& g, double nowMs)
     g.inRace = true;
     g.nextTickMs = nowMs;
     beginRace(g.race, g.track, g.player.state, &g.ghost.state, g.area.gravity);
+    // A start or a restart draws nothing between the old place and the new.
+    resetPose(g.playerPose, g.player.state);
+    resetPose(g.ghostPose, g.ghost.state);
+    g.drawFraction = 1.0;
     g.countdownMs = countdownMsLeft(g.race);
     g.run.controls.clear();
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));

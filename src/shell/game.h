@@ -15,6 +15,7 @@
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
+#include "sim/pose_blend.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
 #include "sim/splits.h"
@@ -62,6 +63,11 @@ struct Game {
     TrackMap trackMap;
     Area area;
     Ship player;
+    // The player's and the ghost's states around the last tick, and how far
+    // the clock has gone toward the next: what a race frame draws.
+    PoseHistory playerPose;
+    PoseHistory ghostPose;
+    double drawFraction = 1.0;
     // Seconds per simulation tick; never changed at run time.
     double stepSeconds = tickSeconds;
     // SDL milliseconds at which the next tick is due.

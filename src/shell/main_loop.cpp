@@ -22,6 +22,24 @@ static void actOnGameTick(const TickReport& report) { actOnTick(game, report); }
 
 TickCalls gameTickCalls() { return TickCalls{pollInput, stepRace, actOnGameTick}; }
 
+void notePoses(Game& g, const TickReport& report)
+{
+    // The first race tick starts the drawing afresh: the countdown's hold
+    // and the start are not blended into each other.
+    if (report.raceTick == 1) {
+        resetPose(g.playerPose, g.player.state);
+        resetPose(g.ghostPose, g.ghost.state);
+        return;
+    }
+    advancePose(g.playerPose, g.player.state);
+    advancePose(g.ghostPose, g.ghost.state);
+}
+
+double drawFractionAt(const Game& g, double nowMs)
+{
+    return tickFraction(nowMs, g.nextTickMs, g.stepSeconds * 1000.0);
+}
+
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 {
     if (!(g.nextTickMs < nowMs))
@@ -43,6 +61,7 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
                 record = &g.run.controls.back();
         }
         TickReport report = calls.step(g.race, record);
+        notePoses(g, report);
         g.countdownMs = countdownMsLeft(g.race);
         noteLiveTick(g.splits, report);
         calls.afterTick(report);
@@ -75,9 +94,13 @@ void mainLoop()
             } else {
                 stopEngine();
             }
+            // The HUD shows the last tick exactly; the picture is drawn
+            // between the last two ticks, as far as the clock has gone.
             if (game.hud)
                 updateHud(*game.hud, raceHudView(game));
-            drawRaceView(raceView(game));
+            game.drawFraction = drawFractionAt(game, static_cast<double>(SDL_GetTicks()));
+            drawRaceView(raceViewAt(game, drawnPose(game.playerPose, game.drawFraction),
+                                    drawnPose(game.ghostPose, game.drawFraction)));
         } else if (game.watching) {
             glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

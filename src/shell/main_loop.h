@@ -32,5 +32,11 @@ TickCalls gameTickCalls();
 // starts on the next frame.
 void runDueTicks(Game& g, double nowMs, const TickCalls& calls);
 
+// After a tick: the states the next frames draw between.
+void notePoses(Game& g, const TickReport& report);
+
+// How far the clock at nowMs has gone from the last tick toward the next.
+double drawFractionAt(const Game& g, double nowMs);
+
 // One iteration per frame until running is cleared.
 void mainLoop();

@@ -130,35 +130,37 @@ HudView watchHudView(const Game& g, const Watch& watch)
 
 bool ghostShown(const Game& g) { return g.ghostEnabled && g.race.ghostRun && !g.race.ghostRun->empty(); }
 
-RaceView raceView(Game& g)
+RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost)
 {
     RaceView view;
     view.track = &g.track;
     view.trackList = &g.trackList;
     view.area = &g.area;
-    view.camera = chaseCamera(g.player.state);
+    view.camera = chaseCamera(player);
     view.map = &g.trackMap;
-    view.playerDot = g.player.state.position;
+    view.playerDot = player.position;
     if (ghostShown(g)) {
-        view.ships.push_back(ShipDraw{&g.ghost, g.ghost.state, 0.3f});
-        view.ghostDots.push_back(g.ghost.state.position);
+        view.ships.push_back(ShipDraw{&g.ghost, ghost, 0.3f});
+        view.ghostDots.push_back(ghost.position);
     }
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;
     return view;
 }
 
-CameraPose watchCameraPose(const Watch& watch)
+RaceView raceView(Game& g) { return raceViewAt(g, g.player.state, g.ghost.state); }
+
+CameraPose watchCameraPose(const Watch& watch, const ShipState& ship)
 {
     switch (watch.camera) {
     case WatchCamera::behindAbove:
-        return behindAboveCamera(watch.ship);
+        return behindAboveCamera(ship);
     case WatchCamera::trackside:
-        return tracksideCamera(watch.cameraPoints, watch.ship);
+        return tracksideCamera(watch.cameraPoints, ship);
     case WatchCamera::chase:
         break;
     }
-    return chaseCamera(watch.ship);
+    return chaseCamera(ship);
 }
 
 RaceView watchView(Game& g, const Watch& watch)
@@ -167,10 +169,11 @@ RaceView watchView(Game& g, const Watch& watch)
     view.track = &g.track;
     view.trackList = &g.trackList;
     view.area = &g.area;
-    view.camera = watchCameraPose(watch);
+    const ShipState ship = watchDrawnShip(watch);
+    view.camera = watchCameraPose(watch, ship);
     // From the chase camera the watched ship's nose shows at the bottom of the view.
-    view.ships.push_back(ShipDraw{&g.player, watch.ship, 1.0f});
-    view.playerDot = watch.ship.position;
+    view.ships.push_back(ShipDraw{&g.player, ship, 1.0f});
+    view.playerDot = ship.position;
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;
     return view;

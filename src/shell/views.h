@@ -34,11 +34,14 @@ HudView watchHudView(const Game& g, const Watch& watch);
 // rival records to replay. The one place that decides it.
 bool ghostShown(const Game& g);
 
-// The race frame: the chase camera on the player, the ghost when shown, the map.
+// The race frame: the chase camera on the player, the ghost when shown, the
+// map; with the ships at the poses given (a frame between two ticks), or at
+// their states after the last tick.
+RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost);
 RaceView raceView(Game& g);
 
-// Where the replay's chosen camera looks from.
-CameraPose watchCameraPose(const Watch& watch);
+// Where the replay's chosen camera looks from, at the watched ship's pose.
+CameraPose watchCameraPose(const Watch& watch, const ShipState& ship);
 
 // The replay frame: the watched ship in the player's model, opaque, seen
 // from the chosen camera; no ghost, no map.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/pose_blend.h"
 #include "track/track_file.h"
 
 namespace {
@@ -67,6 +68,7 @@ void beginWatch(Watch& watch, Track& track, const std::vector<ControlInput>& run
     watch.speedIndex = watchNormalSpeed;
     watch.camera = WatchCamera::chase;
     watch.pendingMs = 0.0;
+    watch.previousShip = watch.ship;
 }
 
 TickReport stepWatch(Watch& watch)
@@ -80,6 +82,7 @@ TickReport stepWatch(Watch& watch)
         watch.ended = true;
         return report;
     }
+    watch.previousShip = watch.ship;
     report = stepRace(watch.session, countdown ? nullptr : &watch.run[index]);
     const bool recordsOut = !countdown && static_cast<size_t>(watch.session.raceTicks) >= watch.run.size();
     watch.ended = report.finished || report.leftRoad || recordsOut;
@@ -122,6 +125,8 @@ void seekWatch(Watch& watch, int64_t tick)
     watch.pendingMs = 0.0;
     while (watch.session.ticks < tick && !watch.ended)
         stepWatch(watch);
+    // Nothing is drawn between where the replay was and where it now is.
+    watch.previousShip = watch.ship;
 }
 
 bool watchKey(Watch& watch, WatchKey key)
@@ -129,9 +134,11 @@ bool watchKey(Watch& watch, WatchKey key)
     switch (key) {
     case WatchKey::left:
         watch.camera = cycleCamera(watch.camera, -1);
+        watch.previousShip = watch.ship;
         break;
     case WatchKey::right:
         watch.camera = cycleCamera(watch.camera, 1);
+        watch.previousShip = watch.ship;
         break;
     case WatchKey::up:
         if (watch.speedIndex < watchSpeedCount - 1)
@@ -183,3 +190,11 @@ std::string watchStatusText(const Watch& watch)
 }
 
 int64_t watchRaceTicks(const Watch& watch) { return watch.session.raceTicks; }
+
+ShipState watchDrawnShip(const Watch& watch)
+{
+    if (watch.ended)
+        return watch.ship;
+    const double msPerTick = 1000.0 / ticksPerSecond;
+    return blendShipStates(watch.previousShip, watch.ship, watch.pendingMs / msPerTick);
+}

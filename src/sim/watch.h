@@ -40,6 +40,9 @@ struct Watch {
     std::vector<ControlInput> run;
     Track* track = nullptr;
     ShipState ship;
+    // The ship before the last tick, for drawing between the two; equal to
+    // ship after a start, a seek or a change of camera.
+    ShipState previousShip;
     // Its player is ship, its track is track, it has no ghost.
     RaceSession session;
     // Taken at every multiple of watchSnapshotSpacing ticks the replay has
@@ -86,6 +89,11 @@ double watchSpeed(const Watch& watch);
 
 // "replay x1/4 chase", "replay x2 trackside paused", "... end".
 std::string watchStatusText(const Watch& watch);
+
+// The watched ship as a frame draws it: between the state before the last
+// tick and after it, as far as the playback clock has gone toward the next
+// tick; standing still while paused, the last state once ended.
+ShipState watchDrawnShip(const Watch& watch);
 
 // The replay's race ticks so far (0 in the countdown).
 int64_t watchRaceTicks(const Watch& watch);

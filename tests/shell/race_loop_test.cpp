@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#include <algorithm>
 
 #include <SDL.h>
 #include <cstdlib>
 
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/views.h"
 #include "sim/watch.h"
 #include "shell/flow.h"
 #include "sim/autopilot.h"
@@ -340,3 +342,89 @@ TEST_F(WatchRun, ARunThatNeverFinishesEndsWithItsLastRecord)
 }
 
 } // namespace
+
+namespace {
+
+// The chase camera's eye of every frame of a race driven at a steady speed,
+// frames every frameMs on a scripted clock from the race's first tick on.
+std::vector<Vec3> drawnEyes(double frameMs, int frames)
+{
+    game = Game();
+    game.track = ring();
+    // The autopilot's driving: a speed that changes smoothly from tick to tick.
+    playerRecords = driveWithAutopilot(game.track, AutopilotSettings{}, 1500).controls;
+    startRaceAt(game, 0.0);
+    double now = 10.0 * countdownTicks + 1.0;
+    runDueTicks(game, now, raceCalls());
+    std::vector<Vec3> eyes;
+    for (int f = 0; f < frames && game.inRace; ++f) {
+        now += frameMs;
+        runDueTicks(game, now, raceCalls());
+        game.drawFraction = drawFractionAt(game, now);
+        eyes.push_back(raceViewAt(game, drawnPose(game.playerPose, game.drawFraction),
+                                  drawnPose(game.ghostPose, game.drawFraction))
+                           .camera.eye);
+    }
+    return eyes;
+}
+
+} // namespace
+
+TEST_F(RaceLoop, FramesAtAnyRateDrawEqualStepsBetweenTicks)
+{
+    for (double frameMs : {1000.0 / 60.0, 1000.0 / 144.0}) {
+        SCOPED_TRACE(frameMs);
+        std::vector<Vec3> eyes = drawnEyes(frameMs, 300);
+        ASSERT_GE(eyes.size(), 250u);
+        // Once the ship is rolling, each frame moves the eye by nearly what
+        // the frame before did: frames no longer show 0, 1 or 2 ticks by
+        // turns, which made the steps jump by a half or more.
+        for (size_t i = 101; i < eyes.size(); ++i) {
+            const double before = length(sub(eyes[i - 1], eyes[i - 2]));
+            const double now = length(sub(eyes[i], eyes[i - 1]));
+            ASSERT_GT(before, 0.0) << "frame " << i << ": the ship must be moving";
+            EXPECT_NEAR(now / before, 1.0, 0.1) << "frame " << i;
+        }
+    }
+}
+
+TEST_F(RaceLoop, AStartDrawsTheShipWhereItIsWithoutABlendFromElsewhere)
+{
+    game.track = ring();
+    game.playerPose.before.position = Vec3{1e6, 1e6, 1e6};
+    game.playerPose.after.position = Vec3{-1e6, 0.0, 0.0};
+    startRaceAt(game, 0.0);
+    const ShipState drawn = drawnPose(game.playerPose, 0.5);
+    EXPECT_EQ(std::memcmp(&drawn, &game.player.state, sizeof(ShipState)), 0);
+}
+
+TEST_F(RaceLoop, TheReplayAtAQuarterSpeedMovesTheDrawnShipEveryFrame)
+{
+    Track track = ring();
+    Watch watch;
+    beginWatch(watch, track, driveWithAutopilot(track, AutopilotSettings{}, 3000).controls, defaultGravity);
+    seekWatch(watch, countdownTicks + 400);
+    watchKey(watch, WatchKey::down);
+    watchKey(watch, WatchKey::down);
+    ASSERT_DOUBLE_EQ(watchSpeed(watch), 0.25);
+    // After a seek the ship stands where it is until the next tick comes.
+    for (int f = 0; f < 3; ++f)
+        advanceWatch(watch, 1000.0 / 60.0);
+    Vec3 last = watchDrawnShip(watch).position;
+    for (int f = 0; f < 60; ++f) {
+        ASSERT_FALSE(watch.ended);
+        advanceWatch(watch, 1000.0 / 60.0);
+        const Vec3 drawn = watchDrawnShip(watch).position;
+        EXPECT_GT(length(sub(drawn, last)), 0.0) << "frame " << f;
+        last = drawn;
+    }
+    // Paused, the frame stands still; a seek draws the new place at once.
+    watchKey(watch, WatchKey::space);
+    const ShipState still = watchDrawnShip(watch);
+    advanceWatch(watch, 100.0);
+    const ShipState paused = watchDrawnShip(watch);
+    EXPECT_EQ(std::memcmp(&still, &paused, sizeof(ShipState)), 0);
+    seekWatch(watch, 0);
+    const ShipState atStart = watchDrawnShip(watch);
+    EXPECT_EQ(std::memcmp(&atStart, &watch.ship, sizeof(ShipState)), 0);
+}
