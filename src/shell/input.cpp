@@ -140,7 +140,10 @@ void pollInput()
         // just aborted it included) until they are released; the menus' own
         // keys are taken before the GUI.
         noteRaceState(game.heldKeys, game.inRace, keysDown());
-        if (game.inRace || !reachesMenus(game.heldKeys, keyEventOf(event), event.key.keysym.sym))
+        // Only key events carry a key; the union holds other fields otherwise.
+        const KeyEvent kind = keyEventOf(event);
+        const int key = kind == KeyEvent::other ? 0 : static_cast<int>(event.key.keysym.sym);
+        if (game.inRace || !reachesMenus(game.heldKeys, kind, key))
             continue;
         if (!aborted && menuKeyTaken(event))
             continue;
