@@ -86,6 +86,8 @@ void mainLoop()
             if (inCountdown(game.race) && escapeWaiting())
                 pollInput();
             runDueTicks(game, now, gameTickCalls());
+            // The rival's splits are found a frame's share at a time.
+            stepRivalSplits(game.splits, rivalTicksPerFrame);
             // The engine idles through the countdown, follows the player in the
             // race, and stops the moment the race ends, Escape included.
             if (game.inRace) {

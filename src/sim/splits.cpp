@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "sim/race_session.h"
-#include "sim/replay.h"
 #include "track/track_file.h"
 
 void resetSplits(RunSplits& run, int32_t segmentCount)
@@ -34,21 +35,55 @@ SplitStep noteSplitTick(RunSplits& run, const TickReport& report)
     return step;
 }
 
+struct SplitsReplay {
+    Track track;
+    ShipState ship;
+    RaceSession session;
+    const std::vector<ControlInput>* records = nullptr;
+};
+
+// Sets up a replay of records (which the caller keeps) on a copy of track.
+static std::shared_ptr<SplitsReplay> beginSplitsReplay(const Track& track, const std::vector<ControlInput>& records,
+                                                       double gravity)
+{
+    auto replay = std::make_shared<SplitsReplay>();
+    replay->track = track;
+    replay->records = &records;
+    beginRace(replay->session, replay->track, replay->ship, nullptr, gravity);
+    return replay;
+}
+
+// Steps the replay by up to budget ticks, noting run's splits; true once it
+// has ended: the race ended, the records ran out or an hour of race ticks
+// passed (no run worth comparing with finishes later).
+static bool stepSplitsReplay(SplitsReplay& replay, RunSplits& run, int64_t budget)
+{
+    RaceSession& session = replay.session;
+    const std::vector<ControlInput>& records = *replay.records;
+    for (int64_t done = 0; done < budget; ++done) {
+        if (!session.on)
+            return true;
+        const ControlInput* record = nullptr;
+        if (!inCountdown(session)) {
+            const int64_t next = session.raceTicks;
+            if (next >= static_cast<int64_t>(records.size()) || next >= hourTicks)
+                return true;
+            record = &records[static_cast<size_t>(next)];
+        }
+        noteSplitTick(run, stepRace(session, record));
+    }
+    return !session.on;
+}
+
 RunSplits splitsOfRun(const Track& track, const std::vector<ControlInput>& records, double gravity)
 {
     RunSplits run;
     resetSplits(run, static_cast<int32_t>(track.segments.size()));
     if (records.empty())
         return run;
-    Track copy = track;
-    ReplaySetup setup;
-    setup.controls = records;
-    setup.gravity = gravity;
-    // No run worth comparing with finishes after an hour; a longer one costs
-    // the race start no more than that.
-    setup.maxTicks = hourTicks;
-    setup.onTick = [&run](const TickReport& report) { noteSplitTick(run, report); };
-    replayRace(copy, setup);
+    const std::shared_ptr<SplitsReplay> replay = beginSplitsReplay(track, records, gravity);
+    while (!stepSplitsReplay(*replay, run, rivalTicksPerFrame)) {
+    }
     return run;
 }
 
@@ -90,17 +125,23 @@ void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<Con
         live = std::move(fresh);
         return;
     }
+    const size_t hash = std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(rival->data()), rival->size() * sizeof(ControlInput)));
     const bool same = live.haveRival && live.rivalTrack == track.name && live.rivalRevision == track.revision &&
                       live.rivalSegments == track.segments.size() && live.rivalGravity == gravity &&
-                      live.rivalRecords.size() == rival->size() &&
-                      std::memcmp(live.rivalRecords.data(), rival->data(), rival->size() * sizeof(ControlInput)) == 0;
+                      live.rivalRecordCount == rival->size() && live.rivalRecordHash == hash;
     if (same) {
         fresh.rival = std::move(live.rival);
-        fresh.rivalRecords = std::move(live.rivalRecords);
+        fresh.rivalReplay = std::move(live.rivalReplay);
+        // The same records, perhaps held elsewhere now.
+        if (fresh.rivalReplay)
+            fresh.rivalReplay->records = rival;
     } else {
-        fresh.rival = splitsOfRun(track, *rival, gravity);
-        fresh.rivalRecords = *rival;
+        resetSplits(fresh.rival, fresh.own.segmentCount);
+        fresh.rivalReplay = beginSplitsReplay(track, *rival, gravity);
     }
+    fresh.rivalRecordCount = rival->size();
+    fresh.rivalRecordHash = hash;
     fresh.rivalTrack = track.name;
     fresh.rivalRevision = track.revision;
     fresh.rivalSegments = track.segments.size();
@@ -108,11 +149,26 @@ void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<Con
     live = std::move(fresh);
 }
 
+void stepRivalSplits(LiveSplits& live, int64_t tickBudget)
+{
+    if (live.rivalReplay && stepSplitsReplay(*live.rivalReplay, live.rival, tickBudget))
+        live.rivalReplay.reset();
+}
+
+bool rivalSplitsComplete(const LiveSplits& live)
+{
+    return !live.rivalReplay;
+}
+
 void noteLiveTick(LiveSplits& live, const TickReport& report)
 {
     const SplitStep step = noteSplitTick(live.own, report);
     if (step.crossed && live.haveRival) {
         const Split& s = live.own.splits.back();
+        // The rival has not been replayed this far yet: on until it crosses
+        // there or ends.
+        while (!rivalSplitsComplete(live) && !live.rival.keys.count({s.lap, s.segment}))
+            stepRivalSplits(live, rivalTicksPerFrame);
         const int64_t theirs = splitTickAt(live.rival, s.lap, s.segment);
         // A joint the rival never reached leaves the last difference up.
         if (theirs >= 0) {
@@ -127,6 +183,8 @@ void noteLiveTick(LiveSplits& live, const TickReport& report)
         live.lap = static_cast<int32_t>(lap);
         live.lapTime = lapTicks(live.own, lap);
         live.lapEndTick = report.raceTick;
+        while (live.haveRival && !rivalSplitsComplete(live) && live.rival.lapEndTicks.size() <= lap)
+            stepRivalSplits(live, rivalTicksPerFrame);
         live.haveLapDelta = live.haveRival && lap < live.rival.lapEndTicks.size();
         live.lapDelta = live.haveLapDelta ? live.lapTime - lapTicks(live.rival, lap) : 0;
     }

@@ -6,6 +6,7 @@
 // through the same race core: the same tick domain, never an estimate.
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -68,15 +69,28 @@ int64_t lapTicks(const RunSplits& run, size_t lap);
 // empty before the first full lap.
 std::string lapTimesLine(const RunSplits& run);
 
+// A run replayed headless a few ticks at a time, its splits growing as it
+// goes (defined in the source: it holds a copy of the road and a race).
+struct SplitsReplay;
+
 // The comparison a live race shows: its own splits, the rival's, and what
 // the last crossing and the last completed lap said.
 struct LiveSplits {
     RunSplits own;
     RunSplits rival;
     bool haveRival = false;
+    // The rival's replay while it has not reached its end; null once rival
+    // holds every split. A race start only sets it up, so a long rival costs
+    // the start nothing: the frames step it, and a crossing the rival has
+    // not been replayed to yet steps it on the spot. A copy of the record
+    // shares it: step one of them only.
+    std::shared_ptr<SplitsReplay> rivalReplay;
     // What the rival's splits were replayed from: the same records on the
-    // same road are not replayed again (a restart costs no replay).
-    std::vector<ControlInput> rivalRecords;
+    // same road are not replayed again (a restart costs no replay). The
+    // records are known by their count and a hash of their bytes; a copy of
+    // an hour-long run would cost the start more than a frame.
+    size_t rivalRecordCount = 0;
+    size_t rivalRecordHash = 0;
     std::string rivalTrack;
     uint64_t rivalRevision = 0;
     size_t rivalSegments = 0;
@@ -97,11 +111,22 @@ struct LiveSplits {
 // Race ticks a completed lap stays on screen.
 const int64_t lapShowTicks = 300;
 
-// Starts the comparison for a race on track; rival may be null or empty.
+// Starts the comparison for a race on track; rival may be null or empty,
+// and must stay as it is while the race runs (the ghost replays it too).
 // The rival's splits are kept from the last start when nothing they depend
-// on has changed.
+// on has changed, a replay still under way included.
 void beginLiveSplits(LiveSplits& live, const Track& track, const std::vector<ControlInput>* rival,
                      double gravity);
+
+// Replays up to tickBudget more ticks of the rival (countdown ticks count).
+void stepRivalSplits(LiveSplits& live, int64_t tickBudget);
+
+// Whether the rival's splits are complete (always so without a rival).
+bool rivalSplitsComplete(const LiveSplits& live);
+
+// Rival ticks a frame replays: about 3 ms on the machines we measure, so a
+// one-hour rival is complete within the countdown at 60 frames a second.
+const int64_t rivalTicksPerFrame = 2000;
 
 // Notes one tick of the live race.
 void noteLiveTick(LiveSplits& live, const TickReport& report);

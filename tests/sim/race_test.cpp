@@ -470,43 +470,56 @@ TEST(Splits, DeltasAgainstAFasterRivalAreTheDifferencesOfTheirSplitTicks)
     ASSERT_EQ(fastSplits.lapEndTicks.size(), 3u);
 
     // The slow run raced live against the fast one, its difference read after
-    // every tick that crossed a joint.
+    // every tick that crossed a joint. The rival's replay is stepped a share
+    // at a time as the frames do (0: only where a crossing needs it); the
+    // figures never depend on the share.
     LiveSplits live;
-    beginLiveSplits(live, track, &fast.controls, defaultGravity);
-    ASSERT_TRUE(live.haveRival);
-    std::vector<int64_t> shown;
-    std::vector<std::string> lapLines;
-    ReplaySetup setup;
-    setup.controls = slow.controls;
-    setup.onTick = [&](const TickReport& r) {
-        const size_t before = live.own.splits.size();
-        noteLiveTick(live, r);
-        if (live.own.splits.size() > before)
-            shown.push_back(live.delta);
-        if (live.haveLap && live.lapEndTick == r.raceTick)
-            lapLines.push_back(lapLine(live));
-    };
-    Track raced = track;
-    replayRace(raced, setup);
+    for (int64_t share : {int64_t(0), int64_t(1), int64_t(7), rivalTicksPerFrame}) {
+        SCOPED_TRACE(share);
+        beginLiveSplits(live, track, &fast.controls, defaultGravity);
+        ASSERT_TRUE(live.haveRival);
+        ASSERT_TRUE(live.rival.splits.empty()) << "a race start replays nothing";
+        std::vector<int64_t> shown;
+        std::vector<std::string> lapLines;
+        ReplaySetup setup;
+        setup.controls = slow.controls;
+        setup.onTick = [&](const TickReport& r) {
+            const size_t before = live.own.splits.size();
+            noteLiveTick(live, r);
+            stepRivalSplits(live, share);
+            if (live.own.splits.size() > before)
+                shown.push_back(live.delta);
+            if (live.haveLap && live.lapEndTick == r.raceTick)
+                lapLines.push_back(lapLine(live));
+        };
+        Track raced = track;
+        replayRace(raced, setup);
 
-    ASSERT_EQ(live.own.splits.size(), slowSplits.splits.size());
-    ASSERT_EQ(shown.size(), slowSplits.splits.size());
-    ASSERT_GT(shown.size(), 40u);
-    for (size_t i = 0; i < shown.size(); ++i) {
-        const Split& s = slowSplits.splits[i];
-        const int64_t theirs = splitTickAt(fastSplits, s.lap, s.segment);
-        ASSERT_GE(theirs, 0) << i;
-        EXPECT_EQ(shown[i], s.raceTick - theirs) << "joint " << i;
+        ASSERT_EQ(live.own.splits.size(), slowSplits.splits.size());
+        ASSERT_EQ(shown.size(), slowSplits.splits.size());
+        ASSERT_GT(shown.size(), 40u);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const Split& s = slowSplits.splits[i];
+            const int64_t theirs = splitTickAt(fastSplits, s.lap, s.segment);
+            ASSERT_GE(theirs, 0) << i;
+            EXPECT_EQ(shown[i], s.raceTick - theirs) << "joint " << i;
+        }
+        EXPECT_EQ(live.delta, slow.result.raceTicks - fast.result.raceTicks);
+        // The two full laps; the run-up to the start joint is no lap.
+        ASSERT_EQ(lapLines.size(), 2u);
+        EXPECT_EQ(lapLines[0].rfind("lap 1  ", 0), 0u) << lapLines[0];
+        const int64_t lastLap = lapTicks(slowSplits, 2) - lapTicks(fastSplits, 2);
+        EXPECT_EQ(live.lapDelta, lastLap);
+        EXPECT_EQ(lapLines[1], "lap 2  " + lapTimesLine(slowSplits).substr(13) + "  " + formatDelta(lastLap));
+        EXPECT_TRUE(lapShown(live, slow.result.raceTicks + lapShowTicks - 1));
+        EXPECT_FALSE(lapShown(live, slow.result.raceTicks + lapShowTicks));
+        EXPECT_TRUE(rivalSplitsComplete(live)) << "the rival's finish was needed";
+        EXPECT_EQ(live.rival.lapEndTicks, fastSplits.lapEndTicks);
+        // The next race begins afresh.
+        live = LiveSplits();
     }
-    EXPECT_EQ(live.delta, slow.result.raceTicks - fast.result.raceTicks);
-    // The two full laps; the run-up to the start joint is no lap.
-    ASSERT_EQ(lapLines.size(), 2u);
-    EXPECT_EQ(lapLines[0].rfind("lap 1  ", 0), 0u) << lapLines[0];
-    const int64_t lastLap = lapTicks(slowSplits, 2) - lapTicks(fastSplits, 2);
-    EXPECT_EQ(live.lapDelta, lastLap);
-    EXPECT_EQ(lapLines[1], "lap 2  " + lapTimesLine(slowSplits).substr(13) + "  " + formatDelta(lastLap));
-    EXPECT_TRUE(lapShown(live, slow.result.raceTicks + lapShowTicks - 1));
-    EXPECT_FALSE(lapShown(live, slow.result.raceTicks + lapShowTicks));
+    beginLiveSplits(live, track, &fast.controls, defaultGravity);
+    stepRivalSplits(live, 2 * hourTicks);
     // A restart against the same rival on the same road keeps its splits
     // instead of replaying it (marked here to tell); other records replay.
     live.rival.lapEndTicks.push_back(-1);
@@ -517,8 +530,10 @@ TEST(Splits, DeltasAgainstAFasterRivalAreTheDifferencesOfTheirSplitTicks)
     std::vector<ControlInput> other = fast.controls;
     other[500].steer = 0.25f;
     beginLiveSplits(live, track, &other, defaultGravity);
-    EXPECT_EQ(live.rival.lapEndTicks.size(), splitsOfRun(track, other, defaultGravity).lapEndTicks.size());
-    EXPECT_NE(live.rival.lapEndTicks.back(), -1);
+    EXPECT_FALSE(rivalSplitsComplete(live));
+    stepRivalSplits(live, 2 * hourTicks);
+    EXPECT_TRUE(rivalSplitsComplete(live));
+    EXPECT_EQ(live.rival.lapEndTicks, splitsOfRun(track, other, defaultGravity).lapEndTicks);
     beginLiveSplits(live, track, nullptr, defaultGravity);
     EXPECT_FALSE(live.haveRival);
     EXPECT_TRUE(live.rival.splits.empty());

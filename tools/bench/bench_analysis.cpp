@@ -1,7 +1,8 @@
 // After a finish: the analysis of the autopilot's run against a slower run
 // of the same track (both replayed, sectors, gap samples), one kept run's
 // sector times from its history file, writing a run into the history, and
-// the practice start at the middle of the second lap. Processor time of
+// the practice start at the middle of the second lap, and a race start
+// against an hour-long rival with one frame's share of its replay. Processor time of
 // this thread, median of three; the history write in wall-clock time, since
 // most of it is waiting for the disk.
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "sim/autopilot.h"
 #include "sim/practice.h"
 #include "sim/run_compare.h"
+#include "sim/splits.h"
 #include "track/track_file.h"
 
 namespace {
@@ -50,8 +52,8 @@ int benchAnalysis(const BenchOptions& options)
     }
     const std::string saveDir = pattern;
     std::printf("== analysis: a finished run against a slower one, ms of processor time\n");
-    std::printf("%-6s %8s %12s %14s %12s %12s\n", "track", "ticks", "analysis", "kept sectors", "keep (wall)",
-                "practice");
+    std::printf("%-6s %8s %12s %14s %12s %12s %14s %12s\n", "track", "ticks", "analysis", "kept sectors",
+                "keep (wall)", "practice", "start (1 h)", "frame share");
     int status = 0;
     for (const std::string& name : options.tracks) {
         Track track;
@@ -98,8 +100,19 @@ int benchAnalysis(const BenchOptions& options)
             RaceSession session;
             beginPractice(session, road, player, nullptr, fast.controls, 2, segments / 2, defaultGravity);
         });
-        std::printf("%-6s %8lld %12.1f %14.1f %12.2f %12.1f\n", name.c_str(),
-                    static_cast<long long>(fast.result.raceTicks), analysis, sectors, keep, practice);
+        // A rival that brakes on the start line for an hour: the longest run
+        // a race compares with, and one that never ends early.
+        ControlInput braking;
+        braking.brake = 1.0f;
+        const std::vector<ControlInput> hourRival(static_cast<size_t>(hourTicks), braking);
+        LiveSplits live;
+        const double start = medianMs([&] {
+            live = LiveSplits();
+            beginLiveSplits(live, track, &hourRival, defaultGravity);
+        });
+        const double share = medianMs([&] { stepRivalSplits(live, rivalTicksPerFrame); });
+        std::printf("%-6s %8lld %12.1f %14.1f %12.2f %12.1f %14.2f %12.2f\n", name.c_str(),
+                    static_cast<long long>(fast.result.raceTicks), analysis, sectors, keep, practice, start, share);
     }
     std::system(("rm -rf '" + saveDir + "'").c_str());
     return status;
