@@ -8,30 +8,17 @@
 
 #include "assets/mesh.h"
 #include "assets/texture_cache.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 
 namespace {
 
-class ImageFormatsTest : public ::testing::Test {
+class ImageFormatsTest : public GlFolderTest {
 protected:
-    std::string dir;
-    void SetUp() override
-    {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        dir = makeTempDir("image-formats");
-        ASSERT_FALSE(dir.empty());
-        textureCache = TextureCache{};
-        boundTexture = -1;
-    }
+    ImageFormatsTest() : GlFolderTest("image-formats") {}
     void TearDown() override
     {
-        for (const CachedTexture& e : textureCache.entries) {
-            GLuint name = e.texture;
-            glDeleteTextures(1, &name);
-        }
-        textureCache = TextureCache{};
-        std::filesystem::remove_all(dir);
+        GlFolderTest::TearDown();
         restrictImageFormats();
     }
 

@@ -10,7 +10,7 @@
 #include "assets/models.h"
 #include "assets/texture_cache.h"
 #include "gl_recorder.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 
 namespace {
@@ -54,21 +54,16 @@ Bytes scenery(int seed)
 
 constexpr int size = 32;
 
-class MeshListTest : public ::testing::Test {
+class MeshListTest : public GlFolderTest {
 protected:
-    std::string savedDataDir;
-    std::string dir;
     GLuint gradient = 0;
 
+    MeshListTest() : GlFolderTest("mesh_list", true) {}
     void SetUp() override
     {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        savedDataDir = dataDir;
-        dir = makeTempDir("mesh_list");
-        ASSERT_FALSE(dir.empty());
-        dataDir = dir;
-        textureCache = TextureCache{};
-        boundTexture = -1;
+        GlFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
 
         // A texture that differs at every texel, so any texture coordinate shows.
         std::vector<unsigned char> texels(size * size * 3);
@@ -108,9 +103,7 @@ protected:
     {
         glDisable(GL_LIGHTING);
         glDeleteTextures(1, &gradient);
-        boundTexture = -1;
-        dataDir = savedDataDir;
-        std::filesystem::remove_all(dir);
+        GlFolderTest::TearDown();
     }
 
     void loadScenery(Area& area, int seed)

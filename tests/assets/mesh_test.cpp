@@ -7,22 +7,14 @@
 #include <unistd.h>
 
 #include "gl_recorder.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 
 namespace {
 
-class MeshTest : public ::testing::Test {
+class MeshTest : public GlFolderTest {
 protected:
-    std::string dir;
-    void SetUp() override
-    {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        dir = makeTempDir("mesh");
-        ASSERT_FALSE(dir.empty());
-        boundTexture = -1;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    MeshTest() : GlFolderTest("mesh") {}
 
     std::string put(const std::string& name, const Bytes& b)
     {

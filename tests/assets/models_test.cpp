@@ -7,7 +7,7 @@
 
 #include "assets/data_dir.h"
 #include "assets/texture_cache.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 
 namespace {
@@ -21,27 +21,9 @@ int32_t textureByteSize(TextureSlot slot)
     return -1;
 }
 
-class ModelsTest : public ::testing::Test {
+class ModelsTest : public GlFolderTest {
 protected:
-    std::string savedDataDir;
-    bool madeDataDir = false;
-    void SetUp() override
-    {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        savedDataDir = dataDir;
-        dataDir = makeTempDir("models");
-        ASSERT_FALSE(dataDir.empty());
-        madeDataDir = true;
-        textureCache = TextureCache{};
-    }
-    void TearDown() override
-    {
-        if (madeDataDir) {
-            std::filesystem::remove_all(dataDir);
-            dataDir = savedDataDir;
-        }
-        textureCache = TextureCache{};
-    }
+    ModelsTest() : GlFolderTest("models", true) {}
 
     std::string track(const std::string& name) { return dataDir + "/tracks/" + name + "/"; }
 

@@ -5,32 +5,15 @@
 #include "assets/data_dir.h"
 #include "assets/mesh.h"
 #include "gl_recorder.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 #include "track/track.h"
 
 namespace {
 
-class TextureCacheTest : public ::testing::Test {
+class TextureCacheTest : public GlFolderTest {
 protected:
-    std::string dir;
-    void SetUp() override
-    {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        dir = makeTempDir("textures");
-        ASSERT_FALSE(dir.empty());
-        textureCache = TextureCache{};
-        boundTexture = -1;
-    }
-    void TearDown() override
-    {
-        for (const CachedTexture& e : textureCache.entries) {
-            GLuint name = e.texture;
-            glDeleteTextures(1, &name);
-        }
-        textureCache = TextureCache{};
-        std::filesystem::remove_all(dir);
-    }
+    TextureCacheTest() : GlFolderTest("textures") {}
 
     std::string image(const std::string& name, unsigned w = 4, unsigned h = 4, unsigned bpp = 24)
     {

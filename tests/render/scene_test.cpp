@@ -90,6 +90,9 @@ std::vector<std::vector<float>> loopPoints()
     return points;
 }
 
+// The content the build generates with the project's content tool.
+std::string builtContent() { return std::string(VANTOR_BUILD_DIR) + "/content/data"; }
+
 class SceneTest : public ::testing::Test {
 protected:
     std::unique_ptr<Game> g;
@@ -418,15 +421,8 @@ TEST_F(SceneTest, MapOfARoadWithoutSegmentsDrawsNothing)
 
 TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
 {
-    std::string content;
-    for (const std::string& candidate :
-         {std::string(VANTOR_BUILD_DIR) + "/data", std::string(VANTOR_SOURCE_DIR) + "/data"})
-        if (std::filesystem::exists(candidate + "/tracks/00/track.track")) {
-            content = candidate;
-            break;
-        }
-    if (content.empty())
-        GTEST_SKIP() << "no content track 00 (generate it with vantor-content)";
+    const std::string content = builtContent();
+    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
     dataDir = content;
     loadAll("00");
     ASSERT_GE(g->track.segments.size(), 3u);
@@ -453,15 +449,8 @@ TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
 
 TEST_F(SceneTest, CompiledSceneryAndRoadOfTrackZeroDrawAsImmediateMode)
 {
-    std::string content;
-    for (const std::string& candidate :
-         {std::string(VANTOR_BUILD_DIR) + "/data", std::string(VANTOR_SOURCE_DIR) + "/data"})
-        if (std::filesystem::exists(candidate + "/tracks/00/area.tris")) {
-            content = candidate;
-            break;
-        }
-    if (content.empty())
-        GTEST_SKIP() << "no content track 00 (generate it with vantor-content)";
+    const std::string content = builtContent();
+    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
     dataDir = content;
     loadAll("00");
     ASSERT_NE(g->area.mesh.revision, 0u);
@@ -486,15 +475,8 @@ TEST_F(SceneTest, CompiledSceneryAndRoadOfTrackZeroDrawAsImmediateMode)
 
 TEST_F(SceneTest, SceneryInPiecesDrawsTheWholeListsPixelsOnEveryContentTrack)
 {
-    std::string content;
-    for (const std::string& candidate :
-         {std::string(VANTOR_BUILD_DIR) + "/data", std::string(VANTOR_SOURCE_DIR) + "/data"})
-        if (std::filesystem::exists(candidate + "/tracks/00/area.tris")) {
-            content = candidate;
-            break;
-        }
-    if (content.empty())
-        GTEST_SKIP() << "no content tracks (generate them with vantor-content)";
+    const std::string content = builtContent();
+    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
     dataDir = content;
     size_t tracks = 0;
     for (const auto& entry : std::filesystem::directory_iterator(content + "/tracks")) {

@@ -31,12 +31,55 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
-    // Share of the border's left band (rows 100 to 499) that the window shows
+    std::string errPath() const { return root + "/stderr.txt"; }
+    std::string errText() const
+    {
+        std::ifstream file(errPath());
+        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    }
+
+    // The per-user configuration file.
+    void configure(const std::string& text)
+    {
+        fs::create_directories(home + "/.config/Vantor");
+        writeText(home + "/.config/Vantor/config.txt", text);
+    }
+
+    // Starts the game on x and waits for its start-up lines and its window.
+    ::testing::AssertionResult launch(const XServer& x, GameProcess& game)
+    {
+        if (!game.startAndWait(root, home, x, errPath(), 30000))
+            return ::testing::AssertionFailure() << game.output << game.failure;
+        if (!x.waitForGameWindow(10000))
+            return ::testing::AssertionFailure() << "no game window";
+        return ::testing::AssertionSuccess();
+    }
+
+    void expectWindowSize(const XServer& x, int width, int height)
+    {
+        int w = 0, h = 0, left = 0, top = 0;
+        ASSERT_TRUE(x.gameWindow(w, h, left, top));
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+    }
+
+    // The screen once the menus have had time to draw.
+    Picture settledShot(const XServer& x)
+    {
+        sleepMs(1500);
+        Picture shot;
+        const std::string png = root + "/shot.png";
+        if (!x.screenshot(png) || !shot.load(png))
+            ADD_FAILURE() << "no screenshot";
+        return shot;
+    }
+
+    // Share of the border's left band (rows 100 to 499) that the shot shows
     // with the border's top left corner at (x, y).
     double borderAt(const Picture& shot, int x, int y)
     {
         Picture border;
-        if (!border.load(root + "/data/gui/border.tga"))
+        if (shot.rgba.empty() || !border.load(root + "/data/gui/border.tga"))
             return 0.0;
         return opaqueMatch(shot, border, x, y + 100, 0, 100, 12, 400);
     }
@@ -49,22 +92,11 @@ TEST_F(Startup, FreshStartPrintsItsLinesOpensTheWindowAndEndsOnSigterm)
     XServer x;
     ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(launch(x, game));
     EXPECT_EQ(game.output, startupLines());
-
-    ASSERT_TRUE(x.waitForGameWindow(10000));
-    int w = 0, h = 0, left = 0, top = 0;
-    ASSERT_TRUE(x.gameWindow(w, h, left, top));
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
-
+    expectWindowSize(x, 800, 600);
     // The border frames the 800 x 600 menu area from the window's corner.
-    sleepMs(1500);
-    std::string png = root + "/shot.png";
-    ASSERT_TRUE(x.screenshot(png));
-    Picture shot;
-    ASSERT_TRUE(shot.load(png));
-    EXPECT_GT(borderAt(shot, 0, 0), 0.95);
+    EXPECT_GT(borderAt(settledShot(x), 0, 0), 0.95);
 
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(game.output, startupLines()) << "nothing printed after start-up";
@@ -74,25 +106,15 @@ TEST_F(Startup, FreshStartPrintsItsLinesOpensTheWindowAndEndsOnSigterm)
 
 TEST_F(Startup, ConfiguredFullscreen1024x768CentresTheMenus)
 {
-    fs::create_directories(home + "/.config/Vantor");
-    writeText(home + "/.config/Vantor/config.txt", "1024 768 1 2 3 0 1 2 3 0\n");
+    configure("1024 768 1 2 3 0 1 2 3 0\n");
     XServer x;
     ASSERT_TRUE(x.start(1024, 768));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(launch(x, game));
     EXPECT_EQ(game.output, startupLines());
-    ASSERT_TRUE(x.waitForGameWindow(10000));
-    int w = 0, h = 0, left = 0, top = 0;
-    ASSERT_TRUE(x.gameWindow(w, h, left, top));
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
-
+    expectWindowSize(x, 1024, 768);
     // top sits at (1024 / 2 - 400, 768 / 2 - 300) = (112, 84).
-    sleepMs(1500);
-    std::string png = root + "/shot.png";
-    ASSERT_TRUE(x.screenshot(png));
-    Picture shot;
-    ASSERT_TRUE(shot.load(png));
+    const Picture shot = settledShot(x);
     EXPECT_GT(borderAt(shot, 112, 84), 0.95);
     EXPECT_LT(borderAt(shot, 0, 0), 0.5);
     EXPECT_EQ(game.terminate(10000), 0);
@@ -104,9 +126,8 @@ TEST_F(Startup, MissingFontStillStartsAndPrintsEveryLine)
     XServer x;
     ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(launch(x, game));
     EXPECT_EQ(game.output, startupLines());
-    ASSERT_TRUE(x.waitForGameWindow(10000));
     sleepMs(500);
     EXPECT_TRUE(game.running());
     EXPECT_EQ(game.terminate(10000), 0);
@@ -147,8 +168,7 @@ TEST_F(Startup, TheWindowIsNamedVantorAndCarriesTheGeneratedIcon)
         XServer x;
         ASSERT_TRUE(x.start(1280, 1024));
         GameProcess game;
-        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
-        ASSERT_TRUE(x.waitForGameWindow(10000));
+        ASSERT_TRUE(launch(x, game));
         std::smatch m;
         std::string tree = x.x("xwininfo -root -tree");
         ASSERT_TRUE(std::regex_search(tree, m, std::regex("(0x[0-9a-f]+) \"Vantor\": \\(\"vantor\" \"vantor\"\\)")))
@@ -167,12 +187,11 @@ TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusC
     // full screen larger than the display, which has no video mode.
     for (const char* config : {"0 0\n", "-640 -480 0 2 3 0 1 2 3 0\n", "4000 3000 1 2 3 0 1 2 3 0\n"}) {
         SCOPED_TRACE(config);
-        fs::create_directories(home + "/.config/Vantor");
-        writeText(home + "/.config/Vantor/config.txt", config);
+        configure(config);
         XServer x;
         ASSERT_TRUE(x.start(1024, 768));
         GameProcess game;
-        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+        ASSERT_TRUE(launch(x, game));
         std::string lines = game.output;
         if (config[0] == '4') {
             // One line says why the window is smaller than configured.
@@ -181,18 +200,8 @@ TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusC
             lines.erase(at, lines.find('\n', at) + 1 - at);
         }
         EXPECT_EQ(lines, startupLines());
-        ASSERT_TRUE(x.waitForGameWindow(10000));
-        int w = 0, h = 0, left = 0, top = 0;
-        ASSERT_TRUE(x.gameWindow(w, h, left, top));
-        EXPECT_EQ(w, 1024);
-        EXPECT_EQ(h, 768);
-
-        sleepMs(1500);
-        std::string png = root + "/shot.png";
-        ASSERT_TRUE(x.screenshot(png));
-        Picture shot;
-        ASSERT_TRUE(shot.load(png));
-        EXPECT_GT(borderAt(shot, 112, 84), 0.95) << "the menus are laid out for the window opened";
+        expectWindowSize(x, 1024, 768);
+        EXPECT_GT(borderAt(settledShot(x), 112, 84), 0.95) << "the menus are laid out for the window opened";
         EXPECT_EQ(game.terminate(10000), 0);
     }
 }
@@ -203,15 +212,9 @@ TEST_F(Startup, WithoutAnAudioDeviceTheGameStartsPlaysAndEndsAsBefore)
     ASSERT_TRUE(x.start(800, 600));
     GameProcess game;
     game.env = {{"SDL_AUDIODRIVER", "nosuchdevice"}};
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(launch(x, game));
     EXPECT_EQ(game.output, startupLines());
-    ASSERT_TRUE(x.waitForGameWindow(10000));
-    sleepMs(1500);
-    std::string png = root + "/shot.png";
-    ASSERT_TRUE(x.screenshot(png));
-    Picture shot;
-    ASSERT_TRUE(shot.load(png));
-    EXPECT_GT(borderAt(shot, 0, 0), 0.95) << "the menus are up";
+    EXPECT_GT(borderAt(settledShot(x), 0, 0), 0.95) << "the menus are up";
     // Track "00", play, through the countdown, Escape back to the menu.
     x.key("Return");
     sleepMs(1500);
@@ -222,23 +225,20 @@ TEST_F(Startup, WithoutAnAudioDeviceTheGameStartsPlaysAndEndsAsBefore)
     EXPECT_TRUE(game.running());
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(game.output, startupLines());
-    std::ifstream errFile(root + "/stderr.txt");
-    std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+    const std::string err = errText();
     EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 TEST_F(Startup, VolumeZeroInTheConfigurationGivesASilentRecording)
 {
-    fs::create_directories(home + "/.config/Vantor");
-    writeText(home + "/.config/Vantor/config.txt", "800 600 0 2 3 0 1 2 3 0\n0\n");
+    configure("800 600 0 2 3 0 1 2 3 0\n0\n");
     XServer x;
     ASSERT_TRUE(x.start(800, 600));
     const std::string recording = root + "/audio.raw";
     GameProcess game;
     game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", recording}, {"SDL_DISKAUDIODELAY", "23"}};
-    ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+    ASSERT_TRUE(launch(x, game));
     EXPECT_EQ(game.output, startupLines());
-    ASSERT_TRUE(x.waitForGameWindow(10000));
     sleepMs(1000);
     // Menu moves and selects, the countdown, the start and the engine.
     x.key("Down Up Return");
@@ -304,9 +304,8 @@ TEST_F(Startup, AFifoADeviceOrAFolderInPlaceOfAnyGameFileNeitherHangsNorCrashes)
         }
         GameProcess game;
         game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", root + "/audio.raw"}};
-        ASSERT_TRUE(game.startAndWait(root, home, x, root + "/stderr.txt", 30000)) << game.output << game.failure;
+        ASSERT_TRUE(launch(x, game));
         EXPECT_EQ(game.output, startupLines());
-        ASSERT_TRUE(x.waitForGameWindow(10000));
         // Enter opens the play menu of track 00, which loads its files again.
         x.key("Return");
         sleepMs(1000);
@@ -325,28 +324,16 @@ TEST_F(Startup, AWindowLargerThanTheDisplayOpensAtTheDisplaysSizeAndSaysSoOnce)
 {
     for (const char* config : {"4000 3000 0 2 3 0 1 2 3 0\n", "100000 100000 0 2 3 0 1 2 3 0\n"}) {
         SCOPED_TRACE(config);
-        fs::create_directories(home + "/.config/Vantor");
-        writeText(home + "/.config/Vantor/config.txt", config);
+        configure(config);
         XServer x;
         ASSERT_TRUE(x.start(1024, 768));
         GameProcess game;
-        const std::string errPath = root + "/stderr.txt";
-        ASSERT_TRUE(game.startAndWait(root, home, x, errPath, 30000)) << game.output << game.failure;
+        ASSERT_TRUE(launch(x, game));
         EXPECT_EQ(game.output, startupLines());
-        ASSERT_TRUE(x.waitForGameWindow(10000));
-        int w = 0, h = 0, left = 0, top = 0;
-        ASSERT_TRUE(x.gameWindow(w, h, left, top));
-        EXPECT_EQ(w, 1024);
-        EXPECT_EQ(h, 768);
-        sleepMs(1500);
-        const std::string png = root + "/shot.png";
-        ASSERT_TRUE(x.screenshot(png));
-        Picture shot;
-        ASSERT_TRUE(shot.load(png));
-        EXPECT_GT(borderAt(shot, 112, 84), 0.95) << "the menus are on the screen";
+        expectWindowSize(x, 1024, 768);
+        EXPECT_GT(borderAt(settledShot(x), 112, 84), 0.95) << "the menus are on the screen";
         EXPECT_EQ(game.terminate(10000), 0);
-        std::ifstream errFile(errPath);
-        std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+        const std::string err = errText();
         const std::string line = "larger than the 1024x768 display; opening 1024x768\n";
         const size_t at = err.find(line);
         EXPECT_NE(at, std::string::npos) << err;

@@ -10,7 +10,7 @@
 #include "assets/mesh.h"
 #include "assets/texture_cache.h"
 #include "gl_recorder.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "test_files.h"
 #include "track/track_draw.h"
 
@@ -54,20 +54,14 @@ bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
     return true;
 }
 
-class TrackListTest : public ::testing::Test {
+class TrackListTest : public GlFolderTest {
 protected:
-    std::string savedDataDir;
-    std::string dir;
-
+    TrackListTest() : GlFolderTest("track_list", true) {}
     void SetUp() override
     {
-        ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        savedDataDir = dataDir;
-        dir = makeTempDir("track_list");
-        ASSERT_FALSE(dir.empty());
-        dataDir = dir;
-        textureCache = TextureCache{};
-        boundTexture = -1;
+        GlFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(writeImage(dir + "/tex_road/red.png", 8, 8, 24, 220, 30, 30));
         ASSERT_TRUE(writeImage(dir + "/tex_road/blue.png", 8, 8, 24, 30, 30, 220));
         ASSERT_TRUE(writeImage(dir + "/tex_road/green.png", 8, 8, 24, 30, 200, 30));
@@ -84,13 +78,6 @@ protected:
         glEnable(GL_TEXTURE_2D);
         glColor3f(1.0f, 1.0f, 1.0f);
     }
-    void TearDown() override
-    {
-        boundTexture = -1;
-        dataDir = savedDataDir;
-        std::filesystem::remove_all(dir);
-    }
-
     void writeTrack(int seed, const std::string& textures)
     {
         writeFile(dir + "/tracks/t/track.track", trackBytes(ring(seed)).data);
