@@ -66,25 +66,45 @@ TEST(NearestOnSegment, WalksToTheFootOfThePointAndStopsAtAHundredTrials)
     EXPECT_GT(capped.t, 9.0);
 }
 
-TEST(Locate, CrossingIntoTheNextSegmentShiftsTheGuess)
+// Where locate puts a ship on a straight road of 100 m segments along y,
+// from the state's own segment and (u, t) guess.
+struct LocateCase {
+    const char* name;
+    int32_t segments;
+    Vec3 position;
+    int32_t guessSegment;
+    double guessU, guessT;
+    int32_t segment;
+    double t;
+};
+
+class LocateOnAStraight : public ::testing::TestWithParam<LocateCase> {};
+
+TEST_P(LocateOnAStraight, FindsTheSegmentAndTheDistanceAlongIt)
 {
-    Track track = straightTrack(10);
-    // Half a metre past the end of segment 7.
-    ShipState s = stateAt(Vec3{0.0, 800.5, 0.0}, 7, 0.5, 0.98);
-    TrackContact c = locate(track, s);
-    EXPECT_EQ(c.segment, 8);
-    EXPECT_NEAR(c.t, 0.005, 0.0004);
-    EXPECT_NEAR(c.u, 0.5, 0.0004);
-    EXPECT_EQ(c.point.z, 0.0);
+    const LocateCase& k = GetParam();
+    Track track = straightTrack(k.segments);
+    TrackContact c = locate(track, stateAt(k.position, k.guessSegment, k.guessU, k.guessT));
+    EXPECT_EQ(c.segment, k.segment);
+    EXPECT_NEAR(c.t, k.t, 0.0004);
 }
 
-TEST(Locate, DrivingBackwardsFindsThePreviousSegment)
+INSTANTIATE_TEST_SUITE_P(
+    Locate, LocateOnAStraight,
+    ::testing::Values(
+        // Half a metre past the end of segment 7 shifts the guess forward.
+        LocateCase{"CrossingIntoTheNextSegmentShiftsTheGuess", 10, {0.0, 800.5, 0.0}, 7, 0.5, 0.98, 8, 0.005},
+        LocateCase{"DrivingBackwardsFindsThePreviousSegment", 10, {1.0, 699.5, 0.0}, 7, 0.5, 0.02, 6, 0.995},
+        LocateCase{"FreshStateStartsFromTheNearestCentre", 10, {0.0, 555.0, 0.0}, -1, 0.0, 0.0, 5, 0.55},
+        LocateCase{"OneSegmentTrackFallsBackOnItsOnlySegment", 1, {0.0, 150.0, 0.0}, 0, 0.5, 0.5, 0, 1.5}),
+    [](const ::testing::TestParamInfo<LocateCase>& info) { return std::string(info.param.name); });
+
+TEST(Locate, CrossingIntoTheNextSegmentKeepsTheSideAndTheHeight)
 {
     Track track = straightTrack(10);
-    ShipState s = stateAt(Vec3{1.0, 699.5, 0.0}, 7, 0.5, 0.02);
-    TrackContact c = locate(track, s);
-    EXPECT_EQ(c.segment, 6);
-    EXPECT_NEAR(c.t, 0.995, 0.0004);
+    TrackContact c = locate(track, stateAt(Vec3{0.0, 800.5, 0.0}, 7, 0.5, 0.98));
+    EXPECT_NEAR(c.u, 0.5, 0.0004);
+    EXPECT_EQ(c.point.z, 0.0);
 }
 
 TEST(Locate, StayingOnTheSegmentAcceptsTheFirstCandidate)
@@ -96,24 +116,6 @@ TEST(Locate, StayingOnTheSegmentAcceptsTheFirstCandidate)
     TrackContact direct = nearestOnSegment(track.segments[3], s.position, 0.5, 0.4);
     EXPECT_EQ(c.u, direct.u);
     EXPECT_EQ(c.t, direct.t);
-}
-
-TEST(Locate, FreshStateStartsFromTheNearestCentre)
-{
-    Track track = straightTrack(10);
-    ShipState s = stateAt(Vec3{0.0, 555.0, 0.0}, -1, 0.0, 0.0);
-    TrackContact c = locate(track, s);
-    EXPECT_EQ(c.segment, 5);
-    EXPECT_NEAR(c.t, 0.55, 0.0004);
-}
-
-TEST(Locate, OneSegmentTrackFallsBackOnItsOnlySegment)
-{
-    Track track = straightTrack(1);
-    ShipState s = stateAt(Vec3{0.0, 150.0, 0.0}, 0, 0.5, 0.5);
-    TrackContact c = locate(track, s);
-    EXPECT_EQ(c.segment, 0);
-    EXPECT_NEAR(c.t, 1.5, 0.0004);
 }
 
 TEST(Locate, FarAwayPointGetsTheFallbackFromTheStatesOwnGuess)
