@@ -1,5 +1,9 @@
 #include "gui/buttons.h"
 
+#include <algorithm>
+
+#include "gui/lock_shape.h"
+
 #include <guichan.hpp>
 
 #include "audio/sound.h"
@@ -75,6 +79,11 @@ void ButtonTrack::draw(gcn::Graphics* graphics)
         medalImage = game.medalGold;
     if (medalImage)
         graphics->drawImage(medalImage, 0, 0);
+    if (medal == TrackState::locked) {
+        graphics->setColor(gcn::Color(170, 170, 185));
+        for (const LockRect& r : lockRects(std::min(getWidth(), getHeight())))
+            graphics->fillRectangle(gcn::Rectangle(r.x, r.y, r.width, r.height));
+    }
     gcn::Image* frame = isFocused() ? selectedFrame : plainFrame;
     if (frame)
         graphics->drawImage(frame, 0, 0);

@@ -41,6 +41,12 @@ static void loadFonts(const std::string& gui)
     } catch (const gcn::Exception& e) {
         (void)e.getMessage();
     }
+    try {
+        game.fontAheadBlue = new gcn::ImageFont(gui + "/techyfontaheadblue.png", kFontGlyphs);
+        game.fontBehindOrange = new gcn::ImageFont(gui + "/techyfontbehindorange.png", kFontGlyphs);
+    } catch (const gcn::Exception& e) {
+        (void)e.getMessage();
+    }
 }
 
 WindowFit fitWindowToDisplay(int width, int height, int displayWidth, int displayHeight)

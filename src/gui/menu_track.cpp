@@ -59,6 +59,12 @@ MenuTrack::MenuTrack()
     noticeLabel->setSize(760, 40);
     container->add(noticeLabel);
 
+    lockHintLabel = new gcn::Label("");
+    lockHintLabel->setFont(game.fontDefault);
+    lockHintLabel->setPosition(200, 432);
+    lockHintLabel->setSize(560, 30);
+    container->add(lockHintLabel);
+
     quitLabel = new gcn::Label("quit? Enter / Escape");
     quitLabel->setFont(game.fontBig);
     quitLabel->setPosition(200, 500);
@@ -95,6 +101,7 @@ void MenuTrack::refresh(const TrackMenuView& view)
         }
     }
     noticeLabel->setCaption(view.notice);
+    lockHintLabel->setCaption(view.lockHint);
     showQuitQuestion(false);
     guiLogicStep();
 }

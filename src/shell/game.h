@@ -48,6 +48,9 @@ struct Game {
     // The big font in green and in red, for time differences ahead and behind.
     gcn::ImageFont* fontAhead = nullptr;
     gcn::ImageFont* fontBehind = nullptr;
+    // The same in blue and in orange, the colours setting's other choice.
+    gcn::ImageFont* fontAheadBlue = nullptr;
+    gcn::ImageFont* fontBehindOrange = nullptr;
     gcn::Icon* borderIcon = nullptr;
     gcn::Image* medalBronze = nullptr;
     gcn::Image* medalSilver = nullptr;

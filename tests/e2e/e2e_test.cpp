@@ -909,3 +909,58 @@ TEST_F(EndToEnd, AMissingRoadIsSaidInThePlayMenuAndAnUnreadableContentFolderAtSt
         << err;
     fs::rename(root + "/elsewhere", data);
 }
+
+TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 200);
+    ASSERT_LT(ticks, 6000);
+    const std::string config = home + "/.config/Vantor/config.txt";
+    fs::create_directories(home + "/.config/Vantor");
+    const std::string text = "800 600 0 2 3 0 1 2 3 0 80\n# letters\nbind throttle w\nbind brake s\n"
+                             "bind left a\nbind right d\nbind restart q\n";
+    writeText(config, text);
+
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    x.key("Return");
+    sleepMs(700);
+    // Braked with the letter for the first attempt. The right arrow, bound to
+    // nothing now, stays held to the finish: were it still steering, the
+    // records would hold no steering at all.
+    x.keyDown("s a Right");
+    sleepMs(3000 + 1500);
+    x.keyDown("w");
+    x.keyUp("s");
+    x.key("q");
+
+    Picture saving;
+    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 30000, saving);
+    x.keyUp("w a Right");
+    if (!asked)
+        shot("no-finish-with-letters");
+    ASSERT_TRUE(asked);
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(playMenuUp(after));
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    ASSERT_EQ(saved.records.count("00"), 1u);
+    const TrackRecord& record = saved.records["00"];
+    ASSERT_EQ(record.scores.size(), 1u) << "the letter restart dropped the braked attempt";
+    EXPECT_EQ(record.scores[0].ticks, ticks) << "the letters made the arrows' records";
+    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
+    for (int i = 0; i < ticks; ++i) {
+        const ControlInput& c = record.ghostRun[i];
+        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
+    }
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(readFile(config), text) << "no setting changed, so the file is untouched";
+}

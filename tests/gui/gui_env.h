@@ -82,6 +82,8 @@ inline void resetGameState()
     fresh.fontBigHighlight = game.fontBigHighlight;
     fresh.fontAhead = game.fontAhead;
     fresh.fontBehind = game.fontBehind;
+    fresh.fontAheadBlue = game.fontAheadBlue;
+    fresh.fontBehindOrange = game.fontBehindOrange;
     fresh.borderIcon = game.borderIcon;
     fresh.medalBronze = game.medalBronze;
     fresh.medalSilver = game.medalSilver;
