@@ -55,6 +55,12 @@ void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
             listener->focusDown(this);
     } else if (key == gcn::Key::ENTER) {
         distributeActionEvent();
+    } else if (sideKeys && key == gcn::Key::LEFT) {
+        if (listener)
+            listener->focusLeft(this);
+    } else if (sideKeys && key == gcn::Key::RIGHT) {
+        if (listener)
+            listener->focusRight(this);
     } else {
         return;
     }

@@ -14,6 +14,7 @@
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
+#include "gui/menu_settings.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
@@ -168,6 +169,10 @@ bool createGame()
     game.hud = new Hud();
     buildHud(*game.hud);
     game.top->add(game.hud->container);
+
+    printf(".. settings\n");
+    game.menuSettings = new MenuSettings();
+    game.top->add(game.menuSettings->container);
 
     printf(".. play menu\n");
     game.menuPlay = new MenuPlay();

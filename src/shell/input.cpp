@@ -9,6 +9,7 @@
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/held_keys.h"
+#include "shell/settings_flow.h"
 #include "sim/controls.h"
 
 // Joystick buttons that abort a race together with any key press.
@@ -131,6 +132,9 @@ void pollInput()
             game.running = false;
         // M mutes at any time; the controls read the keyboard's state, not
         // its events, so it never reaches a record.
+        // A key for a control being bound is the control's, not the menus'.
+        if (settingsTakesEvent(game, event))
+            continue;
         // A race whose controls use M keeps it for driving.
         Action boundTo;
         const bool mBound = game.inRace && actionOfKey(game.settings.keys, SDLK_m, boundTo);

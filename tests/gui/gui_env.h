@@ -92,6 +92,7 @@ inline void resetGameState()
     fresh.hud = game.hud;
     fresh.menuPlay = game.menuPlay;
     fresh.menuSaveScore = game.menuSaveScore;
+    fresh.menuSettings = game.menuSettings;
     // The lock is held through an open file; a copy over it would leak it.
     releaseSaveLock(game.saveLock);
     game = fresh;
