@@ -16,6 +16,7 @@
 #include "sim/time_text.h"
 #include "sound_analysis.h"
 #include "save/save_file.h"
+#include "shell/settings_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -963,4 +964,65 @@ TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick
     }
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(readFile(config), text) << "no setting changed, so the file is untouched";
+}
+
+TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
+{
+    const std::string config = home + "/.config/Vantor/config.txt";
+    fs::create_directories(home + "/.config/Vantor");
+    writeText(config, "800 600 0 2 3 0 1 2 3 0\n# mine\ncamera sideways\n");
+    // Rows of the settings screen: 22 pixels apart from y = 60, text at x = 150.
+    auto rowY = [](int row) { return 60 + row * 22; };
+    const int statusY = 60 + settingsRowCount * 22 + 8 + (30 / 2 - 19 / 2);
+
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right to "settings".
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    shot("track-menu-settings-focused");
+    x.key("Return");
+    Picture settings;
+    ASSERT_TRUE(waitForText(small, "  volume 80", 150, rowY(2), 5000, settings)) << "the settings screen opens";
+    EXPECT_GT(small.match(settings, "configuration line 3", 60, statusY), 0.9) << "the unusable line is said";
+    for (const char* step : {"Down", "Down", "Right"}) {
+        x.key(step);
+        sleepMs(200);
+    }
+    for (int i = 0; i < 7; ++i) {
+        x.key("Down");
+        sleepMs(150);
+    }
+    x.key("Return");
+    sleepMs(400);
+    x.key("w");
+    sleepMs(400);
+    settings = screen("settings-after-binding");
+    EXPECT_GT(small.match(settings, "* throttle: up, w", 150, rowY(9)), 0.9);
+    EXPECT_GT(small.match(settings, "  volume 90", 150, rowY(2)), 0.9);
+    EXPECT_GT(small.match(settings, "w bound to throttle", 60, statusY), 0.9);
+    x.key("Escape");
+    sleepMs(400);
+    EXPECT_EQ(game.terminate(10000), 0);
+
+    const std::string written = readFile(config);
+    EXPECT_EQ(written.rfind("800 600 0 2 3 0 1 2 3 0 90\n# mine\ncamera sideways\n", 0), 0u)
+        << "numbers, comment and the unknown line kept in place:\n" << written;
+    EXPECT_NE(written.find("bind throttle up\nbind throttle w\n"), std::string::npos) << written;
+
+    GameProcess again;
+    startGame(again);
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    x.key("Return");
+    ASSERT_TRUE(waitForText(small, "  volume 90", 150, rowY(2), 5000, settings)) << "the volume kept";
+    EXPECT_GT(small.match(settings, "  throttle: up, w", 150, rowY(9)), 0.9) << "the binding kept";
+    x.key("Escape");
+    sleepMs(400);
+    EXPECT_EQ(again.terminate(10000), 0);
+    EXPECT_EQ(readFile(config), written) << "a start that changes nothing leaves the file alone";
 }
