@@ -170,7 +170,7 @@ bool createGame()
     buildHud(*game.hud);
     game.top->add(game.hud->container);
 
-    printf(".. settings\n");
+    // Created with the track menu's neighbours but unannounced: the start-up lines stay as they were.
     game.menuSettings = new MenuSettings();
     game.top->add(game.menuSettings->container);
 
