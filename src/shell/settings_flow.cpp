@@ -25,6 +25,25 @@ static std::vector<WindowSize> offeredSizes(const Game& g)
     return windowSizes(modes, desktop, {g.settings.screenWidth, g.settings.screenHeight});
 }
 
+static std::vector<int16_t> joystickAxisValues()
+{
+    std::vector<int16_t> values;
+    if (!joystick)
+        return values;
+    for (int i = 0; i < SDL_JoystickNumAxes(joystick); ++i)
+        values.push_back(SDL_JoystickGetAxis(joystick, i));
+    return values;
+}
+
+// The steering axis as read now, for the bar beside the dead zone.
+static std::string liveAxisLine(const Game& g)
+{
+    const int32_t axis = g.settings.joystick.steerAxis;
+    if (!joystick || axis < 0 || axis >= SDL_JoystickNumAxes(joystick))
+        return "";
+    return axisBarText(SDL_JoystickGetAxis(joystick, axis), g.settings.axes.deadZone, g.settings.axes.invertSteer);
+}
+
 static void refreshSettings(Game& g)
 {
     if (g.menuSettings)
@@ -34,6 +53,7 @@ static void refreshSettings(Game& g)
 void openSettings(Game& g)
 {
     g.settingsScreen.binding = false;
+    g.settingsScreen.capturingAxis = false;
     g.settingsScreen.message.clear();
     g.settingsScreen.focused = 0;
     sayConfigProblem(g.settingsScreen, configProblem());
@@ -44,6 +64,7 @@ void openSettings(Game& g)
 void leaveSettings(Game& g)
 {
     g.settingsScreen.binding = false;
+    g.settingsScreen.capturingAxis = false;
     openTrackMenu(g);
 }
 
@@ -79,6 +100,10 @@ void changeSetting(Game& g, int row, int direction)
     }
     if (which == SettingsRow::mute) {
         toggleMute();
+    } else if (rowAxis(g.settings, which) && direction == 0) {
+        g.settingsScreen.capturingAxis = true;
+        g.settingsScreen.axisRow = which;
+        g.settingsScreen.capture = startAxisCapture(joystickAxisValues());
     } else if (rowAction(which, action)) {
         if (direction == 0) {
             g.settingsScreen.binding = true;
@@ -97,7 +122,32 @@ void changeSetting(Game& g, int row, int direction)
 
 bool settingsTakesEvent(Game& g, const SDL_Event& event)
 {
-    if (g.screen != Screen::settings || !g.settingsScreen.binding || event.type != SDL_KEYDOWN)
+    if (g.screen != Screen::settings)
+        return false;
+    SettingsScreen& screen = g.settingsScreen;
+    if (screen.capturingAxis) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            screen.capturingAxis = false;
+            screen.message = "axis unchanged";
+        } else if (event.type == SDL_JOYAXISMOTION) {
+            if (bindCapturedAxis(g.settings, screen, feedAxisCapture(screen.capture, event)))
+                commitSettings(g);
+        } else {
+            return event.type == SDL_KEYDOWN;
+        }
+        refreshSettings(g);
+        return true;
+    }
+    if (event.type == SDL_JOYAXISMOTION) {
+        // The live bar follows the stick while the dead zone is being set.
+        const SettingsRow focused = static_cast<SettingsRow>(screen.focused);
+        if (focused == SettingsRow::deadZone || rowAxis(g.settings, focused)) {
+            screen.message = liveAxisLine(g);
+            refreshSettings(g);
+        }
+        return false;
+    }
+    if (!screen.binding || event.type != SDL_KEYDOWN)
         return false;
     if (bindPressedKey(g.settings, g.settingsScreen, event.key.keysym.sym))
         commitSettings(g);

@@ -49,6 +49,25 @@ bool rowAction(SettingsRow row, Action& action)
     }
 }
 
+int32_t* rowAxis(Settings& s, SettingsRow row)
+{
+    switch (row) {
+    case SettingsRow::steerAxis:
+        return &s.joystick.steerAxis;
+    case SettingsRow::throttleAxis:
+        return &s.joystick.throttleAxis;
+    case SettingsRow::brakeAxis:
+        return &s.joystick.brakeAxis;
+    default:
+        return nullptr;
+    }
+}
+
+static const char* axisRowName(SettingsRow row)
+{
+    return row == SettingsRow::steerAxis ? "steering" : row == SettingsRow::throttleAxis ? "throttle" : "brake";
+}
+
 static const char* onOff(bool on) { return on ? "on" : "off"; }
 
 static std::string keysCaption(const KeyBindings& keys, Action action)
@@ -64,6 +83,8 @@ static std::string rowCaption(const Settings& s, bool muted, SettingsRow row)
     Action action;
     if (rowAction(row, action))
         return std::string(actionName(action)) + ": " + keysCaption(s.keys, action);
+    if (int32_t* axis = rowAxis(const_cast<Settings&>(s), row))
+        return std::string(axisRowName(row)) + " axis " + (*axis < 0 ? std::string("none") : std::to_string(*axis));
     switch (row) {
     case SettingsRow::windowSize:
         return "window " + std::to_string(s.screenWidth) + " x " + std::to_string(s.screenHeight);
@@ -101,7 +122,9 @@ SettingsView settingsView(const Settings& s, bool muted, const SettingsScreen& s
     SettingsView view;
     for (int i = 0; i < settingsRowCount; ++i)
         view.rows.push_back(rowCaption(s, muted, static_cast<SettingsRow>(i)));
-    if (screen.binding)
+    if (screen.capturingAxis)
+        view.status = std::string("move the ") + axisRowName(screen.axisRow) + " axis (Escape cancels)";
+    else if (screen.binding)
         view.status = std::string("press a key for ") + actionName(screen.bindingAction) +
                       " (Escape cancels, Delete clears)";
     else
@@ -126,6 +149,13 @@ static bool flip(bool& value)
 bool stepSetting(Settings& s, SettingsRow row, int direction, const std::vector<WindowSize>& sizes)
 {
     switch (row) {
+    case SettingsRow::steerAxis:
+    case SettingsRow::throttleAxis:
+    case SettingsRow::brakeAxis: {
+        // Left and Right step the number; Enter binds by moving the axis.
+        int32_t* axis = rowAxis(s, row);
+        return direction != 0 && stepNumber(*axis, direction, 1, -1, 15);
+    }
     case SettingsRow::windowSize: {
         if (sizes.empty())
             return false;
@@ -199,6 +229,47 @@ bool bindPressedKey(Settings& s, SettingsScreen& screen, SDLKey key)
     else
         screen.message = keyName(key) + " is already " + name;
     return s.keys != before;
+}
+
+bool bindCapturedAxis(Settings& s, SettingsScreen& screen, int axis)
+{
+    if (!screen.capturingAxis || axis < 0)
+        return false;
+    screen.capturingAxis = false;
+    int32_t* target = rowAxis(s, screen.axisRow);
+    const Settings before = s;
+    for (SettingsRow other : {SettingsRow::steerAxis, SettingsRow::throttleAxis, SettingsRow::brakeAxis})
+        if (other != screen.axisRow && *rowAxis(s, other) == axis)
+            *rowAxis(s, other) = -1;
+    *target = axis;
+    screen.message = std::string(axisRowName(screen.axisRow)) + " axis " + std::to_string(axis);
+    return s != before;
+}
+
+// Ten cells from -100 % to +100 % with the centre marked.
+static std::string bar(int16_t value)
+{
+    const int cells = 10;
+    const int filled = (static_cast<int>(value) + 32768) * cells / 65535;
+    std::string text = "[";
+    for (int i = 0; i < cells; ++i) {
+        if (i == cells / 2)
+            text += '|';
+        text += i < filled ? '#' : '.';
+    }
+    return text + "]";
+}
+
+static std::string percent(int16_t value)
+{
+    const int p = static_cast<int>(value) * 100 / 32767;
+    return (p < 0 ? "" : "+") + std::to_string(p) + " %";
+}
+
+std::string axisBarText(int16_t raw, int32_t deadZone, bool inverted)
+{
+    const int16_t read = tunedAxis(raw, deadZone, inverted);
+    return "raw " + bar(raw) + " " + percent(raw) + "  read " + bar(read) + " " + percent(read);
 }
 
 void sayConfigProblem(SettingsScreen& screen, const std::string& problem)

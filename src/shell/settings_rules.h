@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/bindings.h"
 #include "shell/config.h"
 
 enum class SettingsRow {
@@ -24,6 +25,9 @@ enum class SettingsRow {
     bindLeft,
     bindRight,
     bindRestart,
+    steerAxis,
+    throttleAxis,
+    brakeAxis,
     deadZone,
     invertSteer,
     invertThrottle,
@@ -50,6 +54,10 @@ struct SettingsScreen {
     int focused = 0;
     bool binding = false;
     Action bindingAction = Action::throttle;
+    // An axis row waiting for its axis to be moved, and the capture's state.
+    bool capturingAxis = false;
+    SettingsRow axisRow = SettingsRow::steerAxis;
+    AxisCapture capture;
     std::string message;
     // The configuration's problem line has been said.
     bool problemSaid = false;
@@ -75,6 +83,17 @@ bool stepSetting(Settings& s, SettingsRow row, int direction, const std::vector<
 // clears the action, any other key is bound (moving from the action that had
 // it, which the message names). Ends the binding; true when the keys changed.
 bool bindPressedKey(Settings& s, SettingsScreen& screen, SDLKey key);
+
+// The joystick mapping's axis a row binds; null for the other rows.
+int32_t* rowAxis(Settings& s, SettingsRow row);
+
+// The axis a capture chose goes to the waiting row (it leaves any other
+// axis row that had it). Ends the capture; true when the mapping changed.
+bool bindCapturedAxis(Settings& s, SettingsScreen& screen, int axis);
+
+// A live bar of an axis: its raw value and what the dead zone and inversion
+// make of it, "raw [#####|.....] +0 %  read [...] +0 %".
+std::string axisBarText(int16_t raw, int32_t deadZone, bool inverted);
 
 // The file's problem line, said once: the first call that finds one puts it
 // in the message.

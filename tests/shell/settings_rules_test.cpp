@@ -170,3 +170,53 @@ TEST(ConfigProblem, SaidOnceAndOnlyWhenThereIsOne)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AxisRows, CaptionsStepsAndABoundAxisLeavesTheOtherRow)
+{
+    Settings s;
+    EXPECT_EQ(caption(s, SettingsRow::steerAxis), "steering axis 0");
+    EXPECT_EQ(caption(s, SettingsRow::throttleAxis), "throttle axis 2");
+    EXPECT_TRUE(stepSetting(s, SettingsRow::brakeAxis, 1, {}));
+    EXPECT_EQ(caption(s, SettingsRow::brakeAxis), "brake axis 4");
+    for (int i = 0; i < 10; ++i)
+        stepSetting(s, SettingsRow::brakeAxis, -1, {});
+    EXPECT_EQ(caption(s, SettingsRow::brakeAxis), "brake axis none") << "stops at switched off";
+    EXPECT_FALSE(stepSetting(s, SettingsRow::brakeAxis, 0, {})) << "Enter binds by moving, not by stepping";
+
+    SettingsScreen screen;
+    screen.capturingAxis = true;
+    screen.axisRow = SettingsRow::throttleAxis;
+    EXPECT_EQ(settingsView(s, false, screen).status, "move the throttle axis (Escape cancels)");
+    EXPECT_FALSE(bindCapturedAxis(s, screen, -1)) << "nothing moved far enough yet";
+    EXPECT_TRUE(screen.capturingAxis);
+    EXPECT_TRUE(bindCapturedAxis(s, screen, 0));
+    EXPECT_FALSE(screen.capturingAxis);
+    EXPECT_EQ(caption(s, SettingsRow::throttleAxis), "throttle axis 0");
+    EXPECT_EQ(caption(s, SettingsRow::steerAxis), "steering axis none") << "one axis drives one thing";
+    EXPECT_EQ(screen.message, "throttle axis 0");
+    screen.capturingAxis = true;
+    EXPECT_FALSE(bindCapturedAxis(s, screen, 0)) << "the same axis again changes nothing";
+}
+
+TEST(AxisBar, ShowsTheRawAndTheTunedReading)
+{
+    struct Case {
+        int16_t raw;
+        int32_t deadZone;
+        bool inverted;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 15, false, "raw [#####|.....] +0 %  read [#####|.....] +0 %"},
+        {32767, 15, false, "raw [#####|#####] +100 %  read [#####|#####] +100 %"},
+        {-32768, 0, false, "raw [.....|.....] -100 %  read [.....|.....] -100 %"},
+        {3000, 15, false, "raw [#####|.....] +9 %  read [#####|.....] +0 %"},
+        {16384, 0, true, "raw [#####|##...] +50 %  read [##...|.....] -50 %"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(axisBarText(c.raw, c.deadZone, c.inverted), c.text) << c.raw;
+}
+
+}  // namespace
