@@ -186,6 +186,15 @@ void stopEngine()
     SDL_UnlockAudio();
 }
 
+void setSoundVolume(int32_t volume)
+{
+    if (sound.open)
+        SDL_LockAudio();
+    sound.volume = std::clamp(volume, 0, 100);
+    if (sound.open)
+        SDL_UnlockAudio();
+}
+
 void toggleMute()
 {
     if (!sound.open) {

@@ -43,3 +43,5 @@ void stopEngine();
 
 // M: silence everything, or bring the configured volume back.
 void toggleMute();
+// The volume from 0 to 100, as the settings screen sets it.
+void setSoundVolume(int32_t volume);

@@ -1,5 +1,9 @@
 #include "gui/buttons.h"
 
+#include <algorithm>
+
+#include "gui/lock_shape.h"
+
 #include <guichan.hpp>
 
 #include "audio/sound.h"
@@ -51,6 +55,12 @@ void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
             listener->focusDown(this);
     } else if (key == gcn::Key::ENTER) {
         distributeActionEvent();
+    } else if (sideKeys && key == gcn::Key::LEFT) {
+        if (listener)
+            listener->focusLeft(this);
+    } else if (sideKeys && key == gcn::Key::RIGHT) {
+        if (listener)
+            listener->focusRight(this);
     } else {
         return;
     }
@@ -75,6 +85,11 @@ void ButtonTrack::draw(gcn::Graphics* graphics)
         medalImage = game.medalGold;
     if (medalImage)
         graphics->drawImage(medalImage, 0, 0);
+    if (medal == TrackState::locked) {
+        graphics->setColor(gcn::Color(170, 170, 185));
+        for (const LockRect& r : lockRects(std::min(getWidth(), getHeight())))
+            graphics->fillRectangle(gcn::Rectangle(r.x, r.y, r.width, r.height));
+    }
     gcn::Image* frame = isFocused() ? selectedFrame : plainFrame;
     if (frame)
         graphics->drawImage(frame, 0, 0);

@@ -51,6 +51,8 @@ public:
     void keyPressed(gcn::KeyEvent& keyEvent) override;
 
     gcn::Font* highlightFont = nullptr;
+    // Left and Right go to the menu too: a row of text buttons side by side.
+    bool sideKeys = false;
 };
 
 // A 64 x 64 track button: picture, medal and frame. A locked track shows

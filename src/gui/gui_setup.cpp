@@ -14,6 +14,7 @@
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
+#include "gui/menu_settings.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
@@ -38,6 +39,12 @@ static void loadFonts(const std::string& gui)
     try {
         game.fontAhead = new gcn::ImageFont(gui + "/techyfontahead.png", kFontGlyphs);
         game.fontBehind = new gcn::ImageFont(gui + "/techyfontbehind.png", kFontGlyphs);
+    } catch (const gcn::Exception& e) {
+        (void)e.getMessage();
+    }
+    try {
+        game.fontAheadBlue = new gcn::ImageFont(gui + "/techyfontaheadblue.png", kFontGlyphs);
+        game.fontBehindOrange = new gcn::ImageFont(gui + "/techyfontbehindorange.png", kFontGlyphs);
     } catch (const gcn::Exception& e) {
         (void)e.getMessage();
     }
@@ -162,6 +169,10 @@ bool createGame()
     game.hud = new Hud();
     buildHud(*game.hud);
     game.top->add(game.hud->container);
+
+    // Created with the track menu's neighbours but unannounced: the start-up lines stay as they were.
+    game.menuSettings = new MenuSettings();
+    game.top->add(game.menuSettings->container);
 
     printf(".. play menu\n");
     game.menuPlay = new MenuPlay();

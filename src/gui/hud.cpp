@@ -31,6 +31,7 @@ void buildHud(Hud& hud)
     gcn::Font* aheadFont = game.fontAhead ? game.fontAhead : game.fontBig;
     hud.deltaLabel = makeLabel(hud.container, "", w - 150, 50, aheadFont);
     hud.lapTimeLabel = makeLabel(hud.container, "", w / 2 - 100, 10, game.fontDefault);
+    hud.lapCountLabel = makeLabel(hud.container, "", w - 300, 10, game.fontBig);
 }
 
 void updateHud(Hud& hud, const HudView& view)
@@ -43,7 +44,8 @@ void updateHud(Hud& hud, const HudView& view)
     hud.countdownLabel->setCaption(view.countdownText);
     if (hud.deltaLabel) {
         // Level counts as ahead: not behind the rival.
-        gcn::Font* font = view.behind ? game.fontBehind : game.fontAhead;
+        gcn::Font* font = view.blueOrange ? (view.behind ? game.fontBehindOrange : game.fontAheadBlue)
+                                          : (view.behind ? game.fontBehind : game.fontAhead);
         hud.deltaLabel->setFont(font ? font : game.fontBig);
         hud.deltaLabel->setCaption(view.deltaText);
     }
@@ -51,4 +53,8 @@ void updateHud(Hud& hud, const HudView& view)
         hud.lapTimeLabel->setCaption(view.lapTimeText);
     if (hud.playbackLabel)
         hud.playbackLabel->setCaption(view.playbackText);
+    hud.lapLabel->setVisible(view.countersShown);
+    hud.fpsLabel->setVisible(view.countersShown);
+    if (hud.lapCountLabel)
+        hud.lapCountLabel->setCaption(view.lapCountText);
 }

@@ -26,6 +26,8 @@ struct Hud {
     gcn::Label* deltaLabel = nullptr;
     // Top centre, for three seconds after each completed lap.
     gcn::Label* lapTimeLabel = nullptr;
+    // The player's lap counter beside the race time.
+    gcn::Label* lapCountLabel = nullptr;
 };
 
 // The captions of one frame, made by the shell from the last tick.
@@ -40,6 +42,12 @@ struct HudView {
     // "-0.42" or "+1.10", empty without a comparison; behind picks the colour.
     std::string deltaText;
     bool behind = false;
+    // Blue ahead and orange behind instead of green and red.
+    bool blueOrange = false;
+    // The lap-and-segment line and the frame rate; off in a clean race info.
+    bool countersShown = true;
+    // "lap 1/2"; empty in a replay.
+    std::string lapCountText;
     std::string lapTimeText;
     // The replay's speed and camera; empty in a race.
     std::string playbackText;

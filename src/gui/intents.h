@@ -17,6 +17,11 @@ enum class IntentKind {
     backToTracks,
     // The score-saving menu's "done"; text: the name as typed.
     confirmName,
+    // The track menu's "settings"; on the settings screen, a row focused
+    // (text: its number) or changed (text: its number, then -1, 0 for Enter, or 1).
+    openSettings,
+    focusSetting,
+    changeSetting,
 };
 
 struct MenuIntent {

@@ -51,13 +51,31 @@ MenuTrack::MenuTrack()
     back->setActionEventId("back");
     back->addActionListener(this);
     container->add(back);
-    rows.push_back({back});
+
+    ButtonBigText* settings = new ButtonBigText("settings");
+    settings->setFont(game.fontBig);
+    settings->highlightFont = game.fontBigHighlight;
+    settings->setPosition(230, 550);
+    settings->adjustSize();
+    settings->setActionEventId("settings");
+    settings->addActionListener(this);
+    container->add(settings);
+    back->sideKeys = true;
+    settings->sideKeys = true;
+    // "back" stays first in its row, so focus reaches it from the grid as before.
+    rows.push_back({back, settings});
 
     noticeLabel = new gcn::Label("");
     noticeLabel->setFont(game.fontDefault);
     noticeLabel->setPosition(20, 470);
     noticeLabel->setSize(760, 40);
     container->add(noticeLabel);
+
+    lockHintLabel = new gcn::Label("");
+    lockHintLabel->setFont(game.fontDefault);
+    lockHintLabel->setPosition(200, 432);
+    lockHintLabel->setSize(560, 30);
+    container->add(lockHintLabel);
 
     quitLabel = new gcn::Label("quit? Enter / Escape");
     quitLabel->setFont(game.fontBig);
@@ -95,6 +113,7 @@ void MenuTrack::refresh(const TrackMenuView& view)
         }
     }
     noticeLabel->setCaption(view.notice);
+    lockHintLabel->setCaption(view.lockHint);
     showQuitQuestion(false);
     guiLogicStep();
 }
@@ -110,6 +129,10 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
     const std::string& id = actionEvent.getId();
     if (id == "back") {
         reportIntent(IntentKind::quit);
+        return;
+    }
+    if (id == "settings") {
+        reportIntent(IntentKind::openSettings);
         return;
     }
     if (id != "play")
@@ -151,15 +174,27 @@ void MenuTrack::focusDown(ButtonTalker* button)
     int n = static_cast<int>(rows.size());
     int i = button->row;
     int target = (i + 1) % n;
-    int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
+    int column = target == kBackRow ? 0 : std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
     ButtonTalker* next = rows[target][column];
     if (target < kGridRows && stateAt(target, column) == TrackState::locked)
         next = rows[kBackRow][0];
     moveTo(next);
 }
 
+// In the bottom row Left and Right go between "back" and "settings".
+static bool bottomRowMove(std::vector<std::vector<ButtonTalker*>>& rows, ButtonTalker* button, ButtonTalker*& target)
+{
+    if (button->row != kBackRow || rows[kBackRow].size() < 2)
+        return false;
+    target = rows[kBackRow][button->column == 0 ? 1 : 0];
+    return true;
+}
+
 void MenuTrack::focusLeft(ButtonTalker* button)
 {
+    ButtonTalker* other = nullptr;
+    if (bottomRowMove(rows, button, other))
+        moveTo(other);
     if (button->row >= kGridRows)
         return;
     int j = (button->column + kGridColumns - 1) % kGridColumns;
@@ -170,6 +205,9 @@ void MenuTrack::focusLeft(ButtonTalker* button)
 
 void MenuTrack::focusRight(ButtonTalker* button)
 {
+    ButtonTalker* other = nullptr;
+    if (bottomRowMove(rows, button, other))
+        moveTo(other);
     if (button->row >= kGridRows)
         return;
     int j = (button->column + 1) % kGridColumns;

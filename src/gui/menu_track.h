@@ -20,6 +20,8 @@ struct TrackMenuView {
     TrackState states[trackGridRows][trackGridColumns] = {};
     // A word about the save file, until the player first opens a track.
     std::string notice;
+    // Under the grid, how locked tracks open; empty once none is locked.
+    std::string lockHint;
 };
 
 class MenuTrack : public gcn::ActionListener, public ButtonListener {
@@ -47,6 +49,8 @@ public:
     std::vector<std::vector<ButtonTalker*>> rows;
     // game.saveStatus.startNotice until the player first opens a track.
     gcn::Label* noticeLabel = nullptr;
+    // The view's lockHint, under the grid.
+    gcn::Label* lockHintLabel = nullptr;
     // "quit? Enter / Escape", while Escape asks.
     gcn::Label* quitLabel = nullptr;
 

@@ -1,6 +1,8 @@
 #include "shell/flow.h"
 
 #include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -17,6 +19,7 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/screens.h"
+#include "shell/settings_flow.h"
 #include "shell/shelf_files.h"
 #include "shell/views.h"
 #include "sim/race_session.h"
@@ -260,6 +263,8 @@ void escapeInMenus(Game& g)
 {
     if (g.screen == Screen::playMenu) {
         openTrackMenu(g);
+    } else if (g.screen == Screen::settings) {
+        leaveSettings(g);
     } else if (g.screen == Screen::trackMenu) {
         g.askingQuit = !g.askingQuit;
         if (g.menuTrack)
@@ -298,6 +303,18 @@ void actOnIntent(Game& g, const MenuIntent& intent)
     case IntentKind::confirmName:
         confirmName(g, intent.text);
         break;
+    case IntentKind::openSettings:
+        openSettings(g);
+        break;
+    case IntentKind::focusSetting:
+        focusSetting(g, std::atoi(intent.text.c_str()));
+        break;
+    case IntentKind::changeSetting: {
+        int row = -1, direction = 0;
+        if (std::sscanf(intent.text.c_str(), "%d %d", &row, &direction) == 2)
+            changeSetting(g, row, direction);
+        break;
+    }
     }
 }
 

@@ -15,6 +15,7 @@
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
+#include "shell/settings_rules.h"
 #include "sim/pose_blend.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
@@ -36,6 +37,7 @@ class SDLInput;
 class MenuTrack;
 class MenuPlay;
 class MenuSaveScore;
+class MenuSettings;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -48,6 +50,9 @@ struct Game {
     // The big font in green and in red, for time differences ahead and behind.
     gcn::ImageFont* fontAhead = nullptr;
     gcn::ImageFont* fontBehind = nullptr;
+    // The same in blue and in orange, the colours setting's other choice.
+    gcn::ImageFont* fontAheadBlue = nullptr;
+    gcn::ImageFont* fontBehindOrange = nullptr;
     gcn::Icon* borderIcon = nullptr;
     gcn::Image* medalBronze = nullptr;
     gcn::Image* medalSilver = nullptr;
@@ -56,6 +61,7 @@ struct Game {
     Hud* hud = nullptr;
     MenuPlay* menuPlay = nullptr;
     MenuSaveScore* menuSaveScore = nullptr;
+    MenuSettings* menuSettings = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -128,6 +134,8 @@ struct Game {
     // The settings as configured; the fields above are what runs (the window
     // size as SDL opened it). The settings screen changes these and saves them.
     Settings settings;
+    // The settings screen's focus, binding and message.
+    SettingsScreen settingsScreen;
 
     Game();
 };

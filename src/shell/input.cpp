@@ -5,9 +5,11 @@
 #include <guichan/sdl.hpp>
 
 #include "audio/sound.h"
+#include "shell/bindings.h"
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/held_keys.h"
+#include "shell/settings_flow.h"
 #include "sim/controls.h"
 
 // Joystick buttons that abort a race together with any key press.
@@ -104,6 +106,12 @@ static std::vector<int> keysDown()
     return down;
 }
 
+static bool restartKey(SDLKey key)
+{
+    Action action;
+    return actionOfKey(game.settings.keys, key, action) && action == Action::restart;
+}
+
 static KeyEvent keyEventOf(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN)
@@ -124,14 +132,19 @@ void pollInput()
             game.running = false;
         // M mutes at any time; the controls read the keyboard's state, not
         // its events, so it never reaches a record.
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m && !typingText())
+        // A key for a control being bound is the control's, not the menus'.
+        if (settingsTakesEvent(game, event))
+            continue;
+        // A race whose controls use M keeps it for driving.
+        Action boundTo;
+        const bool mBound = game.inRace && actionOfKey(game.settings.keys, SDLK_m, boundTo);
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_m && !typingText() && !mBound)
             toggleMute();
         if (game.inRace && event.type == SDL_KEYDOWN &&
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace(game);
             aborted = true;
-        } else if (game.inRace && event.type == SDL_KEYDOWN &&
-                   (event.key.keysym.sym == SDLK_r || event.key.keysym.sym == SDLK_BACKSPACE)) {
+        } else if (game.inRace && event.type == SDL_KEYDOWN && restartKey(event.key.keysym.sym)) {
             restartRace(game);
             restarted = true;
         }
@@ -155,14 +168,11 @@ void pollInput()
     if (restarted && game.inRace)
         return;
     if (game.inRace) {
-        Uint8* keyState = SDL_GetKeyState(nullptr);
-        KeyReadings keys;
-        keys.up = keyState[SDLK_UP] != 0;
-        keys.down = keyState[SDLK_DOWN] != 0;
-        keys.left = keyState[SDLK_LEFT] != 0;
-        keys.right = keyState[SDLK_RIGHT] != 0;
+        int keyCount = 0;
+        Uint8* keyState = SDL_GetKeyState(&keyCount);
+        const KeyReadings keys = keyReadings(game.settings.keys, keyState, keyCount);
         JoystickMapping mapping = gameMapping();
-        JoystickReadings stick = readJoystick(mapping);
+        JoystickReadings stick = tunedReadings(readJoystick(mapping), mapping, game.settings.axes);
         const ControlInput* last = game.run.controls.empty() ? nullptr : &game.run.controls.back();
         record = controlFromReadings(keys, stick, mapping, last);
     }

@@ -7,6 +7,7 @@
 #include "gui/hud.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
+#include "gui/menu_settings.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
@@ -23,6 +24,7 @@ void showScreen(Screen screen)
     setShown(game.menuTrack ? game.menuTrack->container : nullptr, screen == Screen::trackMenu);
     setShown(game.menuPlay ? game.menuPlay->container : nullptr, screen == Screen::playMenu);
     setShown(game.menuSaveScore ? game.menuSaveScore->container : nullptr, screen == Screen::saveScore);
+    setShown(game.menuSettings ? game.menuSettings->container : nullptr, screen == Screen::settings);
     setShown(game.hud ? game.hud->container : nullptr, race);
     setShown(game.hud ? game.hud->playbackLabel : nullptr, screen == Screen::watch);
     setShown(game.borderIcon, !race);

@@ -1,5 +1,6 @@
 #include "shell/views.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "assets/data_dir.h"
@@ -7,6 +8,7 @@
 #include "save/progress.h"
 #include "save/save_status.h"
 #include "shell/game.h"
+#include "sim/race.h"
 #include "sim/time_text.h"
 #include "sim/vecmath.h"
 
@@ -72,6 +74,10 @@ TrackMenuView trackMenuView(const Game& g)
     for (int r = 0; r < trackGridRows; ++r)
         for (int c = 0; c < trackGridColumns; ++c)
             view.states[r][c] = trackState(g.save, r, c);
+    for (const auto& row : view.states)
+        for (TrackState state : row)
+            if (state == TrackState::locked)
+                view.lockHint = "a bronze medal opens the tracks beside it";
     view.notice = g.saveStatus.startNotice;
     return view;
 }
@@ -108,9 +114,20 @@ static HudView commonHudView(const Game& g, int64_t raceTicks, const ShipState& 
     return view;
 }
 
+std::string lapCountText(int32_t segmentLap)
+{
+    const int32_t lap = std::clamp<int32_t>(segmentLap, 1, raceLaps);
+    return "lap " + std::to_string(lap) + "/" + std::to_string(raceLaps);
+}
+
 HudView raceHudView(const Game& g)
 {
     HudView view = commonHudView(g, static_cast<int64_t>(g.run.controls.size()), g.player.state, g.countdownMs);
+    const int32_t segment = g.player.state.segment;
+    const bool onRoad = segment >= 0 && static_cast<size_t>(segment) < g.track.segments.size();
+    view.lapCountText = lapCountText(onRoad ? g.track.segments[size_t(segment)].lap : 0);
+    view.blueOrange = g.settings.colours == DeltaColours::blueOrange;
+    view.countersShown = g.settings.info == RaceInfo::full;
     const LiveSplits& splits = g.splits;
     if (splits.haveDelta) {
         view.deltaText = formatDelta(splits.delta);
@@ -136,11 +153,15 @@ RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost)
     view.track = &g.track;
     view.trackList = &g.trackList;
     view.area = &g.area;
-    view.camera = chaseCamera(player);
+    view.camera = g.settings.camera == RaceCamera::above ? behindAboveCamera(player) : chaseCamera(player);
+    // The camera above shows the player's own ship, which the chase camera sits inside.
+    if (g.settings.camera == RaceCamera::above)
+        view.ships.push_back(ShipDraw{&g.player, player, 1.0f});
     view.map = &g.trackMap;
     view.playerDot = player.position;
     if (ghostShown(g)) {
-        view.ships.push_back(ShipDraw{&g.ghost, ghost, 0.3f});
+        const float opacity = static_cast<float>(std::clamp<int32_t>(g.settings.ghostOpacity, 0, 100)) / 100.0f;
+        view.ships.push_back(ShipDraw{&g.ghost, ghost, opacity});
         view.ghostDots.push_back(ghost.position);
     }
     view.screenWidth = g.screenWidth;

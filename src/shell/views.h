@@ -26,6 +26,10 @@ TrackMenuView trackMenuView(const Game& g);
 // The HUD of the race from its last tick: the race time, speed, lap,
 // countdown and the comparison with the rival.
 HudView raceHudView(const Game& g);
+// The player's lap counter under the lap counter of the ship's segment: the
+// start line opens lap 1, and the finish line's counter stays on the last lap.
+std::string lapCountText(int32_t segmentLap);
+
 // The HUD of a watched run: its own figures and the playback line, never the
 // comparisons of a race.
 HudView watchHudView(const Game& g, const Watch& watch);
@@ -34,7 +38,7 @@ HudView watchHudView(const Game& g, const Watch& watch);
 // rival records to replay. The one place that decides it.
 bool ghostShown(const Game& g);
 
-// The race frame: the chase camera on the player, the ghost when shown, the
+// The race frame: the camera of the settings (chase, or behind and above) on the player, the ghost when shown, the
 // map; with the ships at the poses given (a frame between two ticks), or at
 // their states after the last tick.
 RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost);

@@ -6,9 +6,6 @@
 #include "sim/ship.h"
 #include "track/track_file.h"
 
-// The segment under the ship reaching this counter ends the race as won.
-static const int32_t finishLap = 3;
-
 void resetLaps(Track& track)
 {
     for (TrackSegment& s : track.segments)

@@ -3,6 +3,8 @@
 // third lap, and leaving the road. Run after every step of the player's ship,
 // countdown included; the ghost never runs them.
 
+#include <cstdint>
+
 struct Track;
 struct ShipState;
 
@@ -17,6 +19,11 @@ struct RaceHooks {
     // The ship left the road at an edge, or there is no road; must end the race.
     void (*leaveRoad)(void* context) = nullptr;
 };
+
+// The segment under the ship reaching this counter ends the race as won: the
+// start line opens lap 1, so a race is finishLap - 1 laps.
+const int32_t finishLap = 3;
+const int32_t raceLaps = finishLap - 1;
 
 // Sets every segment's lap counter to 0.
 void resetLaps(Track& track);

@@ -16,6 +16,7 @@
 #include "sim/time_text.h"
 #include "sound_analysis.h"
 #include "save/save_file.h"
+#include "shell/settings_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -908,4 +909,120 @@ TEST_F(EndToEnd, AMissingRoadIsSaidInThePlayMenuAndAnUnreadableContentFolderAtSt
               std::string::npos)
         << err;
     fs::rename(root + "/elsewhere", data);
+}
+
+TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 200);
+    ASSERT_LT(ticks, 6000);
+    const std::string config = home + "/.config/Vantor/config.txt";
+    fs::create_directories(home + "/.config/Vantor");
+    const std::string text = "800 600 0 2 3 0 1 2 3 0 80\n# letters\nbind throttle w\nbind brake s\n"
+                             "bind left a\nbind right d\nbind restart q\n";
+    writeText(config, text);
+
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    x.key("Return");
+    sleepMs(700);
+    // Braked with the letter for the first attempt. The right arrow, bound to
+    // nothing now, stays held to the finish: were it still steering, the
+    // records would hold no steering at all.
+    x.keyDown("s a Right");
+    sleepMs(3000 + 1500);
+    x.keyDown("w");
+    x.keyUp("s");
+    x.key("q");
+
+    Picture saving;
+    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 30000, saving);
+    x.keyUp("w a Right");
+    if (!asked)
+        shot("no-finish-with-letters");
+    ASSERT_TRUE(asked);
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(playMenuUp(after));
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    ASSERT_EQ(saved.records.count("00"), 1u);
+    const TrackRecord& record = saved.records["00"];
+    ASSERT_EQ(record.scores.size(), 1u) << "the letter restart dropped the braked attempt";
+    EXPECT_EQ(record.scores[0].ticks, ticks) << "the letters made the arrows' records";
+    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
+    for (int i = 0; i < ticks; ++i) {
+        const ControlInput& c = record.ghostRun[i];
+        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
+    }
+    EXPECT_EQ(game.terminate(10000), 0);
+    EXPECT_EQ(readFile(config), text) << "no setting changed, so the file is untouched";
+}
+
+TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
+{
+    const std::string config = home + "/.config/Vantor/config.txt";
+    fs::create_directories(home + "/.config/Vantor");
+    writeText(config, "800 600 0 2 3 0 1 2 3 0\n# mine\ncamera sideways\n");
+    // Rows of the settings screen: 22 pixels apart from y = 60, text at x = 150.
+    auto rowY = [](int row) { return 60 + row * 22; };
+    const int statusY = 60 + settingsRowCount * 22 + 8 + (30 / 2 - 19 / 2);
+
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right to "settings".
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    shot("track-menu-settings-focused");
+    x.key("Return");
+    Picture settings;
+    ASSERT_TRUE(waitForText(small, "  volume 80", 150, rowY(2), 5000, settings)) << "the settings screen opens";
+    EXPECT_GT(small.match(settings, "configuration line 3", 60, statusY), 0.9) << "the unusable line is said";
+    for (const char* step : {"Down", "Down", "Right"}) {
+        x.key(step);
+        sleepMs(200);
+    }
+    for (int i = 0; i < 7; ++i) {
+        x.key("Down");
+        sleepMs(150);
+    }
+    x.key("Return");
+    sleepMs(400);
+    x.key("w");
+    sleepMs(400);
+    settings = screen("settings-after-binding");
+    EXPECT_GT(small.match(settings, "* throttle: up, w", 150, rowY(9)), 0.9);
+    EXPECT_GT(small.match(settings, "  volume 90", 150, rowY(2)), 0.9);
+    EXPECT_GT(small.match(settings, "w bound to throttle", 60, statusY), 0.9);
+    x.key("Escape");
+    sleepMs(400);
+    EXPECT_EQ(game.terminate(10000), 0);
+
+    const std::string written = readFile(config);
+    EXPECT_EQ(written.rfind("800 600 0 2 3 0 1 2 3 0 90\n# mine\ncamera sideways\n", 0), 0u)
+        << "numbers, comment and the unknown line kept in place:\n" << written;
+    EXPECT_NE(written.find("bind throttle up\nbind throttle w\n"), std::string::npos) << written;
+
+    GameProcess again;
+    startGame(again);
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    x.key("Return");
+    ASSERT_TRUE(waitForText(small, "  volume 90", 150, rowY(2), 5000, settings)) << "the volume kept";
+    EXPECT_GT(small.match(settings, "  throttle: up, w", 150, rowY(9)), 0.9) << "the binding kept";
+    x.key("Escape");
+    sleepMs(400);
+    EXPECT_EQ(again.terminate(10000), 0);
+    EXPECT_EQ(readFile(config), written) << "a start that changes nothing leaves the file alone";
 }

@@ -82,6 +82,8 @@ inline void resetGameState()
     fresh.fontBigHighlight = game.fontBigHighlight;
     fresh.fontAhead = game.fontAhead;
     fresh.fontBehind = game.fontBehind;
+    fresh.fontAheadBlue = game.fontAheadBlue;
+    fresh.fontBehindOrange = game.fontBehindOrange;
     fresh.borderIcon = game.borderIcon;
     fresh.medalBronze = game.medalBronze;
     fresh.medalSilver = game.medalSilver;
@@ -90,6 +92,7 @@ inline void resetGameState()
     fresh.hud = game.hud;
     fresh.menuPlay = game.menuPlay;
     fresh.menuSaveScore = game.menuSaveScore;
+    fresh.menuSettings = game.menuSettings;
     // The lock is held through an open file; a copy over it would leak it.
     releaseSaveLock(game.saveLock);
     game = fresh;

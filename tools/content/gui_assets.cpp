@@ -405,9 +405,20 @@ bool writeGuiAssets(const std::string& root)
     behind.fillTop = Colour{1.0, 0.55, 0.50};
     behind.fillBottom = Colour{0.90, 0.12, 0.10};
     behind.outlineColour = Colour{0.25, 0.0, 0.0};
+    // The same told apart without green and red, for players who cannot.
+    FontStyle aheadBlue = big;
+    aheadBlue.fillTop = Colour{0.55, 0.80, 1.0};
+    aheadBlue.fillBottom = Colour{0.10, 0.35, 0.95};
+    aheadBlue.outlineColour = Colour{0.0, 0.05, 0.25};
+    FontStyle behindOrange = big;
+    behindOrange.fillTop = Colour{1.0, 0.85, 0.45};
+    behindOrange.fillBottom = Colour{1.0, 0.50, 0.0};
+    behindOrange.outlineColour = Colour{0.30, 0.12, 0.0};
     return renderFont(dir + "/rpgfont.png", small) && renderFont(dir + "/techyfontbig.png", big) &&
            renderFont(dir + "/techyfontbigh.png", highlight) && renderFont(dir + "/techyfontahead.png", ahead) &&
            renderFont(dir + "/techyfontbehind.png", behind) &&
+           renderFont(dir + "/techyfontaheadblue.png", aheadBlue) &&
+           renderFont(dir + "/techyfontbehindorange.png", behindOrange) &&
            writeMedal(dir + "/medalBronze.tga", Colour{0.80, 0.50, 0.22}, Colour{0.65, 0.10, 0.10},
                       Colour{0.85, 0.20, 0.15}) &&
            writeMedal(dir + "/medalSilver.tga", Colour{0.78, 0.80, 0.85}, Colour{0.10, 0.20, 0.60},
