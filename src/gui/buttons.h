@@ -53,6 +53,15 @@ public:
     gcn::Font* highlightFont = nullptr;
 };
 
+// A text button whose caption names one of several choices: left and right
+// tell the listener, as up and down do.
+class ButtonChoice : public ButtonBigText {
+public:
+    explicit ButtonChoice(const std::string& caption);
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+};
+
+
 // A 64 x 64 track button: picture, medal and frame. A locked track shows
 // only its frame and ignores the mouse.
 class ButtonTrack : public ButtonTalker {

@@ -12,6 +12,7 @@
 #include "gui/gui_common.h"
 #include "gui/image_loader.h"
 #include "gui/hud.h"
+#include "gui/menu_analysis.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_track.h"
@@ -170,5 +171,9 @@ bool createGame()
     printf(".. score saving menu\n");
     game.menuSaveScore = new MenuSaveScore();
     game.top->add(game.menuSaveScore->container);
+
+    printf(".. analysis screen\n");
+    game.menuAnalysis = new MenuAnalysis();
+    game.top->add(game.menuAnalysis->container);
     return true;
 }

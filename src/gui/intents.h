@@ -17,6 +17,15 @@ enum class IntentKind {
     backToTracks,
     // The score-saving menu's "done"; text: the name as typed.
     confirmName,
+    // The score-saving and play menus' "analysis" of the last finish.
+    analysis,
+    // "practice" on the analysis screen or the play menu; left and right on
+    // it choose the joint before or after.
+    practice,
+    practiceEarlier,
+    practiceLater,
+    // The analysis screen's "back".
+    leaveAnalysis,
 };
 
 struct MenuIntent {

@@ -16,6 +16,7 @@
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/paths.h"
+#include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "shell/shelf_files.h"
 #include "shell/views.h"
@@ -103,7 +104,7 @@ void openTrackMenu(Game& g)
 // session may write beside the save file, and never for practice.
 static void countRace(Game& g, RaceEnd end)
 {
-    if (!g.saveStatus.writable || g.run.practice)
+    if (!g.saveStatus.writable || !runMayBeStored(g))
         return;
     countRaceInStats(saveDirectory(), g.save.trackName, end, g.race.raceTicks);
 }
@@ -111,7 +112,7 @@ static void countRace(Game& g, RaceEnd end)
 bool keepFinishedRun(Game& g)
 {
     // Not after start-up said the session's runs will not be saved.
-    if (!g.saveStatus.writable || g.run.practice)
+    if (!g.saveStatus.writable || !runMayBeStored(g))
         return false;
     return keepFinishedRun(g.save, g.run, saveDirectory(), static_cast<int64_t>(std::time(nullptr)));
 }
@@ -119,7 +120,7 @@ bool keepFinishedRun(Game& g)
 bool recordRun(Game& g)
 {
     // A practice run can reach no score, best run or file by any path.
-    if (g.run.practice)
+    if (!runMayBeStored(g))
         return false;
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
@@ -140,10 +141,15 @@ bool recordRun(Game& g)
 
 void finishRun(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        finishPractice(g);
+        return;
+    }
     g.inRace = false;
     TrackRecord& record = recordFor(g.save, g.save.trackName);
     record.name = g.save.trackName;
     g.run.ticks = static_cast<int32_t>(g.run.controls.size());
+    noteFinishedRun(g);
     // Kept while the run holds its own records: the play menu's loading half
     // puts the best run there before a slow run is recorded.
     keepFinishedRun(g);
@@ -165,6 +171,10 @@ void finishRun(Game& g)
 
 void loseRace(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        endPractice(g, g.raceNote);
+        return;
+    }
     g.inRace = false;
     countRace(g, RaceEnd::offroad);
     openPlayMenu(g);
@@ -172,6 +182,10 @@ void loseRace(Game& g)
 
 void abortRace(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        endPractice(g, "");
+        return;
+    }
     countRace(g, RaceEnd::abandoned);
     g.run.controls.clear();
     g.run.ticks = 0;
@@ -181,6 +195,11 @@ void abortRace(Game& g)
 
 void restartRace(Game& g)
 {
+    // R in practice begins it again at the same joint.
+    if (!runMayBeStored(g)) {
+        restartPractice(g, static_cast<double>(SDL_GetTicks()));
+        return;
+    }
     countRace(g, RaceEnd::restarted);
     g.run.controls.clear();
     showScreen(Screen::race);
@@ -258,7 +277,9 @@ void leaveWatch(Game& g)
 
 void escapeInMenus(Game& g)
 {
-    if (g.screen == Screen::playMenu) {
+    if (g.screen == Screen::analysis) {
+        leaveAnalysis(g);
+    } else if (g.screen == Screen::playMenu) {
         openTrackMenu(g);
     } else if (g.screen == Screen::trackMenu) {
         g.askingQuit = !g.askingQuit;
@@ -297,6 +318,24 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::confirmName:
         confirmName(g, intent.text);
+        break;
+    case IntentKind::analysis:
+        openAnalysis(g, g.screen == Screen::saveScore ? Screen::saveScore : Screen::playMenu);
+        break;
+    case IntentKind::practice:
+        if (g.screen == Screen::analysis)
+            practiceFromAnalysis(g, static_cast<double>(SDL_GetTicks()));
+        else
+            practiceFromPlayMenu(g, static_cast<double>(SDL_GetTicks()));
+        break;
+    case IntentKind::practiceEarlier:
+        choosePracticeSector(g, -1);
+        break;
+    case IntentKind::practiceLater:
+        choosePracticeSector(g, 1);
+        break;
+    case IntentKind::leaveAnalysis:
+        leaveAnalysis(g);
         break;
     }
 }

@@ -12,6 +12,7 @@
 #include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/held_keys.h"
+#include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
@@ -36,6 +37,7 @@ class SDLInput;
 class MenuTrack;
 class MenuPlay;
 class MenuSaveScore;
+class MenuAnalysis;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -56,6 +58,7 @@ struct Game {
     Hud* hud = nullptr;
     MenuPlay* menuPlay = nullptr;
     MenuSaveScore* menuSaveScore = nullptr;
+    MenuAnalysis* menuAnalysis = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -104,6 +107,8 @@ struct Game {
     bool ghostEnabled = true;
     // The ghost files beside the save file and the rival chosen among them.
     GhostShelf ghosts;
+    // The last finish's analysis and the practice begun from it.
+    AnalysisState analysis;
     bool running = true;
     bool inRace = false;
     // The screen up now, as showScreen() last set it.

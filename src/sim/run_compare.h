@@ -136,6 +136,8 @@ struct RunAnalysis {
     // while some sector has no time in any of them.
     int64_t theoreticalBest = -1;
     std::vector<GapSample> gap;
+    // Metres of one lap along the centre line, the gap graph's width.
+    double lapLength = 0.0;
 };
 
 // Replays run and reference on copies of track and works out the figures;
