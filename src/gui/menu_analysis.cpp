@@ -34,6 +34,8 @@ MenuAnalysis::MenuAnalysis()
     container->setOpaque(false);
     container->setSize(game.screenWidth, game.screenHeight);
     container->setPosition(0, 0);
+    // Over the other menus and only ever opened after a finish: hidden until then.
+    container->setVisible(false);
 
     titleLabel = makeLabel(container, game.fontBig, 40, 20, 380);
     timeLabel = makeLabel(container, game.fontDefault, 40, 70, 380);
