@@ -144,8 +144,12 @@ std::string practiceButtonCaption(const Game& g)
     return "practice from " + sectorLabel(g.analysis.layout, sector);
 }
 
+static bool preparePlayMenuPractice(Game& g);
+
 void choosePracticeSector(Game& g, int32_t step)
 {
+    if (g.screen == Screen::playMenu && !preparePlayMenuPractice(g))
+        return;
     const std::vector<int32_t> choices = practiceChoices(g);
     if (choices.empty())
         return;
@@ -171,7 +175,9 @@ bool practiceFromAnalysis(Game& g, double nowMs)
     return startPracticeAt(g, nowMs);
 }
 
-bool practiceFromPlayMenu(Game& g, double nowMs)
+// The play menu practises against the race's rival, else the best run, at
+// the chosen sector when it is one of the choices.
+static bool preparePlayMenuPractice(Game& g)
 {
     if (!practiceOffered(g))
         return false;
@@ -183,7 +189,14 @@ bool practiceFromPlayMenu(Game& g, double nowMs)
     const std::vector<int32_t> choices = practiceChoices(g);
     if (std::find(choices.begin(), choices.end(), s.sector) == choices.end())
         s.sector = choices.empty() ? 0 : choices.front();
-    s.practiceReturn = Screen::playMenu;
+    return true;
+}
+
+bool practiceFromPlayMenu(Game& g, double nowMs)
+{
+    if (!preparePlayMenuPractice(g))
+        return false;
+    g.analysis.practiceReturn = Screen::playMenu;
     return startPracticeAt(g, nowMs);
 }
 
