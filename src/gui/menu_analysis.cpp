@@ -12,7 +12,7 @@ namespace {
 constexpr int rowsPerColumn = 13;
 constexpr int rowHeight = 16;
 // Where each of a row's four texts starts within its column.
-constexpr int columnOffsets[4] = {0, 50, 130, 210};
+constexpr int columnOffsets[4] = {0, 60, 140, 220};
 
 gcn::Label* makeLabel(gcn::Container* container, gcn::Font* font, int x, int y, int width)
 {
@@ -26,7 +26,7 @@ gcn::Label* makeLabel(gcn::Container* container, gcn::Font* font, int x, int y, 
 
 }  // namespace
 
-std::string analysisRowLabel(const AnalysisRow& row) { return row.worst ? "> " + row.label : row.label; }
+std::string analysisRowLabel(const AnalysisRow& row) { return row.worst ? "*" + row.label : row.label; }
 
 MenuAnalysis::MenuAnalysis()
 {

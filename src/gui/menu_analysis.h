@@ -18,7 +18,7 @@ class Container;
 class Label;
 }
 
-// The row labels' text: the worst sector's label is marked.
+// A row's first text: the worst sector's label is marked with a star.
 std::string analysisRowLabel(const AnalysisRow& row);
 
 class MenuAnalysis : public gcn::ActionListener, public ButtonListener {

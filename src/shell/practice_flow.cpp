@@ -8,6 +8,7 @@
 #include "audio/sound.h"
 #include "gui/menu_analysis.h"
 #include "gui/menu_play.h"
+#include "gui/menu_save_score.h"
 #include "save/run_history.h"
 #include "shell/flow.h"
 #include "shell/game.h"
@@ -103,6 +104,8 @@ void leaveAnalysis(Game& g)
     if (g.analysis.returnTo == Screen::saveScore) {
         // The menu kept the name as typed: the run still waits for "done".
         showScreen(Screen::saveScore);
+        if (g.menuSaveScore)
+            g.menuSaveScore->doneButton->requestFocus();
         return;
     }
     openPlayMenu(g);

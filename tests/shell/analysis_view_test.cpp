@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "gui/menu_analysis.h"
 #include "shell/analysis_view.h"
 
 namespace {
@@ -80,6 +81,7 @@ TEST_F(AnalysisFixture, RowsCoverTheSectorsWithCommonCrossingsAndMarkTheWorst)
         EXPECT_EQ(v.rows[i].deltaText, expected[i].delta);
         EXPECT_EQ(v.rows[i].behind, expected[i].behind);
         EXPECT_EQ(v.rows[i].worst, expected[i].worst);
+        EXPECT_EQ(analysisRowLabel(v.rows[i]), (expected[i].worst ? "*" : "") + std::string(expected[i].label));
     }
 }
 
