@@ -80,7 +80,7 @@ MenuPlay::MenuPlay()
     practiceButton = new ButtonChoice("practice");
     practiceButton->setFont(game.fontBig);
     practiceButton->highlightFont = game.fontBigHighlight;
-    practiceButton->setPosition(40, 515);
+    practiceButton->setPosition(40, 525);
     practiceButton->adjustSize();
     practiceButton->setActionEventId("practice");
     practiceButton->addActionListener(this);

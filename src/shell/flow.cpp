@@ -209,6 +209,7 @@ void restartRace(Game& g)
 void actOnTick(Game& g, const TickReport& report)
 {
     soundAfterTick(report);
+    notePracticeTick(g, report);
     if (report.finished) {
         g.raceNote = lapTimesLine(g.splits.own);
         finishRun(g);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
+#include "assets/atomic_file.h"
 #include "assets/data_dir.h"
 #include "audio/sound.h"
 #include "gui/menu_analysis.h"
@@ -247,6 +249,17 @@ bool leadInRecord(Game& g)
         size_t(g.race.raceTicks) < s.reference.size())
         g.run.controls.back() = s.reference[size_t(g.race.raceTicks)];
     return true;
+}
+
+void notePracticeTick(Game& g, const TickReport& report)
+{
+    if (!g.run.practice || report.raceTick != g.analysis.crossingTick)
+        return;
+    const char* path = std::getenv("VANTOR_PRACTICE_STATE");
+    if (!path || !*path)
+        return;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&g.player.state);
+    writeFileAtomically(path, std::vector<uint8_t>(bytes, bytes + sizeof(ShipState)));
 }
 
 void restartPractice(Game& g, double nowMs)

@@ -18,6 +18,7 @@
 #include "sim/run_compare.h"
 
 struct Game;
+struct TickReport;
 
 // The session's last finished race and what it raced against.
 struct FinishedRun {
@@ -100,6 +101,11 @@ bool startPracticeAt(Game& g, double nowMs);
 // when the poll restarted practice: the new start takes no record now, and
 // its ticks begin on the next frame.
 bool leadInRecord(Game& g);
+// After a tick of practice: with VANTOR_PRACTICE_STATE set (by the game's
+// tests), the player's ship state after the crossing tick is written there
+// as its raw bytes, the state the player takes over.
+void notePracticeTick(Game& g, const TickReport& report);
+
 // R in practice: begins it again at the same joint.
 void restartPractice(Game& g, double nowMs);
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +18,7 @@
 #include "sound_analysis.h"
 #include "save/save_file.h"
 #include "shell/analysis_view.h"
+#include "sim/practice.h"
 #include "sim/run_compare.h"
 #include "track/track_file.h"
 
@@ -942,7 +944,22 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     record.scores.push_back(e);
     ASSERT_TRUE(writeSaveFile(seed, savePath()));
 
+    // The state the player takes over in practice at the worst sector: the
+    // reference's after its crossing of the joint that opens it.
+    const JointKey joint = practiceJoint(expected.layout, view.practiceSector);
+    const int64_t crossing = practiceCrossingTick(track, best, joint.lap, joint.segment, defaultGravity);
+    ASSERT_GT(crossing, 0);
+    ShipState atCrossing;
+    {
+        Track copy = track;
+        RaceSession session;
+        beginRace(session, copy, atCrossing, nullptr, defaultGravity);
+        stepRaceWith(session, best, countdownTicks + crossing);
+    }
+    const std::string practiceState = root + "/practice-state.bin";
+
     GameProcess game;
+    game.env = {{"VANTOR_PRACTICE_STATE", practiceState}};
     startGame(game);
     raceWithHeldKeys();
     Picture saving;
@@ -968,8 +985,13 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     // The worst sector preselected for practice: its race begins at once, and
     // Escape comes back here with nothing written.
     x.key("Return");
-    sleepMs(1500);
+    for (int waited = 0; waited < 15000 && !fs::exists(practiceState); waited += 250)
+        sleepMs(250);
     shot("practice");
+    std::ifstream stateFile(practiceState, std::ios::binary);
+    std::vector<char> state((std::istreambuf_iterator<char>(stateFile)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(state.size(), sizeof(ShipState)) << "the practice reached its crossing";
+    EXPECT_EQ(std::memcmp(state.data(), &atCrossing, sizeof(ShipState)), 0) << "the reference's exact state";
     x.key("Escape");
     Picture back;
     ASSERT_TRUE(waitForText(big, "against best run", 40, 21, 10000, back));
@@ -989,6 +1011,7 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     x.key("Return");
     Picture after;
     ASSERT_TRUE(playMenuUp(after));
+    after = screen("play-menu-after-analysis");
     SaveData saved;
     ASSERT_TRUE(loadSaveFile(saved, savePath()));
     ASSERT_EQ(saved.records["00"].scores.size(), 2u);
