@@ -172,7 +172,7 @@ bool createGame()
     game.menuSaveScore = new MenuSaveScore();
     game.top->add(game.menuSaveScore->container);
 
-    printf(".. analysis screen\n");
+    // Made with the score-saving menu: the start-up lines stay as they were.
     game.menuAnalysis = new MenuAnalysis();
     game.top->add(game.menuAnalysis->container);
     return true;
