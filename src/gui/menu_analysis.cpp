@@ -110,6 +110,8 @@ void MenuAnalysis::show(const AnalysisView& view, const std::string& practiceCap
     showPractice(practiceCaption);
 }
 
+void MenuAnalysis::showTheoreticalBest(const std::string& line) { theoreticalLabel->setCaption(line); }
+
 void MenuAnalysis::showPractice(const std::string& caption)
 {
     practiceButton->setCaption(caption);

@@ -29,6 +29,7 @@ public:
     // nothing can be practised); practiceLine is what the last practice said.
     void show(const AnalysisView& view, const std::string& practiceCaption, const std::string& practiceLine);
     void showPractice(const std::string& caption);
+    void showTheoreticalBest(const std::string& line);
 
     // The graph's place on the window now, with the view's lines.
     GapGraphView graphView() const;

@@ -116,6 +116,7 @@ void mainLoop()
             pollInput();
             // Ghost files are judged a few a frame while the play menu is up.
             stepPlayMenu(game);
+            stepAnalysis(game);
             drawMenuBackground();
             if (game.screen == Screen::analysis && game.menuAnalysis)
                 drawGapGraph(game.menuAnalysis->graphView(), game.screenWidth, game.screenHeight);

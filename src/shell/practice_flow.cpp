@@ -76,19 +76,47 @@ static void showAnalysis(Game& g)
         g.menuAnalysis->show(g.analysis.view, practiceButtonCaption(g), g.analysis.practiceLine);
 }
 
+// The kept runs' sector times brought up to date by at most replays
+// replays; true while some files are still to be looked at.
+static bool refreshHistory(Game& g, size_t replays)
+{
+    Sha256Digest hash{};
+    if (!hashTrackFile(dataDir, g.save.trackName, hash))
+        return false;
+    return !refreshHistorySectors(g.analysis.history, historyFolder(saveDirectory(), g.save.trackName), g.track,
+                                  hash, g.area.gravity, replays);
+}
+
+void stepAnalysis(Game& g)
+{
+    AnalysisState& s = g.analysis;
+    if (g.screen != Screen::analysis || !s.analysed || !s.historyPending)
+        return;
+    s.historyPending = refreshHistory(g, analysisFrameReplays);
+    if (s.historyPending)
+        return;
+    // Every kept run is known: the theoretical best over all of them.
+    std::vector<std::vector<int64_t>> all = historySectorTicks(s.history);
+    all.push_back(runSectorTicks(s.layout, splitsOfRun(g.track, s.last.records, g.area.gravity)));
+    all.push_back(runSectorTicks(s.layout, splitsOfRun(g.track, s.last.reference, g.area.gravity)));
+    s.analysis.theoreticalBest = theoreticalBest(all);
+    s.view.theoreticalLine = analysisView(s.analysis, s.last.referenceName).theoreticalLine;
+    if (g.menuAnalysis)
+        g.menuAnalysis->showTheoreticalBest(s.view.theoreticalLine);
+}
+
 bool openAnalysis(Game& g, Screen from)
 {
     if (!analysisOffered(g))
         return false;
     AnalysisState& s = g.analysis;
     if (!s.analysed) {
-        Sha256Digest hash{};
-        if (hashTrackFile(dataDir, g.save.trackName, hash))
-            refreshHistorySectors(s.history, historyFolder(saveDirectory(), g.save.trackName), g.track, hash,
-                                  g.area.gravity, SIZE_MAX);
+        s.historyPending = refreshHistory(g, analysisOpenReplays);
         s.analysis = analyseRun(g.track, s.last.records, s.last.reference, historySectorTicks(s.history),
                                 g.area.gravity);
         s.view = analysisView(s.analysis, s.last.referenceName);
+        if (s.historyPending)
+            s.view.theoreticalLine = theoreticalPendingLine;
         s.analysed = true;
     }
     s.returnTo = from;

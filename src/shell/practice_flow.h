@@ -6,6 +6,7 @@
 // A practice run is never stored: runMayBeStored is the one rule every path
 // to the save file, the history and the stats asks.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct AnalysisState {
     // The sector times of the track's kept runs, looked at again on each
     // opening (only new files are replayed).
     HistorySectors history;
+    bool historyPending = false;
     // Where "back" goes: the score-saving menu or the play menu.
     Screen returnTo = Screen::playMenu;
 
@@ -75,6 +77,14 @@ bool analysisOffered(const Game& g);
 // The analysis screen for the last finished run; "back" returns to from.
 // False, and nothing shown, when analysisOffered is not.
 bool openAnalysis(Game& g, Screen from);
+// Kept runs replayed when the analysis first opens, and each frame after
+// while it is up: a long history is looked at over several frames.
+constexpr size_t analysisOpenReplays = 8;
+constexpr size_t analysisFrameReplays = 1;
+// What the theoretical best says until every kept run is known.
+constexpr const char* theoreticalPendingLine = "theoretical best: looking at the kept runs";
+// One frame's share of that, and the theoretical best once it is done.
+void stepAnalysis(Game& g);
 // "back" or Escape on the analysis screen.
 void leaveAnalysis(Game& g);
 

@@ -188,6 +188,8 @@ TEST_F(PracticeFlow, AFinishIsKeptForTheAnalysisAgainstTheBestRunBeforeIt)
     ASSERT_TRUE(openAnalysis(game, Screen::playMenu));
     EXPECT_EQ(game.screen, Screen::analysis);
     EXPECT_EQ(game.analysis.view.title, "against best run");
+    EXPECT_FALSE(game.analysis.historyPending) << "no kept runs to look at";
+    EXPECT_EQ(game.analysis.view.theoreticalLine, analysisView(game.analysis.analysis, "best run").theoreticalLine);
     EXPECT_FALSE(game.analysis.view.rows.empty());
     EXPECT_EQ(game.analysis.sector, game.analysis.view.practiceSector);
     // Left and right step through the rows' sectors only.
