@@ -43,6 +43,25 @@ void ButtonBigText::draw(gcn::Graphics* graphics)
 
 void ButtonBigText::drawFrame(gcn::Graphics*) {}
 
+ButtonChoice::ButtonChoice(const std::string& caption) : ButtonBigText(caption) {}
+
+void ButtonChoice::keyPressed(gcn::KeyEvent& keyEvent)
+{
+    const int key = keyEvent.getKey().getValue();
+    if (key != gcn::Key::LEFT && key != gcn::Key::RIGHT) {
+        ButtonBigText::keyPressed(keyEvent);
+        return;
+    }
+    if (listener) {
+        if (key == gcn::Key::LEFT)
+            listener->focusLeft(this);
+        else
+            listener->focusRight(this);
+    }
+    keyEvent.consume();
+    playCue(SoundCue::menuMove);
+}
+
 void ButtonBigText::keyPressed(gcn::KeyEvent& keyEvent)
 {
     int key = keyEvent.getKey().getValue();

@@ -55,6 +55,15 @@ public:
     bool sideKeys = false;
 };
 
+// A text button whose caption names one of several choices: left and right
+// tell the listener, as up and down do.
+class ButtonChoice : public ButtonBigText {
+public:
+    explicit ButtonChoice(const std::string& caption);
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+};
+
+
 // A 64 x 64 track button: picture, medal and frame. A locked track shows
 // only its frame and ignores the mouse.
 class ButtonTrack : public ButtonTalker {

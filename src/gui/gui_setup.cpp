@@ -12,6 +12,7 @@
 #include "gui/gui_common.h"
 #include "gui/image_loader.h"
 #include "gui/hud.h"
+#include "gui/menu_analysis.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
@@ -181,5 +182,9 @@ bool createGame()
     printf(".. score saving menu\n");
     game.menuSaveScore = new MenuSaveScore();
     game.top->add(game.menuSaveScore->container);
+
+    // Made with the score-saving menu: the start-up lines stay as they were.
+    game.menuAnalysis = new MenuAnalysis();
+    game.top->add(game.menuAnalysis->container);
     return true;
 }

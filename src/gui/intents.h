@@ -22,6 +22,15 @@ enum class IntentKind {
     openSettings,
     focusSetting,
     changeSetting,
+    // The score-saving and play menus' "analysis" of the last finish.
+    analysis,
+    // "practice" on the analysis screen or the play menu; left and right on
+    // it choose the joint before or after.
+    practice,
+    practiceEarlier,
+    practiceLater,
+    // The analysis screen's "back".
+    leaveAnalysis,
 };
 
 struct MenuIntent {

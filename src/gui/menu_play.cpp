@@ -75,7 +75,19 @@ MenuPlay::MenuPlay()
     // Under the five scores, above the rival.
     statsLabel = makeLabel(container, "", 300, 400);
 
-    buttons = {playButton, rivalButton, watchButton, back};
+    analysisButton = makeButton(container, "analysis", 40, 480, "analysis", this);
+    analysisButton->setVisible(false);
+    practiceButton = new ButtonChoice("practice");
+    practiceButton->setFont(game.fontBig);
+    practiceButton->highlightFont = game.fontBigHighlight;
+    practiceButton->setPosition(40, 525);
+    practiceButton->adjustSize();
+    practiceButton->setActionEventId("practice");
+    practiceButton->addActionListener(this);
+    practiceButton->setVisible(false);
+    container->add(practiceButton);
+
+    buttons = {playButton, rivalButton, watchButton, analysisButton, practiceButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -102,6 +114,27 @@ void MenuPlay::refresh(const PlayMenuView& view)
     showSaveResult(view.saveError);
     showRival(view.rivalShown, view.rivalCaption);
     showRejected(view.rejectedLine);
+    analysisButton->setVisible(view.analysisShown);
+    showPractice(view.practiceShown, view.practiceCaption);
+}
+
+void MenuPlay::showPractice(bool shown, const std::string& caption)
+{
+    practiceButton->setVisible(shown);
+    practiceButton->setCaption(caption);
+    practiceButton->adjustSize();
+}
+
+void MenuPlay::focusLeft(ButtonTalker* button)
+{
+    if (button == practiceButton)
+        reportIntent(IntentKind::practiceEarlier);
+}
+
+void MenuPlay::focusRight(ButtonTalker* button)
+{
+    if (button == practiceButton)
+        reportIntent(IntentKind::practiceLater);
 }
 
 void MenuPlay::showRejected(const std::string& line)
@@ -130,6 +163,10 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
         reportIntent(IntentKind::play);
     else if (id == "watch")
         reportIntent(IntentKind::watch);
+    else if (id == "analysis")
+        reportIntent(IntentKind::analysis);
+    else if (id == "practice")
+        reportIntent(IntentKind::practice);
 }
 
 void MenuPlay::focusUp(ButtonTalker* button)

@@ -42,6 +42,10 @@ struct PlayMenuView {
     // False when the road did not load: nothing can be raced, and the focus
     // starts on "back".
     bool playShown = true;
+    // "analysis" of the last finish on this track, and "practice from 1.3".
+    bool analysisShown = false;
+    bool practiceShown = false;
+    std::string practiceCaption;
 };
 
 class MenuPlay : public gcn::ActionListener, public ButtonListener {
@@ -58,11 +62,16 @@ public:
     void showRival(bool shown, const std::string& caption);
     // The line about the ghost files: how many were rejected, how many wait.
     void showRejected(const std::string& line);
+    // The practice button's caption and visibility.
+    void showPractice(bool shown, const std::string& caption);
 
     // "play", "rival", "watch" and "back" become intents for the flow.
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
+    // Left and right on "practice" choose its joint.
+    void focusLeft(ButtonTalker* button) override;
+    void focusRight(ButtonTalker* button) override;
 
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
@@ -70,9 +79,13 @@ public:
     ButtonBigText* watchButton = nullptr;
     // Cycles the rival; shown only while the track has verified ghost files.
     ButtonBigText* rivalButton = nullptr;
+    // The last finish's analysis, and practice from a joint of the rival.
+    ButtonBigText* analysisButton = nullptr;
+    ButtonChoice* practiceButton = nullptr;
     // How many ghost files were rejected; empty and hidden when none.
     gcn::Label* rejectedLabel = nullptr;
-    // Keyboard order: "play", "rival", "watch", "back"; hidden buttons are skipped.
+    // Keyboard order: "play", "rival", "watch", "analysis", "practice",
+    // "back"; hidden buttons are skipped.
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;

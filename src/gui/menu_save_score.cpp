@@ -47,6 +47,17 @@ MenuSaveScore::MenuSaveScore()
     doneButton->listener = this;
     container->add(doneButton);
 
+    analysisButton = new ButtonBigText("analysis");
+    analysisButton->setFont(game.fontBig);
+    analysisButton->highlightFont = game.fontBigHighlight;
+    analysisButton->setPosition(300, 480);
+    analysisButton->adjustSize();
+    analysisButton->setActionEventId("analysis");
+    analysisButton->addActionListener(this);
+    analysisButton->listener = this;
+    analysisButton->setVisible(false);
+    container->add(analysisButton);
+
     lapsLabel = new gcn::Label("");
     lapsLabel->setFont(game.fontDefault);
     lapsLabel->setPosition(300, 260);
@@ -65,6 +76,7 @@ void MenuSaveScore::show(const SaveScoreView& view)
     guiLogicStep();
     timeLabel->setCaption(view.timeText);
     lapsLabel->setCaption(view.note);
+    analysisButton->setVisible(view.analysisShown);
 }
 
 void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
@@ -74,15 +86,23 @@ void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)
         // The whole text as typed; an empty name is a valid name.
         reportIntent(IntentKind::confirmName, nameBox->getText());
     else if (id == "name")
-        focusDown(doneButton);
+        doneButton->requestFocus();
+    else if (id == "analysis")
+        reportIntent(IntentKind::analysis);
 }
 
-void MenuSaveScore::focusUp(ButtonTalker* button) { focusDown(button); }
-
-void MenuSaveScore::focusDown(ButtonTalker*)
+void MenuSaveScore::focusUp(ButtonTalker* button)
 {
-    if (doneButton->isFocused())
-        nameBox->requestFocus();
-    else
+    if (button == analysisButton)
         doneButton->requestFocus();
+    else
+        nameBox->requestFocus();
+}
+
+void MenuSaveScore::focusDown(ButtonTalker* button)
+{
+    if (button == doneButton && analysisButton->isVisible())
+        analysisButton->requestFocus();
+    else
+        nameBox->requestFocus();
 }

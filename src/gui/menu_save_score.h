@@ -21,6 +21,7 @@ struct SaveScoreView {
     std::string name;
     // The run's lap times.
     std::string note;
+    bool analysisShown = false;
 };
 
 class MenuSaveScore : public gcn::ActionListener, public ButtonListener {
@@ -33,12 +34,15 @@ public:
 
     // "done" becomes the intent to record the run under the typed name.
     void action(const gcn::ActionEvent& actionEvent) override;
-    // Both toggle between the name box and "done".
+    // Both step through the name box, "done" and "analysis".
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
 
     gcn::Container* container = nullptr;
     ButtonBigText* doneButton = nullptr;
+    // The run against its reference before it is recorded; shown when there
+    // is one.
+    ButtonBigText* analysisButton = nullptr;
     TextBoxName* nameBox = nullptr;
     gcn::Label* titleLabel = nullptr;
     gcn::Label* timeLabel = nullptr;

@@ -18,6 +18,7 @@
 #include "save/runs.h"
 #include "shell/game.h"
 #include "shell/paths.h"
+#include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "shell/settings_flow.h"
 #include "shell/shelf_files.h"
@@ -106,7 +107,7 @@ void openTrackMenu(Game& g)
 // session may write beside the save file, and never for practice.
 static void countRace(Game& g, RaceEnd end)
 {
-    if (!g.saveStatus.writable || g.run.practice)
+    if (!g.saveStatus.writable || !runMayBeStored(g))
         return;
     countRaceInStats(saveDirectory(), g.save.trackName, end, g.race.raceTicks);
 }
@@ -114,7 +115,7 @@ static void countRace(Game& g, RaceEnd end)
 bool keepFinishedRun(Game& g)
 {
     // Not after start-up said the session's runs will not be saved.
-    if (!g.saveStatus.writable || g.run.practice)
+    if (!g.saveStatus.writable || !runMayBeStored(g))
         return false;
     return keepFinishedRun(g.save, g.run, saveDirectory(), static_cast<int64_t>(std::time(nullptr)));
 }
@@ -122,7 +123,7 @@ bool keepFinishedRun(Game& g)
 bool recordRun(Game& g)
 {
     // A practice run can reach no score, best run or file by any path.
-    if (g.run.practice)
+    if (!runMayBeStored(g))
         return false;
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     int32_t date = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(now)));
@@ -143,10 +144,15 @@ bool recordRun(Game& g)
 
 void finishRun(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        finishPractice(g);
+        return;
+    }
     g.inRace = false;
     TrackRecord& record = recordFor(g.save, g.save.trackName);
     record.name = g.save.trackName;
     g.run.ticks = static_cast<int32_t>(g.run.controls.size());
+    noteFinishedRun(g);
     // Kept while the run holds its own records: the play menu's loading half
     // puts the best run there before a slow run is recorded.
     keepFinishedRun(g);
@@ -168,6 +174,10 @@ void finishRun(Game& g)
 
 void loseRace(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        endPractice(g, g.raceNote);
+        return;
+    }
     g.inRace = false;
     countRace(g, RaceEnd::offroad);
     openPlayMenu(g);
@@ -175,6 +185,10 @@ void loseRace(Game& g)
 
 void abortRace(Game& g)
 {
+    if (!runMayBeStored(g)) {
+        endPractice(g, "");
+        return;
+    }
     countRace(g, RaceEnd::abandoned);
     g.run.controls.clear();
     g.run.ticks = 0;
@@ -184,6 +198,11 @@ void abortRace(Game& g)
 
 void restartRace(Game& g)
 {
+    // R in practice begins it again at the same joint.
+    if (!runMayBeStored(g)) {
+        restartPractice(g, static_cast<double>(SDL_GetTicks()));
+        return;
+    }
     countRace(g, RaceEnd::restarted);
     g.run.controls.clear();
     showScreen(Screen::race);
@@ -193,6 +212,7 @@ void restartRace(Game& g)
 void actOnTick(Game& g, const TickReport& report)
 {
     soundAfterTick(report);
+    notePracticeTick(g, report);
     if (report.finished) {
         g.raceNote = lapTimesLine(g.splits.own);
         finishRun(g);
@@ -261,7 +281,9 @@ void leaveWatch(Game& g)
 
 void escapeInMenus(Game& g)
 {
-    if (g.screen == Screen::playMenu) {
+    if (g.screen == Screen::analysis) {
+        leaveAnalysis(g);
+    } else if (g.screen == Screen::playMenu) {
         openTrackMenu(g);
     } else if (g.screen == Screen::settings) {
         leaveSettings(g);
@@ -315,6 +337,24 @@ void actOnIntent(Game& g, const MenuIntent& intent)
             changeSetting(g, row, direction);
         break;
     }
+    case IntentKind::analysis:
+        openAnalysis(g, g.screen == Screen::saveScore ? Screen::saveScore : Screen::playMenu);
+        break;
+    case IntentKind::practice:
+        if (g.screen == Screen::analysis)
+            practiceFromAnalysis(g, static_cast<double>(SDL_GetTicks()));
+        else
+            practiceFromPlayMenu(g, static_cast<double>(SDL_GetTicks()));
+        break;
+    case IntentKind::practiceEarlier:
+        choosePracticeSector(g, -1);
+        break;
+    case IntentKind::practiceLater:
+        choosePracticeSector(g, 1);
+        break;
+    case IntentKind::leaveAnalysis:
+        leaveAnalysis(g);
+        break;
     }
 }
 

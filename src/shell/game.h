@@ -12,6 +12,7 @@
 #include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/held_keys.h"
+#include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
@@ -38,6 +39,7 @@ class MenuTrack;
 class MenuPlay;
 class MenuSaveScore;
 class MenuSettings;
+class MenuAnalysis;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -62,6 +64,7 @@ struct Game {
     MenuPlay* menuPlay = nullptr;
     MenuSaveScore* menuSaveScore = nullptr;
     MenuSettings* menuSettings = nullptr;
+    MenuAnalysis* menuAnalysis = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -110,6 +113,8 @@ struct Game {
     bool ghostEnabled = true;
     // The ghost files beside the save file and the rival chosen among them.
     GhostShelf ghosts;
+    // The last finish's analysis and the practice begun from it.
+    AnalysisState analysis;
     bool running = true;
     bool inRace = false;
     // The screen up now, as showScreen() last set it.

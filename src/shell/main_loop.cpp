@@ -7,6 +7,8 @@
 
 #include "audio/sound.h"
 #include "gui/hud.h"
+#include "gui/menu_analysis.h"
+#include "render/gap_graph.h"
 #include "render/scene.h"
 #include "shell/flow.h"
 #include "shell/frame_pacing.h"
@@ -49,9 +51,10 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
         const ControlInput* record = nullptr;
         if (!inCountdown(g.race)) {
             calls.pollInput();
+            const bool ledIn = leadInRecord(g);
             // A restart in this poll began a new race; its countdown ticks
             // start on the next frame, from the clock the restart armed.
-            if (inCountdown(g.race))
+            if (inCountdown(g.race) || !ledIn)
                 break;
             // A race abandoned by this poll still takes its tick, but nothing
             // in it may end the race a second time.
@@ -115,7 +118,10 @@ void mainLoop()
             pollInput();
             // Ghost files are judged a few a frame while the play menu is up.
             stepPlayMenu(game);
+            stepAnalysis(game);
             drawMenuBackground();
+            if (game.screen == Screen::analysis && game.menuAnalysis)
+                drawGapGraph(game.menuAnalysis->graphView(), game.screenWidth, game.screenHeight);
         }
         if (game.gui) {
             // Guichan 0.8 needs no per-frame housekeeping call on the focus

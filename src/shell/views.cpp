@@ -56,12 +56,16 @@ PlayMenuView playMenuView(const Game& g)
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
     view.playShown = !g.track.segments.empty();
     view.contentLine = contentFaultLine(g.save.trackName, view.playShown, g.area.timesRead);
+    view.analysisShown = analysisOffered(g);
+    view.practiceShown = practiceOffered(g);
+    view.practiceCaption = practiceButtonCaption(g);
     return view;
 }
 
 SaveScoreView saveScoreView(const Game& g)
 {
     SaveScoreView view;
+    view.analysisShown = analysisOffered(g);
     view.timeText = g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText);
     view.name = shownName(g.save.playerName);
     view.note = g.raceNote;

@@ -265,6 +265,8 @@ RunAnalysis analyseRun(const Track& track, const std::vector<ControlInput>& run,
     all.push_back(runSectorTicks(a.layout, own.splits));
     all.push_back(runSectorTicks(a.layout, ref.splits));
     a.theoreticalBest = theoreticalBest(all);
-    a.gap = gapOverDistance(a.layout, jointDistances(track), a.sections);
+    const std::vector<double> joints = jointDistances(track);
+    a.gap = gapOverDistance(a.layout, joints, a.sections);
+    a.lapLength = joints.empty() ? 0.0 : joints.back();
     return a;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/race.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
 
@@ -33,8 +34,6 @@ std::vector<Section> commonSections(const RunSplits& a, const RunSplits& b);
 
 // Most sectors a lap is cut into, so the comparison fits one screen.
 constexpr int32_t maxSectorsPerLap = 12;
-// Laps after the run-up: the third crossing of the start joint finishes.
-constexpr int32_t raceLaps = 2;
 
 // How a track's joints fall into sectors. Sector 0 is the run-up from the
 // start to the first crossing of the start joint; then each lap has
@@ -136,6 +135,8 @@ struct RunAnalysis {
     // while some sector has no time in any of them.
     int64_t theoreticalBest = -1;
     std::vector<GapSample> gap;
+    // Metres of one lap along the centre line, the gap graph's width.
+    double lapLength = 0.0;
 };
 
 // Replays run and reference on copies of track and works out the figures;

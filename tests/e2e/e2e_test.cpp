@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +18,10 @@
 #include "sound_analysis.h"
 #include "save/save_file.h"
 #include "shell/settings_rules.h"
+#include "shell/analysis_view.h"
+#include "sim/practice.h"
+#include "sim/run_compare.h"
+#include "track/track_file.h"
 
 namespace fs = std::filesystem;
 
@@ -1025,4 +1030,109 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
     sleepMs(400);
     EXPECT_EQ(again.terminate(10000), 0);
     EXPECT_EQ(readFile(config), written) << "a start that changes nothing leaves the file alone";
+}
+
+TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing)
+{
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 0);
+    // A best run that steers harder: faster overall, so the held keys lose
+    // somewhere and the analysis has a worst sector to mark.
+    std::vector<ControlInput> best(size_t(ticks) + 100, ControlInput{1.2f, 0.0f, 1.0f});
+    Track track;
+    ASSERT_TRUE(readTrackRoad(track, data, "00"));
+    const std::vector<ControlInput> held(size_t(ticks), ControlInput{1.0f, 0.0f, 1.0f});
+    const RunAnalysis expected = analyseRun(track, held, best, {}, defaultGravity);
+    ASSERT_EQ(expected.referenceOutcome, RaceOutcome::finish);
+    ASSERT_LT(expected.referenceTicks, ticks);
+    ASSERT_GE(expected.worstSector, 0);
+    const AnalysisView view = analysisView(expected, "best run");
+
+    SaveData seed;
+    TrackRecord& record = seed.records["00"];
+    record.name = "00";
+    record.ghostRun = best;
+    ScoreEntry e;
+    e.playerName = "pro";
+    e.shipName = "ship";
+    e.ticks = int32_t(expected.referenceTicks);
+    e.date = 1000;
+    record.scores.push_back(e);
+    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+
+    // The state the player takes over in practice at the worst sector: the
+    // reference's after its crossing of the joint that opens it.
+    const JointKey joint = practiceJoint(expected.layout, view.practiceSector);
+    const int64_t crossing = practiceCrossingTick(track, best, joint.lap, joint.segment, defaultGravity);
+    ASSERT_GT(crossing, 0);
+    ShipState atCrossing;
+    {
+        Track copy = track;
+        RaceSession session;
+        beginRace(session, copy, atCrossing, nullptr, defaultGravity);
+        stepRaceWith(session, best, countdownTicks + crossing);
+    }
+    const std::string practiceState = root + "/practice-state.bin";
+
+    GameProcess game;
+    game.env = {{"VANTOR_PRACTICE_STATE", practiceState}};
+    startGame(game);
+    raceWithHeldKeys();
+    Picture saving;
+    const bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 20000, saving);
+    x.keyUp("Up Left");
+    if (!asked)
+        shot("no-finish");
+    ASSERT_TRUE(asked);
+
+    // Enter in the name box moves to "done", Down to "analysis".
+    x.key("Return");
+    sleepMs(300);
+    x.key("Down");
+    sleepMs(300);
+    x.key("Return");
+    Picture analysis;
+    const bool shown = waitForText(big, "against best run", 40, 21, 10000, analysis);
+    analysis = screen("analysis");
+    ASSERT_TRUE(shown);
+    EXPECT_GT(small.match(analysis, view.referenceLine, 40, 91), 0.9) << view.referenceLine;
+    EXPECT_GT(small.match(analysis, view.worstLine, 40, 181), 0.9) << view.worstLine;
+
+    // The worst sector preselected for practice: its race begins at once, and
+    // Escape comes back here with nothing written.
+    x.key("Return");
+    for (int waited = 0; waited < 15000 && !fs::exists(practiceState); waited += 250)
+        sleepMs(250);
+    shot("practice");
+    std::ifstream stateFile(practiceState, std::ios::binary);
+    std::vector<char> state((std::istreambuf_iterator<char>(stateFile)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(state.size(), sizeof(ShipState)) << "the practice reached its crossing";
+    EXPECT_EQ(std::memcmp(state.data(), &atCrossing, sizeof(ShipState)), 0) << "the reference's exact state";
+    x.key("Escape");
+    Picture back;
+    ASSERT_TRUE(waitForText(big, "against best run", 40, 21, 10000, back));
+    SaveData untouched;
+    ASSERT_TRUE(loadSaveFile(untouched, savePath()));
+    EXPECT_EQ(untouched.records["00"].scores.size(), 1u);
+    // The finish itself is kept in the history; the practice adds nothing.
+    size_t kept = 0;
+    const std::string history = home + "/.local/share/Vantor/history/00";
+    for (const auto& entry : fs::directory_iterator(history))
+        kept += entry.path().extension() == ".vghost" ? 1 : 0;
+    EXPECT_EQ(kept, 1u);
+
+    // Escape again: the run still waits for its name, "done" focused stores it.
+    x.key("Escape");
+    ASSERT_TRUE(waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, 10000, back));
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(playMenuUp(after));
+    after = screen("play-menu-after-analysis");
+    SaveData saved;
+    ASSERT_TRUE(loadSaveFile(saved, savePath()));
+    ASSERT_EQ(saved.records["00"].scores.size(), 2u);
+    EXPECT_EQ(saved.records["00"].scores[1].ticks, ticks);
+    EXPECT_EQ(saved.records["00"].ghostRun.size(), best.size()) << "the slower run is not the best";
+    EXPECT_EQ(game.terminate(10000), 0);
 }

@@ -236,16 +236,24 @@ TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
     openPlayMenu("00");
     ButtonTalker* watch = game.menuPlay->watchButton;
     ButtonTalker* back = game.menuPlay->buttons.back();
+    // A best run on a loaded road can also be practised from a joint.
+    ButtonTalker* practice = game.menuPlay->practiceButton;
     ASSERT_TRUE(watch->isVisible());
+    ASSERT_TRUE(practice->isVisible());
+    EXPECT_FALSE(game.menuPlay->analysisButton->isVisible()) << "no finish to analyse yet";
     EXPECT_EQ(watch->getCaption(), "watch");
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), watch);
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), practice);
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
     pressKey(SDLK_UP);
     EXPECT_EQ(focusedWidget(), back);
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), practice);
     pressKey(SDLK_UP);
     EXPECT_EQ(focusedWidget(), watch);
 
