@@ -39,6 +39,30 @@ static void addMedalIcon(gcn::Container* container, gcn::Image* image, int x)
     container->add(icon);
 }
 
+namespace {
+
+// A text button that also hands Left and Right to its menu.
+class ButtonChoice : public ButtonBigText {
+public:
+    explicit ButtonChoice(const std::string& caption) : ButtonBigText(caption) {}
+
+    void keyPressed(gcn::KeyEvent& keyEvent) override
+    {
+        const int key = keyEvent.getKey().getValue();
+        if ((key != gcn::Key::LEFT && key != gcn::Key::RIGHT) || !listener) {
+            ButtonBigText::keyPressed(keyEvent);
+            return;
+        }
+        if (key == gcn::Key::LEFT)
+            listener->focusLeft(this);
+        else
+            listener->focusRight(this);
+        keyEvent.consume();
+    }
+};
+
+} // namespace
+
 MenuPlay::MenuPlay()
 {
     container = new gcn::Container();
@@ -61,6 +85,19 @@ MenuPlay::MenuPlay()
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
     rivalButton = makeButton(container, "rival: best run", 300, 430, "rival", this);
     rivalButton->setVisible(false);
+    // Left of the rival, clear of the scores and the medal times.
+    ButtonChoice* choice = new ButtonChoice("ghost bronze: racing");
+    choice->setFont(game.fontBig);
+    choice->highlightFont = game.fontBigHighlight;
+    choice->setPosition(20, 480);
+    choice->adjustSize();
+    choice->setActionEventId("ghosts");
+    choice->addActionListener(this);
+    container->add(choice);
+    choice->setVisible(false);
+    ghostsButton = choice;
+    ghostsLabel = makeLabel(container, "", 20, 520);
+    ghostsLabel->setWidth(270);
     // Status lines sit at the top, clear of the buttons and the scores.
     saveErrorLabel = makeLabel(container, "", 20, 20);
     saveErrorLabel->setWidth(760);
@@ -75,7 +112,7 @@ MenuPlay::MenuPlay()
     // Under the five scores, above the rival.
     statsLabel = makeLabel(container, "", 300, 400);
 
-    buttons = {playButton, rivalButton, watchButton, back};
+    buttons = {playButton, rivalButton, ghostsButton, watchButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -101,6 +138,7 @@ void MenuPlay::refresh(const PlayMenuView& view)
         medalTimeLabels[j]->setCaption(j < view.medalLines.size() ? view.medalLines[j] : noTimeText);
     showSaveResult(view.saveError);
     showRival(view.rivalShown, view.rivalCaption);
+    showGhosts(view.ghostsCaption, view.ghostsLine);
     showRejected(view.rejectedLine);
 }
 
@@ -119,6 +157,26 @@ void MenuPlay::showRival(bool shown, const std::string& caption)
     rivalButton->adjustSize();
 }
 
+void MenuPlay::showGhosts(const std::string& caption, const std::string& line)
+{
+    ghostsButton->setVisible(!caption.empty());
+    ghostsButton->setCaption(caption);
+    ghostsButton->adjustSize();
+    ghostsLabel->setCaption(line);
+}
+
+void MenuPlay::focusLeft(ButtonTalker* button)
+{
+    if (button == ghostsButton)
+        reportIntent(IntentKind::nextGhost, "left");
+}
+
+void MenuPlay::focusRight(ButtonTalker* button)
+{
+    if (button == ghostsButton)
+        reportIntent(IntentKind::nextGhost, "right");
+}
+
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
@@ -128,6 +186,8 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
         reportIntent(IntentKind::backToTracks);
     else if (id == "play")
         reportIntent(IntentKind::play);
+    else if (id == "ghosts")
+        reportIntent(IntentKind::toggleGhost);
     else if (id == "watch")
         reportIntent(IntentKind::watch);
 }

@@ -31,6 +31,10 @@ struct PlayMenuView {
     bool watchShown = false;
     bool rivalShown = false;
     std::string rivalCaption;
+    // The ghosts button ("ghost silver: racing"), hidden when empty, and the
+    // ghosts the next race runs ("ghosts: best run, silver").
+    std::string ghostsCaption;
+    std::string ghostsLine;
     // How many ghost files were rejected; empty when none.
     std::string rejectedLine;
     // "could not save: REASON" while the last write failed, else empty.
@@ -56,6 +60,8 @@ public:
 
     // The rival button's caption and visibility.
     void showRival(bool shown, const std::string& caption);
+    // The ghosts button's caption (hidden when empty) and the ghosts line.
+    void showGhosts(const std::string& caption, const std::string& line);
     // The line about the ghost files: how many were rejected, how many wait.
     void showRejected(const std::string& line);
 
@@ -63,6 +69,8 @@ public:
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
+    void focusLeft(ButtonTalker* button) override;
+    void focusRight(ButtonTalker* button) override;
 
     gcn::Container* container = nullptr;
     ButtonBigText* playButton = nullptr;
@@ -70,9 +78,15 @@ public:
     ButtonBigText* watchButton = nullptr;
     // Cycles the rival; shown only while the track has verified ghost files.
     ButtonBigText* rivalButton = nullptr;
+    // Adds or drops a medal ghost (Enter), Left and Right show the next;
+    // shown only while the track ships medal ghosts.
+    ButtonTalker* ghostsButton = nullptr;
+    // The ghosts the next race runs.
+    gcn::Label* ghostsLabel = nullptr;
     // How many ghost files were rejected; empty and hidden when none.
     gcn::Label* rejectedLabel = nullptr;
-    // Keyboard order: "play", "rival", "watch", "back"; hidden buttons are skipped.
+    // Keyboard order: "play", "rival", "ghosts", "watch", "back"; hidden
+    // buttons are skipped.
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;

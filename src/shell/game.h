@@ -15,6 +15,7 @@
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
+#include "shell/race_rivals.h"
 #include "sim/pose_blend.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
@@ -104,6 +105,8 @@ struct Game {
     bool ghostEnabled = true;
     // The ghost files beside the save file and the rival chosen among them.
     GhostShelf ghosts;
+    // The medal ghosts raced beside the rival and the lanes of this race.
+    RaceRivals rivals;
     bool running = true;
     bool inRace = false;
     // The screen up now, as showScreen() last set it.

@@ -49,6 +49,8 @@ PlayMenuView playMenuView(const Game& g)
         view.medalLines.push_back(formatTicks(ticksWithin(seconds, g.stepSeconds)) + " ");
     view.rivalShown = !g.ghosts.offered.empty();
     view.rivalCaption = rivalCaption(g);
+    view.ghostsCaption = ghostsButtonCaption(g);
+    view.ghostsLine = raceGhostsLine(g);
     view.rejectedLine = rejectedLine(g.ghosts);
     view.saveError = g.saveStatus.writeError;
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
@@ -114,6 +116,9 @@ HudView raceHudView(const Game& g)
     const LiveSplits& splits = g.splits;
     if (splits.haveDelta) {
         view.deltaText = formatDelta(splits.delta);
+        // With several ghosts the player is told which one the delta is against.
+        if (g.rivals.names.size() > 1 && !g.race.moreGhosts.empty())
+            view.deltaText += " " + g.rivals.names.front();
         view.behind = splits.delta > 0;
     }
     if (lapShown(splits, g.race.raceTicks))
@@ -140,8 +145,19 @@ RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost)
     view.map = &g.trackMap;
     view.playerDot = player.position;
     if (ghostShown(g)) {
-        view.ships.push_back(ShipDraw{&g.ghost, ghost, 0.3f});
-        view.ghostDots.push_back(ghost.position);
+        // The ghosts after the first are blended between their ticks as the
+        // first is, by the same fraction.
+        std::vector<ShipState> poses{ghost};
+        for (size_t i = 0; i < g.race.moreGhosts.size() && i + 1 < maxRivals; ++i)
+            poses.push_back(drawnPose(g.rivals.poses[i], g.drawFraction));
+        for (size_t lane = 0; lane < poses.size(); ++lane) {
+            const GhostTint tint = ghostTint(lane);
+            const float opacity = ghostOpacity(length(sub(poses[lane].position, player.position)));
+            view.ships.push_back(ShipDraw{&g.ghost, poses[lane], opacity, tint.red, tint.green, tint.blue});
+            const GhostTint dot = ghostDotTint(lane);
+            view.ghostDots.push_back(poses[lane].position);
+            view.ghostDotColours.push_back(DotColour{dot.red, dot.green, dot.blue});
+        }
     }
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;
