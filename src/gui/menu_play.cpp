@@ -106,6 +106,8 @@ MenuPlay::MenuPlay()
     rejectedLabel->setVisible(false);
     contentLabel = makeLabel(container, "", 20, 60);
     contentLabel->setWidth(760);
+    nextLabel = makeLabel(container, "", 20, 80);
+    nextLabel->setWidth(760);
 
     // Between the last time and the scores, clear of both texts.
     noteLabel = makeLabel(container, "", 300, 270);
@@ -130,6 +132,7 @@ void MenuPlay::refresh(const PlayMenuView& view)
     playButton->setCaption(view.playCaption);
     lastLabel->setCaption(view.lastLine);
     noteLabel->setCaption(view.note);
+    nextLabel->setCaption(view.nextToBeat);
     statsLabel->setCaption(view.statsLine);
     watchButton->setVisible(view.watchShown);
     for (size_t i = 0; i < scoreLabels.size(); ++i)

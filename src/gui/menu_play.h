@@ -24,6 +24,8 @@ struct PlayMenuView {
     std::string lastLine;
     // Where the last race left the road, or its lap times.
     std::string note;
+    // After a finish: the medal it beat and the next ("silver: 1.37 to go").
+    std::string nextToBeat;
     // Best first, five lines: "1:25.99 NAME " or "-:--.--".
     std::vector<std::string> scoreLines;
     // Gold, silver, bronze target times, each with a trailing space.
@@ -99,6 +101,8 @@ public:
     gcn::Label* contentLabel = nullptr;
     // Under the last time: where the last race left the road, or its lap times.
     gcn::Label* noteLabel = nullptr;
+    // Under the status lines: the medal the last finish beat and the next.
+    gcn::Label* nextLabel = nullptr;
     // Under the scores: how often the track was raced.
     gcn::Label* statsLabel = nullptr;
 };

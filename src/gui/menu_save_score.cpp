@@ -52,6 +52,12 @@ MenuSaveScore::MenuSaveScore()
     lapsLabel->setPosition(300, 260);
     lapsLabel->setSize(500, 40);
     container->add(lapsLabel);
+
+    nextLabel = new gcn::Label("");
+    nextLabel->setFont(game.fontDefault);
+    nextLabel->setPosition(300, 280);
+    nextLabel->setSize(500, 40);
+    container->add(nextLabel);
 }
 
 void MenuSaveScore::show(const SaveScoreView& view)
@@ -65,6 +71,7 @@ void MenuSaveScore::show(const SaveScoreView& view)
     guiLogicStep();
     timeLabel->setCaption(view.timeText);
     lapsLabel->setCaption(view.note);
+    nextLabel->setCaption(view.nextToBeat);
 }
 
 void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)

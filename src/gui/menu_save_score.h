@@ -21,6 +21,8 @@ struct SaveScoreView {
     std::string name;
     // The run's lap times.
     std::string note;
+    // The medal ghost the run beat and the next one: "silver: 1.37 to go".
+    std::string nextToBeat;
 };
 
 class MenuSaveScore : public gcn::ActionListener, public ButtonListener {
@@ -44,4 +46,6 @@ public:
     gcn::Label* timeLabel = nullptr;
     // The lap times of the run, under the name box.
     gcn::Label* lapsLabel = nullptr;
+    // Under the lap times: which medal was beaten and which is next.
+    gcn::Label* nextLabel = nullptr;
 };

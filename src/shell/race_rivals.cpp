@@ -219,6 +219,13 @@ void resolveRaceGhosts(Game& g)
         g.race.moreGhosts.push_back(GhostLane{&g.rivals.ships[i - 1], runs[i]});
 }
 
+std::string finishNextToBeat(const Game& g)
+{
+    if (g.run.ticks <= 0 || g.run.practice || !g.area.timesRead)
+        return "";
+    return nextToBeatLine(g.run.ticks, medalSeconds(g));
+}
+
 void dropExtraGhosts(Game& g)
 {
     g.race.moreGhosts.clear();

@@ -83,6 +83,11 @@ std::vector<const std::vector<ControlInput>*> raceGhostRuns(const Game& g, std::
 // lane), the rest on the ships of g.rivals.
 void resolveRaceGhosts(Game& g);
 
+// After a finish of g.run on a track whose medal times were read: the medal
+// it beat and the next to beat ("gold beaten by 0.42", "silver: 1.37 to
+// go"); empty before a finish, for practice and without the times.
+std::string finishNextToBeat(const Game& g);
+
 // Forgets the lanes after the first: the files they point into are about to
 // be read again.
 void dropExtraGhosts(Game& g);

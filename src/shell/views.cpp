@@ -7,6 +7,7 @@
 #include "save/progress.h"
 #include "save/save_status.h"
 #include "shell/game.h"
+#include "shell/race_rivals.h"
 #include "sim/time_text.h"
 #include "sim/vecmath.h"
 
@@ -34,6 +35,7 @@ PlayMenuView playMenuView(const Game& g)
     view.playCaption = "play " + g.save.trackName;
     view.lastLine = "last " + (g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText));
     view.note = g.raceNote;
+    view.nextToBeat = finishNextToBeat(g);
     const TrackRecord* record = findRecord(g);
     // A best run on a road that did not load has nothing to be watched on.
     view.watchShown = record && !record->ghostRun.empty() && !g.track.segments.empty();
@@ -65,6 +67,7 @@ SaveScoreView saveScoreView(const Game& g)
     view.timeText = g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText);
     view.name = shownName(g.save.playerName);
     view.note = g.raceNote;
+    view.nextToBeat = finishNextToBeat(g);
     return view;
 }
 

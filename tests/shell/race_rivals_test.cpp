@@ -336,3 +336,36 @@ TEST_F(RaceRivalsTest, TheLoopStepsEveryLaneAsItsRunReplaysAlone)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RaceRivalsTest, AfterAFinishBothMenusSayWhichMedalWasBeatenAndWhichIsNext)
+{
+    game.area.goldSeconds = 60.0;
+    game.area.silverSeconds = 70.0;
+    game.area.bronzeSeconds = 80.0;
+    struct Case {
+        int32_t ticks;
+        bool practice;
+        bool timesRead;
+        std::string line;
+    };
+    const Case cases[] = {
+        {0, false, true, ""},
+        {6958, false, true, "silver beaten by 0.42, gold: 9.58 to go"},
+        {5900, false, true, "gold beaten by 1.00"},
+        {8137, false, true, "bronze: 1.37 to go"},
+        {6958, true, true, ""},
+        {6958, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        game.run.ticks = c.ticks;
+        game.run.practice = c.practice;
+        game.area.timesRead = c.timesRead;
+        EXPECT_EQ(finishNextToBeat(game), c.line) << c.ticks;
+        EXPECT_EQ(playMenuView(game).nextToBeat, c.line) << c.ticks;
+        EXPECT_EQ(saveScoreView(game).nextToBeat, c.line) << c.ticks;
+    }
+}
+
+} // namespace
