@@ -262,7 +262,12 @@ bool startWatchAt(Game& g, double nowMs)
     const TrackRecord& record = recordFor(g.save, g.save.trackName);
     if (record.ghostRun.empty() || g.track.segments.empty())
         return false;
-    beginWatch(g.watch, g.track, record.ghostRun, g.area.gravity);
+    // The track's medal ghosts go along, hidden until the player shows them.
+    std::vector<std::vector<ControlInput>> medals;
+    for (int m = 0; m < 3; ++m)
+        if (g.rivals.medals.offered[m])
+            medals.push_back(g.rivals.medals.runs[m]);
+    beginWatch(g.watch, g.track, record.ghostRun, medals, g.area.gravity);
     g.watch.cameraPoints = tracksidePoints(g.track);
     g.watching = true;
     g.watchFrameMs = nowMs;

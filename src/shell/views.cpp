@@ -192,6 +192,16 @@ RaceView watchView(Game& g, const Watch& watch)
     view.camera = watchCameraPose(watch, ship);
     // From the chase camera the watched ship's nose shows at the bottom of the view.
     view.ships.push_back(ShipDraw{&g.player, ship, 1.0f});
+    // The medal ghosts in the colours of the race's lanes after the first,
+    // which stays the watched ship's.
+    if (watch.ghostsShown) {
+        for (size_t lane = 0; lane < watch.ghostRuns.size(); ++lane) {
+            const ShipState pose = watchDrawnGhost(watch, lane);
+            const GhostTint tint = ghostTint(lane + 1);
+            view.ships.push_back(ShipDraw{&g.ghost, pose, ghostOpacity(length(sub(pose.position, ship.position))),
+                                          tint.red, tint.green, tint.blue});
+        }
+    }
     view.playerDot = ship.position;
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;

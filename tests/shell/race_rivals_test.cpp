@@ -369,3 +369,36 @@ TEST_F(RaceRivalsTest, AfterAFinishBothMenusSayWhichMedalWasBeatenAndWhichIsNext
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RaceRivalsTest, TheReplayTakesTheMedalGhostsAlongAndDrawsThemOnlyWhenShown)
+{
+    game.track = ring();
+    game.save.records["00"].ghostRun = driveWithAutopilot(game.track, AutopilotSettings{}, 600).controls;
+    game.rivals.medals.offered[1] = false;
+    ASSERT_TRUE(startWatchAt(game, 0.0));
+    ASSERT_EQ(game.watch.ghostRuns.size(), 2u);
+    EXPECT_EQ(game.watch.ghostRuns[0].size(), game.rivals.medals.runs[0].size());
+    EXPECT_EQ(game.watch.ghostRuns[1].size(), game.rivals.medals.runs[2].size());
+    EXPECT_EQ(watchView(game, game.watch).ships.size(), 1u);
+
+    watchKey(game.watch, WatchKey::ghosts);
+    for (int i = 0; i < 400; ++i)
+        stepWatch(game.watch);
+    const RaceView view = watchView(game, game.watch);
+    ASSERT_EQ(view.ships.size(), 3u);
+    EXPECT_EQ(view.ships[0].model, &game.player);
+    for (size_t lane = 0; lane < 2; ++lane) {
+        const ShipDraw& ghost = view.ships[lane + 1];
+        EXPECT_EQ(ghost.model, &game.ghost);
+        EXPECT_FLOAT_EQ(ghost.green, ghostTint(lane + 1).green);
+        // Drawn between its last two ticks, as the watched ship is.
+        const ShipState drawn = watchDrawnGhost(game.watch, lane);
+        EXPECT_EQ(std::memcmp(&ghost.pose, &drawn, sizeof(ShipState)), 0);
+        EXPECT_NE(std::memcmp(&drawn, &game.watch.ship, sizeof(ShipState)), 0);
+    }
+    EXPECT_TRUE(view.ghostDots.empty()) << "a replay has no map";
+}
+
+} // namespace
