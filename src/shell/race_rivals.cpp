@@ -77,17 +77,6 @@ float ghostOpacity(double distance)
     return float(near + (far - near) * (distance - touching) / (clear - touching));
 }
 
-float nameTagOpacity(double distance)
-{
-    const double sharp = 15.0;
-    const double gone = 120.0;
-    if (!(distance < gone))
-        return 0.0f;
-    if (distance <= sharp)
-        return 1.0f;
-    return float((gone - distance) / (gone - sharp));
-}
-
 std::string rivalName(RivalKind kind)
 {
     switch (kind) {

@@ -50,10 +50,6 @@ GhostTint ghostDotTint(size_t lane);
 // player's place never hides the road ahead.
 float ghostOpacity(double distance);
 
-// How opaque a ghost's name tag is at distance metres from the camera:
-// readable near, gone far away.
-float nameTagOpacity(double distance);
-
 // The name a rival races under: "best run", "gold", a ghost file's player.
 std::string rivalName(RivalKind kind);
 
