@@ -14,6 +14,9 @@ enum class IntentKind {
     play,
     watch,
     cycleRival,
+    // The ghosts button: Enter, and Left or Right (text: "left", "right").
+    toggleGhost,
+    nextGhost,
     backToTracks,
     // The score-saving menu's "done"; text: the name as typed.
     confirmName,

@@ -61,6 +61,19 @@ MenuPlay::MenuPlay()
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
     rivalButton = makeButton(container, "rival: best run", 300, 430, "rival", this);
     rivalButton->setVisible(false);
+    // Left of the rival, clear of the scores and the medal times.
+    ButtonChoice* choice = new ButtonChoice("ghost bronze: racing");
+    choice->setFont(game.fontBig);
+    choice->highlightFont = game.fontBigHighlight;
+    choice->setPosition(20, 480);
+    choice->adjustSize();
+    choice->setActionEventId("ghosts");
+    choice->addActionListener(this);
+    container->add(choice);
+    choice->setVisible(false);
+    ghostsButton = choice;
+    ghostsLabel = makeLabel(container, "", 20, 520);
+    ghostsLabel->setWidth(270);
     // Status lines sit at the top, clear of the buttons and the scores.
     saveErrorLabel = makeLabel(container, "", 20, 20);
     saveErrorLabel->setWidth(760);
@@ -69,25 +82,28 @@ MenuPlay::MenuPlay()
     rejectedLabel->setVisible(false);
     contentLabel = makeLabel(container, "", 20, 60);
     contentLabel->setWidth(760);
+    nextLabel = makeLabel(container, "", 20, 80);
+    nextLabel->setWidth(760);
 
     // Between the last time and the scores, clear of both texts.
     noteLabel = makeLabel(container, "", 300, 270);
     // Under the five scores, above the rival.
     statsLabel = makeLabel(container, "", 300, 400);
 
-    analysisButton = makeButton(container, "analysis", 40, 480, "analysis", this);
+    // Left of the scores and the rival, above the ghosts button.
+    analysisButton = makeButton(container, "analysis", 20, 380, "analysis", this);
     analysisButton->setVisible(false);
     practiceButton = new ButtonChoice("practice");
     practiceButton->setFont(game.fontBig);
     practiceButton->highlightFont = game.fontBigHighlight;
-    practiceButton->setPosition(40, 525);
+    practiceButton->setPosition(20, 430);
     practiceButton->adjustSize();
     practiceButton->setActionEventId("practice");
     practiceButton->addActionListener(this);
     practiceButton->setVisible(false);
     container->add(practiceButton);
 
-    buttons = {playButton, rivalButton, watchButton, analysisButton, practiceButton, back};
+    buttons = {playButton, rivalButton, ghostsButton, watchButton, analysisButton, practiceButton, back};
     for (size_t k = 0; k < buttons.size(); ++k) {
         buttons[k]->row = static_cast<int32_t>(k);
         buttons[k]->listener = this;
@@ -105,6 +121,7 @@ void MenuPlay::refresh(const PlayMenuView& view)
     playButton->setCaption(view.playCaption);
     lastLabel->setCaption(view.lastLine);
     noteLabel->setCaption(view.note);
+    nextLabel->setCaption(view.nextToBeat);
     statsLabel->setCaption(view.statsLine);
     watchButton->setVisible(view.watchShown);
     for (size_t i = 0; i < scoreLabels.size(); ++i)
@@ -113,6 +130,7 @@ void MenuPlay::refresh(const PlayMenuView& view)
         medalTimeLabels[j]->setCaption(j < view.medalLines.size() ? view.medalLines[j] : noTimeText);
     showSaveResult(view.saveError);
     showRival(view.rivalShown, view.rivalCaption);
+    showGhosts(view.ghostsCaption, view.ghostsLine);
     showRejected(view.rejectedLine);
     analysisButton->setVisible(view.analysisShown);
     showPractice(view.practiceShown, view.practiceCaption);
@@ -129,12 +147,16 @@ void MenuPlay::focusLeft(ButtonTalker* button)
 {
     if (button == practiceButton)
         reportIntent(IntentKind::practiceEarlier);
+    else if (button == ghostsButton)
+        reportIntent(IntentKind::nextGhost, "left");
 }
 
 void MenuPlay::focusRight(ButtonTalker* button)
 {
     if (button == practiceButton)
         reportIntent(IntentKind::practiceLater);
+    else if (button == ghostsButton)
+        reportIntent(IntentKind::nextGhost, "right");
 }
 
 void MenuPlay::showRejected(const std::string& line)
@@ -152,6 +174,14 @@ void MenuPlay::showRival(bool shown, const std::string& caption)
     rivalButton->adjustSize();
 }
 
+void MenuPlay::showGhosts(const std::string& caption, const std::string& line)
+{
+    ghostsButton->setVisible(!caption.empty());
+    ghostsButton->setCaption(caption);
+    ghostsButton->adjustSize();
+    ghostsLabel->setCaption(line);
+}
+
 void MenuPlay::action(const gcn::ActionEvent& actionEvent)
 {
     const std::string& id = actionEvent.getId();
@@ -161,6 +191,8 @@ void MenuPlay::action(const gcn::ActionEvent& actionEvent)
         reportIntent(IntentKind::backToTracks);
     else if (id == "play")
         reportIntent(IntentKind::play);
+    else if (id == "ghosts")
+        reportIntent(IntentKind::toggleGhost);
     else if (id == "watch")
         reportIntent(IntentKind::watch);
     else if (id == "analysis")

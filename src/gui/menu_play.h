@@ -24,6 +24,8 @@ struct PlayMenuView {
     std::string lastLine;
     // Where the last race left the road, or its lap times.
     std::string note;
+    // After a finish: the medal it beat and the next ("silver: 1.37 to go").
+    std::string nextToBeat;
     // Best first, five lines: "1:25.99 NAME " or "-:--.--".
     std::vector<std::string> scoreLines;
     // Gold, silver, bronze target times, each with a trailing space.
@@ -31,6 +33,10 @@ struct PlayMenuView {
     bool watchShown = false;
     bool rivalShown = false;
     std::string rivalCaption;
+    // The ghosts button ("ghost silver: racing"), hidden when empty, and the
+    // ghosts the next race runs ("ghosts: best run, silver").
+    std::string ghostsCaption;
+    std::string ghostsLine;
     // How many ghost files were rejected; empty when none.
     std::string rejectedLine;
     // "could not save: REASON" while the last write failed, else empty.
@@ -60,6 +66,8 @@ public:
 
     // The rival button's caption and visibility.
     void showRival(bool shown, const std::string& caption);
+    // The ghosts button's caption (hidden when empty) and the ghosts line.
+    void showGhosts(const std::string& caption, const std::string& line);
     // The line about the ghost files: how many were rejected, how many wait.
     void showRejected(const std::string& line);
     // The practice button's caption and visibility.
@@ -69,7 +77,8 @@ public:
     void action(const gcn::ActionEvent& actionEvent) override;
     void focusUp(ButtonTalker* button) override;
     void focusDown(ButtonTalker* button) override;
-    // Left and right on "practice" choose its joint.
+    // Left and right on "practice" choose its joint, on the ghosts button
+    // the medal ghost shown.
     void focusLeft(ButtonTalker* button) override;
     void focusRight(ButtonTalker* button) override;
 
@@ -82,10 +91,15 @@ public:
     // The last finish's analysis, and practice from a joint of the rival.
     ButtonBigText* analysisButton = nullptr;
     ButtonChoice* practiceButton = nullptr;
+    // Adds or drops a medal ghost (Enter), Left and Right show the next;
+    // shown only while the track ships medal ghosts.
+    ButtonTalker* ghostsButton = nullptr;
+    // The ghosts the next race runs.
+    gcn::Label* ghostsLabel = nullptr;
     // How many ghost files were rejected; empty and hidden when none.
     gcn::Label* rejectedLabel = nullptr;
-    // Keyboard order: "play", "rival", "watch", "analysis", "practice",
-    // "back"; hidden buttons are skipped.
+    // Keyboard order: "play", "rival", "ghosts", "watch", "analysis",
+    // "practice", "back"; hidden buttons are skipped.
     std::vector<ButtonTalker*> buttons;
     // Best first.
     std::vector<gcn::Label*> scoreLabels;
@@ -98,6 +112,8 @@ public:
     gcn::Label* contentLabel = nullptr;
     // Under the last time: where the last race left the road, or its lap times.
     gcn::Label* noteLabel = nullptr;
+    // Under the status lines: the medal the last finish beat and the next.
+    gcn::Label* nextLabel = nullptr;
     // Under the scores: how often the track was raced.
     gcn::Label* statsLabel = nullptr;
 };

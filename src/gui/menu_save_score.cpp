@@ -63,6 +63,12 @@ MenuSaveScore::MenuSaveScore()
     lapsLabel->setPosition(300, 260);
     lapsLabel->setSize(500, 40);
     container->add(lapsLabel);
+
+    nextLabel = new gcn::Label("");
+    nextLabel->setFont(game.fontDefault);
+    nextLabel->setPosition(300, 280);
+    nextLabel->setSize(500, 40);
+    container->add(nextLabel);
 }
 
 void MenuSaveScore::show(const SaveScoreView& view)
@@ -77,6 +83,7 @@ void MenuSaveScore::show(const SaveScoreView& view)
     timeLabel->setCaption(view.timeText);
     lapsLabel->setCaption(view.note);
     analysisButton->setVisible(view.analysisShown);
+    nextLabel->setCaption(view.nextToBeat);
 }
 
 void MenuSaveScore::action(const gcn::ActionEvent& actionEvent)

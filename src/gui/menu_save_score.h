@@ -22,6 +22,8 @@ struct SaveScoreView {
     // The run's lap times.
     std::string note;
     bool analysisShown = false;
+    // The medal ghost the run beat and the next one: "silver: 1.37 to go".
+    std::string nextToBeat;
 };
 
 class MenuSaveScore : public gcn::ActionListener, public ButtonListener {
@@ -48,4 +50,6 @@ public:
     gcn::Label* timeLabel = nullptr;
     // The lap times of the run, under the name box.
     gcn::Label* lapsLabel = nullptr;
+    // Under the lap times: which medal was beaten and which is next.
+    gcn::Label* nextLabel = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/camera.h"
+#include "render/track_map.h"
 #include "sim/ship.h"
 
 struct Track;
@@ -14,11 +15,15 @@ struct TrackMap;
 struct Area;
 struct Ship;
 
-// A ship model drawn at a pose, in white at an opacity.
+// A ship model drawn at a pose, tinted (white leaves its texture as it is)
+// at an opacity.
 struct ShipDraw {
     Ship* model = nullptr;
     ShipState pose;
     float opacity = 1.0f;
+    float red = 1.0f;
+    float green = 1.0f;
+    float blue = 1.0f;
 };
 
 struct RaceView {
@@ -32,6 +37,8 @@ struct RaceView {
     TrackMap* map = nullptr;
     Vec3 playerDot;
     std::vector<Vec3> ghostDots;
+    // The colour of each of ghostDots; a dot without one is pale blue.
+    std::vector<DotColour> ghostDotColours;
     int screenWidth = 800;
     int screenHeight = 600;
 };

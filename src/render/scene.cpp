@@ -106,7 +106,7 @@ void drawRaceScene(const RaceView& view)
     for (const ShipDraw& ship : view.ships) {
         if (!ship.model)
             continue;
-        glColor4f(1.0f, 1.0f, 1.0f, ship.opacity);
+        glColor4f(ship.red, ship.green, ship.blue, ship.opacity);
         drawShipAt(*ship.model, ship.pose);
     }
     glDisable(GL_BLEND);
@@ -116,8 +116,8 @@ void drawRaceScene(const RaceView& view)
 void drawRaceMap(const RaceView& view)
 {
     if (view.map && view.track)
-        drawTrackMap(*view.map, *view.track, view.screenWidth, view.screenHeight, view.playerDot,
-                     view.ghostDots.empty() ? nullptr : &view.ghostDots.front());
+        drawTrackMap(*view.map, *view.track, view.screenWidth, view.screenHeight, view.playerDot, view.ghostDots,
+                     view.ghostDotColours);
 }
 
 void drawRaceView(const RaceView& view)

@@ -68,7 +68,7 @@ static void drawDot(double x, double y, double half)
 }
 
 void drawTrackMap(TrackMap& map, const Track& track, int screenWidth, int screenHeight, Vec3 player,
-                  const Vec3* ghost)
+                  const std::vector<Vec3>& ghosts, const std::vector<DotColour>& colours)
 {
     if (track.segments.empty() || screenWidth <= 0 || screenHeight <= 0)
         return;
@@ -110,9 +110,11 @@ void drawTrackMap(TrackMap& map, const Track& track, int screenWidth, int screen
     glLineWidth(1.0f);
 
     glBegin(GL_QUADS);
-    if (ghost) {
-        glColor4f(0.6f, 0.85f, 1.0f, 0.8f);
-        mapPixel(map, place, *ghost, px, py);
+    // The reference last among the ghosts, so it stays on top of the others.
+    for (size_t i = ghosts.size(); i-- > 0;) {
+        const DotColour colour = i < colours.size() ? colours[i] : DotColour{};
+        glColor4f(colour.red, colour.green, colour.blue, 0.8f);
+        mapPixel(map, place, ghosts[i], px, py);
         drawDot(px, py, 3.0);
     }
     glColor4f(1.0f, 0.85f, 0.1f, 1.0f);

@@ -1,7 +1,7 @@
 #pragma once
 // The race screen's map: the road's centre line seen from above in the
 // bottom-left corner, which the HUD's labels leave free, with a dot for the
-// player and one for the ghost. The outline is built once per road and
+// player and one for each ghost. The outline is built once per road and
 // drawn as one line loop, so a frame pays only for a few hundred vertices.
 
 #include <cstdint>
@@ -11,6 +11,13 @@
 #include "sim/vecmath.h"
 
 struct Track;
+
+// The colour of a ghost's dot on the map.
+struct DotColour {
+    float red = 0.6f;
+    float green = 0.85f;
+    float blue = 1.0f;
+};
 
 struct TrackMap {
     // The road the outline was built from; a different one rebuilds it.
@@ -39,6 +46,7 @@ void updateTrackMap(TrackMap& map, const Track& track);
 void mapPixel(const TrackMap& map, const MapPlace& place, Vec3 p, double& px, double& py);
 
 // Draws the map over whatever the frame holds: nothing for a road without
-// segments. ghost may be null. Leaves the GL state the race scene leaves.
+// segments. A ghost without a colour is pale blue. Leaves the GL state the
+// race scene leaves.
 void drawTrackMap(TrackMap& map, const Track& track, int screenWidth, int screenHeight, Vec3 player,
-                  const Vec3* ghost);
+                  const std::vector<Vec3>& ghosts, const std::vector<DotColour>& colours);

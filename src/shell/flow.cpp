@@ -19,6 +19,7 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/practice_flow.h"
+#include "shell/race_rivals.h"
 #include "shell/screens.h"
 #include "shell/settings_flow.h"
 #include "shell/shelf_files.h"
@@ -38,18 +39,20 @@ void startRaceAt(Game& g, double nowMs)
 {
     g.inRace = true;
     g.nextTickMs = nowMs;
+    // Resolved once: nothing the rivals' records live in changes while the
+    // race is on, and every race end that looks at the ghost files again
+    // resolves them anew.
+    resolveRaceGhosts(g);
     beginRace(g.race, g.track, g.player.state, &g.ghost.state, g.area.gravity);
     // A start or a restart draws nothing between the old place and the new.
     resetPose(g.playerPose, g.player.state);
     resetPose(g.ghostPose, g.ghost.state);
+    for (size_t i = 0; i + 1 < maxRivals; ++i)
+        resetPose(g.rivals.poses[i], g.rivals.ships[i]);
     g.drawFraction = 1.0;
     g.countdownMs = countdownMsLeft(g.race);
     g.run.controls.clear();
     std::memcpy(g.run.startState.data(), &g.player.state, sizeof(ShipState));
-    // Resolved once: nothing the rival's records live in changes while the
-    // race is on, and every race end that looks at the ghost files again
-    // resolves it anew.
-    g.race.ghostRun = raceRivalRun(g);
     beginLiveSplits(g.splits, g.track, g.race.ghostRun, g.race.gravity);
     g.raceNote.clear();
 }
@@ -76,6 +79,8 @@ void loadPlayMenu(Game& g)
     // The shelf's files were read anew: the race that just ended must not keep
     // pointing at the records it held before.
     g.race.ghostRun = raceRivalRun(g);
+    dropExtraGhosts(g);
+    loadRaceRivals(g);
 
     g.run.controls = record.ghostRun;
     std::memcpy(g.run.startState.data(), record.ghostStart.data(), g.run.startState.size());
@@ -244,8 +249,24 @@ void nextRival(Game& g)
     cycleRival(g.ghosts);
     keepRivalChoice(g);
     g.race.ghostRun = raceRivalRun(g);
-    if (g.menuPlay)
+    if (g.menuPlay) {
         g.menuPlay->showRival(!g.ghosts.offered.empty(), rivalCaption(g));
+        g.menuPlay->showGhosts(ghostsButtonCaption(g), raceGhostsLine(g));
+    }
+}
+
+void toggleGhost(Game& g)
+{
+    toggleShownRival(g);
+    if (g.menuPlay)
+        g.menuPlay->showGhosts(ghostsButtonCaption(g), raceGhostsLine(g));
+}
+
+void showNextGhost(Game& g, int step)
+{
+    stepRivalCursor(g, step);
+    if (g.menuPlay)
+        g.menuPlay->showGhosts(ghostsButtonCaption(g), raceGhostsLine(g));
 }
 
 void stepPlayMenu(Game& g)
@@ -255,6 +276,7 @@ void stepPlayMenu(Game& g)
     // The shelf judged more files: the rival may now be one of them.
     g.race.ghostRun = raceRivalRun(g);
     g.menuPlay->showRival(!g.ghosts.offered.empty(), rivalCaption(g));
+    g.menuPlay->showGhosts(ghostsButtonCaption(g), raceGhostsLine(g));
     g.menuPlay->showRejected(rejectedLine(g.ghosts));
 }
 
@@ -263,7 +285,12 @@ bool startWatchAt(Game& g, double nowMs)
     const TrackRecord& record = recordFor(g.save, g.save.trackName);
     if (record.ghostRun.empty() || g.track.segments.empty())
         return false;
-    beginWatch(g.watch, g.track, record.ghostRun, g.area.gravity);
+    // The track's medal ghosts go along, hidden until the player shows them.
+    std::vector<std::vector<ControlInput>> medals;
+    for (int m = 0; m < 3; ++m)
+        if (g.rivals.medals.offered[m])
+            medals.push_back(g.rivals.medals.runs[m]);
+    beginWatch(g.watch, g.track, record.ghostRun, medals, g.area.gravity);
     g.watch.cameraPoints = tracksidePoints(g.track);
     g.watching = true;
     g.watchFrameMs = nowMs;
@@ -318,6 +345,12 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::cycleRival:
         nextRival(g);
+        break;
+    case IntentKind::toggleGhost:
+        toggleGhost(g);
+        break;
+    case IntentKind::nextGhost:
+        showNextGhost(g, intent.text == "left" ? -1 : 1);
         break;
     case IntentKind::backToTracks:
         openTrackMenu(g);

@@ -73,6 +73,11 @@ void confirmName(Game& g, const std::string& name);
 // The play menu's "rival": the next rival, shown on its button.
 void nextRival(Game& g);
 
+// The play menu's ghosts button: Enter adds the medal ghost it shows or
+// takes it out; Left and Right (step -1, 1) show the next one.
+void toggleGhost(Game& g);
+void showNextGhost(Game& g, int step);
+
 // One play-menu frame's share of judging the ghost files, and the rival
 // button and the files' line when it changed them.
 void stepPlayMenu(Game& g);

@@ -17,6 +17,7 @@
 #include "sim/watch.h"
 #include "shell/config.h"
 #include "shell/settings_rules.h"
+#include "shell/race_rivals.h"
 #include "sim/pose_blend.h"
 #include "sim/race_session.h"
 #include "sim/ship.h"
@@ -115,6 +116,8 @@ struct Game {
     GhostShelf ghosts;
     // The last finish's analysis and the practice begun from it.
     AnalysisState analysis;
+    // The medal ghosts raced beside the rival and the lanes of this race.
+    RaceRivals rivals;
     bool running = true;
     bool inRace = false;
     // The screen up now, as showScreen() last set it.

@@ -31,10 +31,14 @@ void notePoses(Game& g, const TickReport& report)
     if (report.raceTick == 1) {
         resetPose(g.playerPose, g.player.state);
         resetPose(g.ghostPose, g.ghost.state);
+        for (size_t i = 0; i + 1 < maxRivals; ++i)
+            resetPose(g.rivals.poses[i], g.rivals.ships[i]);
         return;
     }
     advancePose(g.playerPose, g.player.state);
     advancePose(g.ghostPose, g.ghost.state);
+    for (size_t i = 0; i + 1 < maxRivals; ++i)
+        advancePose(g.rivals.poses[i], g.rivals.ships[i]);
 }
 
 double drawFractionAt(const Game& g, double nowMs)

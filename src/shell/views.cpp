@@ -8,6 +8,7 @@
 #include "save/progress.h"
 #include "save/save_status.h"
 #include "shell/game.h"
+#include "shell/race_rivals.h"
 #include "sim/race.h"
 #include "sim/time_text.h"
 #include "sim/vecmath.h"
@@ -36,6 +37,7 @@ PlayMenuView playMenuView(const Game& g)
     view.playCaption = "play " + g.save.trackName;
     view.lastLine = "last " + (g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText));
     view.note = g.raceNote;
+    view.nextToBeat = finishNextToBeat(g);
     const TrackRecord* record = findRecord(g);
     // A best run on a road that did not load has nothing to be watched on.
     view.watchShown = record && !record->ghostRun.empty() && !g.track.segments.empty();
@@ -51,6 +53,8 @@ PlayMenuView playMenuView(const Game& g)
         view.medalLines.push_back(formatTicks(ticksWithin(seconds, g.stepSeconds)) + " ");
     view.rivalShown = !g.ghosts.offered.empty();
     view.rivalCaption = rivalCaption(g);
+    view.ghostsCaption = ghostsButtonCaption(g);
+    view.ghostsLine = raceGhostsLine(g);
     view.rejectedLine = rejectedLine(g.ghosts);
     view.saveError = g.saveStatus.writeError;
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
@@ -69,6 +73,7 @@ SaveScoreView saveScoreView(const Game& g)
     view.timeText = g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText);
     view.name = shownName(g.save.playerName);
     view.note = g.raceNote;
+    view.nextToBeat = finishNextToBeat(g);
     return view;
 }
 
@@ -135,6 +140,9 @@ HudView raceHudView(const Game& g)
     const LiveSplits& splits = g.splits;
     if (splits.haveDelta) {
         view.deltaText = formatDelta(splits.delta);
+        // With several ghosts the player is told which one the delta is against.
+        if (g.rivals.names.size() > 1 && !g.race.moreGhosts.empty())
+            view.deltaText += " " + g.rivals.names.front();
         view.behind = splits.delta > 0;
     }
     if (lapShown(splits, g.race.raceTicks))
@@ -164,9 +172,20 @@ RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost)
     view.map = &g.trackMap;
     view.playerDot = player.position;
     if (ghostShown(g)) {
-        const float opacity = static_cast<float>(std::clamp<int32_t>(g.settings.ghostOpacity, 0, 100)) / 100.0f;
-        view.ships.push_back(ShipDraw{&g.ghost, ghost, opacity});
-        view.ghostDots.push_back(ghost.position);
+        // The ghosts after the first are blended between their ticks as the
+        // first is, by the same fraction.
+        std::vector<ShipState> poses{ghost};
+        for (size_t i = 0; i < g.race.moreGhosts.size() && i + 1 < maxRivals; ++i)
+            poses.push_back(drawnPose(g.rivals.poses[i], g.drawFraction));
+        const float chosen = static_cast<float>(std::clamp<int32_t>(g.settings.ghostOpacity, 0, 100)) / 100.0f;
+        for (size_t lane = 0; lane < poses.size(); ++lane) {
+            const GhostTint tint = ghostTint(lane);
+            const float opacity = ghostOpacityFor(length(sub(poses[lane].position, player.position)), chosen);
+            view.ships.push_back(ShipDraw{&g.ghost, poses[lane], opacity, tint.red, tint.green, tint.blue});
+            const GhostTint dot = ghostDotTint(lane);
+            view.ghostDots.push_back(poses[lane].position);
+            view.ghostDotColours.push_back(DotColour{dot.red, dot.green, dot.blue});
+        }
     }
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;
@@ -198,6 +217,16 @@ RaceView watchView(Game& g, const Watch& watch)
     view.camera = watchCameraPose(watch, ship);
     // From the chase camera the watched ship's nose shows at the bottom of the view.
     view.ships.push_back(ShipDraw{&g.player, ship, 1.0f});
+    // The medal ghosts in the colours of the race's lanes after the first,
+    // which stays the watched ship's.
+    if (watch.ghostsShown) {
+        for (size_t lane = 0; lane < watch.ghostRuns.size(); ++lane) {
+            const ShipState pose = watchDrawnGhost(watch, lane);
+            const GhostTint tint = ghostTint(lane + 1);
+            view.ships.push_back(ShipDraw{&g.ghost, pose, ghostOpacity(length(sub(pose.position, ship.position))),
+                                          tint.red, tint.green, tint.blue});
+        }
+    }
     view.playerDot = ship.position;
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;

@@ -48,5 +48,5 @@ RaceView raceView(Game& g);
 CameraPose watchCameraPose(const Watch& watch, const ShipState& ship);
 
 // The replay frame: the watched ship in the player's model, opaque, seen
-// from the chosen camera; no ghost, no map.
+// from the chosen camera, and the medal ghosts while they are shown; no map.
 RaceView watchView(Game& g, const Watch& watch);

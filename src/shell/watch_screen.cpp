@@ -23,6 +23,8 @@ WatchKey watchKeyOf(int sdlKey)
         return WatchKey::space;
     case SDLK_HOME:
         return WatchKey::home;
+    case SDLK_g:
+        return WatchKey::ghosts;
     case SDLK_ESCAPE:
         return WatchKey::escape;
     case SDLK_RETURN:

@@ -1,5 +1,6 @@
 #include "sim/watch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/pose_blend.h"
@@ -12,6 +13,7 @@ WatchSnapshot takeSnapshot(const Watch& watch)
     WatchSnapshot s;
     s.session = watch.session;
     s.ship = watch.ship;
+    s.ghosts.assign(watch.ghostShips, watch.ghostShips + watch.ghostRuns.size());
     s.laps.reserve(watch.track->segments.size());
     for (const TrackSegment& segment : watch.track->segments)
         s.laps.push_back(segment.lap);
@@ -27,6 +29,13 @@ void restoreSnapshot(Watch& watch, const WatchSnapshot& s)
     watch.session.player = &watch.ship;
     watch.session.ghost = nullptr;
     watch.session.ghostRun = nullptr;
+    watch.session.moreGhosts.clear();
+    for (size_t i = 0; i < watch.ghostRuns.size(); ++i)
+        watch.session.moreGhosts.push_back(GhostLane{&watch.ghostShips[i], &watch.ghostRuns[i]});
+    for (size_t i = 0; i < watch.ghostRuns.size() && i < s.ghosts.size(); ++i) {
+        watch.ghostShips[i] = s.ghosts[i];
+        watch.previousGhostShips[i] = s.ghosts[i];
+    }
     std::vector<TrackSegment>& segments = watch.track->segments;
     for (size_t i = 0; i < segments.size() && i < s.laps.size(); ++i)
         segments[i].lap = s.laps[i];
@@ -57,10 +66,24 @@ WatchCamera cycleCamera(WatchCamera camera, int step)
 
 void beginWatch(Watch& watch, Track& track, const std::vector<ControlInput>& run, double gravity)
 {
+    beginWatch(watch, track, run, {}, gravity);
+}
+
+void beginWatch(Watch& watch, Track& track, const std::vector<ControlInput>& run,
+                const std::vector<std::vector<ControlInput>>& ghostRuns, double gravity)
+{
     watch.run = run;
     watch.track = &track;
     watch.ship = ShipState{};
+    watch.ghostRuns.assign(ghostRuns.begin(), ghostRuns.begin() + long(std::min(ghostRuns.size(), maxWatchGhosts)));
+    watch.ghostsShown = false;
+    // The lanes point into the watch, which stays where it is while it runs.
+    watch.session.moreGhosts.clear();
+    for (size_t i = 0; i < watch.ghostRuns.size(); ++i)
+        watch.session.moreGhosts.push_back(GhostLane{&watch.ghostShips[i], &watch.ghostRuns[i]});
     beginRace(watch.session, track, watch.ship, nullptr, gravity);
+    for (size_t i = 0; i < watch.ghostRuns.size(); ++i)
+        watch.previousGhostShips[i] = watch.ghostShips[i];
     watch.snapshots.clear();
     watch.snapshots.push_back(takeSnapshot(watch));
     watch.ended = false;
@@ -83,6 +106,8 @@ TickReport stepWatch(Watch& watch)
         return report;
     }
     watch.previousShip = watch.ship;
+    for (size_t i = 0; i < watch.ghostRuns.size(); ++i)
+        watch.previousGhostShips[i] = watch.ghostShips[i];
     report = stepRace(watch.session, countdown ? nullptr : &watch.run[index]);
     const bool recordsOut = !countdown && static_cast<size_t>(watch.session.raceTicks) >= watch.run.size();
     watch.ended = report.finished || report.leftRoad || recordsOut;
@@ -127,6 +152,8 @@ void seekWatch(Watch& watch, int64_t tick)
         stepWatch(watch);
     // Nothing is drawn between where the replay was and where it now is.
     watch.previousShip = watch.ship;
+    for (size_t i = 0; i < watch.ghostRuns.size(); ++i)
+        watch.previousGhostShips[i] = watch.ghostShips[i];
 }
 
 bool watchKey(Watch& watch, WatchKey key)
@@ -160,6 +187,9 @@ bool watchKey(Watch& watch, WatchKey key)
     case WatchKey::home:
         seekWatch(watch, 0);
         break;
+    case WatchKey::ghosts:
+        watch.ghostsShown = !watch.ghostsShown && !watch.ghostRuns.empty();
+        break;
     case WatchKey::escape:
     case WatchKey::enter:
         return true;
@@ -182,6 +212,8 @@ std::string watchStatusText(const Watch& watch)
     const int index = watch.speedIndex >= 0 && watch.speedIndex < watchSpeedCount ? watch.speedIndex
                                                                                    : watchNormalSpeed;
     std::string text = std::string("replay ") + speedTexts[index] + " " + cameraName(watch.camera);
+    if (watch.ghostsShown)
+        text += " medals";
     if (watch.ended)
         text += " end";
     else if (watch.paused)
@@ -190,6 +222,16 @@ std::string watchStatusText(const Watch& watch)
 }
 
 int64_t watchRaceTicks(const Watch& watch) { return watch.session.raceTicks; }
+
+ShipState watchDrawnGhost(const Watch& watch, size_t lane)
+{
+    if (lane >= watch.ghostRuns.size())
+        return ShipState{};
+    if (watch.ended)
+        return watch.ghostShips[lane];
+    const double msPerTick = 1000.0 / ticksPerSecond;
+    return blendShipStates(watch.previousGhostShips[lane], watch.ghostShips[lane], watch.pendingMs / msPerTick);
+}
 
 ShipState watchDrawnShip(const Watch& watch)
 {

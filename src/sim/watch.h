@@ -24,6 +24,9 @@ constexpr double watchSpeeds[] = {0.25, 0.5, 1.0, 2.0, 4.0};
 constexpr int watchSpeedCount = 5;
 constexpr int watchNormalSpeed = 2;
 
+// Medal ghosts a replay can show beside the watched run.
+constexpr size_t maxWatchGhosts = 3;
+
 // Ticks between kept snapshots: a seek re-simulates at most this many.
 constexpr int64_t watchSnapshotSpacing = 500;
 
@@ -31,6 +34,8 @@ constexpr int64_t watchSnapshotSpacing = 500;
 struct WatchSnapshot {
     RaceSession session;
     ShipState ship;
+    // The ghosts' ships, one per ghost run.
+    std::vector<ShipState> ghosts;
     // One counter per road segment, in order.
     std::vector<int32_t> laps;
 };
@@ -57,15 +62,26 @@ struct Watch {
     double pendingMs = 0.0;
     // The trackside cameras, filled by whoever starts the watch.
     std::vector<Vec3> cameraPoints;
+    // Runs raced beside the watched one (the track's medal ghosts), stepped
+    // by the session's ghost lanes on ghostShips whether shown or not, so
+    // that showing them never changes where anything is.
+    std::vector<std::vector<ControlInput>> ghostRuns;
+    ShipState ghostShips[maxWatchGhosts];
+    ShipState previousGhostShips[maxWatchGhosts];
+    bool ghostsShown = false;
 };
 
 // What a key does to the viewer.
-enum class WatchKey { left, right, up, down, space, home, escape, enter, other };
+enum class WatchKey { left, right, up, down, space, home, escape, enter, ghosts, other };
 
 // Starts watching run on track from the start of the countdown, at normal
 // speed, with the chase camera. The watch must stay where it is while it
 // runs: its session points at its own ship.
 void beginWatch(Watch& watch, Track& track, const std::vector<ControlInput>& run, double gravity);
+// The same with ghost runs beside it (at most maxWatchGhosts are kept),
+// hidden until the ghosts key shows them.
+void beginWatch(Watch& watch, Track& track, const std::vector<ControlInput>& run,
+                const std::vector<std::vector<ControlInput>>& ghostRuns, double gravity);
 
 // One tick through stepRace; a race tick uses the run's record of its index.
 // Ends the replay on a finish, a loss or past the last record.
@@ -82,18 +98,23 @@ void seekWatch(Watch& watch, int64_t tick);
 // Acts on a key; true when the viewer is to be left (Escape or Enter).
 // Left and Right cycle the cameras, Up and Down change the speed, Space
 // pauses and resumes (after the end it plays again from the start), Home goes
-// back to the start.
+// back to the start, the ghosts key shows or hides the ghost runs.
 bool watchKey(Watch& watch, WatchKey key);
 
 double watchSpeed(const Watch& watch);
 
-// "replay x1/4 chase", "replay x2 trackside paused", "... end".
+// "replay x1/4 chase", "replay x2 trackside paused", "... end"; "medals"
+// after the camera while the ghosts are shown.
 std::string watchStatusText(const Watch& watch);
 
 // The watched ship as a frame draws it: between the state before the last
 // tick and after it, as far as the playback clock has gone toward the next
 // tick; standing still while paused, the last state once ended.
 ShipState watchDrawnShip(const Watch& watch);
+
+// Ghost lane lane (below the ghost runs' count) as a frame draws it, blended
+// as the watched ship is.
+ShipState watchDrawnGhost(const Watch& watch, size_t lane);
 
 // The replay's race ticks so far (0 in the countdown).
 int64_t watchRaceTicks(const Watch& watch);

@@ -16,6 +16,7 @@
 #include "gui/hud.h"
 #include "sim/time_text.h"
 #include "sound_analysis.h"
+#include "save/ghost_file.h"
 #include "save/save_file.h"
 #include "shell/settings_rules.h"
 #include "shell/analysis_view.h"
@@ -1134,5 +1135,92 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     ASSERT_EQ(saved.records["00"].scores.size(), 2u);
     EXPECT_EQ(saved.records["00"].scores[1].ticks, ticks);
     EXPECT_EQ(saved.records["00"].ghostRun.size(), best.size()) << "the slower run is not the best";
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+namespace {
+
+// Pixels of the screenshot inside the rectangle whose colour is near rgb.
+int pixelsNear(const Picture& pic, int x0, int y0, int x1, int y1, int r, int g, int b, int tolerance)
+{
+    int n = 0;
+    for (int y = std::max(y0, 0); y < y1 && y < pic.height; ++y)
+        for (int x = std::max(x0, 0); x < x1 && x < pic.width; ++x) {
+            const unsigned char* p = pic.at(x, y);
+            n += std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance && std::abs(p[2] - b) <= tolerance;
+        }
+    return n;
+}
+
+// Pixels of a frame that differ from the same view without the ghosts.
+int changedPixels(const Picture& frame, const Picture& empty, int y0, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < frame.height && y < empty.height; ++y)
+        for (int x = 0; x < frame.width && x < empty.width; ++x)
+            n += !sameColour(frame.at(x, y), empty.at(x, y), 24);
+    return n;
+}
+
+}  // namespace
+
+// The best run and the gold ghost race together: the second ghost is drawn in
+// its own colour on the road, and the map shows a dot in each ghost's colour.
+TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
+{
+    GhostFile silver;
+    std::string reason;
+    ASSERT_TRUE(readGhostFile(data + "/tracks/00/silver.vghost", silver, reason)) << reason;
+    // The silver ghost's own run as the best: silver is earned, so the race
+    // takes the gold ghost beside it.
+    SaveData seed;
+    TrackRecord& record = seed.records["00"];
+    record.name = "00";
+    record.medal = 3;
+    record.ghostRun = silver.records;
+    ScoreEntry best;
+    best.playerName = "ace";
+    best.shipName = "ship";
+    best.ticks = int32_t(silver.ticks);
+    best.date = 1000;
+    record.scores.push_back(best);
+    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+
+    GameProcess game;
+    startGame(game);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(playMenuUp(menu));
+    menu = screen("play-menu-ghosts");
+    EXPECT_GT(small.match(menu, "ghosts: best run, gold", 20, 520 + kSmallTextDy), 0.9);
+    x.key("Return");
+
+    // The player stays at the start, so the camera stands still: what
+    // changes between frames is the ghosts driving away.
+    std::vector<Picture> frames;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(25);
+    while (frames.size() < 14 && std::chrono::steady_clock::now() < giveUp)
+        frames.push_back(shot("race-ghosts-" + std::to_string(frames.size())));
+    ASSERT_GE(frames.size(), 6u);
+    // By then both ghosts are far beyond the view.
+    const Picture& empty = frames.back();
+
+    // The map's square: 150 pixels, 10 in from the bottom-left corner.
+    const int mapX0 = 10, mapY0 = 600 - 160, mapX1 = 160, mapY1 = 590;
+    // Each dot drawn at 80 percent over the map's dark pane.
+    auto dot = [](float c) { return int(255.0f * 0.8f * c + 0.5f); };
+    int paleDot = 0, orangeDot = 0, drawn = 0;
+    for (const Picture& frame : frames) {
+        paleDot = std::max(paleDot, pixelsNear(frame, mapX0, mapY0, mapX1, mapY1, dot(0.6f), dot(0.85f), dot(1.0f), 30));
+        orangeDot = std::max(orangeDot, pixelsNear(frame, mapX0, mapY0, mapX1, mapY1, dot(1.0f), dot(0.55f), dot(0.15f), 30));
+        // Above the map, below the HUD's top lines; not the countdown, when
+        // the faded ghosts sit on the camera and change most of the view.
+        const int changed = changedPixels(frame, empty, 100, mapY0);
+        if (changed < 800 * (mapY0 - 100) / 10)
+            drawn = std::max(drawn, changed);
+    }
+    EXPECT_GT(paleDot, 4) << "the best run's dot on the map, in the ghost's pale blue";
+    EXPECT_GT(orangeDot, 4) << "the gold ghost's dot on the map, in its own orange";
+    EXPECT_GT(drawn, 300) << "the ghosts drawn on the road ahead";
     EXPECT_EQ(game.terminate(10000), 0);
 }

@@ -8,6 +8,7 @@
 #include "save/save_file.h"
 #include "shell/main_loop.h"
 #include "shell/paths.h"
+#include "shell/race_rivals.h"
 #include "shell/flow.h"
 #include "shell/screens.h"
 #include "shell/shelf_files.h"
@@ -174,6 +175,10 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     EXPECT_FALSE(game.menuPlay->watchButton->isVisible()) << "no best run, nothing to watch";
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible()) << "no ghost files, no rival";
     EXPECT_FALSE(game.menuPlay->rejectedLabel->isVisible());
+    ButtonTalker* ghosts = game.menuPlay->ghostsButton;
+    EXPECT_TRUE(ghosts->isVisible()) << "the track ships medal ghosts";
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), ghosts);
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
     pressKey(SDLK_DOWN);
@@ -183,6 +188,22 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     pressKey(SDLK_LEFT);
     pressKey(SDLK_RIGHT);
     EXPECT_EQ(focusedWidget(), back);
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), ghosts);
+    // Left and Right on the ghosts button show another medal, the focus stays.
+    const std::string shown = ghosts->getCaption();
+    pressKey(SDLK_RIGHT);
+    EXPECT_EQ(focusedWidget(), ghosts);
+    EXPECT_NE(ghosts->getCaption(), shown);
+    pressKey(SDLK_LEFT);
+    EXPECT_EQ(ghosts->getCaption(), shown);
+    // Enter adds the shown medal ghost or takes it out, and the line says so.
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_NE(ghosts->getCaption(), shown);
+    EXPECT_EQ(game.menuPlay->ghostsLabel->getCaption(), raceGhostsLine(game));
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_EQ(ghosts->getCaption(), shown);
+    EXPECT_EQ(game.menuPlay->ghostsLabel->getCaption(), raceGhostsLine(game));
     pressKey(SDLK_UP);
     EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
 }
@@ -207,7 +228,7 @@ TEST_F(PlayMenu, BackReturnsToTheRefreshedTrackMenu)
 {
     game.save.records["00"].medal = 2;
     openPlayMenu("00");
-    pressKey(SDLK_DOWN);
+    pressKey(SDLK_UP);
     pressKey(SDLK_RETURN, '\r');
     EXPECT_FALSE(game.menuPlay->container->isVisible());
     EXPECT_TRUE(game.menuTrack->container->isVisible());
@@ -243,6 +264,8 @@ TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
     EXPECT_FALSE(game.menuPlay->analysisButton->isVisible()) << "no finish to analyse yet";
     EXPECT_EQ(watch->getCaption(), "watch");
     pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton);
+    pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), watch);
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), practice);
@@ -261,6 +284,8 @@ TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
     openPlayMenu("01");
     EXPECT_FALSE(watch->isVisible());
     pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton);
+    pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), back);
 
     // So does a best run whose road is missing.
@@ -277,6 +302,8 @@ TEST_F(PlayMenu, WatchPlaysTheBestRunAndEscapeComesBackLeavingRunAndSaveAlone)
     openPlayMenu("00");
     const std::vector<ControlInput> runBefore = game.run.controls;
     const SaveData saveBefore = game.save;
+    // Past the ghosts button to "watch".
+    pressKey(SDLK_DOWN);
     pressKey(SDLK_DOWN);
     pressKey(SDLK_RETURN, '\r');
     ASSERT_TRUE(game.watching);
@@ -360,6 +387,8 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     ASSERT_NE(rival, nullptr);
     EXPECT_EQ(rival->size(), friendRun.records.size());
     pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), menu->ghostsButton);
+    pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), menu->buttons.back());
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), menu->playButton);
@@ -400,6 +429,8 @@ TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
     settleShelf();
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
     EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
+    pressKey(SDLK_DOWN);
+    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton) << "the hidden rival is skipped";
     pressKey(SDLK_DOWN);
     EXPECT_EQ(focusedWidget(), game.menuPlay->buttons.back());
     EXPECT_EQ(raceRivalRun(game), &game.save.records["00"].ghostRun);

@@ -29,6 +29,8 @@ protected:
         rival.assign(10, ControlInput{});
         game.race.ghostRun = &rival;
         game.ghostEnabled = true;
+        // Clear of the player, where no fading applies.
+        game.ghost.state.position = Vec3{20.0, 0.0, 0.0};
     }
     std::vector<ControlInput> rival;
 };

@@ -203,6 +203,8 @@ TEST_F(FlowTest, TheGhostIsShownOnlyWithRivalRecordsAndTheGhostOn)
     EXPECT_FALSE(ghostShown(game));
     std::vector<ControlInput> rival(20, ControlInput{});
     game.race.ghostRun = &rival;
+    // Clear of the player, where no fading applies.
+    game.ghost.state.position = Vec3{20.0, 0.0, 0.0};
     RaceView view = raceView(game);
     EXPECT_TRUE(ghostShown(game));
     ASSERT_EQ(view.ships.size(), 1u);
