@@ -61,11 +61,12 @@ MenuPlay::MenuPlay()
     ButtonBigText* back = makeButton(container, "back", 490, 550, "back", this);
     rivalButton = makeButton(container, "rival: best run", 300, 430, "rival", this);
     rivalButton->setVisible(false);
-    // Left of the rival, clear of the scores and the medal times.
+    // Bottom left, under the line of the ghosts it races and clear of
+    // "watch", which its longest caption would touch on watch's row.
     ButtonChoice* choice = new ButtonChoice("ghost bronze: racing");
     choice->setFont(game.fontBig);
     choice->highlightFont = game.fontBigHighlight;
-    choice->setPosition(20, 480);
+    choice->setPosition(20, 550);
     choice->adjustSize();
     choice->setActionEventId("ghosts");
     choice->addActionListener(this);
