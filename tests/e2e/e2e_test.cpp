@@ -114,6 +114,24 @@ protected:
         return false;
     }
 
+    // After a finish on the funnel driven with full throttle and full left
+    // steering: the save holds one score of ticks and a best run whose first
+    // ticks records are exactly that control.
+    void expectOneFullLockRunStored(int ticks, const char* oneScore, const char* sameTicks)
+    {
+        SaveData saved;
+        loadSaveFile(saved, savePath());
+        ASSERT_EQ(saved.records.count("00"), 1u);
+        const TrackRecord& record = saved.records["00"];
+        ASSERT_EQ(record.scores.size(), 1u) << oneScore;
+        EXPECT_EQ(record.scores[0].ticks, ticks) << sameTicks;
+        ASSERT_GE(record.ghostRun.size(), size_t(ticks));
+        for (int i = 0; i < ticks; ++i) {
+            const ControlInput& c = record.ghostRun[i];
+            ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
+        }
+    }
+
     bool playMenuUp(Picture& shotOut, int ms = 20000)
     {
         return waitForText(highlight, "play 00", 300, 100, ms, shotOut);
@@ -797,17 +815,9 @@ TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
     Picture after;
     ASSERT_TRUE(playMenuUp(after));
 
-    SaveData saved;
-    loadSaveFile(saved, savePath());
-    ASSERT_EQ(saved.records.count("00"), 1u);
-    const TrackRecord& record = saved.records["00"];
-    ASSERT_EQ(record.scores.size(), 1u) << "one race stored, the restarted one";
-    EXPECT_EQ(record.scores[0].ticks, ticks) << "the restarted race ran as one started from the menu";
-    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
-    for (int i = 0; i < ticks; ++i) {
-        const ControlInput& c = record.ghostRun[i];
-        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
-    }
+    expectOneFullLockRunStored(ticks, "one race stored, the restarted one", "the restarted race ran as one started from the menu");
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(game.terminate(10000), 0);
 }
 
@@ -957,17 +967,9 @@ TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick
     Picture after;
     ASSERT_TRUE(playMenuUp(after));
 
-    SaveData saved;
-    loadSaveFile(saved, savePath());
-    ASSERT_EQ(saved.records.count("00"), 1u);
-    const TrackRecord& record = saved.records["00"];
-    ASSERT_EQ(record.scores.size(), 1u) << "the letter restart dropped the braked attempt";
-    EXPECT_EQ(record.scores[0].ticks, ticks) << "the letters made the arrows' records";
-    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
-    for (int i = 0; i < ticks; ++i) {
-        const ControlInput& c = record.ghostRun[i];
-        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
-    }
+    expectOneFullLockRunStored(ticks, "the letter restart dropped the braked attempt", "the letters made the arrows' records");
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(readFile(config), text) << "no setting changed, so the file is untouched";
 }
