@@ -124,14 +124,6 @@ protected:
     }
 };
 
-size_t differentBytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    size_t n = 0;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        n += a[i] != b[i];
-    return n;
-}
-
 std::vector<GlCall> withoutBinds(const std::vector<GlCall>& calls)
 {
     std::vector<GlCall> out;
@@ -139,17 +131,6 @@ std::vector<GlCall> withoutBinds(const std::vector<GlCall>& calls)
         if (c.kind != GlCall::Bind)
             out.push_back(c);
     return out;
-}
-
-bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].kind != b[i].kind || a[i].single != b[i].single || a[i].v[0] != b[i].v[0] ||
-            a[i].v[1] != b[i].v[1] || a[i].v[2] != b[i].v[2])
-            return false;
-    return true;
 }
 
 } // namespace

@@ -182,12 +182,69 @@ protected:
     // from the countdown on, so that every race tick records (1, 0, 1).
     void raceWithHeldKeys()
     {
+        startRaceOn00();
+        x.keyDown("Up Left");
+    }
+
+    // A save whose track "00" holds run as its best run, the medal, and one
+    // score a player and time, dated from 1000 on.
+    void seedTrack00(std::vector<ControlInput> run, int medal,
+                     const std::vector<std::pair<std::string, int>>& scores)
+    {
+        SaveData seed;
+        TrackRecord& record = seed.records["00"];
+        record.name = "00";
+        record.medal = medal;
+        record.ghostRun = std::move(run);
+        for (const auto& [player, ticks] : scores) {
+            ScoreEntry e;
+            e.playerName = player;
+            e.shipName = "ship";
+            e.ticks = ticks;
+            e.date = 1000 + int(record.scores.size());
+            record.scores.push_back(e);
+        }
+        ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    }
+
+    // From the track menu: "00", then "play"; the countdown has begun.
+    void startRaceOn00()
+    {
         x.key("Return");
         Picture menu;
         ASSERT_TRUE(playMenuUp(menu));
         x.key("Return");
         sleepMs(700);
-        x.keyDown("Up Left");
+    }
+
+    // The funnel as track "00", and the ticks the held keys take to finish
+    // it in the simulator, more than atLeast and well under a minute.
+    void prepareFunnel(int& ticks, int atLeast = 0)
+    {
+        writeFunnelTrack();
+        ticks = simulatedFinishTicks();
+        ASSERT_GT(ticks, atLeast) << "the test track must finish under held keys";
+        ASSERT_LT(ticks, 6000);
+    }
+
+    // Waits for the score-saving menu, then lets the held keys go; a shot
+    // named missing is kept when the menu never came.
+    bool highScoreAsked(int ms, const std::string& held, const std::string& missing, Picture& saving)
+    {
+        const bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ms, saving);
+        x.keyUp(held);
+        if (!asked)
+            shot(missing);
+        return asked;
+    }
+
+    // The offered name confirmed with "done", then the play menu is up.
+    void confirmNameToPlayMenu(Picture& after)
+    {
+        x.key("Return");
+        sleepMs(300);
+        x.key("Return");
+        ASSERT_TRUE(playMenuUp(after));
     }
 };
 
@@ -329,21 +386,14 @@ TEST_F(EndToEnd, PlayMenuCountdownDrivingAndEscapeWithoutSaving)
 
 TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 0) << "the test track must finish under held keys";
-    ASSERT_LT(ticks, 6000);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks));
 
     GameProcess game;
     startGame(game);
     raceWithHeldKeys();
     Picture saving;
-    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40,
-                             ticks * 10 + 20000, saving);
-    x.keyUp("Up Left");
-    if (!asked)
-        shot("no-finish");
-    ASSERT_TRUE(asked);
+    ASSERT_TRUE(highScoreAsked(ticks * 10 + 20000, "Up Left", "no-finish", saving));
     saving = screen("score-saving-menu");
     EXPECT_GT(big.match(saving, formatTicks(ticks), 300, 150 + kBigTextDy40), 0.9);
     EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
@@ -352,29 +402,19 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
     // nothing there); End keeps it there, three backspaces clear the name.
     x.key("End BackSpace BackSpace BackSpace");
     x.type("tester");
-    x.key("Return");
-    sleepMs(300);
-    x.key("Return");
     Picture after;
-    ASSERT_TRUE(playMenuUp(after));
+    ASSERT_NO_FATAL_FAILURE(confirmNameToPlayMenu(after));
     after = screen("play-menu-after-finish");
     EXPECT_GT(small.match(after, scoreLine(ticks, "tester"), 300, 300 + kSmallTextDy), 0.9);
     EXPECT_GT(small.match(after, "last " + formatTicks(ticks), 300, 250 + kSmallTextDy), 0.9);
 
+    ASSERT_NO_FATAL_FAILURE(
+        expectOneFullLockRunStored(ticks, "one run stored", "the game ran the same physics as the simulator"));
     SaveData saved;
     loadSaveFile(saved, savePath());
     EXPECT_EQ(saved.playerName, "tester");
-    ASSERT_EQ(saved.records.count("00"), 1u);
-    const TrackRecord& record = saved.records["00"];
-    ASSERT_EQ(record.scores.size(), 1u);
-    EXPECT_EQ(record.scores[0].ticks, ticks) << "the game ran the same physics as the simulator";
-    EXPECT_EQ(record.scores[0].playerName, "tester");
-    ASSERT_GE(record.ghostRun.size(), size_t(ticks));
-    for (int i = 0; i < ticks; ++i) {
-        const ControlInput& c = record.ghostRun[i];
-        ASSERT_TRUE(c.steer == 1.0f && c.brake == 0.0f && c.throttle == 1.0f) << "record " << i;
-    }
-    EXPECT_EQ(record.medal, 4) << "well inside the gold time";
+    EXPECT_EQ(saved.records["00"].scores[0].playerName, "tester");
+    EXPECT_EQ(saved.records["00"].medal, 4) << "well inside the gold time";
     int verify = -1;
     std::string report = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-sim verify --data '" +
                                         data + "' '" + savePath() + "' 2>&1",
@@ -407,25 +447,12 @@ TEST_F(EndToEnd, FinishedRaceAsksForTheNameAndStoresScoreGhostAndMedal)
 
 TEST_F(EndToEnd, RunOutsideTheFiveBestGoesBackToThePlayMenuAndIsStored)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 200);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks, 200));
 
     // Five faster runs already stored, the fastest as the ghost.
-    SaveData seed;
-    TrackRecord& record = seed.records["00"];
-    record.name = "00";
-    record.medal = 4;
-    record.ghostRun.assign(100, ControlInput{0.0f, 0.0f, 1.0f});
-    for (int i = 0; i < 5; ++i) {
-        ScoreEntry e;
-        e.playerName = "pro";
-        e.shipName = "ship";
-        e.ticks = 100 + i;
-        e.date = 1000 + i;
-        record.scores.push_back(e);
-    }
-    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    ASSERT_NO_FATAL_FAILURE(seedTrack00(std::vector<ControlInput>(100, ControlInput{0.0f, 0.0f, 1.0f}), 4,
+                                        {{"pro", 100}, {"pro", 101}, {"pro", 102}, {"pro", 103}, {"pro", 104}}));
 
     GameProcess game;
     startGame(game);
@@ -633,11 +660,7 @@ TEST_F(EndToEnd, ARaceIsHeardCountdownEngineAndTheFall)
     GameProcess game;
     game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", recording}, {"SDL_DISKAUDIODELAY", "23"}};
     startGame(game);
-    x.key("Return");
-    Picture menu;
-    ASSERT_TRUE(playMenuUp(menu));
-    x.key("Return");
-    sleepMs(700);
+    startRaceOn00();
     x.keyDown("Up");
     Picture back;
     bool ended = playMenuUp(back, lossTicks * 10 + 30000);
@@ -699,25 +722,13 @@ TEST_F(EndToEnd, ARaceIsHeardCountdownEngineAndTheFall)
 
 TEST_F(EndToEnd, WatchPlaysTheBestRunToItsFinishAndLeavesTheSaveFileAlone)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 300) << "the test track must finish under held keys";
-    ASSERT_LT(ticks, 6000);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks, 300));
 
     // The held-keys run as the best run, with records to spare after its
     // finish: the replay must stop at the finish, not where the records end.
-    SaveData seed;
-    TrackRecord& record = seed.records["00"];
-    record.name = "00";
-    record.medal = 4;
-    record.ghostRun.assign(size_t(ticks) + 250, ControlInput{1.0f, 0.0f, 1.0f});
-    ScoreEntry best;
-    best.playerName = "ace";
-    best.shipName = "ship";
-    best.ticks = ticks;
-    best.date = 1000;
-    record.scores.push_back(best);
-    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    ASSERT_NO_FATAL_FAILURE(
+        seedTrack00(std::vector<ControlInput>(size_t(ticks) + 250, ControlInput{1.0f, 0.0f, 1.0f}), 4, {{"ace", ticks}}));
     const std::string saveBefore = readFile(savePath());
     ASSERT_FALSE(saveBefore.empty());
 
@@ -782,18 +793,12 @@ TEST_F(EndToEnd, WatchPlaysTheBestRunToItsFinishAndLeavesTheSaveFileAlone)
 // records, or a restart that kept them, cannot pass for the new one.
 TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 200);
-    ASSERT_LT(ticks, 6000);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks, 200));
 
     GameProcess game;
     startGame(game);
-    x.key("Return");
-    Picture menu;
-    ASSERT_TRUE(playMenuUp(menu));
-    x.key("Return");
-    sleepMs(700);
+    startRaceOn00();
     x.keyDown("Down Left");
     // The countdown, then two seconds of the braked attempt.
     sleepMs(3000 + 2000);
@@ -803,17 +808,10 @@ TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
     EXPECT_FALSE(fs::exists(savePath())) << "the abandoned attempt is not stored";
 
     Picture saving;
-    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 30000, saving);
-    x.keyUp("Up Left");
-    if (!asked)
-        shot("no-finish-after-restart");
-    ASSERT_TRUE(asked);
+    ASSERT_TRUE(highScoreAsked(ticks * 10 + 30000, "Up Left", "no-finish-after-restart", saving));
     EXPECT_FALSE(fs::exists(savePath())) << "nothing is stored before done";
-    x.key("Return");
-    sleepMs(300);
-    x.key("Return");
     Picture after;
-    ASSERT_TRUE(playMenuUp(after));
+    ASSERT_NO_FATAL_FAILURE(confirmNameToPlayMenu(after));
 
     expectOneFullLockRunStored(ticks, "one race stored, the restarted one", "the restarted race ran as one started from the menu");
     if (HasFatalFailure())
@@ -825,10 +823,8 @@ TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
 // says the save is in use and writes nothing; every run of the first is kept.
 TEST_F(EndToEnd, ASecondGameOnTheSameSaveSaysSoAndWritesNothing)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 0);
-    ASSERT_LT(ticks, 6000);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks));
     fs::create_directories(fs::path(savePath()).parent_path());
 
     GameProcess first;
@@ -929,10 +925,8 @@ TEST_F(EndToEnd, AMissingRoadIsSaidInThePlayMenuAndAnUnreadableContentFolderAtSt
 
 TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 200);
-    ASSERT_LT(ticks, 6000);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks, 200));
     const std::string config = home + "/.config/Vantor/config.txt";
     fs::create_directories(home + "/.config/Vantor");
     const std::string text = "800 600 0 2 3 0 1 2 3 0 80\n# letters\nbind throttle w\nbind brake s\n"
@@ -941,11 +935,7 @@ TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick
 
     GameProcess game;
     startGame(game);
-    x.key("Return");
-    Picture menu;
-    ASSERT_TRUE(playMenuUp(menu));
-    x.key("Return");
-    sleepMs(700);
+    startRaceOn00();
     // Braked with the letter for the first attempt. The right arrow, bound to
     // nothing now, stays held to the finish: were it still steering, the
     // records would hold no steering at all.
@@ -956,16 +946,9 @@ TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick
     x.key("q");
 
     Picture saving;
-    bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 30000, saving);
-    x.keyUp("w a Right");
-    if (!asked)
-        shot("no-finish-with-letters");
-    ASSERT_TRUE(asked);
-    x.key("Return");
-    sleepMs(300);
-    x.key("Return");
+    ASSERT_TRUE(highScoreAsked(ticks * 10 + 30000, "w a Right", "no-finish-with-letters", saving));
     Picture after;
-    ASSERT_TRUE(playMenuUp(after));
+    ASSERT_NO_FATAL_FAILURE(confirmNameToPlayMenu(after));
 
     expectOneFullLockRunStored(ticks, "the letter restart dropped the braked attempt", "the letters made the arrows' records");
     if (HasFatalFailure())
@@ -1037,9 +1020,8 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
 
 TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing)
 {
-    writeFunnelTrack();
-    const int ticks = simulatedFinishTicks();
-    ASSERT_GT(ticks, 0);
+    int ticks = 0;
+    ASSERT_NO_FATAL_FAILURE(prepareFunnel(ticks));
     // A best run that steers harder: faster overall, so the held keys lose
     // somewhere and the analysis has a worst sector to mark.
     std::vector<ControlInput> best(size_t(ticks) + 100, ControlInput{1.2f, 0.0f, 1.0f});
@@ -1052,17 +1034,7 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     ASSERT_GE(expected.worstSector, 0);
     const AnalysisView view = analysisView(expected, "best run");
 
-    SaveData seed;
-    TrackRecord& record = seed.records["00"];
-    record.name = "00";
-    record.ghostRun = best;
-    ScoreEntry e;
-    e.playerName = "pro";
-    e.shipName = "ship";
-    e.ticks = int32_t(expected.referenceTicks);
-    e.date = 1000;
-    record.scores.push_back(e);
-    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    ASSERT_NO_FATAL_FAILURE(seedTrack00(best, 0, {{"pro", int(expected.referenceTicks)}}));
 
     // The state the player takes over in practice at the worst sector: the
     // reference's after its crossing of the joint that opens it.
@@ -1083,11 +1055,7 @@ TEST_F(EndToEnd, AFinishOpensTheAnalysisAgainstTheBestRunAndPracticeKeepsNothing
     startGame(game);
     raceWithHeldKeys();
     Picture saving;
-    const bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 20000, saving);
-    x.keyUp("Up Left");
-    if (!asked)
-        shot("no-finish");
-    ASSERT_TRUE(asked);
+    ASSERT_TRUE(highScoreAsked(ticks * 10 + 20000, "Up Left", "no-finish", saving));
 
     // Enter in the name box moves to "done", Down to "analysis".
     x.key("Return");
@@ -1175,18 +1143,7 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
     ASSERT_TRUE(readGhostFile(data + "/tracks/00/silver.vghost", silver, reason)) << reason;
     // The silver ghost's own run as the best: silver is earned, so the race
     // takes the gold ghost beside it.
-    SaveData seed;
-    TrackRecord& record = seed.records["00"];
-    record.name = "00";
-    record.medal = 3;
-    record.ghostRun = silver.records;
-    ScoreEntry best;
-    best.playerName = "ace";
-    best.shipName = "ship";
-    best.ticks = int32_t(silver.ticks);
-    best.date = 1000;
-    record.scores.push_back(best);
-    ASSERT_TRUE(writeSaveFile(seed, savePath()));
+    ASSERT_NO_FATAL_FAILURE(seedTrack00(silver.records, 3, {{"ace", int(silver.ticks)}}));
 
     GameProcess game;
     startGame(game);

@@ -128,9 +128,8 @@ inline void menuAction(gcn::ActionListener* menu, gcn::Widget* source, const std
     actOnIntents(game);
 }
 
-// One key press and release through SDL's event form, the GUI's SDL input
-// and one logic step: the path a real key takes in the menus.
-inline void pressKey(SDLKey sym, Uint16 unicode = 0)
+// The SDL form of a key going down.
+inline SDL_Event keyDownEvent(SDLKey sym, Uint16 unicode = 0)
 {
     SDL_Event event{};
     event.type = SDL_KEYDOWN;
@@ -138,6 +137,14 @@ inline void pressKey(SDLKey sym, Uint16 unicode = 0)
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = sym;
     event.key.keysym.unicode = unicode;
+    return event;
+}
+
+// One key press and release through SDL's event form, the GUI's SDL input
+// and one logic step: the path a real key takes in the menus.
+inline void pressKey(SDLKey sym, Uint16 unicode = 0)
+{
+    SDL_Event event = keyDownEvent(sym, unicode);
     sdlInput->pushInput(event);
     event.type = SDL_KEYUP;
     event.key.type = SDL_KEYUP;
@@ -175,6 +182,22 @@ inline void clickAt(int x, int y)
 
 // The widget that has the keyboard focus, or null.
 inline gcn::Widget* focusedWidget() { return game.top->_getFocusHandler()->getFocused(); }
+
+struct FocusStep {
+    SDLKey key;
+    gcn::Widget* focused;
+};
+
+// Presses each key in turn; after each the focus must be on its widget.
+inline void expectFocusPath(std::initializer_list<FocusStep> steps)
+{
+    int step = 0;
+    for (const FocusStep& s : steps) {
+        pressKey(s.key);
+        EXPECT_EQ(focusedWidget(), s.focused) << "after step " << step;
+        ++step;
+    }
+}
 
 class GuiTest : public ::testing::Test {
 protected:

@@ -177,19 +177,10 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     EXPECT_FALSE(game.menuPlay->rejectedLabel->isVisible());
     ButtonTalker* ghosts = game.menuPlay->ghostsButton;
     EXPECT_TRUE(ghosts->isVisible()) << "the track ships medal ghosts";
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), ghosts);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), back);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), back);
+    expectFocusPath({{SDLK_DOWN, ghosts}, {SDLK_DOWN, back}, {SDLK_DOWN, game.menuPlay->playButton},
+                     {SDLK_UP, back}});
     pressKey(SDLK_LEFT);
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), back);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), ghosts);
+    expectFocusPath({{SDLK_RIGHT, back}, {SDLK_UP, ghosts}});
     // Left and Right on the ghosts button show another medal, the focus stays.
     const std::string shown = ghosts->getCaption();
     pressKey(SDLK_RIGHT);
@@ -241,11 +232,7 @@ namespace {
 // One key press through SDL's queue, as a watch frame reads it.
 void queueKey(SDLKey sym)
 {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = sym;
+    SDL_Event event = keyDownEvent(sym);
     SDL_PushEvent(&event);
 }
 
@@ -263,30 +250,14 @@ TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
     ASSERT_TRUE(practice->isVisible());
     EXPECT_FALSE(game.menuPlay->analysisButton->isVisible()) << "no finish to analyse yet";
     EXPECT_EQ(watch->getCaption(), "watch");
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), watch);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), practice);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), back);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), back);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), practice);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), watch);
+    expectFocusPath({{SDLK_DOWN, game.menuPlay->ghostsButton}, {SDLK_DOWN, watch}, {SDLK_DOWN, practice},
+                     {SDLK_DOWN, back}, {SDLK_DOWN, game.menuPlay->playButton}, {SDLK_UP, back},
+                     {SDLK_UP, practice}, {SDLK_UP, watch}});
 
     // Another track without a best run hides it again.
     openPlayMenu("01");
     EXPECT_FALSE(watch->isVisible());
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), back);
+    expectFocusPath({{SDLK_DOWN, game.menuPlay->ghostsButton}, {SDLK_DOWN, back}});
 
     // So does a best run whose road is missing.
     game.save.records["gone"].ghostRun.assign(50, ControlInput{0.0f, 0.0f, 1.0f});
@@ -386,12 +357,8 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     const std::vector<ControlInput>* rival = raceRivalRun(game);
     ASSERT_NE(rival, nullptr);
     EXPECT_EQ(rival->size(), friendRun.records.size());
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), menu->ghostsButton);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), menu->buttons.back());
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), menu->playButton);
+    expectFocusPath({{SDLK_DOWN, menu->ghostsButton}, {SDLK_DOWN, menu->buttons.back()},
+                     {SDLK_DOWN, menu->playButton}});
 
     // The race: the ghost ship drives the friend's records while the player brakes.
     pressKey(SDLK_RETURN, '\r');

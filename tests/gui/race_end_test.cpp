@@ -253,12 +253,7 @@ TEST_F(RaceEnds, MTypesIntoTheNameBoxAndMutesOnceTheFocusHasLeftIt)
     ASSERT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
     bool muted = sound.muted;
     auto typeM = [] {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.type = SDL_KEYDOWN;
-        e.key.state = SDL_PRESSED;
-        e.key.keysym.sym = SDLK_m;
-        e.key.keysym.unicode = 'm';
+        SDL_Event e = keyDownEvent(SDLK_m, 'm');
         ASSERT_EQ(SDL_PushEvent(&e), 0);
         pollInput();
         game.gui->logic();

@@ -28,22 +28,34 @@ void expectVec(Vec3 v, double x, double y, double z)
 
 } // namespace
 
-TEST(ChaseCamera, SitsBehindAndAboveLookingAlongTheShip)
+// The chase camera and the replay's behind-and-above camera for the same
+// three ships: level at the origin, yawed 90 degrees to look along -x, and on
+// a wall banked 90 degrees, where the camera's up is the ship's up.
+TEST(ChaseCamera, ChaseAndBehindAboveFollowTheShipsPose)
 {
-    CameraPose atOrigin = chaseCamera(shipAt({}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
-    expectVec(atOrigin.eye, 0, -0.5, 1.15);
-    expectVec(atOrigin.centre, 0, 1, 1.15);
-    expectVec(atOrigin.up, 0, 0, 1);
-
-    // Yawed by 90 degrees: looking along -x, the eye half a unit on the +x side.
-    CameraPose yawed = chaseCamera(shipAt({10, 20, 30}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}));
-    expectVec(yawed.eye, 10.5, 20, 31.15);
-    expectVec(yawed.centre, 9, 20, 31.15);
-
-    // On a wall banked 90 degrees the camera's up is the ship's up.
-    CameraPose banked = chaseCamera(shipAt({0, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}));
-    expectVec(banked.eye, 1.15, -0.5, 0);
-    expectVec(banked.up, 1, 0, 0);
+    const ShipState level = shipAt({}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    const ShipState yawed = shipAt({10, 20, 30}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1});
+    const ShipState banked = shipAt({0, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0});
+    struct Case {
+        CameraPose (*camera)(const ShipState&);
+        const ShipState* ship;
+        Vec3 eye, centre, up;
+    };
+    const Case cases[] = {
+        {chaseCamera, &level, {0, -0.5, 1.15}, {0, 1, 1.15}, {0, 0, 1}},
+        {chaseCamera, &yawed, {10.5, 20, 31.15}, {9, 20, 31.15}, {0, 0, 1}},
+        {chaseCamera, &banked, {1.15, -0.5, 0}, {1.15, 1, 0}, {1, 0, 0}},
+        {behindAboveCamera, &level, {0, -6, 2.5}, {0, 2, 0.5}, {0, 0, 1}},
+        {behindAboveCamera, &yawed, {16, 20, 32.5}, {8, 20, 30.5}, {0, 0, 1}},
+        {behindAboveCamera, &banked, {2.5, -6, 0}, {0.5, 2, 0}, {1, 0, 0}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const CameraPose pose = cases[i].camera(*cases[i].ship);
+        expectVec(pose.eye, cases[i].eye.x, cases[i].eye.y, cases[i].eye.z);
+        expectVec(pose.centre, cases[i].centre.x, cases[i].centre.y, cases[i].centre.z);
+        expectVec(pose.up, cases[i].up.x, cases[i].up.y, cases[i].up.z);
+    }
 }
 
 TEST(ChaseCamera, GhostMatrixHasTheOrientationRowsAsColumns)
@@ -67,24 +79,6 @@ TEST(ChaseCamera, MenuTurnsTenDegreesPerSecondAndAspectIsExact)
     EXPECT_EQ(aspectRatio(1024, 768), 1.3333333333333333);
     EXPECT_EQ(aspectRatio(800, 600), 800.0 / 600.0);
     EXPECT_EQ(aspectRatio(800, 0), 1.0);
-}
-
-TEST(ReplayCameras, BehindAndAboveFollowsTheShipsPose)
-{
-    CameraPose level = behindAboveCamera(shipAt({}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
-    expectVec(level.eye, 0, -6, 2.5);
-    expectVec(level.centre, 0, 2, 0.5);
-    expectVec(level.up, 0, 0, 1);
-
-    // Yawed to look along -x: the eye six units on the +x side, above.
-    CameraPose yawed = behindAboveCamera(shipAt({10, 20, 30}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}));
-    expectVec(yawed.eye, 16, 20, 32.5);
-    expectVec(yawed.centre, 8, 20, 30.5);
-
-    // Banked on a wall: "above" is the ship's up, not the world's.
-    CameraPose banked = behindAboveCamera(shipAt({0, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}));
-    expectVec(banked.eye, 2.5, -6, 0);
-    expectVec(banked.up, 1, 0, 0);
 }
 
 TEST(ReplayCameras, TracksideCameraIsTheNearestPointLookingAtTheShip)

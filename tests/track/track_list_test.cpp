@@ -35,25 +35,6 @@ std::vector<std::vector<float>> ring(int seed)
     return points;
 }
 
-size_t differentBytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    size_t n = a.size() == b.size() ? 0 : 1;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        n += a[i] != b[i];
-    return n;
-}
-
-bool sameCalls(const std::vector<GlCall>& a, const std::vector<GlCall>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].kind != b[i].kind || a[i].single != b[i].single || a[i].v[0] != b[i].v[0] ||
-            a[i].v[1] != b[i].v[1] || a[i].v[2] != b[i].v[2])
-            return false;
-    return true;
-}
-
 class TrackListTest : public GlFolderTest {
 protected:
     TrackListTest() : GlFolderTest("track_list", true) {}
