@@ -158,6 +158,8 @@ void reloadTextures()
         // A file that no longer decodes leaves the name without an image, as
         // a first load would.
         const bool decoded = entry.byteSize > 0 && decodeTexture(entry.fileName, image);
+        if (!decoded)
+            entry.width = entry.height = 0;
         upload(entry, decoded ? &image : nullptr);
     }
 }

@@ -95,8 +95,9 @@ void setGlState(int width, int height)
     glEnable(GL_COLOR_MATERIAL);
 }
 
-void resizeGui(int width, int height)
+void resizeGui()
 {
+    const int width = game.screenWidth, height = game.screenHeight;
     if (openGLGraphics)
         openGLGraphics->setTargetPlane(width, height);
     if (!game.top)

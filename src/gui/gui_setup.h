@@ -21,10 +21,10 @@ void desktopSize(int& width, int& height);
 // at start-up and again after every change of video mode.
 void setGlState(int width, int height);
 
-// The GUI drawn into a width x height window: the graphics' target, the top
-// container and the menus' areas covering it, the 800 x 600 menus centred,
-// the HUD along the window's edges.
-void resizeGui(int width, int height);
+// The GUI drawn into the window of game.screenWidth x game.screenHeight: the
+// graphics' target, the top container and the menus' areas covering it, the
+// 800 x 600 menus centred, the HUD along the window's edges.
+void resizeGui();
 
 // The window opened for a configured size: each side held to the display's
 // (known when above 0), since a larger window puts the menus off-screen and

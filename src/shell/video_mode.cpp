@@ -84,7 +84,7 @@ bool applyVideoMode(Game& g)
     g.screenHeight = screen->h;
     g.fullscreen = (screen->flags & SDL_FULLSCREEN) != 0;
     restoreGlResources(g);
-    resizeGui(g.screenWidth, g.screenHeight);
+    resizeGui();
     const VideoMode opened{g.screenWidth, g.screenHeight, g.fullscreen};
     const bool wantedOpened = tried == 1;
     g.settingsScreen.message = modeChangeNote(wanted, opened, wantedOpened);
