@@ -246,3 +246,10 @@ void drawMeshChunks(const Mesh& mesh, MeshChunks& chunks, TextureSlot& texture)
     for (size_t k = 0; k < count; ++k)
         glCallList(chunks.firstList + seen[k].piece);
 }
+
+void forgetMeshChunks(MeshChunks& chunks)
+{
+    if (chunks.firstList != 0)
+        glDeleteLists(chunks.firstList, static_cast<GLsizei>(maxPieces));
+    chunks = MeshChunks();
+}

@@ -76,3 +76,7 @@ struct MeshChunks {
 // (a new Mesh::revision). A mesh filled by hand (revision 0) is sent whole in
 // immediate mode, and so is every mesh when no list names are left.
 void drawMeshChunks(const Mesh& mesh, MeshChunks& chunks, TextureSlot& texture);
+
+// Gives the block of list names back and makes the next draw split and
+// compile afresh: for a new GL context, which knows no list.
+void forgetMeshChunks(MeshChunks& chunks);

@@ -48,6 +48,46 @@ bool uploadable(fipImage& image)
     return image.accessPixels() != nullptr && image.getScanWidth() == paddedRow;
 }
 
+// Reads and decodes fileName into image; false when it gives no uploadable
+// image. The header check also switches the other decoders off, whoever
+// calls first (game, tool, test).
+bool decodeTexture(const std::string& fileName, fipImage& image)
+{
+    ++textureCache.decodes;
+    ImageFile file = readImageFile(fileName);
+    if (!file.acceptable)
+        return false;
+    fipMemoryIO memory(file.bytes.data(), static_cast<DWORD>(file.bytes.size()));
+    return image.loadFromMemory(static_cast<FREE_IMAGE_FORMAT>(file.format), memory, 0) && image.isValid() &&
+           toUploadDepth(image) && uploadable(image);
+}
+
+// Puts image (null for none) into the entry's own texture name, with the
+// filters and wrapping every scene texture has. Binding a name makes it a
+// texture in a fresh GL context as well, so holders keep theirs.
+void upload(CachedTexture& entry, fipImage* image)
+{
+    glBindTexture(GL_TEXTURE_2D, entry.texture);
+    // The upload leaves this texture bound behind the drawing code's back;
+    // forgetting the record makes the next draw bind what it needs.
+    boundTexture = -1;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLfloat>(GL_CLAMP_TO_EDGE));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLfloat>(GL_CLAMP_TO_EDGE));
+    if (!image)
+        return;
+    // FreeImage keeps rows bottom first in blue-green-red(-alpha) order,
+    // which is GL's texture origin and its BGR(A) formats.
+    const int bytesPerPixel = static_cast<int>(image->getBitsPerPixel() / 8);
+    entry.width = image->getWidth();
+    entry.height = image->getHeight();
+    gluBuild2DMipmaps(GL_TEXTURE_2D, bytesPerPixel, static_cast<GLint>(entry.width),
+                      static_cast<GLint>(entry.height), bytesPerPixel == 4 ? GL_BGRA_EXT : GL_BGR_EXT,
+                      GL_UNSIGNED_BYTE, image->accessPixels());
+}
+
 } // namespace
 
 void acquire(TextureSlot& slot, std::string fileName)
@@ -81,18 +121,10 @@ void load(std::string fileName, TextureSlot& slot, bool force)
     }
 
     fipImage image(FIT_BITMAP, 0, 0, 0);
-    ++cache.decodes;
     // A missing or undecodable file, one in another format than PNG or TGA,
     // one too large or one whose layout cannot be uploaded still gets an
-    // entry: a texture name without an image, size 0. The header check also
-    // switches the other decoders off, whoever calls first (game, tool, test).
-    ImageFile file = readImageFile(fileName);
-    bool decoded = file.acceptable;
-    if (decoded) {
-        fipMemoryIO memory(file.bytes.data(), static_cast<DWORD>(file.bytes.size()));
-        decoded = image.loadFromMemory(static_cast<FREE_IMAGE_FORMAT>(file.format), memory, 0) && image.isValid() &&
-                  toUploadDepth(image) && uploadable(image);
-    }
+    // entry: a texture name without an image, size 0.
+    const bool decoded = decodeTexture(fileName, image);
     const int32_t size = decoded ? static_cast<int32_t>(image.getImageSize()) : 0;
 
     // A sum equal to the budget does not fit. Summed in 64 bits and held at
@@ -109,32 +141,27 @@ void load(std::string fileName, TextureSlot& slot, bool force)
     GLuint name = 0;
     glGenTextures(1, &name);
     slot = static_cast<TextureSlot>(name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    // The upload leaves this texture bound behind the drawing code's back;
-    // forgetting the record makes the next draw bind what it needs.
-    boundTexture = -1;
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLfloat>(GL_CLAMP_TO_EDGE));
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLfloat>(GL_CLAMP_TO_EDGE));
 
     CachedTexture entry;
     entry.refCount = 1;
     entry.texture = name;
     entry.fileName = fileName;
     entry.byteSize = size;
-    if (decoded) {
-        // FreeImage keeps rows bottom first in blue-green-red(-alpha) order,
-        // which is GL's texture origin and its BGR(A) formats.
-        const int bytesPerPixel = static_cast<int>(image.getBitsPerPixel() / 8);
-        entry.width = image.getWidth();
-        entry.height = image.getHeight();
-        gluBuild2DMipmaps(GL_TEXTURE_2D, bytesPerPixel, static_cast<GLint>(entry.width),
-                          static_cast<GLint>(entry.height), bytesPerPixel == 4 ? GL_BGRA_EXT : GL_BGR_EXT,
-                          GL_UNSIGNED_BYTE, image.accessPixels());
-    }
+    upload(entry, decoded ? &image : nullptr);
     cache.entries.push_back(entry);
+}
+
+void reloadTextures()
+{
+    for (CachedTexture& entry : textureCache.entries) {
+        fipImage image(FIT_BITMAP, 0, 0, 0);
+        // A file that no longer decodes leaves the name without an image, as
+        // a first load would.
+        const bool decoded = entry.byteSize > 0 && decodeTexture(entry.fileName, image);
+        if (!decoded)
+            entry.width = entry.height = 0;
+        upload(entry, decoded ? &image : nullptr);
+    }
 }
 
 void evictUnused()

@@ -39,3 +39,6 @@ void release(uint32_t texture);
 void load(std::string fileName, TextureSlot& slot, bool force);
 // Deletes every texture nobody holds.
 void evictUnused();
+// Decodes every entry's file again into its own texture name: after a new
+// GL context has lost them all. Holders keep their slots.
+void reloadTextures();

@@ -69,6 +69,53 @@ WindowFit fitWindowToDisplay(int width, int height, int displayWidth, int displa
     return fit;
 }
 
+namespace {
+
+WindowFit desktop;
+
+} // namespace
+
+uint32_t videoFlags(bool fullscreen)
+{
+    const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
+    return fullscreen ? flags | SDL_FULLSCREEN : flags;
+}
+
+void desktopSize(int& width, int& height)
+{
+    width = desktop.width;
+    height = desktop.height;
+}
+
+void setGlState(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+}
+
+void resizeGui()
+{
+    const int width = game.screenWidth, height = game.screenHeight;
+    if (openGLGraphics)
+        openGLGraphics->setTargetPlane(width, height);
+    if (!game.top)
+        return;
+    game.top->setDimension(gcn::Rectangle(0, 0, width, height));
+    centreTop();
+    // The menus' own areas cover the window as at start-up; what they hold
+    // keeps its 800 x 600 layout, centred with top.
+    for (gcn::Container* c : {game.menuTrack ? game.menuTrack->container : nullptr,
+                              game.menuPlay ? game.menuPlay->container : nullptr,
+                              game.menuSaveScore ? game.menuSaveScore->container : nullptr,
+                              game.menuAnalysis ? game.menuAnalysis->container : nullptr})
+        if (c)
+            c->setSize(width, height);
+    if (game.hud)
+        placeHud(*game.hud, width, height);
+}
+
 bool createGame()
 {
     printf("Init SDL\n");
@@ -80,14 +127,17 @@ bool createGame()
     // Vertical sync where the driver offers it; the main loop paces the
     // frames where it does not.
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
-    Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | SDL_HWACCEL;
-    if (game.fullscreen)
-        flags |= SDL_FULLSCREEN;
+    const Uint32 flags = videoFlags(game.fullscreen);
     int width = game.screenWidth > 0 ? game.screenWidth : 0;
     int height = game.screenHeight > 0 ? game.screenHeight : 0;
     // A full screen larger than the display has no video mode and is handled
     // below; a window would open larger than the display.
     const SDL_VideoInfo* display = SDL_GetVideoInfo();
+    // Known only before the first mode is set: SDL reports the window's size after.
+    if (display) {
+        desktop.width = display->current_w;
+        desktop.height = display->current_h;
+    }
     if (!game.fullscreen && display) {
         const WindowFit fit = fitWindowToDisplay(width, height, display->current_w, display->current_h);
         if (fit.clamped)
@@ -120,10 +170,7 @@ bool createGame()
         joystick = SDL_JoystickOpen(0);
 
     printf("Init OpenGL\n");
-    glViewport(0, 0, game.screenWidth, game.screenHeight);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
+    setGlState(game.screenWidth, game.screenHeight);
 
     printf("Init Guichan\n");
     // The OpenGL loader decodes files through SDL_image and uploads them;

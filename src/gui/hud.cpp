@@ -17,21 +17,34 @@ static gcn::Label* makeLabel(gcn::Container* container, const char* caption, int
 
 void buildHud(Hud& hud)
 {
-    int w = game.screenWidth, h = game.screenHeight;
     hud.container = new gcn::Container();
     hud.container->setOpaque(false);
-    hud.container->setSize(w, h);
-    hud.speedLabel = makeLabel(hud.container, "100 mph", w - 200, h - 50, game.fontBig);
-    hud.countdownLabel = makeLabel(hud.container, "3", w / 2 - 10, h / 2 + 10, game.fontBig);
-    hud.timeLabel = makeLabel(hud.container, "1:59.99", w - 150, 10, game.fontBig);
-    hud.lapLabel = makeLabel(hud.container, "lap 2 seg 0", 10, 0, game.fontDefault);
-    hud.fpsLabel = makeLabel(hud.container, "60 fps", 10, 20, game.fontDefault);
-    hud.playbackLabel = makeLabel(hud.container, "", 10, 40, game.fontDefault);
+    hud.speedLabel = makeLabel(hud.container, "100 mph", 0, 0, game.fontBig);
+    hud.countdownLabel = makeLabel(hud.container, "3", 0, 0, game.fontBig);
+    hud.timeLabel = makeLabel(hud.container, "1:59.99", 0, 0, game.fontBig);
+    hud.lapLabel = makeLabel(hud.container, "lap 2 seg 0", 0, 0, game.fontDefault);
+    hud.fpsLabel = makeLabel(hud.container, "60 fps", 0, 0, game.fontDefault);
+    hud.playbackLabel = makeLabel(hud.container, "", 0, 0, game.fontDefault);
     hud.playbackLabel->setVisible(false);
     gcn::Font* aheadFont = game.fontAhead ? game.fontAhead : game.fontBig;
-    hud.deltaLabel = makeLabel(hud.container, "", w - 150, 50, aheadFont);
-    hud.lapTimeLabel = makeLabel(hud.container, "", w / 2 - 100, 10, game.fontDefault);
-    hud.lapCountLabel = makeLabel(hud.container, "", w - 300, 10, game.fontBig);
+    hud.deltaLabel = makeLabel(hud.container, "", 0, 0, aheadFont);
+    hud.lapTimeLabel = makeLabel(hud.container, "", 0, 0, game.fontDefault);
+    hud.lapCountLabel = makeLabel(hud.container, "", 0, 0, game.fontBig);
+    placeHud(hud, game.screenWidth, game.screenHeight);
+}
+
+void placeHud(Hud& hud, int w, int h)
+{
+    hud.container->setSize(w, h);
+    hud.speedLabel->setPosition(w - 200, h - 50);
+    hud.countdownLabel->setPosition(w / 2 - 10, h / 2 + 10);
+    hud.timeLabel->setPosition(w - 150, 10);
+    hud.lapLabel->setPosition(10, 0);
+    hud.fpsLabel->setPosition(10, 20);
+    hud.playbackLabel->setPosition(10, 40);
+    hud.deltaLabel->setPosition(w - 150, 50);
+    hud.lapTimeLabel->setPosition(w / 2 - 100, 10);
+    hud.lapCountLabel->setPosition(w - 300, 10);
 }
 
 void updateHud(Hud& hud, const HudView& view)

@@ -57,5 +57,8 @@ struct HudView {
 // caller adds the container to the widget tree.
 void buildHud(Hud& hud);
 
+// Sizes the container to a w x h window and puts the labels along its edges.
+void placeHud(Hud& hud, int w, int h);
+
 // Writes the captions of view; once per race or watch frame.
 void updateHud(Hud& hud, const HudView& view);

@@ -8,16 +8,27 @@
 
 namespace {
 
+const int kRowHeight = 22;
+const int kTop = 60;
+
+// Where a control's joystick button is written, clear of its two keys.
+const int kSideX = 320;
+
 // A setting's line in the small font, marked while focused; Left and Right
 // go to the menu as well as Up and Down.
 class ButtonSetting : public ButtonTalker {
 public:
     explicit ButtonSetting(const std::string& caption) : ButtonTalker(caption) {}
 
+    // The second column: the action's joystick button.
+    std::string side;
+
     void draw(gcn::Graphics* graphics) override
     {
         graphics->setFont(getFont());
         graphics->drawText((isFocused() ? "* " : "  ") + getCaption(), 0, 0, gcn::Graphics::LEFT);
+        if (!side.empty())
+            graphics->drawText(side, kSideX, 0, gcn::Graphics::LEFT);
     }
     void drawFrame(gcn::Graphics*) override {}
 
@@ -41,9 +52,6 @@ public:
         keyEvent.consume();
     }
 };
-
-const int kRowHeight = 22;
-const int kTop = 60;
 
 }  // namespace
 
@@ -81,8 +89,11 @@ MenuSettings::MenuSettings()
 
 void MenuSettings::refresh(const SettingsView& view, int focused)
 {
-    for (size_t i = 0; i < rows.size() && i < view.rows.size(); ++i)
+    for (size_t i = 0; i < rows.size() && i < view.rows.size(); ++i) {
         rows[i]->setCaption(view.rows[i]);
+        if (i < view.buttons.size())
+            static_cast<ButtonSetting*>(rows[i])->side = view.buttons[i];
+    }
     statusLabel->setCaption(view.status);
     if (focused >= 0 && static_cast<size_t>(focused) < rows.size() && container->isVisible())
         rows[size_t(focused)]->requestFocus();

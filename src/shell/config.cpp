@@ -21,7 +21,8 @@ bool operator==(const Settings& a, const Settings& b)
     return a.screenWidth == b.screenWidth && a.screenHeight == b.screenHeight && a.fullscreen == b.fullscreen &&
            j.throttleButton == k.throttleButton && j.brakeButton == k.brakeButton &&
            j.leftButton == k.leftButton && j.rightButton == k.rightButton && j.throttleAxis == k.throttleAxis &&
-           j.brakeAxis == k.brakeAxis && j.steerAxis == k.steerAxis && a.soundVolume == b.soundVolume &&
+           j.brakeAxis == k.brakeAxis && j.steerAxis == k.steerAxis && a.restartButton == b.restartButton &&
+           a.soundVolume == b.soundVolume &&
            a.keys == b.keys && a.axes == b.axes && a.camera == b.camera && a.ghostShown == b.ghostShown &&
            a.ghostOpacity == b.ghostOpacity && a.colours == b.colours && a.info == b.info;
 }
@@ -101,7 +102,7 @@ std::vector<std::string> splitLines(const std::string& text)
     }
 }
 
-const char* const settingWords[] = {"bind", "deadzone", "invert", "camera", "ghost", "colours", "info"};
+const char* const settingWords[] = {"bind", "button", "deadzone", "invert", "camera", "ghost", "colours", "info"};
 
 bool isSettingWord(const std::string& word)
 {
@@ -190,6 +191,12 @@ std::string readSettingLine(Settings& s, const std::string& line, const std::vec
     }
     int32_t n = 0;
     bool flag = false;
+    // SDL numbers a joystick's buttons with one byte.
+    if (first == "button" && count == 3 && word(1) == "restart" &&
+        (word(2) == "none" || strictNumber(word(2), 0, 255, n))) {
+        s.restartButton = word(2) == "none" ? -1 : n;
+        return "button restart";
+    }
     if (first == "deadzone" && count == 2 && strictNumber(word(1), 0, maxDeadZone, n)) {
         s.axes.deadZone = n;
         return first;
@@ -313,6 +320,8 @@ std::vector<std::string> settingLines(const Settings& s, const std::string& key)
             out.push_back(key + " none");
         return out;
     }
+    if (key == "button restart")
+        return {key + " " + (s.restartButton < 0 ? std::string("none") : std::to_string(s.restartButton))};
     if (key == "deadzone")
         return {"deadzone " + std::to_string(s.axes.deadZone)};
     if (key == "invert steer")
@@ -340,7 +349,7 @@ static std::vector<std::string> allSettingKeys()
     std::vector<std::string> keys;
     for (int i = 0; i < actionCount; ++i)
         keys.push_back(std::string("bind ") + actionName(static_cast<Action>(i)));
-    for (const char* k : {"deadzone", "invert steer", "invert throttle", "invert brake", "camera", "ghost",
+    for (const char* k : {"button restart", "deadzone", "invert steer", "invert throttle", "invert brake", "camera", "ghost",
                           "ghost opacity", "colours", "info"})
         keys.push_back(k);
     return keys;

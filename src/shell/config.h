@@ -3,7 +3,7 @@
 // integers (window size, fullscreen, joystick buttons and axes) and an
 // optional eleventh, the sound volume from 0 to 100; words beginning with "#"
 // comment out the rest of their line. Setting lines follow, one setting a
-// line ("bind throttle w", "deadzone 20", "camera above"...). The game
+// line ("bind throttle w", "button restart 4", "deadzone 20", "camera above"...). The game
 // rewrites the file only when a setting changes, in place: comments and lines
 // it does not know stay where they were.
 
@@ -28,6 +28,9 @@ struct Settings {
     int32_t screenHeight = 600;
     bool fullscreen = false;
     JoystickMapping joystick;
+    // Joystick 0's button that restarts a race; negative for none. No record
+    // holds a restart, so it lives beside the mapping.
+    int32_t restartButton = -1;
     int32_t soundVolume = 80;
     KeyBindings keys = defaultKeyBindings();
     AxisTuning axes;

@@ -112,6 +112,12 @@ static bool restartKey(SDLKey key)
     return actionOfKey(game.settings.keys, key, action) && action == Action::restart;
 }
 
+static bool restartButton(const SDL_Event& event)
+{
+    const int button = capturedButton(event);
+    return button >= 0 && button == game.settings.restartButton;
+}
+
 static KeyEvent keyEventOf(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN)
@@ -144,7 +150,8 @@ void pollInput()
             (event.key.keysym.sym == SDLK_ESCAPE || joystickButton(abortButtonA) || joystickButton(abortButtonB))) {
             abortRace(game);
             aborted = true;
-        } else if (game.inRace && event.type == SDL_KEYDOWN && restartKey(event.key.keysym.sym)) {
+        } else if (game.inRace && ((event.type == SDL_KEYDOWN && restartKey(event.key.keysym.sym)) ||
+                                   restartButton(event))) {
             restartRace(game);
             restarted = true;
         }

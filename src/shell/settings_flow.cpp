@@ -7,6 +7,7 @@
 #include "shell/flow.h"
 #include "shell/game.h"
 #include "shell/screens.h"
+#include "shell/video_mode.h"
 
 static std::vector<WindowSize> offeredSizes(const Game& g)
 {
@@ -78,6 +79,13 @@ void focusSetting(Game& g, int row)
 
 void commitSettings(Game& g)
 {
+    g.joyThrottleButton = g.settings.joystick.throttleButton;
+    g.joyBrakeButton = g.settings.joystick.brakeButton;
+    g.joyLeftButton = g.settings.joystick.leftButton;
+    g.joyRightButton = g.settings.joystick.rightButton;
+    g.joyThrottleAxis = g.settings.joystick.throttleAxis;
+    g.joyBrakeAxis = g.settings.joystick.brakeAxis;
+    g.joySteerAxis = g.settings.joystick.steerAxis;
     g.ghostEnabled = g.settings.ghostShown;
     g.soundVolume = g.settings.soundVolume;
     setSoundVolume(g.settings.soundVolume);
@@ -111,9 +119,15 @@ void changeSetting(Game& g, int row, int direction)
         }
     } else {
         g.settingsScreen.message.clear();
+        const Settings before = g.settings;
         if (stepSetting(g.settings, which, direction, offeredSizes(g))) {
-            if (which == SettingsRow::windowSize || which == SettingsRow::fullscreen)
-                g.settingsScreen.message = "the window takes this size at the next start";
+            const bool display = which == SettingsRow::windowSize || which == SettingsRow::fullscreen;
+            // A mode that could not open is not kept for the next start.
+            if (display && !applyVideoMode(g)) {
+                g.settings.screenWidth = before.screenWidth;
+                g.settings.screenHeight = before.screenHeight;
+                g.settings.fullscreen = before.fullscreen;
+            }
             commitSettings(g);
         }
     }
@@ -147,7 +161,18 @@ bool settingsTakesEvent(Game& g, const SDL_Event& event)
         }
         return false;
     }
-    if (!screen.binding || event.type != SDL_KEYDOWN)
+    if (!screen.binding)
+        return false;
+    if (event.type == SDL_JOYBUTTONDOWN) {
+        const int button = capturedButton(event);
+        if (button < 0)
+            return false;
+        if (bindPressedButton(g.settings, screen, button))
+            commitSettings(g);
+        refreshSettings(g);
+        return true;
+    }
+    if (event.type != SDL_KEYDOWN)
         return false;
     if (bindPressedKey(g.settings, g.settingsScreen, event.key.keysym.sym))
         commitSettings(g);

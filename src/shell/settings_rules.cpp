@@ -117,15 +117,42 @@ static std::string rowCaption(const Settings& s, bool muted, SettingsRow row)
     }
 }
 
+int32_t* actionButton(Settings& s, Action action)
+{
+    switch (action) {
+    case Action::throttle:
+        return &s.joystick.throttleButton;
+    case Action::brake:
+        return &s.joystick.brakeButton;
+    case Action::left:
+        return &s.joystick.leftButton;
+    case Action::right:
+        return &s.joystick.rightButton;
+    default:
+        return &s.restartButton;
+    }
+}
+
+static std::string buttonText(int32_t button)
+{
+    return button < 0 ? std::string("none") : std::to_string(button);
+}
+
 SettingsView settingsView(const Settings& s, bool muted, const SettingsScreen& screen)
 {
     SettingsView view;
-    for (int i = 0; i < settingsRowCount; ++i)
-        view.rows.push_back(rowCaption(s, muted, static_cast<SettingsRow>(i)));
+    for (int i = 0; i < settingsRowCount; ++i) {
+        const SettingsRow row = static_cast<SettingsRow>(i);
+        view.rows.push_back(rowCaption(s, muted, row));
+        Action action;
+        view.buttons.push_back(rowAction(row, action)
+                                   ? "pad button " + buttonText(*actionButton(const_cast<Settings&>(s), action))
+                                   : std::string());
+    }
     if (screen.capturingAxis)
         view.status = std::string("move the ") + axisRowName(screen.axisRow) + " axis (Escape cancels)";
     else if (screen.binding)
-        view.status = std::string("press a key for ") + actionName(screen.bindingAction) +
+        view.status = std::string("press a key or pad button for ") + actionName(screen.bindingAction) +
                       " (Escape cancels, Delete clears)";
     else
         view.status = screen.message;
@@ -213,9 +240,11 @@ bool bindPressedKey(Settings& s, SettingsScreen& screen, SDLKey key)
         return false;
     }
     if (key == SDLK_DELETE) {
-        const bool had = !keysOf(s.keys, action).empty();
+        int32_t& button = *actionButton(s, action);
+        const bool had = !keysOf(s.keys, action).empty() || button >= 0;
         clearAction(s.keys, action);
-        screen.message = name + " has no key now";
+        button = -1;
+        screen.message = name + " has no key or button now";
         return had;
     }
     const KeyBindings before = s.keys;
@@ -229,6 +258,32 @@ bool bindPressedKey(Settings& s, SettingsScreen& screen, SDLKey key)
     else
         screen.message = keyName(key) + " is already " + name;
     return s.keys != before;
+}
+
+bool bindPressedButton(Settings& s, SettingsScreen& screen, int button)
+{
+    if (!screen.binding || button < 0)
+        return false;
+    screen.binding = false;
+    const Action action = screen.bindingAction;
+    const std::string name = actionName(action);
+    const std::string said = "pad button " + std::to_string(button);
+    int32_t& target = *actionButton(s, action);
+    if (target == button) {
+        screen.message = said + " is already " + name;
+        return false;
+    }
+    screen.message = said + " bound to " + name;
+    for (int i = 0; i < actionCount; ++i) {
+        const Action other = static_cast<Action>(i);
+        int32_t& held = *actionButton(s, other);
+        if (other != action && held == button) {
+            held = -1;
+            screen.message = said + " moved from " + actionName(other) + " to " + name;
+        }
+    }
+    target = button;
+    return true;
 }
 
 bool bindCapturedAxis(Settings& s, SettingsScreen& screen, int axis)

@@ -66,6 +66,9 @@ struct SettingsScreen {
 struct SettingsView {
     // One caption a row, in SettingsRow order.
     std::vector<std::string> rows;
+    // Beside each row: the joystick button of its action ("pad button 2",
+    // "pad button none"), "" for rows without one.
+    std::vector<std::string> buttons;
     // Under the rows: what a key did, the action waiting, or the file's problem.
     std::string status;
 };
@@ -80,9 +83,20 @@ bool rowAction(SettingsRow row, Action& action);
 bool stepSetting(Settings& s, SettingsRow row, int direction, const std::vector<WindowSize>& sizes);
 
 // A key pressed while the screen waits for one: Escape cancels, Delete
-// clears the action, any other key is bound (moving from the action that had
-// it, which the message names). Ends the binding; true when the keys changed.
+// clears the action's keys and button, any other key is bound (moving from
+// the action that had it, which the message names). Ends the binding; true
+// when the settings changed.
 bool bindPressedKey(Settings& s, SettingsScreen& screen, SDLKey key);
+
+// The joystick 0 button an action takes: the mapping's for the four driving
+// actions, the restart button for a restart.
+int32_t* actionButton(Settings& s, Action action);
+
+// A joystick button pressed while the screen waits for a key binds as a key
+// does: it becomes the action's one button, leaving the action that had it,
+// which the message names. A negative button binds nothing and keeps the
+// screen waiting. Ends the binding; true when the settings changed.
+bool bindPressedButton(Settings& s, SettingsScreen& screen, int button);
 
 // The joystick mapping's axis a row binds; null for the other rows.
 int32_t* rowAxis(Settings& s, SettingsRow row);

@@ -32,3 +32,10 @@ void drawTrackCached(Track& track, TrackList& cache)
     glCallList(cache.list);
     boundTexture = cache.lastBound;
 }
+
+void forgetTrackList(TrackList& cache)
+{
+    if (cache.list != 0)
+        glDeleteLists(cache.list, 1);
+    cache = TrackList();
+}

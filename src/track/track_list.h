@@ -22,3 +22,8 @@ struct TrackList {
 // Track::revision) and replayed until the next; a track built by code
 // (revision 0) is drawn directly every time.
 void drawTrackCached(Track& track, TrackList& cache);
+
+// Gives the list's name back and makes the next draw compile afresh: for a
+// new GL context, which knows no list (deleting a name it never had is
+// harmless).
+void forgetTrackList(TrackList& cache);

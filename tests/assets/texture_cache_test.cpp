@@ -252,3 +252,41 @@ TEST_F(TextureCacheTest, ReadingARoadForTheSimulationTouchesNeitherTheCacheNorGl
     EXPECT_EQ(entry(dir + "/tex_road/a.png")->width, 4u);
     clearTrack(loaded);
 }
+
+// A new GL context knows none of the names: deleting them stands for it. The
+// reload puts every image back into the very name its holders keep.
+TEST_F(TextureCacheTest, AReloadPutsEveryImageBackIntoItsOwnName)
+{
+    const std::string path = image("scene.png", 6, 3, 32);
+    const std::string gone = image("gone.png");
+    TextureSlot scene = -1, missing = -1;
+    acquire(scene, path);
+    acquire(missing, gone);
+    for (TextureSlot s : {scene, missing}) {
+        GLuint name = static_cast<GLuint>(s);
+        glDeleteTextures(1, &name);
+        ASSERT_FALSE(glIsTexture(name));
+    }
+    // A file removed since its first load leaves its name without an image.
+    std::filesystem::remove(gone);
+    const uint64_t decodes = textureCache.decodes;
+    const int32_t used = textureCache.usedBytes;
+    boundTexture = static_cast<int32_t>(scene);
+    reloadTextures();
+    EXPECT_EQ(boundTexture, -1) << "the next draw binds what it needs";
+    EXPECT_EQ(textureCache.decodes, decodes + 2);
+    EXPECT_EQ(textureCache.usedBytes, used) << "no upload counted twice";
+    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(scene)));
+    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(missing)));
+    int w = 0, h = 0, alphaBits = 0;
+    std::vector<unsigned char> px = boundPixels(static_cast<GLuint>(scene), w, h, alphaBits);
+    EXPECT_EQ(w, 8);
+    EXPECT_EQ(h, 4);
+    ASSERT_FALSE(px.empty());
+    EXPECT_EQ(px[0], 200);
+    EXPECT_EQ(px[3], 128);
+    boundPixels(static_cast<GLuint>(missing), w, h, alphaBits);
+    EXPECT_EQ(w, 0);
+    ASSERT_NE(entry(path), nullptr);
+    EXPECT_EQ(entry(path)->refCount, 1) << "holders keep their references";
+}

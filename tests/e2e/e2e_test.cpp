@@ -1187,3 +1187,69 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
     EXPECT_GT(drawn, 300) << "the ghosts drawn on the road ahead";
     EXPECT_EQ(game.terminate(10000), 0);
 }
+
+// The window's size changed on the settings screen takes effect at once: the
+// window takes the new size, the menus are drawn centred in it with their
+// fonts, and a race then draws the textured road and the HUD along the new
+// window's edges.
+TEST_F(EndToEnd, AWindowSizeChosenInTheSettingsAppliesAtOnceAndTheGameKeepsDrawing)
+{
+    // A display large enough for the next size up.
+    x.stop();
+    ASSERT_TRUE(x.start(1280, 1024));
+    const std::string config = home + "/.config/Vantor/config.txt";
+
+    GameProcess game;
+    startGame(game);
+    int w = 0, h = 0, left = 0, top = 0;
+    ASSERT_TRUE(x.gameWindow(w, h, left, top));
+    ASSERT_EQ(w, 800);
+    ASSERT_EQ(h, 600);
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    x.key("Return");
+    Picture settings;
+    ASSERT_TRUE(waitForText(small, "* window 800 x 600", left + 150, top + 60, 5000, settings))
+        << "the settings screen opens on the window line";
+    x.key("Right");
+    for (int waited = 0; waited < 5000 && !(w == 1024 && h == 768); waited += 100) {
+        sleepMs(100);
+        x.gameWindow(w, h, left, top);
+    }
+    ASSERT_EQ(w, 1024) << "the window takes the new width at once";
+    ASSERT_EQ(h, 768);
+    // The 800 x 600 menu area sits in the middle of the larger window.
+    const int cx = left + (1024 - 800) / 2, cy = top + (768 - 600) / 2;
+    ASSERT_TRUE(waitForText(small, "* window 1024 x 768", cx + 150, cy + 60, 5000, settings))
+        << "the menu drawn, centred, with its font reloaded";
+    settings = screen("settings-1024");
+    EXPECT_GT(small.match(settings, "  volume 80", cx + 150, cy + 60 + 2 * 22), 0.9);
+    EXPECT_NE(readFile(config).find("1024 768 0"), std::string::npos) << "kept for the next start";
+
+    x.key("Escape");
+    sleepMs(400);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(waitForText(highlight, "play 00", cx + 300, cy + 100, 20000, menu)) << "the play menu, centred";
+    x.key("Return");
+    // After the countdown: the race time along the new window's right edge.
+    Picture race;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool timed = false;
+    while (!timed && std::chrono::steady_clock::now() < giveUp) {
+        sleepMs(300);
+        race = shot("race-1024");
+        timed = big.match(race, "0:0", left + 1024 - 150, top + 10 + kBigTextDy45) > 0.9 &&
+                big.match(race, "0:00.00", left + 1024 - 150, top + 10 + kBigTextDy45) < 0.9;
+    }
+    EXPECT_TRUE(timed) << "the HUD's race time runs at the window's right edge";
+    // The road ahead of the ship fills the lower middle of the window with
+    // its asphalt texture (grey, 72 74 78 at full light).
+    const int road = pixelsNear(race, left + 312, top + 500, left + 712, top + 700, 72, 74, 78, 45);
+    EXPECT_GT(road, 4000) << "the road is drawn with its texture";
+    x.key("Escape");
+    sleepMs(400);
+    EXPECT_EQ(game.terminate(10000), 0);
+}

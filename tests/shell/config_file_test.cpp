@@ -80,9 +80,11 @@ TEST(ConfigText, SettingLinesFollowTheNumbers)
 {
     ConfigText file = parseConfig(tenNumbers + "bind throttle w\nbind throttle up\nbind left a\nbind right left shift\n"
                                                "bind restart none\ndeadzone 20\ninvert steer on\ncamera above\n"
-                                               "ghost off\nghost opacity 55\ncolours blue-orange\ninfo clean\n");
+                                               "ghost off\nghost opacity 55\ncolours blue-orange\ninfo clean\n"
+                                               "button restart 6\n");
     const Settings& s = file.settings;
     EXPECT_EQ(file.problem, "");
+    EXPECT_EQ(s.restartButton, 6);
     EXPECT_EQ(s.soundVolume, 80) << "a setting word is no volume";
     EXPECT_EQ(keysOf(s.keys, Action::throttle), (std::vector<SDLKey>{SDLK_w, SDLK_UP}));
     EXPECT_EQ(keysOf(s.keys, Action::brake), std::vector<SDLKey>{SDLK_DOWN});
@@ -117,6 +119,7 @@ TEST(ConfigText, ABadLineKeepsEveryOtherSettingAndIsReportedOnce)
         "bind throttle wq",   "bind jump w",        "bind throttle",       "deadzone 60",     "deadzone -1",
         "deadzone 2o",        "invert roll on",     "invert steer maybe",  "camera overhead", "ghost sometimes",
         "ghost opacity 101",  "colours red-green",  "info",                "volume 30",       "bind throttle w\nbind throttle s\nbind throttle d",
+        "button restart 256", "button brake 2",     "button restart",
     };
     const std::string before = tenNumbers + "# mine\ncamera above\n";
     const std::string after = "deadzone 10\nbind left a\n";
@@ -198,6 +201,7 @@ TEST(ConfigText, EverySettingRoundTrips)
     s.screenWidth = 1920;
     s.fullscreen = true;
     s.joystick.brakeButton = -1;
+    s.restartButton = 9;
     s.soundVolume = 0;
     Action lost;
     bindKey(s.keys, Action::throttle, SDLK_w, lost);
@@ -242,6 +246,10 @@ TEST(ConfigText, AnyChangeToAnyFileReadsBackAsTheSettingsWritten)
         [](Settings& s) { s.screenHeight = 720; },
         [](Settings& s) { s.soundVolume = 12; },
         [](Settings& s) { s.camera = RaceCamera::above; },
+        [](Settings& s) {
+            s.restartButton = 4;
+            s.joystick.leftButton = -1;
+        },
         [](Settings& s) {
             Action lost;
             bindKey(s.keys, Action::throttle, SDLK_UP, lost);

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <cstdlib>
+#include <cstring>
 #include <guichan.hpp>
 #include <guichan/sdl.hpp>
 
@@ -150,6 +151,35 @@ TEST_F(PollInput, RAndBackspaceRestartTheRaceWithoutARecordOrTheMenus)
     pollInput();
     EXPECT_FALSE(game.inRace);
     EXPECT_EQ(game.run.controls.size(), 1u);
+    game = Game();
+}
+
+TEST_F(PollInput, TheBoundPadButtonRestartsTheRaceAndNoOtherButtonDoes)
+{
+    game.track = Track{};
+    game.settings.restartButton = 5;
+    struct Case {
+        int which;
+        int button;
+        Uint8 type;
+        bool restarts;
+    };
+    for (Case c : {Case{0, 4, SDL_JOYBUTTONDOWN, false}, Case{0, 5, SDL_JOYBUTTONUP, false},
+                   Case{1, 5, SDL_JOYBUTTONDOWN, false}, Case{0, 5, SDL_JOYBUTTONDOWN, true}}) {
+        game.inRace = true;
+        game.race.ticks = 900;
+        game.run.controls.assign(601, ControlInput{0.5f, 0.0f, 1.0f});
+        SDL_Event e;
+        std::memset(&e, 0, sizeof e);
+        e.type = c.type;
+        e.jbutton.which = static_cast<Uint8>(c.which);
+        e.jbutton.button = static_cast<Uint8>(c.button);
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        pollInput();
+        EXPECT_TRUE(game.inRace);
+        EXPECT_EQ(game.race.ticks, c.restarts ? 0 : 900) << c.which << " " << c.button;
+        EXPECT_EQ(game.run.controls.size(), c.restarts ? 0u : 602u) << c.which << " " << c.button;
+    }
     game = Game();
 }
 

@@ -120,7 +120,7 @@ TEST(BindPressedKey, EscapeCancelsDeleteClearsAndAStolenKeyIsSaid)
     };
     const Case cases[] = {
         {Action::throttle, SDLK_ESCAPE, false, "throttle unchanged", "throttle: up", "brake: down"},
-        {Action::throttle, SDLK_DELETE, true, "throttle has no key now", "throttle: none", "brake: down"},
+        {Action::throttle, SDLK_DELETE, true, "throttle has no key or button now", "throttle: none", "brake: down"},
         {Action::throttle, SDLK_w, true, "w bound to throttle", "throttle: up, w", "brake: down"},
         {Action::throttle, SDLK_DOWN, true, "down moved from brake to throttle", "throttle: up, down", "brake: none"},
         {Action::throttle, SDLK_UP, false, "up is already throttle", "throttle: up", "brake: down"},
@@ -148,12 +148,60 @@ TEST(BindPressedKey, TheWaitingActionIsSaidAndAThirdKeyDropsTheOldest)
     SettingsScreen screen;
     screen.binding = true;
     screen.bindingAction = Action::left;
-    EXPECT_EQ(settingsView(s, false, screen).status, "press a key for left (Escape cancels, Delete clears)");
+    EXPECT_EQ(settingsView(s, false, screen).status, "press a key or pad button for left (Escape cancels, Delete clears)");
     bindPressedKey(s, screen, SDLK_a);
     screen.binding = true;
     bindPressedKey(s, screen, SDLK_q);
     EXPECT_EQ(caption(s, SettingsRow::bindLeft), "left: a, q");
     EXPECT_EQ(settingsView(s, false, screen).status, "q bound to left");
+}
+
+TEST(BindPressedButton, APadButtonBindsAsAKeyDoesAndMovesFromItsAction)
+{
+    // The mapping's defaults: throttle 2, brake 3, left 0, right 1; restart none.
+    struct Case {
+        Action action;
+        int button;
+        bool changed;
+        const char* message;
+        const char* throttle;
+        const char* brake;
+        const char* restart;
+    };
+    const Case cases[] = {
+        {Action::restart, 5, true, "pad button 5 bound to restart", "pad button 2", "pad button 3", "pad button 5"},
+        {Action::restart, 3, true, "pad button 3 moved from brake to restart", "pad button 2", "pad button none",
+         "pad button 3"},
+        {Action::throttle, 2, false, "pad button 2 is already throttle", "pad button 2", "pad button 3",
+         "pad button none"},
+        {Action::throttle, 7, true, "pad button 7 bound to throttle", "pad button 7", "pad button 3", "pad button none"},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        SettingsScreen screen;
+        screen.binding = true;
+        screen.bindingAction = c.action;
+        EXPECT_EQ(bindPressedButton(s, screen, c.button), c.changed) << c.message;
+        EXPECT_FALSE(screen.binding) << c.message;
+        EXPECT_EQ(screen.message, c.message);
+        const SettingsView view = settingsView(s, false, screen);
+        EXPECT_EQ(view.buttons[size_t(SettingsRow::bindThrottle)], c.throttle) << c.message;
+        EXPECT_EQ(view.buttons[size_t(SettingsRow::bindBrake)], c.brake) << c.message;
+        EXPECT_EQ(view.buttons[size_t(SettingsRow::bindRestart)], c.restart) << c.message;
+        EXPECT_EQ(view.buttons[size_t(SettingsRow::volume)], "") << "only controls take a button";
+        EXPECT_TRUE(s.keys == defaultKeyBindings()) << "a button leaves the keys alone";
+    }
+
+    Settings s;
+    SettingsScreen screen;
+    EXPECT_FALSE(bindPressedButton(s, screen, 4)) << "no action waits";
+    screen.binding = true;
+    screen.bindingAction = Action::left;
+    EXPECT_FALSE(bindPressedButton(s, screen, -1));
+    EXPECT_TRUE(screen.binding) << "no button: still waiting";
+    EXPECT_TRUE(bindPressedKey(s, screen, SDLK_DELETE));
+    EXPECT_EQ(s.joystick.leftButton, -1) << "Delete clears the button with the keys";
+    EXPECT_EQ(caption(s, SettingsRow::bindLeft), "left: none");
 }
 
 TEST(ConfigProblem, SaidOnceAndOnlyWhenThereIsOne)
