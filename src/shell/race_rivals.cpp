@@ -78,6 +78,13 @@ float ghostOpacity(double distance)
     return float(near + (far - near) * (distance - touching) / (clear - touching));
 }
 
+float tagFade(double distance)
+{
+    const float nearest = ghostOpacity(0.0);
+    const float clear = ghostOpacity(std::numeric_limits<double>::infinity());
+    return (ghostOpacity(distance) - nearest) / (clear - nearest);
+}
+
 float ghostOpacityFor(double distance, float chosen)
 {
     const float clear = ghostOpacity(std::numeric_limits<double>::infinity());

@@ -49,6 +49,9 @@ GhostTint ghostDotTint(size_t lane);
 // when it is clear of the player, fading out close by so that a ghost in the
 // player's place never hides the road ahead.
 float ghostOpacity(double distance);
+// The same fade for a ghost's name tag, from 0 where the ghost is faded
+// most to 1 where it is clear of the player.
+float tagFade(double distance);
 // The same fade for a ghost the settings draw at chosen (0 to 1) when clear
 // of the player: the fade keeps its shape, scaled.
 float ghostOpacityFor(double distance, float chosen);

@@ -99,6 +99,18 @@ TEST(GhostLook, AGhostFadesOnlyNearThePlayer)
         EXPECT_LE(ghostOpacity(d), ghostOpacity(d + 0.25)) << d;
 }
 
+TEST(GhostLook, ANameTagFadesAsItsGhostDoesFromNothingToFull)
+{
+    struct Case {
+        double distance;
+        float fade;
+    };
+    const Case cases[] = {{0.0, 0.0f}, {1.5, 0.0f}, {3.25, 0.5f}, {5.0, 1.0f}, {500.0, 1.0f},
+                          {std::numeric_limits<double>::quiet_NaN(), 0.0f}};
+    for (const Case& c : cases)
+        EXPECT_NEAR(tagFade(c.distance), c.fade, 1e-6) << c.distance;
+}
+
 TEST(GhostLook, EveryLaneHasAColourOfItsOwnAndTheFirstLooksAsAlways)
 {
     std::set<std::vector<float>> ships, dots;
@@ -181,6 +193,18 @@ TEST_F(RaceRivalsTest, ARaceStartPutsTheLanesOnTheSessionAndTheViewDrawsEach)
         EXPECT_FLOAT_EQ(view.ships[lane].green, ghostTint(lane).green);
         EXPECT_FLOAT_EQ(view.ghostDotColours[lane].blue, ghostDotTint(lane).blue);
     }
+    // Each ghost carries its rival's name in its own colour, faded as the ghost is.
+    ASSERT_EQ(view.tags.size(), 4u);
+    for (size_t lane = 0; lane < 4; ++lane) {
+        EXPECT_EQ(view.tags[lane].text, game.rivals.names[lane]);
+        EXPECT_FLOAT_EQ(view.tags[lane].blue, ghostTint(lane).blue);
+        EXPECT_FLOAT_EQ(view.tags[lane].fade, lane == 0 ? 0.0f : 1.0f) << lane;
+        EXPECT_DOUBLE_EQ(view.tags[lane].anchor.x, tagAnchor(view.ships[lane].pose).x);
+    }
+    // Ghosts the settings make invisible carry no name either.
+    game.settings.ghostOpacity = 0;
+    EXPECT_TRUE(raceView(game).tags.empty());
+    game.settings.ghostOpacity = 30;
 
     // The delta names its reference only when several ghosts race.
     game.splits.haveDelta = true;
