@@ -52,6 +52,27 @@ TagPlace nameTagPlace(const CameraPose& camera, int screenWidth, int screenHeigh
     return place;
 }
 
+void liftOverlappingTags(std::vector<TagBox>& boxes)
+{
+    auto overlap = [](const TagBox& a, const TagBox& b) {
+        return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+               b.top < a.top + a.height;
+    };
+    for (size_t i = 1; i < boxes.size(); ++i) {
+        // Each lift clears one earlier box for good, so i rounds suffice.
+        for (size_t round = 0; round < i; ++round) {
+            bool moved = false;
+            for (size_t j = 0; j < i; ++j)
+                if (overlap(boxes[i], boxes[j])) {
+                    boxes[i].top = boxes[j].top - boxes[i].height;
+                    moved = true;
+                }
+            if (!moved)
+                break;
+        }
+    }
+}
+
 namespace {
 
 int colourByte(float c) { return int(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); }
@@ -63,32 +84,39 @@ void drawNameTags(const std::vector<NameTag>& tags, const CameraPose& camera, in
 {
     if (!font || tags.empty())
         return;
+    struct Shown {
+        double distance;
+        const NameTag* tag;
+        TagPlace place;
+    };
+    std::vector<Shown> shown;
+    for (const NameTag& tag : tags) {
+        const TagPlace place = nameTagPlace(camera, screenWidth, screenHeight, tag.anchor, tag.fade);
+        if (place.shown && !tag.text.empty())
+            shown.push_back(Shown{length(sub(tag.anchor, camera.eye)), &tag, place});
+    }
+    if (shown.empty())
+        return;
+    std::stable_sort(shown.begin(), shown.end(), [](const Shown& a, const Shown& b) { return a.distance < b.distance; });
+    std::vector<TagBox> boxes;
+    for (const Shown& s : shown) {
+        const double width = font->getWidth(s.tag->text), height = font->getHeight();
+        boxes.push_back(TagBox{s.place.x - width * 0.5, s.place.y - height, width, height});
+    }
+    liftOverlappingTags(boxes);
+
     static gcn::OpenGLGraphics graphics;
     graphics.setTargetPlane(screenWidth, screenHeight);
-    bool begun = false;
+    graphics._beginDraw();
+    // The GUI replaces texture colours by the image's; a tag's font image is
+    // tinted and faded by the vertex colour instead.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // The farthest first, so a nearer tag is drawn over it.
-    std::vector<std::pair<double, size_t>> order;
-    for (size_t i = 0; i < tags.size(); ++i)
-        order.emplace_back(length(sub(tags[i].anchor, camera.eye)), i);
-    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& entry : order) {
-        const NameTag& tag = tags[entry.second];
-        const TagPlace place = nameTagPlace(camera, screenWidth, screenHeight, tag.anchor, tag.fade);
-        if (!place.shown || tag.text.empty())
-            continue;
-        if (!begun) {
-            graphics._beginDraw();
-            // The GUI replaces texture colours by the image's; a tag's font
-            // image is tinted and faded by the vertex colour instead.
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            begun = true;
-        }
+    for (size_t i = shown.size(); i-- > 0;) {
+        const NameTag& tag = *shown[i].tag;
         graphics.setColor(gcn::Color(colourByte(tag.red), colourByte(tag.green), colourByte(tag.blue),
-                                     colourByte(place.alpha)));
-        const int x = int(std::lround(place.x)) - font->getWidth(tag.text) / 2;
-        const int y = int(std::lround(place.y)) - font->getHeight();
-        font->drawString(&graphics, tag.text, x, y);
+                                     colourByte(shown[i].place.alpha)));
+        font->drawString(&graphics, tag.text, int(std::lround(boxes[i].left)), int(std::lround(boxes[i].top)));
     }
-    if (begun)
-        graphics._endDraw();
+    graphics._endDraw();
 }

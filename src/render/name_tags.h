@@ -54,8 +54,20 @@ Vec3 tagAnchor(const ShipState& pose);
 // screenWidth by screenHeight pixels.
 TagPlace nameTagPlace(const CameraPose& camera, int screenWidth, int screenHeight, Vec3 anchor, float fade);
 
-// Draws each shown tag over the frame in font, centred on its place, the
-// font's light fill taking the tag's colour; nothing without a font. Leaves
-// the GL state as it found it.
+// A tag's text on the window, pixels from the top-left corner.
+struct TagBox {
+    double left = 0.0;
+    double top = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+};
+
+// Ghosts driving together would print their names over each other: each
+// box, nearest first, is lifted just above every earlier box it would cover.
+void liftOverlappingTags(std::vector<TagBox>& boxes);
+
+// Draws each shown tag over the frame in font, centred on its place and
+// lifted clear of nearer tags, the font's light fill taking the tag's
+// colour; nothing without a font. Leaves the GL state as it found it.
 void drawNameTags(const std::vector<NameTag>& tags, const CameraPose& camera, int screenWidth, int screenHeight,
                   gcn::Font* font);

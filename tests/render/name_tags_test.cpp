@@ -83,6 +83,32 @@ TEST(NameTags, TheAnchorRidesAboveTheShipAlongItsOwnUp)
     EXPECT_DOUBLE_EQ(anchor.z, 2.0);
 }
 
+TEST(NameTags, TagsThatWouldCoverEachOtherStackNearestLowest)
+{
+    struct Case {
+        const char* what;
+        std::vector<TagBox> boxes;
+        std::vector<double> tops;
+    };
+    const Case cases[] = {
+        {"apart", {{0, 100, 40, 19}, {50, 100, 40, 19}}, {100, 100}},
+        {"on one spot", {{0, 100, 40, 19}, {0, 100, 40, 19}, {0, 100, 40, 19}}, {100, 81, 62}},
+        {"half over", {{0, 100, 40, 19}, {20, 110, 40, 19}}, {100, 81}},
+        {"touching edges", {{0, 100, 40, 19}, {40, 100, 40, 19}, {0, 119, 40, 19}}, {100, 100, 119}},
+        {"lifted into a third", {{0, 100, 40, 19}, {100, 81, 40, 19}, {30, 100, 80, 19}}, {100, 81, 62}},
+        {"clear of a lifted one", {{0, 100, 40, 19}, {100, 81, 40, 19}, {60, 100, 40, 19}}, {100, 81, 100}},
+    };
+    for (const Case& c : cases) {
+        std::vector<TagBox> boxes = c.boxes;
+        liftOverlappingTags(boxes);
+        ASSERT_EQ(boxes.size(), c.tops.size()) << c.what;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_DOUBLE_EQ(boxes[i].top, c.tops[i]) << c.what << " " << i;
+            EXPECT_DOUBLE_EQ(boxes[i].left, c.boxes[i].left) << c.what << " " << i;
+        }
+    }
+}
+
 // The scene's own matrices, as the race drew with them, put every point where
 // the tag's placing puts it.
 TEST(NameTags, ThePlacingAgreesWithTheSceneProjection)
