@@ -1164,10 +1164,41 @@ int changedPixels(const Picture& frame, const Picture& empty, int y0, int y1)
     return n;
 }
 
+// Pixels of a frame that are colour laid over the same view without the
+// ghosts at an opacity of at least minAlpha: with the ghosts at their usual
+// 0.3 (two over each other make 0.51) only the name tags are drawn that
+// opaque, and a tag in another colour (or the ship's own orange and red
+// paint) does not fit. Pixels whose view is too near the colour to tell are
+// left out.
+int tagPixels(const Picture& frame, const Picture& empty, int y0, int y1, const int colour[3], double minAlpha)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < frame.height && y < empty.height; ++y)
+        for (int x = 0; x < frame.width && x < empty.width; ++x) {
+            const unsigned char* p = frame.at(x, y);
+            const unsigned char* e = empty.at(x, y);
+            int k = 0;
+            for (int c = 1; c < 3; ++c)
+                if (std::abs(colour[c] - e[c]) > std::abs(colour[k] - e[k]))
+                    k = c;
+            if (std::abs(colour[k] - e[k]) < 60)
+                continue;
+            const double alpha = double(p[k] - e[k]) / double(colour[k] - e[k]);
+            if (alpha < minAlpha || alpha > 1.1)
+                continue;
+            bool fits = true;
+            for (int c = 0; c < 3; ++c)
+                fits = fits && std::abs(alpha * colour[c] + (1.0 - alpha) * e[c] - p[c]) <= 30.0;
+            n += fits;
+        }
+    return n;
+}
+
 }  // namespace
 
 // The best run and the gold ghost race together: the second ghost is drawn in
-// its own colour on the road, and the map shows a dot in each ghost's colour.
+// its own colour on the road, each carries its name tag in its colour, and the
+// map shows a dot in each ghost's colour.
 TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
 {
     GhostFile silver;
@@ -1225,6 +1256,25 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
         if (changed < 800 * (mapY0 - 100) / 10)
             drawn = std::max(drawn, changed);
     }
+    // The small font's light fill, between its top and bottom colours, in
+    // the best run's white and the gold ghost's orange.
+    const float fill[3] = {0.9f, 0.92f, 0.95f}, white[3] = {1.0f, 1.0f, 1.0f}, orange[3] = {1.0f, 0.55f, 0.15f};
+    int whiteTag[3], orangeTag[3];
+    for (int c = 0; c < 3; ++c) {
+        whiteTag[c] = int(255.0f * fill[c] * white[c] + 0.5f);
+        orangeTag[c] = int(255.0f * fill[c] * orange[c] + 0.5f);
+    }
+    int whiteTagged = 0, orangeTagged = 0;
+    for (const Picture& frame : frames) {
+        const int orangeHere = tagPixels(frame, empty, 100, mapY0, orangeTag, 0.6);
+        orangeTagged = std::max(orangeTagged, orangeHere);
+        // The countdown's digits are as light as the white tag; the tags show
+        // only once the ghosts have left the player, both at once.
+        if (orangeHere > 40)
+            whiteTagged = std::max(whiteTagged, tagPixels(frame, empty, 100, mapY0, whiteTag, 0.6));
+    }
+    EXPECT_GT(orangeTagged, 40) << "\"gold\" over its ghost in the gold ghost's orange";
+    EXPECT_GT(whiteTagged, 40) << "\"best run\" over its ghost in the best run's white";
     EXPECT_GT(paleDot, 4) << "the best run's dot on the map, in the ghost's pale blue";
     EXPECT_GT(orangeDot, 4) << "the gold ghost's dot on the map, in its own orange";
     EXPECT_GT(drawn, 300) << "the ghosts drawn on the road ahead";
