@@ -1164,31 +1164,37 @@ int changedPixels(const Picture& frame, const Picture& empty, int y0, int y1)
     return n;
 }
 
-// Pixels of a frame that are colour laid over the same view without the
-// ghosts at an opacity of at least minAlpha: with the ghosts at their usual
-// 0.3 (two over each other make 0.51) only the name tags are drawn that
-// opaque, and a tag in another colour (or the ship's own orange and red
-// paint) does not fit. Pixels whose view is too near the colour to tell are
-// left out.
-int tagPixels(const Picture& frame, const Picture& empty, int y0, int y1, const int colour[3], double minAlpha)
+// Pixels of a frame that are the font's fill in tint (the fill a shade of
+// white, from 1.0 at the glyphs' top to about 0.8 at their bottom) laid over
+// the same view without the ghosts at an opacity of at least minAlpha: with
+// the ghosts at their usual 0.3 (two over each other make 0.51) only the name
+// tags are drawn that opaque, and a tag in another colour (or the ship's own
+// orange and red paint) does not fit.
+int tagPixels(const Picture& frame, const Picture& empty, int y0, int y1, const float tint[3], double minAlpha)
 {
+    const double t[3] = {255.0 * tint[0], 255.0 * tint[1], 255.0 * tint[2]};
+    const double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
     int n = 0;
     for (int y = y0; y < y1 && y < frame.height && y < empty.height; ++y)
         for (int x = 0; x < frame.width && x < empty.width; ++x) {
             const unsigned char* p = frame.at(x, y);
             const unsigned char* e = empty.at(x, y);
-            int k = 0;
-            for (int c = 1; c < 3; ++c)
-                if (std::abs(colour[c] - e[c]) > std::abs(colour[k] - e[k]))
-                    k = c;
-            if (std::abs(colour[k] - e[k]) < 60)
+            if (sameColour(p, e, 24))
                 continue;
-            const double alpha = double(p[k] - e[k]) / double(colour[k] - e[k]);
-            if (alpha < minAlpha || alpha > 1.1)
-                continue;
-            bool fits = true;
-            for (int c = 0; c < 3; ++c)
-                fits = fits && std::abs(alpha * colour[c] + (1.0 - alpha) * e[c] - p[c]) <= 30.0;
+            bool fits = false;
+            for (double alpha = minAlpha; alpha <= 1.0001 && !fits; alpha += 0.02) {
+                // What the tag adds over the view, alpha times its colour.
+                double d[3];
+                for (int c = 0; c < 3; ++c)
+                    d[c] = p[c] - (1.0 - alpha) * e[c];
+                const double k = (d[0] * t[0] + d[1] * t[1] + d[2] * t[2]) / tt;
+                const double shade = k / alpha;
+                if (shade < 0.75 || shade > 1.05)
+                    continue;
+                fits = true;
+                for (int c = 0; c < 3; ++c)
+                    fits = fits && std::abs(d[c] - k * t[c]) <= 12.0;
+            }
             n += fits;
         }
     return n;
@@ -1256,22 +1262,16 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
         if (changed < 800 * (mapY0 - 100) / 10)
             drawn = std::max(drawn, changed);
     }
-    // The small font's light fill, between its top and bottom colours, in
-    // the best run's white and the gold ghost's orange.
-    const float fill[3] = {0.9f, 0.92f, 0.95f}, white[3] = {1.0f, 1.0f, 1.0f}, orange[3] = {1.0f, 0.55f, 0.15f};
-    int whiteTag[3], orangeTag[3];
-    for (int c = 0; c < 3; ++c) {
-        whiteTag[c] = int(255.0f * fill[c] * white[c] + 0.5f);
-        orangeTag[c] = int(255.0f * fill[c] * orange[c] + 0.5f);
-    }
+    // The best run's white and the gold ghost's orange.
+    const float white[3] = {1.0f, 1.0f, 1.0f}, orange[3] = {1.0f, 0.55f, 0.15f};
     int whiteTagged = 0, orangeTagged = 0;
     for (const Picture& frame : frames) {
-        const int orangeHere = tagPixels(frame, empty, 100, mapY0, orangeTag, 0.6);
+        const int orangeHere = tagPixels(frame, empty, 100, mapY0, orange, 0.6);
         orangeTagged = std::max(orangeTagged, orangeHere);
         // The countdown's digits are as light as the white tag; the tags show
         // only once the ghosts have left the player, both at once.
         if (orangeHere > 40)
-            whiteTagged = std::max(whiteTagged, tagPixels(frame, empty, 100, mapY0, whiteTag, 0.6));
+            whiteTagged = std::max(whiteTagged, tagPixels(frame, empty, 100, mapY0, white, 0.6));
     }
     EXPECT_GT(orangeTagged, 40) << "\"gold\" over its ghost in the gold ghost's orange";
     EXPECT_GT(whiteTagged, 40) << "\"best run\" over its ghost in the best run's white";
