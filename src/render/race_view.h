@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/camera.h"
+#include "render/name_tags.h"
 #include "render/track_map.h"
 #include "sim/ship.h"
 
@@ -39,6 +40,9 @@ struct RaceView {
     std::vector<Vec3> ghostDots;
     // The colour of each of ghostDots; a dot without one is pale blue.
     std::vector<DotColour> ghostDotColours;
+    // A name over each ghost, drawn after the scene in tagFont (none: no tags).
+    std::vector<NameTag> tags;
+    gcn::Font* tagFont = nullptr;
     int screenWidth = 800;
     int screenHeight = 600;
 };

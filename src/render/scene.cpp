@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double nearPlane = 0.1;
+constexpr double nearPlane = raceNearPlane;
 constexpr double farPlane = 5000.0;
 
 void setProjection(int screenWidth, int screenHeight, double fieldOfViewDegrees)
@@ -69,7 +69,7 @@ static void drawRaceWorld(const RaceView& view)
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
 
-    setProjection(view.screenWidth, view.screenHeight, 70.0);
+    setProjection(view.screenWidth, view.screenHeight, raceFieldOfViewDegrees);
     const CameraPose& camera = view.camera;
     gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.centre.x, camera.centre.y, camera.centre.z,
               camera.up.x, camera.up.y, camera.up.z);
@@ -123,5 +123,6 @@ void drawRaceMap(const RaceView& view)
 void drawRaceView(const RaceView& view)
 {
     drawRaceScene(view);
+    drawNameTags(view.tags, view.camera, view.screenWidth, view.screenHeight, view.tagFont);
     drawRaceMap(view);
 }

@@ -24,5 +24,5 @@ void drawMenuBackgroundAt(Game& g, uint32_t ticksMs);
 void drawRaceScene(const RaceView& view);
 // The view's map over whatever the frame holds.
 void drawRaceMap(const RaceView& view);
-// Both, the map last.
+// The scene, the ghosts' name tags over it, the map last.
 void drawRaceView(const RaceView& view);

@@ -96,6 +96,31 @@ bool toggleRival(std::vector<Rival>& rivals, const Rival& rival)
     return true;
 }
 
+std::vector<Rival> addableRivals(const bool offered[3], bool bestRunAddable, const std::vector<std::string>& filePaths)
+{
+    std::vector<Rival> rivals;
+    for (int m = 0; m < 3; ++m)
+        if (offered[m])
+            rivals.push_back(Rival{medalKinds[m], ""});
+    if (bestRunAddable)
+        rivals.push_back(Rival{RivalKind::bestRun, ""});
+    for (const std::string& path : filePaths)
+        rivals.push_back(Rival{RivalKind::file, path});
+    return rivals;
+}
+
+Rival stepAmong(const std::vector<Rival>& candidates, const Rival& shown, int step)
+{
+    if (candidates.empty())
+        return shown;
+    auto found = std::find(candidates.begin(), candidates.end(), shown);
+    if (found == candidates.end())
+        return candidates.front();
+    const long n = long(candidates.size());
+    const long at = long(found - candidates.begin()) + (step < 0 ? -1 : 1);
+    return candidates[size_t((at + n) % n)];
+}
+
 std::string nextToBeatLine(int32_t ticks, const MedalSeconds& times)
 {
     int64_t limits[3];

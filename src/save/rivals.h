@@ -62,6 +62,17 @@ std::vector<Rival> defaultRivals(const TrackRecord* record, const MedalSeconds& 
 // deltas compare with. False when nothing changed (the set is full).
 bool toggleRival(std::vector<Rival>& rivals, const Rival& rival);
 
+// The rivals that can be raced beside the lead, in the order the play menu
+// steps through them: the medal ghosts offered (gold first), the best run
+// when the lead is not it, then each verified ghost file by path (the lead's
+// own file left out).
+std::vector<Rival> addableRivals(const bool offered[3], bool bestRunAddable, const std::vector<std::string>& filePaths);
+
+// The rival after shown (step 1) or before it (step -1) among candidates,
+// wrapping; the first when shown is not among them; shown itself when there
+// is no candidate.
+Rival stepAmong(const std::vector<Rival>& candidates, const Rival& shown, int step);
+
 // After a finish of ticks: the best medal the time earns and its margin
 // ("gold beaten by 0.42"), and the next medal above it with the time still to
 // find ("silver: 1.37 to go"), joined by ", " when there are both. Margins

@@ -50,6 +50,50 @@ bool leadRaces(const Game& g)
     return lead && !lead->empty();
 }
 
+// The lead as a rival: its file, or the best run.
+Rival leadRival(const Game& g)
+{
+    const ShelfEntry* file = rivalEntry(g.ghosts);
+    return file ? Rival{RivalKind::file, file->path} : Rival{RivalKind::bestRun, ""};
+}
+
+const ShelfEntry* offeredFile(const Game& g, const std::string& path)
+{
+    for (size_t i : g.ghosts.offered)
+        if (g.ghosts.entries[i].path == path)
+            return &g.ghosts.entries[i];
+    return nullptr;
+}
+
+// A file's player as the ghosts button names it: short enough that its
+// longest caption stays clear of "back" on the same row.
+std::string buttonName(const std::string& playerName) { return playerName.substr(0, 10); }
+
+// The records an added rival races with and its name; null when it cannot
+// race now.
+const std::vector<ControlInput>* addedRun(const Game& g, const Rival& rival, std::string* name)
+{
+    const int m = medalIndex(rival.kind);
+    if (m >= 0) {
+        if (!g.rivals.medals.offered[m] || g.rivals.medals.runs[m].empty())
+            return nullptr;
+        *name = rivalName(rival.kind);
+        return &g.rivals.medals.runs[m];
+    }
+    if (rival.kind == RivalKind::bestRun) {
+        const TrackRecord* record = findRecord(g);
+        if (!record || record->ghostRun.empty())
+            return nullptr;
+        *name = rivalName(rival.kind);
+        return &record->ghostRun;
+    }
+    const ShelfEntry* file = offeredFile(g, rival.path);
+    if (!file || file->ghost.records.empty())
+        return nullptr;
+    *name = file->ghost.playerName.substr(0, 20);
+    return &file->ghost.records;
+}
+
 } // namespace
 
 GhostTint ghostTint(size_t lane)
@@ -76,6 +120,13 @@ float ghostOpacity(double distance)
     if (distance >= clear)
         return float(far);
     return float(near + (far - near) * (distance - touching) / (clear - touching));
+}
+
+float tagFade(double distance)
+{
+    const float nearest = ghostOpacity(0.0);
+    const float clear = ghostOpacity(std::numeric_limits<double>::infinity());
+    return (ghostOpacity(distance) - nearest) / (clear - nearest);
 }
 
 float ghostOpacityFor(double distance, float chosen)
@@ -106,11 +157,12 @@ void loadRaceRivals(Game& g)
     RaceRivals& r = g.rivals;
     r.medals = readMedalGhosts(dataDir, g.save.trackName);
     if (r.addedTrack == g.save.trackName && r.addedByPlayer) {
-        // A medal ghost the track no longer ships is not raced.
+        // A medal ghost the track no longer ships is not raced; files stay
+        // while the shelf judges them, and race only once verified.
         r.added.erase(std::remove_if(r.added.begin(), r.added.end(),
                                      [&](const Rival& rival) {
                                          const int m = medalIndex(rival.kind);
-                                         return m < 0 || !r.medals.offered[m];
+                                         return m >= 0 && !r.medals.offered[m];
                                      }),
                       r.added.end());
     } else {
@@ -121,50 +173,65 @@ void loadRaceRivals(Game& g)
         r.addedTrack = g.save.trackName;
         r.addedByPlayer = false;
     }
-    if (r.cursor < 0 || r.cursor > 2 || !r.medals.offered[r.cursor])
-        stepRivalCursor(g, 1);
 }
 
-void stepRivalCursor(Game& g, int step)
+std::vector<Rival> addableNow(const Game& g)
 {
-    RaceRivals& r = g.rivals;
-    const int direction = step < 0 ? -1 : 1;
-    int at = std::clamp(r.cursor, 0, 2);
-    for (int tries = 0; tries < 3; ++tries) {
-        at = (at + direction + 3) % 3;
-        if (r.medals.offered[at]) {
-            r.cursor = at;
-            return;
-        }
-    }
+    const bool fileLeads = leadRaces(g) && rivalEntry(g.ghosts);
+    std::vector<std::string> files;
+    for (size_t i : g.ghosts.offered)
+        if (!(fileLeads && g.ghosts.entries[i].path == g.ghosts.rivalPath))
+            files.push_back(g.ghosts.entries[i].path);
+    return addableRivals(g.rivals.medals.offered, fileLeads && hasBestRun(findRecord(g)), files);
 }
+
+Rival shownRival(const Game& g)
+{
+    const std::vector<Rival> candidates = addableNow(g);
+    if (std::find(candidates.begin(), candidates.end(), g.rivals.shown) != candidates.end())
+        return g.rivals.shown;
+    return candidates.empty() ? g.rivals.shown : candidates.front();
+}
+
+void stepRivalCursor(Game& g, int step) { g.rivals.shown = stepAmong(addableNow(g), shownRival(g), step); }
 
 void toggleShownRival(Game& g)
 {
-    RaceRivals& r = g.rivals;
-    if (r.cursor < 0 || r.cursor > 2 || !r.medals.offered[r.cursor])
+    const std::vector<Rival> candidates = addableNow(g);
+    if (candidates.empty())
         return;
-    // The lead rival holds the first place of the set, so at most three are added.
+    const Rival shown = shownRival(g);
+    RaceRivals& r = g.rivals;
+    // The lead holds the first place of the set; added rivals that can no
+    // longer race, or that became the lead, give their places up.
     std::vector<Rival> set;
-    if (leadRaces(g))
-        set.push_back(Rival{RivalKind::bestRun, ""});
+    const bool leads = leadRaces(g);
+    if (leads)
+        set.push_back(leadRival(g));
     const size_t lead = set.size();
-    set.insert(set.end(), r.added.begin(), r.added.end());
-    if (!toggleRival(set, Rival{medalKinds[r.cursor], ""}))
+    std::string name;
+    for (const Rival& rival : r.added)
+        if (!(leads && rival == set.front()) && addedRun(g, rival, &name))
+            set.push_back(rival);
+    if (!toggleRival(set, shown))
         return;
     r.added.assign(set.begin() + long(lead), set.end());
+    r.shown = shown;
     r.addedTrack = g.save.trackName;
     r.addedByPlayer = true;
 }
 
 std::string ghostsButtonCaption(const Game& g)
 {
-    const RaceRivals& r = g.rivals;
-    if (r.cursor < 0 || r.cursor > 2 || !r.medals.offered[r.cursor])
+    if (addableNow(g).empty())
         return "";
-    const Rival shown{medalKinds[r.cursor], ""};
-    const bool racing = std::find(r.added.begin(), r.added.end(), shown) != r.added.end();
-    return "ghost " + rivalName(shown.kind) + (racing ? ": racing" : ": add");
+    const Rival shown = shownRival(g);
+    const bool racing = std::find(g.rivals.added.begin(), g.rivals.added.end(), shown) != g.rivals.added.end();
+    std::string label = rivalName(shown.kind);
+    if (shown.kind == RivalKind::file)
+        if (const ShelfEntry* file = offeredFile(g, shown.path))
+            label = buttonName(file->ghost.playerName);
+    return "ghost " + label + (racing ? ": racing" : ": add");
 }
 
 std::string raceGhostsLine(const Game& g)
@@ -191,13 +258,18 @@ std::vector<const std::vector<ControlInput>*> raceGhostRuns(const Game& g, std::
             names->push_back(file ? file->ghost.playerName.substr(0, 20) : rivalName(RivalKind::bestRun));
         }
     }
+    const bool leads = !runs.empty();
+    const Rival lead = leadRival(g);
     for (const Rival& rival : g.rivals.added) {
-        const int m = medalIndex(rival.kind);
-        if (m < 0 || !g.rivals.medals.offered[m] || g.rivals.medals.runs[m].empty() || runs.size() >= maxRivals)
+        std::string name;
+        if (runs.size() >= maxRivals || (leads && rival == lead))
             continue;
-        runs.push_back(&g.rivals.medals.runs[m]);
+        const std::vector<ControlInput>* run = addedRun(g, rival, &name);
+        if (!run)
+            continue;
+        runs.push_back(run);
         if (names)
-            names->push_back(rivalName(rival.kind));
+            names->push_back(name);
     }
     return runs;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The ghosts a race runs beside the player. The lead rival is the one the
 // play menu's rival button picks (the best run or a verified ghost file, as
-// always); medal ghosts are added beside it on the ghosts button, up to four
-// ghosts in all. At a race start the set is resolved once into the session's
+// always); the ghosts button adds others beside it (the medal ghosts, the best
+// run when a file leads, the other verified ghost files), up to four ghosts
+// in all. At a race start the set is resolved once into the session's
 // ghost lanes: the first ghost is the reference the deltas compare with.
 
 #include <string>
@@ -26,14 +27,15 @@ struct GhostTint {
 struct RaceRivals {
     // The medal ghosts the current track ships, read at the play menu's load.
     MedalGhostRuns medals;
-    // Medal ghosts raced beside the lead rival, in the order they were added.
+    // Rivals raced beside the lead, in the order they were added.
     std::vector<Rival> added;
     // The track added was made for, and whether the player changed it there;
     // until then every load of the play menu takes the default again.
     std::string addedTrack;
     bool addedByPlayer = false;
-    // The medal the ghosts button shows: 0 gold, 1 silver, 2 bronze.
-    int cursor = 0;
+    // The rival the ghosts button shows; when it can no longer be added, the
+    // button shows the first that can.
+    Rival shown{RivalKind::gold, ""};
     // Resolved at a race start: each lane's name, lane 0 the session's ghost.
     std::vector<std::string> names;
     // Ships and drawn poses of the lanes after the first.
@@ -49,6 +51,9 @@ GhostTint ghostDotTint(size_t lane);
 // when it is clear of the player, fading out close by so that a ghost in the
 // player's place never hides the road ahead.
 float ghostOpacity(double distance);
+// The same fade for a ghost's name tag, from 0 where the ghost is faded
+// most to 1 where it is clear of the player.
+float tagFade(double distance);
 // The same fade for a ghost the settings draw at chosen (0 to 1) when clear
 // of the player: the fade keeps its shape, scaled.
 float ghostOpacityFor(double distance, float chosen);
@@ -61,19 +66,24 @@ std::string rivalName(RivalKind kind);
 // (the next medal not yet earned).
 void loadRaceRivals(Game& g);
 
-// The ghosts button: Left and Right step through the medal ghosts the track
-// offers, Enter adds the shown one or takes it out again.
+// What the ghosts button can add now, in its order (addableRivals), and the
+// one it shows.
+std::vector<Rival> addableNow(const Game& g);
+Rival shownRival(const Game& g);
+
+// The ghosts button: Left and Right step through addableNow, Enter adds the
+// shown one or takes it out again.
 void stepRivalCursor(Game& g, int step);
 void toggleShownRival(Game& g);
 
-// The ghosts button's caption ("ghost silver: racing", "ghost gold: add"),
-// empty when the track ships no medal ghost; and the line naming every ghost
+// The ghosts button's caption ("ghost silver: racing", "ghost gold: add",
+// "ghost best run: add", a file's player), empty when nothing can be added; and the line naming every ghost
 // the next race runs ("ghosts: best run, silver"), empty for none.
 std::string ghostsButtonCaption(const Game& g);
 std::string raceGhostsLine(const Game& g);
 
 // The race's lanes: the lead rival's records when they are not empty, then
-// each added medal ghost, at most maxRivals; with the ghost switched off,
+// each added rival that is still offered and not the lead, at most maxRivals; with the ghost switched off,
 // none. Names are filled alongside.
 std::vector<const std::vector<ControlInput>*> raceGhostRuns(const Game& g, std::vector<std::string>* names);
 

@@ -1,5 +1,7 @@
 #include "shell/views.h"
 
+#include <guichan/imagefont.hpp>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -185,7 +187,12 @@ RaceView raceViewAt(Game& g, const ShipState& player, const ShipState& ghost)
             const GhostTint dot = ghostDotTint(lane);
             view.ghostDots.push_back(poses[lane].position);
             view.ghostDotColours.push_back(DotColour{dot.red, dot.green, dot.blue});
+            // Ghosts the settings hide carry no name either.
+            if (lane < g.rivals.names.size() && chosen > 0.0f)
+                view.tags.push_back(NameTag{tagAnchor(poses[lane]), g.rivals.names[lane], tint.red, tint.green,
+                                            tint.blue, tagFade(length(sub(poses[lane].position, player.position)))});
         }
+        view.tagFont = g.fontDefault;
     }
     view.screenWidth = g.screenWidth;
     view.screenHeight = g.screenHeight;

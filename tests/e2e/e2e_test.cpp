@@ -1132,10 +1132,47 @@ int changedPixels(const Picture& frame, const Picture& empty, int y0, int y1)
     return n;
 }
 
+// Pixels of a frame that are the font's fill in tint (the fill a shade of
+// white, from 1.0 at the glyphs' top to about 0.8 at their bottom) laid over
+// the same view without the ghosts at an opacity of at least minAlpha: with
+// the ghosts at their usual 0.3 (two over each other make 0.51) only the name
+// tags are drawn that opaque, and a tag in another colour (or the ship's own
+// orange and red paint) does not fit.
+int tagPixels(const Picture& frame, const Picture& empty, int y0, int y1, const float tint[3], double minAlpha)
+{
+    const double t[3] = {255.0 * tint[0], 255.0 * tint[1], 255.0 * tint[2]};
+    const double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
+    int n = 0;
+    for (int y = y0; y < y1 && y < frame.height && y < empty.height; ++y)
+        for (int x = 0; x < frame.width && x < empty.width; ++x) {
+            const unsigned char* p = frame.at(x, y);
+            const unsigned char* e = empty.at(x, y);
+            if (sameColour(p, e, 24))
+                continue;
+            bool fits = false;
+            for (double alpha = minAlpha; alpha <= 1.0001 && !fits; alpha += 0.02) {
+                // What the tag adds over the view, alpha times its colour.
+                double d[3];
+                for (int c = 0; c < 3; ++c)
+                    d[c] = p[c] - (1.0 - alpha) * e[c];
+                const double k = (d[0] * t[0] + d[1] * t[1] + d[2] * t[2]) / tt;
+                const double shade = k / alpha;
+                if (shade < 0.75 || shade > 1.05)
+                    continue;
+                fits = true;
+                for (int c = 0; c < 3; ++c)
+                    fits = fits && std::abs(d[c] - k * t[c]) <= 12.0;
+            }
+            n += fits;
+        }
+    return n;
+}
+
 }  // namespace
 
 // The best run and the gold ghost race together: the second ghost is drawn in
-// its own colour on the road, and the map shows a dot in each ghost's colour.
+// its own colour on the road, each carries its name tag in its colour, and the
+// map shows a dot in each ghost's colour.
 TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
 {
     GhostFile silver;
@@ -1182,6 +1219,19 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
         if (changed < 800 * (mapY0 - 100) / 10)
             drawn = std::max(drawn, changed);
     }
+    // The best run's white and the gold ghost's orange.
+    const float white[3] = {1.0f, 1.0f, 1.0f}, orange[3] = {1.0f, 0.55f, 0.15f};
+    int whiteTagged = 0, orangeTagged = 0;
+    for (const Picture& frame : frames) {
+        const int orangeHere = tagPixels(frame, empty, 100, mapY0, orange, 0.6);
+        orangeTagged = std::max(orangeTagged, orangeHere);
+        // The countdown's digits are as light as the white tag; the tags show
+        // only once the ghosts have left the player, both at once.
+        if (orangeHere > 40)
+            whiteTagged = std::max(whiteTagged, tagPixels(frame, empty, 100, mapY0, white, 0.6));
+    }
+    EXPECT_GT(orangeTagged, 40) << "\"gold\" over its ghost in the gold ghost's orange";
+    EXPECT_GT(whiteTagged, 40) << "\"best run\" over its ghost in the best run's white";
     EXPECT_GT(paleDot, 4) << "the best run's dot on the map, in the ghost's pale blue";
     EXPECT_GT(orangeDot, 4) << "the gold ghost's dot on the map, in its own orange";
     EXPECT_GT(drawn, 300) << "the ghosts drawn on the road ahead";

@@ -123,3 +123,48 @@ TEST(NextToBeat, CountsFromTheLastTickThatEarnsTheMedal)
     EXPECT_EQ(nextToBeatLine(434, odd), "gold beaten by 0.00");
     EXPECT_EQ(nextToBeatLine(435, odd), "silver beaten by 0.65, gold: 0.01 to go");
 }
+
+namespace {
+
+const Rival fileA{RivalKind::file, "/ghosts/a.vghost"};
+const Rival fileB{RivalKind::file, "/ghosts/b.vghost"};
+
+} // namespace
+
+TEST(AddableRivals, MedalsFirstThenTheBestRunThenEachFile)
+{
+    const bool none[3] = {false, false, false};
+    const bool silverOnly[3] = {false, true, false};
+    const std::vector<std::string> files{fileA.path, fileB.path};
+    const struct {
+        const char* what;
+        const bool* offered;
+        bool bestRun;
+        std::vector<std::string> files;
+        std::vector<Rival> rivals;
+    } cases[] = {
+        {"every medal, the best run leads", allOffered, false, {}, {gold, silver, bronze}},
+        {"a file leads", silverOnly, true, files, {silver, best, fileA, fileB}},
+        {"files alone", none, false, files, {fileA, fileB}},
+        {"nothing to add", none, false, {}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(addableRivals(c.offered, c.bestRun, c.files), c.rivals) << c.what;
+}
+
+TEST(AddableRivals, TheButtonStepsRoundTheCandidatesBothWays)
+{
+    const std::vector<Rival> candidates{gold, best, fileA, fileB};
+    const struct {
+        Rival shown;
+        int step;
+        Rival next;
+    } cases[] = {
+        {gold, 1, best},  {best, 1, fileA},   {fileB, 1, gold},  {gold, -1, fileB},
+        {fileA, -1, best}, {silver, 1, gold}, {silver, -1, gold},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(stepAmong(candidates, c.shown, c.step), c.next) << int(c.shown.kind) << " " << c.step;
+    EXPECT_EQ(stepAmong({}, silver, 1), silver) << "nothing to step to";
+    EXPECT_EQ(stepAmong({fileA}, fileA, 1), fileA);
+}

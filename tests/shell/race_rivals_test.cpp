@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <set>
+#include <tuple>
 
 #include "assets/data_dir.h"
 #include "assets/models.h"
@@ -99,6 +100,18 @@ TEST(GhostLook, AGhostFadesOnlyNearThePlayer)
         EXPECT_LE(ghostOpacity(d), ghostOpacity(d + 0.25)) << d;
 }
 
+TEST(GhostLook, ANameTagFadesAsItsGhostDoesFromNothingToFull)
+{
+    struct Case {
+        double distance;
+        float fade;
+    };
+    const Case cases[] = {{0.0, 0.0f}, {1.5, 0.0f}, {3.25, 0.5f}, {5.0, 1.0f}, {500.0, 1.0f},
+                          {std::numeric_limits<double>::quiet_NaN(), 0.0f}};
+    for (const Case& c : cases)
+        EXPECT_NEAR(tagFade(c.distance), c.fade, 1e-6) << c.distance;
+}
+
 TEST(GhostLook, EveryLaneHasAColourOfItsOwnAndTheFirstLooksAsAlways)
 {
     std::set<std::vector<float>> ships, dots;
@@ -181,6 +194,18 @@ TEST_F(RaceRivalsTest, ARaceStartPutsTheLanesOnTheSessionAndTheViewDrawsEach)
         EXPECT_FLOAT_EQ(view.ships[lane].green, ghostTint(lane).green);
         EXPECT_FLOAT_EQ(view.ghostDotColours[lane].blue, ghostDotTint(lane).blue);
     }
+    // Each ghost carries its rival's name in its own colour, faded as the ghost is.
+    ASSERT_EQ(view.tags.size(), 4u);
+    for (size_t lane = 0; lane < 4; ++lane) {
+        EXPECT_EQ(view.tags[lane].text, game.rivals.names[lane]);
+        EXPECT_FLOAT_EQ(view.tags[lane].blue, ghostTint(lane).blue);
+        EXPECT_FLOAT_EQ(view.tags[lane].fade, lane == 0 ? 0.0f : 1.0f) << lane;
+        EXPECT_DOUBLE_EQ(view.tags[lane].anchor.x, tagAnchor(view.ships[lane].pose).x);
+    }
+    // Ghosts the settings make invisible carry no name either.
+    game.settings.ghostOpacity = 0;
+    EXPECT_TRUE(raceView(game).tags.empty());
+    game.settings.ghostOpacity = 30;
 
     // The delta names its reference only when several ghosts race.
     game.splits.haveDelta = true;
@@ -203,15 +228,15 @@ TEST_F(RaceRivalsTest, ARaceStartPutsTheLanesOnTheSessionAndTheViewDrawsEach)
 TEST_F(RaceRivalsTest, TheGhostsButtonStepsThroughTheOfferedMedalsAndTogglesOne)
 {
     game.rivals.medals.offered[1] = false;
-    game.rivals.cursor = 0;
+    game.rivals.shown = gold;
     game.rivals.added = {};
     EXPECT_EQ(ghostsButtonCaption(game), "ghost gold: add");
     stepRivalCursor(game, 1);
-    EXPECT_EQ(game.rivals.cursor, 2) << "silver is not offered";
+    EXPECT_EQ(game.rivals.shown, bronze) << "silver is not offered";
     stepRivalCursor(game, 1);
-    EXPECT_EQ(game.rivals.cursor, 0);
+    EXPECT_EQ(game.rivals.shown, gold);
     stepRivalCursor(game, -1);
-    EXPECT_EQ(game.rivals.cursor, 2);
+    EXPECT_EQ(game.rivals.shown, bronze);
 
     toggleShownRival(game);
     EXPECT_EQ(game.rivals.added, (std::vector<Rival>{bronze}));
@@ -229,6 +254,70 @@ TEST_F(RaceRivalsTest, TheGhostsButtonStepsThroughTheOfferedMedalsAndTogglesOne)
     EXPECT_EQ(ghostsButtonCaption(game), "");
     toggleShownRival(game);
     EXPECT_EQ(game.rivals.added, (std::vector<Rival>{bronze}));
+}
+
+// Two verified ghost files beside the best run and the medal ghosts: the
+// ghosts button adds files as it adds medals, and the best run once a file leads.
+TEST_F(RaceRivalsTest, TheGhostsButtonAddsGhostFilesAndTheBestRunBesideTheLead)
+{
+    const Rival zed{RivalKind::file, "/ghosts/zed.vghost"};
+    const Rival ann{RivalKind::file, "/ghosts/ann.vghost"};
+    for (const auto& [path, player, length] :
+         {std::tuple<std::string, std::string, size_t>{zed.path, "Zed", 500},
+          std::tuple<std::string, std::string, size_t>{ann.path, "Annemarie-Louise", 600}}) {
+        ShelfEntry entry;
+        entry.path = path;
+        entry.looked = entry.readable = entry.loaded = entry.checked = entry.verified = true;
+        entry.ghost.playerName = player;
+        entry.ghost.records.assign(length, ControlInput{});
+        game.ghosts.offered.push_back(game.ghosts.entries.size());
+        game.ghosts.entries.push_back(entry);
+    }
+    game.rivals.medals.offered[1] = false;
+    game.rivals.added = {gold};
+    EXPECT_EQ(addableNow(game), (std::vector<Rival>{gold, bronze, zed, ann}));
+
+    struct Step {
+        int cursor;
+        bool toggle;
+        std::string caption;
+        std::vector<size_t> lengths;
+    };
+    // From gold: right to bronze, to Zed (added), to Ann (added), then the set is full.
+    const Step steps[] = {
+        {0, false, "ghost gold: racing", {100, 200}},
+        {1, false, "ghost bronze: add", {100, 200}},
+        {1, true, "ghost Zed: racing", {100, 200, 500}},
+        {1, true, "ghost Annemarie-: racing", {100, 200, 500, 600}},
+        {-1, true, "ghost Zed: add", {100, 200, 600}},
+        {-1, true, "ghost bronze: racing", {100, 200, 600, 400}},
+        {1, true, "ghost Zed: add", {100, 200, 600, 400}},
+    };
+    for (const Step& s : steps) {
+        if (s.cursor)
+            stepRivalCursor(game, s.cursor);
+        if (s.toggle)
+            toggleShownRival(game);
+        EXPECT_EQ(ghostsButtonCaption(game), s.caption);
+        EXPECT_EQ(laneLengths(), s.lengths) << s.caption;
+    }
+    EXPECT_EQ(raceGhostsLine(game), "ghosts: best run, gold, Annemarie-Louise, bronze");
+
+    // Ann leads now: she is not raced twice, and the best run can be added.
+    game.ghosts.rivalPath = ann.path;
+    EXPECT_EQ(addableNow(game), (std::vector<Rival>{gold, bronze, best, zed}));
+    EXPECT_EQ(laneLengths(), (std::vector<size_t>{600, 200, 400}));
+    game.rivals.shown = best;
+    toggleShownRival(game);
+    EXPECT_EQ(laneLengths(), (std::vector<size_t>{600, 200, 400, 100}));
+    resolveRaceGhosts(game);
+    EXPECT_EQ(game.rivals.names, (std::vector<std::string>{"Annemarie-Louise", "gold", "bronze", "best run"}));
+    EXPECT_EQ(game.race.ghostRun->size(), 600u) << "the first chosen is the deltas' reference";
+
+    // A file the shelf no longer offers is not raced.
+    game.ghosts.rivalPath.clear();
+    game.ghosts.offered.resize(1);
+    EXPECT_EQ(laneLengths(), (std::vector<size_t>{100, 200, 400}));
 }
 
 TEST_F(RaceRivalsTest, ThePlayMenuLoadTakesTheNextMedalUnlessThePlayerChose)
@@ -259,7 +348,7 @@ TEST_F(RaceRivalsTest, ThePlayMenuLoadTakesTheNextMedalUnlessThePlayerChose)
         EXPECT_TRUE(game.rivals.medals.offered[m]) << m;
 
     // The player's choice holds on the track, not on the next one.
-    game.rivals.cursor = 0;
+    game.rivals.shown = gold;
     toggleShownRival(game);
     loadRaceRivals(game);
     EXPECT_EQ(game.rivals.added, (std::vector<Rival>{gold}));

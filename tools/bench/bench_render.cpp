@@ -28,6 +28,7 @@
 #include "render/track_map.h"
 #include "shell/flow.h"
 #include "shell/game.h"
+#include "shell/race_rivals.h"
 #include "shell/views.h"
 #include "sim/autopilot.h"
 #include "sim/pose_blend.h"
@@ -149,6 +150,43 @@ std::vector<double> mapFrames(const BenchOptions& options, const std::vector<Shi
     return map;
 }
 
+// Four ghosts' name tags over the race scene, the ghosts half a second to two
+// seconds ahead of the player so that their tags are in view, each frame
+// timed like the map's: what the tags add to a race frame with four ghosts.
+std::vector<double> tagFrames(const BenchOptions& options, const std::vector<ShipState>& states)
+{
+    std::vector<double> tags;
+    const int frames = options.warmUpFrames + options.raceFrames;
+    const size_t stride = std::max<size_t>(1, states.size() / size_t(frames));
+    const char* const names[4] = {"best run", "gold", "silver", "bronze"};
+    for (int f = 0; f < frames; ++f) {
+        const size_t tick = std::min(states.size() - 1, size_t(f) * stride);
+        drainEvents();
+        game.player.state = states[tick];
+        game.ghost.state = states[tick > 100 ? tick - 100 : 0];
+        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        RaceView view = raceView(game);
+        drawRaceScene(view);
+        view.tags.clear();
+        for (size_t lane = 0; lane < 4; ++lane) {
+            const ShipState& ghost = states[std::min(states.size() - 1, tick + 50 * (lane + 1))];
+            const GhostTint tint = ghostTint(lane);
+            view.tags.push_back(NameTag{tagAnchor(ghost), names[lane], tint.red, tint.green, tint.blue, 1.0f});
+        }
+        view.tagFont = game.fontDefault;
+        glFinish();
+        Clock::time_point start = Clock::now();
+        drawNameTags(view.tags, view.camera, view.screenWidth, view.screenHeight, view.tagFont);
+        glFinish();
+        const double ms = msSince(start);
+        SDL_GL_SwapBuffers();
+        if (f >= options.warmUpFrames)
+            tags.push_back(ms);
+    }
+    return tags;
+}
+
 double threadCpuNs()
 {
     timespec t;
@@ -204,7 +242,7 @@ int benchRendering(const BenchOptions& options)
         game.menuTrack->container->setVisible(false);
     std::vector<double> refreshMs;
     std::vector<double> blendNs;
-    std::vector<double> allRace, allMenu, allMap, allFloor;
+    std::vector<double> allRace, allMenu, allMap, allFloor, allTags;
     if (options.withoutScenery)
         std::printf("(bare: the race scene without the scenery mesh, for diagnosis only)\n");
     for (const std::string& name : options.tracks) {
@@ -266,6 +304,7 @@ int benchRendering(const BenchOptions& options)
         std::vector<double> race = raceFrames(options, states, raceCpu);
         std::vector<double> floor;
         std::vector<double> map = mapFrames(options, states, floor);
+        std::vector<double> tags = tagFrames(options, states);
         std::vector<double> bare;
         if (options.withoutScenery) {
             Mesh scenery;
@@ -282,12 +321,14 @@ int benchRendering(const BenchOptions& options)
 
         printStats("race", name, race, raceCpu);
         printStats("map", name, map);
+        printStats("tags", name, tags);
         if (options.withoutScenery)
             printStats("bare", name, bare, bareCpu);
         printStats("menu", name, menu, menuCpu);
         allRace.insert(allRace.end(), race.begin(), race.end());
         allMenu.insert(allMenu.end(), menu.begin(), menu.end());
         allMap.insert(allMap.end(), map.begin(), map.end());
+        allTags.insert(allTags.end(), tags.begin(), tags.end());
         allFloor.insert(allFloor.end(), floor.begin(), floor.end());
     }
     std::printf("pose blend between two ticks: median %.0f ns per ship (thread processor time; a frame blends the "
@@ -295,6 +336,7 @@ int benchRendering(const BenchOptions& options)
                 medianOf(blendNs));
     printStats("race", "all", allRace);
     printStats("map", "all", allMap);
+    printStats("tags", "all", allTags);
     printStats("floor", "all", allFloor);
     printStats("menu", "all", allMenu);
     FrameStats r = frameStats(refreshMs);
