@@ -16,6 +16,7 @@
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
+#include "gui/menu_editor.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
@@ -186,5 +187,7 @@ bool createGame()
     // Made with the score-saving menu: the start-up lines stay as they were.
     game.menuAnalysis = new MenuAnalysis();
     game.top->add(game.menuAnalysis->container);
+    game.menuEditor = new MenuEditor();
+    game.top->add(game.menuEditor->container);
     return true;
 }

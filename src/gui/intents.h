@@ -34,6 +34,9 @@ enum class IntentKind {
     practiceLater,
     // The analysis screen's "back".
     leaveAnalysis,
+    // The player's tracks: a new plan, or the plan of a track (text: its name), opened in the editor.
+    newTrack,
+    editTrack,
 };
 
 struct MenuIntent {

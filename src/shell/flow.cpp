@@ -16,6 +16,7 @@
 #include "render/camera.h"
 #include "save/run_history.h"
 #include "save/runs.h"
+#include "shell/editor_flow.h"
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/practice_flow.h"
@@ -149,6 +150,10 @@ bool recordRun(Game& g)
 
 void finishRun(Game& g)
 {
+    if (g.editor.testDriving) {
+        finishTestDrive(g);
+        return;
+    }
     if (!runMayBeStored(g)) {
         finishPractice(g);
         return;
@@ -179,6 +184,10 @@ void finishRun(Game& g)
 
 void loseRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, g.raceNote);
+        return;
+    }
     if (!runMayBeStored(g)) {
         endPractice(g, g.raceNote);
         return;
@@ -190,6 +199,10 @@ void loseRace(Game& g)
 
 void abortRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, "abandoned");
+        return;
+    }
     if (!runMayBeStored(g)) {
         endPractice(g, "");
         return;
@@ -203,6 +216,10 @@ void abortRace(Game& g)
 
 void restartRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, "abandoned");
+        return;
+    }
     // R in practice begins it again at the same joint.
     if (!runMayBeStored(g)) {
         restartPractice(g, static_cast<double>(SDL_GetTicks()));
@@ -387,6 +404,12 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::leaveAnalysis:
         leaveAnalysis(g);
+        break;
+    case IntentKind::newTrack:
+        openNewPlan(g);
+        break;
+    case IntentKind::editTrack:
+        openSavedPlan(g, intent.text);
         break;
     }
 }

@@ -16,6 +16,7 @@
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
+#include "shell/editor_flow.h"
 #include "shell/settings_rules.h"
 #include "shell/race_rivals.h"
 #include "sim/pose_blend.h"
@@ -41,6 +42,7 @@ class MenuPlay;
 class MenuSaveScore;
 class MenuSettings;
 class MenuAnalysis;
+class MenuEditor;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -66,6 +68,7 @@ struct Game {
     MenuSaveScore* menuSaveScore = nullptr;
     MenuSettings* menuSettings = nullptr;
     MenuAnalysis* menuAnalysis = nullptr;
+    MenuEditor* menuEditor = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -144,6 +147,8 @@ struct Game {
     Settings settings;
     // The settings screen's focus, binding and message.
     SettingsScreen settingsScreen;
+    // The track editor's plan, its road and its test drive.
+    EditorState editor;
 
     Game();
 };

@@ -9,6 +9,7 @@
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/held_keys.h"
+#include "shell/editor_flow.h"
 #include "shell/settings_flow.h"
 #include "sim/controls.h"
 
@@ -157,6 +158,8 @@ void pollInput()
         const KeyEvent kind = keyEventOf(event);
         const int key = kind == KeyEvent::other ? 0 : static_cast<int>(event.key.keysym.sym);
         if (game.inRace || !reachesMenus(game.heldKeys, kind, key))
+            continue;
+        if (!aborted && editorTakesEvent(game, event))
             continue;
         if (!aborted && menuKeyTaken(event))
             continue;

@@ -15,6 +15,7 @@
 #include "shell/game.h"
 #include "shell/input.h"
 #include "shell/views.h"
+#include "shell/editor_flow.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
@@ -124,6 +125,8 @@ void mainLoop()
             stepPlayMenu(game);
             stepAnalysis(game);
             drawMenuBackground();
+            if (game.screen == Screen::editor)
+                drawEditor(game);
             if (game.screen == Screen::analysis && game.menuAnalysis)
                 drawGapGraph(game.menuAnalysis->graphView(), game.screenWidth, game.screenHeight);
         }
