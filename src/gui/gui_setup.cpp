@@ -13,6 +13,7 @@
 #include "gui/image_loader.h"
 #include "gui/hud.h"
 #include "gui/menu_analysis.h"
+#include "gui/menu_my_tracks.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
@@ -186,5 +187,7 @@ bool createGame()
     // Made with the score-saving menu: the start-up lines stay as they were.
     game.menuAnalysis = new MenuAnalysis();
     game.top->add(game.menuAnalysis->container);
+    game.menuMyTracks = new MenuMyTracks();
+    game.top->add(game.menuMyTracks->container);
     return true;
 }

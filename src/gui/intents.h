@@ -34,6 +34,14 @@ enum class IntentKind {
     practiceLater,
     // The analysis screen's "back".
     leaveAnalysis,
+    // The track menu's "my tracks"; on that screen a track chosen (text: its
+    // index in the list), "play", "share", "delete" and "back".
+    openMyTracks,
+    chooseMyTrack,
+    playMyTrack,
+    shareMyTrack,
+    deleteMyTrack,
+    leaveMyTracks,
 };
 
 struct MenuIntent {

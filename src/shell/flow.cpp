@@ -17,6 +17,8 @@
 #include "save/run_history.h"
 #include "save/runs.h"
 #include "shell/game.h"
+#include "shell/my_tracks.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/paths.h"
 #include "shell/practice_flow.h"
 #include "shell/race_rivals.h"
@@ -65,6 +67,8 @@ void startRace(Game& g)
 
 void loadPlayMenu(Game& g)
 {
+    // A player's track edited since it was chosen races under its new road's records.
+    g.save.trackName = currentTrackName(g.save.trackName);
     // Read every time: a finished run comes back here with fresh files.
     loadTrack(g.track, g.save.trackName);
     loadArea(g.area, g.save.trackName);
@@ -311,7 +315,12 @@ void escapeInMenus(Game& g)
     if (g.screen == Screen::analysis) {
         leaveAnalysis(g);
     } else if (g.screen == Screen::playMenu) {
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
+    } else if (g.screen == Screen::myTracks) {
+        leaveMyTracks(g);
     } else if (g.screen == Screen::settings) {
         leaveSettings(g);
     } else if (g.screen == Screen::trackMenu) {
@@ -353,7 +362,10 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         showNextGhost(g, intent.text == "left" ? -1 : 1);
         break;
     case IntentKind::backToTracks:
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
         break;
     case IntentKind::confirmName:
         confirmName(g, intent.text);
@@ -387,6 +399,24 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::leaveAnalysis:
         leaveAnalysis(g);
+        break;
+    case IntentKind::openMyTracks:
+        openMyTracks(g);
+        break;
+    case IntentKind::chooseMyTrack:
+        chooseMyTrack(g, std::atoi(intent.text.c_str()));
+        break;
+    case IntentKind::playMyTrack:
+        playMyTrack(g);
+        break;
+    case IntentKind::shareMyTrack:
+        shareChosenTrack(g);
+        break;
+    case IntentKind::deleteMyTrack:
+        deleteChosenTrack(g);
+        break;
+    case IntentKind::leaveMyTracks:
+        leaveMyTracks(g);
         break;
     }
 }

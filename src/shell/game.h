@@ -12,6 +12,7 @@
 #include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/held_keys.h"
+#include "shell/my_tracks.h"
 #include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
@@ -41,6 +42,7 @@ class MenuPlay;
 class MenuSaveScore;
 class MenuSettings;
 class MenuAnalysis;
+class MenuMyTracks;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -66,6 +68,7 @@ struct Game {
     MenuSaveScore* menuSaveScore = nullptr;
     MenuSettings* menuSettings = nullptr;
     MenuAnalysis* menuAnalysis = nullptr;
+    MenuMyTracks* menuMyTracks = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -144,6 +147,8 @@ struct Game {
     Settings settings;
     // The settings screen's focus, binding and message.
     SettingsScreen settingsScreen;
+    // The "my tracks" screen's list, choice and lines.
+    MyTracksScreen myTracks;
 
     Game();
 };

@@ -14,6 +14,7 @@
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/views.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
@@ -122,6 +123,8 @@ void mainLoop()
             pollInput();
             // Ghost files are judged a few a frame while the play menu is up.
             stepPlayMenu(game);
+            // Shared tracks are proven one a frame while "my tracks" is up.
+            stepMyTracks(game);
             stepAnalysis(game);
             drawMenuBackground();
             if (game.screen == Screen::analysis && game.menuAnalysis)

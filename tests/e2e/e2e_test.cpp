@@ -985,10 +985,10 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
 
     GameProcess game;
     startGame(game);
-    // From "00" down to "back", right to "settings".
+    // From "00" down to "back", left to "settings" (right goes round to "my tracks").
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     shot("track-menu-settings-focused");
     x.key("Return");
