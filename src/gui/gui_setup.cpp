@@ -13,6 +13,7 @@
 #include "gui/image_loader.h"
 #include "gui/hud.h"
 #include "gui/menu_analysis.h"
+#include "gui/menu_my_tracks.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
@@ -189,5 +190,7 @@ bool createGame()
     game.top->add(game.menuAnalysis->container);
     game.menuEditor = new MenuEditor();
     game.top->add(game.menuEditor->container);
+    game.menuMyTracks = new MenuMyTracks();
+    game.top->add(game.menuMyTracks->container);
     return true;
 }

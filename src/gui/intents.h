@@ -34,9 +34,17 @@ enum class IntentKind {
     practiceLater,
     // The analysis screen's "back".
     leaveAnalysis,
-    // The player's tracks: a new plan, or the plan of a track (text: its name), opened in the editor.
+    // "new" and "edit" on the "my tracks" screen: a new plan, or the chosen track's, opened in the editor.
     newTrack,
     editTrack,
+    // The track menu's "my tracks"; on that screen a track chosen (text: its
+    // index in the list), "play", "share", "delete" and "back".
+    openMyTracks,
+    chooseMyTrack,
+    playMyTrack,
+    shareMyTrack,
+    deleteMyTrack,
+    leaveMyTracks,
 };
 
 struct MenuIntent {

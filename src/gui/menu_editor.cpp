@@ -29,9 +29,9 @@ MenuEditor::MenuEditor()
     cornerLabel = line(container, game.fontDefault, 30, 66);
     faultLabel = line(container, game.fontDefault, 30, 84);
     validationLabel = line(container, game.fontDefault, 30, 102);
-    for (int i = 0; i < 3; ++i)
-        keyLabels.push_back(line(container, game.fontDefault, 30, 460 + 18 * i));
-    statusLabel = line(container, game.fontDefault, 30, 524);
+    for (int i = 0; i < 4; ++i)
+        keyLabels.push_back(line(container, game.fontDefault, 30, 458 + 18 * i));
+    statusLabel = line(container, game.fontDefault, 30, 534);
 }
 
 void MenuEditor::refresh(const EditorView& view)

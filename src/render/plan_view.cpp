@@ -111,7 +111,7 @@ void drawPlanView(const PlanDraw& d)
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
 
-    glColor4f(0.0f, 0.0f, 0.1f, 0.45f);
+    glColor4f(0.0f, 0.0f, 0.1f, 0.75f);
     glBegin(GL_QUADS);
     glVertex2i(f.left, f.top);
     glVertex2i(f.left + f.width, f.top);

@@ -23,6 +23,7 @@
 #include "save/sha256.h"
 #include "shell/flow.h"
 #include "shell/game.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/paths.h"
 #include "shell/screens.h"
 #include "sim/race_constants.h"
@@ -240,9 +241,10 @@ EditorView editorView(const EditorState& e)
     } else {
         v.validation = "not validated: finish a test drive";
     }
-    v.keys = {"Tab/Shift+Tab or PgUp/PgDn: corner   arrows: move (Shift x5)   I: insert after   X/Del: delete",
-              "Q/A radius  W/S height  E/D bank  R/F width   T theme  G road (Shift back)   U/Backspace undo",
-              "Enter: test drive   F2: save   Esc: save and leave   mouse: left chooses, right places"};
+    v.keys = {"Tab/PgDn next corner   Shift+Tab/PgUp the one before   arrows move (Shift x5)",
+              "I insert after   X/Del delete   Q/A radius   W/S height   E/D bank   R/F width",
+              "T theme   G road (Shift: back)   U/Backspace undo   mouse: left chooses, right places",
+              "Enter test drive   F2 save   Esc saves and leaves"};
     v.status = e.status;
     return v;
 }
@@ -357,7 +359,8 @@ bool openSavedPlan(Game& g, const std::string& name)
 void leaveEditor(Game& g)
 {
     reloadCurrentTrack(g);
-    openTrackMenu(g);
+    // The list is read again: a new track is on it, an edited one changed.
+    openMyTracks(g);
 }
 
 bool editorTakesEvent(Game& g, const SDL_Event& event)

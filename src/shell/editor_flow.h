@@ -80,7 +80,7 @@ void openEditor(Game& g, const TrackPlan& plan);
 // Opens a new plan with a free name, or the plan saved in tracks/NAME/plan.txt.
 void openNewPlan(Game& g);
 bool openSavedPlan(Game& g, const std::string& name);
-// Back from the editor to the screen it was opened from, the current track loaded again.
+// Back from the editor to "my tracks", the current track loaded again.
 void leaveEditor(Game& g);
 // A key or a click on the editing screen, taken before the menus; false for
 // every other event.

@@ -18,6 +18,8 @@
 #include "save/runs.h"
 #include "shell/editor_flow.h"
 #include "shell/game.h"
+#include "shell/my_tracks.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/paths.h"
 #include "shell/practice_flow.h"
 #include "shell/race_rivals.h"
@@ -66,6 +68,8 @@ void startRace(Game& g)
 
 void loadPlayMenu(Game& g)
 {
+    // A player's track edited since it was chosen races under its new road's records.
+    g.save.trackName = currentTrackName(g.save.trackName);
     // Read every time: a finished run comes back here with fresh files.
     loadTrack(g.track, g.save.trackName);
     loadArea(g.area, g.save.trackName);
@@ -328,7 +332,12 @@ void escapeInMenus(Game& g)
     if (g.screen == Screen::analysis) {
         leaveAnalysis(g);
     } else if (g.screen == Screen::playMenu) {
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
+    } else if (g.screen == Screen::myTracks) {
+        leaveMyTracks(g);
     } else if (g.screen == Screen::settings) {
         leaveSettings(g);
     } else if (g.screen == Screen::trackMenu) {
@@ -370,7 +379,10 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         showNextGhost(g, intent.text == "left" ? -1 : 1);
         break;
     case IntentKind::backToTracks:
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
         break;
     case IntentKind::confirmName:
         confirmName(g, intent.text);
@@ -409,7 +421,26 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         openNewPlan(g);
         break;
     case IntentKind::editTrack:
-        openSavedPlan(g, intent.text);
+        if (g.myTracks.chosen >= 0 && static_cast<size_t>(g.myTracks.chosen) < g.myTracks.tracks.size())
+            openSavedPlan(g, g.myTracks.tracks[static_cast<size_t>(g.myTracks.chosen)].plan);
+        break;
+    case IntentKind::openMyTracks:
+        openMyTracks(g);
+        break;
+    case IntentKind::chooseMyTrack:
+        chooseMyTrack(g, std::atoi(intent.text.c_str()));
+        break;
+    case IntentKind::playMyTrack:
+        playMyTrack(g);
+        break;
+    case IntentKind::shareMyTrack:
+        shareChosenTrack(g);
+        break;
+    case IntentKind::deleteMyTrack:
+        deleteChosenTrack(g);
+        break;
+    case IntentKind::leaveMyTracks:
+        leaveMyTracks(g);
         break;
     }
 }

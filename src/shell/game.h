@@ -12,6 +12,7 @@
 #include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/held_keys.h"
+#include "shell/my_tracks.h"
 #include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
@@ -43,6 +44,7 @@ class MenuSaveScore;
 class MenuSettings;
 class MenuAnalysis;
 class MenuEditor;
+class MenuMyTracks;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -69,6 +71,7 @@ struct Game {
     MenuSettings* menuSettings = nullptr;
     MenuAnalysis* menuAnalysis = nullptr;
     MenuEditor* menuEditor = nullptr;
+    MenuMyTracks* menuMyTracks = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -149,6 +152,8 @@ struct Game {
     SettingsScreen settingsScreen;
     // The track editor's plan, its road and its test drive.
     EditorState editor;
+    // The "my tracks" screen's list, choice and lines.
+    MyTracksScreen myTracks;
 
     Game();
 };

@@ -34,7 +34,7 @@ std::string rivalCaption(const Game& g)
 PlayMenuView playMenuView(const Game& g)
 {
     PlayMenuView view;
-    view.playCaption = "play " + g.save.trackName;
+    view.playCaption = "play " + shownTrackName(g.save.trackName);
     view.lastLine = "last " + (g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText));
     view.note = g.raceNote;
     view.nextToBeat = finishNextToBeat(g);

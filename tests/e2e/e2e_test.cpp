@@ -12,6 +12,7 @@
 
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
+#include "design/plan_edit.h"
 #include "game_process.h"
 #include "gui/hud.h"
 #include "sim/time_text.h"
@@ -985,10 +986,10 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
 
     GameProcess game;
     startGame(game);
-    // From "00" down to "back", right to "settings".
+    // From "00" down to "back", left to "settings" (right goes round to "my tracks").
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     shot("track-menu-settings-focused");
     x.key("Return");
@@ -1229,4 +1230,58 @@ TEST_F(EndToEnd, ARaceWithTheBestRunAndAMedalGhostDrawsBothAndTheirDots)
     EXPECT_GT(orangeDot, 4) << "the gold ghost's dot on the map, in its own orange";
     EXPECT_GT(drawn, 300) << "the ghosts drawn on the road ahead";
     EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, TheEditorMakesATrackFromAFewKeysAndSavesItAmongMyTracks)
+{
+    const std::string folder = home + "/.local/share/Vantor/tracks/track1";
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right round to "my tracks"; on the empty list
+    // "play" has the focus, and "new" is three to its right.
+    for (const char* step : {"Down", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture seen;
+    ASSERT_TRUE(waitForText(small, "no tracks of your own yet", 150, 70 + 24 / 2 - 19 / 2, 5000, seen)) << "my tracks opens";
+    for (const char* step : {"Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    ASSERT_TRUE(waitForText(small, "theme meadow", 30, 48, 5000, seen)) << "the editor opens on a new plan";
+    EXPECT_GT(small.match(seen, "no fault", 30, 84), 0.9) << "the default plan is sound";
+    screen("editor-new");
+
+    // The second corner's radius up two steps, a corner inserted after it, saved.
+    for (const char* step : {"Tab", "q", "q", "i", "F2"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture saved;
+    ASSERT_TRUE(waitForText(small, "saved (not validated)", 30, 534, 8000, saved)) << "the save is said";
+    TrackPlan plan;
+    PlanFault fault;
+    ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault)) << describeFault(fault);
+    EXPECT_EQ(plan.name, "track1");
+    ASSERT_EQ(plan.corners.size(), 5u);
+    EXPECT_EQ(plan.corners[1].radius, defaultPlan("x").corners[1].radius + 2 * planRadiusStep);
+    EXPECT_EQ(plan.corners[2].x, 600.0);
+    EXPECT_EQ(plan.corners[2].y, 200.0);
+    EXPECT_TRUE(fs::is_regular_file(folder + "/track.track"));
+    EXPECT_FALSE(fs::exists(folder + "/author.vghost")) << "not validated before a test drive";
+
+    // A fault shows at once; undo takes it back.
+    for (int i = 0; i < 14; ++i)
+        x.key("a");
+    ASSERT_TRUE(waitForText(small, "corner 3: RADIUS", 30, 84, 5000, seen)) << "the fault names its corner";
+    screen("editor-fault");
+    x.key("u");
+    sleepMs(300);
+    x.key("Escape");
+    ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "back on my tracks with the new track";
+    ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault));
+    EXPECT_EQ(plan.corners[2].radius, planRadiusRange.lo + planRadiusStep) << "Escape kept the change";
+    x.key("Escape");
+    sleepMs(300);
 }
