@@ -18,6 +18,7 @@
 #include "audio/sound.h"
 #include "design/scenery.h"
 #include "design/tris_writer.h"
+#include "gui/intents.h"
 #include "gui/menu_editor.h"
 #include "render/plan_view.h"
 #include "save/sha256.h"
@@ -122,27 +123,6 @@ void backToEditor(Game& g, const std::string& note)
     g.editor.status = note;
     showScreen(Screen::editor);
     showEditor(g);
-}
-
-void startTestDrive(Game& g)
-{
-    EditorState& e = g.editor;
-    if (!e.haveRoad) {
-        e.status = "no test drive: the plan has a fault";
-        return;
-    }
-    // The drive races the files the game reads, so they are saved first.
-    if (!saveEditorPlan(e, saveDirectory()) || !loadTestTrack(g, saveDirectory())) {
-        if (e.status.empty())
-            e.status = "no test drive: the road could not be loaded";
-        return;
-    }
-    e.testDriving = true;
-    e.ghostWasEnabled = g.ghostEnabled;
-    // The road is new: there is no run to race against.
-    g.ghostEnabled = false;
-    showScreen(Screen::race);
-    startRace(g);
 }
 
 } // namespace
@@ -312,6 +292,35 @@ GhostFile authorOfDrive(const EditorState& e, const std::string& player, const s
     return author;
 }
 
+void startTestDrive(Game& g)
+{
+    EditorState& e = g.editor;
+    if (g.screen != Screen::editor || g.inRace)
+        return;
+    if (!e.haveRoad) {
+        e.status = "no test drive: the plan has a fault";
+        showEditor(g);
+        return;
+    }
+    // The drive races the files the game reads, so they are saved first.
+    if (!saveEditorPlan(e, saveDirectory())) {
+        showEditor(g);
+        return;
+    }
+    if (!loadTestTrack(g, saveDirectory())) {
+        e.status = "no test drive: the saved road could not be read";
+        reloadCurrentTrack(g);
+        showEditor(g);
+        return;
+    }
+    e.testDriving = true;
+    e.ghostWasEnabled = g.ghostEnabled;
+    // The road is new: there is no run to race against.
+    g.ghostEnabled = false;
+    showScreen(Screen::race);
+    startRace(g);
+}
+
 void openEditor(Game& g, const TrackPlan& plan)
 {
     g.editor = EditorState{};
@@ -402,10 +411,10 @@ bool editorTakesEvent(Game& g, const SDL_Event& event)
         saveEditorPlan(e, saveDirectory());
         break;
     case EditorCommand::testDrive:
-        startTestDrive(g);
-        if (e.testDriving)
-            return true;
-        break;
+        // Started by the flow after this poll, as "play" is: the poll's own
+        // record then stays out of the drive.
+        reportIntent(IntentKind::testDrive);
+        return true;
     case EditorCommand::leave:
         if (!e.edit.changed || e.leaveUnsaved || saveEditorPlan(e, saveDirectory())) {
             leaveEditor(g);
@@ -423,10 +432,22 @@ void finishTestDrive(Game& g)
 {
     EditorState& e = g.editor;
     const std::vector<ControlInput> records = g.run.controls;
-    e.author = authorOfDrive(e, g.save.playerName, records, g.run.startState, static_cast<int64_t>(std::time(nullptr)));
-    e.haveAuthor = true;
+    GhostFile author =
+        authorOfDrive(e, g.save.playerName, records, g.run.startState, static_cast<int64_t>(std::time(nullptr)));
     const std::string time = formatTicks(static_cast<int64_t>(records.size()));
+    // Only a run that replays to its finish on the road may stand for it.
+    Track road;
+    road.segments = e.built.segments;
+    const std::string why = checkGhost(author, e.roadHash, road);
     backToEditor(g, "");
+    if (!why.empty()) {
+        e.status = "finished in " + time + ", but the run does not replay (" + why + "): not validated";
+        reloadCurrentTrack(g);
+        showEditor(g);
+        return;
+    }
+    e.author = author;
+    e.haveAuthor = true;
     // The validation is kept at once: the road's files gain their medals.
     if (saveEditorPlan(e, saveDirectory()))
         e.status = "validated in " + time + ": saved with its medals";

@@ -75,6 +75,9 @@ bool saveEditorPlan(EditorState& e, const std::string& root);
 GhostFile authorOfDrive(const EditorState& e, const std::string& player, const std::vector<ControlInput>& records,
                         const StateImage& startState, int64_t date);
 
+// Saves the plan and races its road at once, without a ghost; nothing when
+// the plan has a fault or the road cannot be saved (the status says why).
+void startTestDrive(Game& g);
 // Opens the editor on plan (its name names its folder), the corner list at the first.
 void openEditor(Game& g, const TrackPlan& plan);
 // Opens a new plan with a free name, or the plan saved in tracks/NAME/plan.txt.

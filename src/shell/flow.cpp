@@ -417,6 +417,9 @@ void actOnIntent(Game& g, const MenuIntent& intent)
     case IntentKind::leaveAnalysis:
         leaveAnalysis(g);
         break;
+    case IntentKind::testDrive:
+        startTestDrive(g);
+        break;
     case IntentKind::newTrack:
         openNewPlan(g);
         break;

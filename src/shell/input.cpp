@@ -10,6 +10,7 @@
 #include "shell/flow.h"
 #include "shell/held_keys.h"
 #include "shell/editor_flow.h"
+#include "shell/record_feed.h"
 #include "shell/settings_flow.h"
 #include "sim/controls.h"
 
@@ -178,6 +179,7 @@ void pollInput()
         JoystickReadings stick = tunedReadings(readJoystick(mapping), mapping, game.settings.axes);
         const ControlInput* last = game.run.controls.empty() ? nullptr : &game.run.controls.back();
         record = controlFromReadings(keys, stick, mapping, last);
+        feedRecord(game.run.controls.size(), record);
     }
     // One record on every call, in the menus too.
     game.run.controls.push_back(record);

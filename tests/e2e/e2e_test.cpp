@@ -12,7 +12,10 @@
 
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
+#include "design/medal_times.h"
 #include "design/plan_edit.h"
+#include "design/track_package.h"
+#include "sim/race_constants.h"
 #include "game_process.h"
 #include "gui/hud.h"
 #include "sim/time_text.h"
@@ -1282,6 +1285,54 @@ TEST_F(EndToEnd, TheEditorMakesATrackFromAFewKeysAndSavesItAmongMyTracks)
     ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "back on my tracks with the new track";
     ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault));
     EXPECT_EQ(plan.corners[2].radius, planRadiusRange.lo + planRadiusStep) << "Escape kept the change";
+    x.key("Escape");
+    sleepMs(300);
+}
+
+TEST_F(EndToEnd, ATestDriveToTheFinishValidatesTheNewTrackAndSetsItsMedals)
+{
+    // The autopilot's run on the default plan, which the game is fed as its
+    // controls; the content tool drives it on the same road the editor builds.
+    const std::string autopilot = root + "/autopilot";
+    fs::create_directories(autopilot);
+    writeText(root + "/plan.txt", formatPlan(defaultPlan("track1")));
+    int status = -1;
+    std::string out = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-content track '" + root + "/plan.txt' '" +
+                                     autopilot + "' 2>&1",
+                                 &status);
+    ASSERT_EQ(status, 0) << out;
+    const std::string fed = autopilot + "/tracks/track1/author.vghost";
+    GhostFile expected;
+    std::string why;
+    const std::string fedBytes = readFile(fed);
+    ASSERT_TRUE(decodeGhost(reinterpret_cast<const uint8_t*>(fedBytes.data()), fedBytes.size(), expected, why)) << why;
+
+    const std::string folder = home + "/.local/share/Vantor/tracks/track1";
+    GameProcess game;
+    game.env = {{"VANTOR_FEED_RECORDS", fed}};
+    startGame(game);
+    for (const char* step : {"Down", "Right", "Return", "Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture seen;
+    ASSERT_TRUE(waitForText(small, "no fault", 30, 84, 5000, seen)) << "the editor opens on a sound plan";
+    x.key("Return");
+    const int raceMs = 3000 + static_cast<int>(expected.ticks) * 10;
+    ASSERT_TRUE(waitForText(small, "validated in " + formatTicks(expected.ticks), 30, 534, raceMs + 30000, seen))
+        << "the finish comes back to the editor validated";
+    EXPECT_GT(small.match(seen, "validated: author time " + formatTicks(expected.ticks), 30, 102), 0.9);
+    screen("validated");
+
+    GhostFile author;
+    EXPECT_EQ(verifyGhostFile(home + "/.local/share/Vantor", folder + "/author.vghost", author), "");
+    EXPECT_EQ(author.ticks, expected.ticks);
+    EXPECT_EQ(author.records.size(), expected.records.size());
+    EXPECT_EQ(readFile(folder + "/times.txt"), medalTimesText(medalTimesFrom(expected.ticks * tickSeconds)));
+
+    x.key("Escape");
+    ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "my tracks lists it";
+    EXPECT_LT(small.match(seen, "* track1   (not driven", 150, 70), 0.9) << "as driven to the finish";
     x.key("Escape");
     sleepMs(300);
 }
