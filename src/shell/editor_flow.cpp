@@ -216,8 +216,8 @@ EditorView editorView(const EditorState& e)
     }
     if (editorValidated(e)) {
         MedalTimes m = medalTimesFrom(static_cast<double>(e.author.ticks) * tickSeconds);
-        v.validation = "validated: author time " + formatTicks(e.author.ticks) + ", medals " +
-                       medalTimesText(m).substr(0, medalTimesText(m).size() - 1) + " s";
+        v.validation = "validated: author time " + formatTicks(e.author.ticks) + ", gold " + metres(m.gold) +
+                       " s, silver " + metres(m.silver) + " s, bronze " + metres(m.bronze) + " s";
     } else {
         v.validation = "not validated: finish a test drive";
     }
