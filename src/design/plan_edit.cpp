@@ -81,9 +81,7 @@ std::string freePlanName(const std::string& base, const std::vector<std::string>
 {
     std::string stem = isPlanName(base) ? base : "track";
     auto free = [&](const std::string& n) { return std::find(taken.begin(), taken.end(), n) == taken.end(); };
-    if (free(stem))
-        return stem;
-    for (int i = 2;; ++i) {
+    for (int i = 1;; ++i) {
         std::string suffix = std::to_string(i);
         std::string n = stem.substr(0, maxPlanNameBytes - suffix.size()) + suffix;
         if (free(n))

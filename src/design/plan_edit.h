@@ -35,7 +35,8 @@ struct PlanEditor {
 PlanEditor editPlan(const TrackPlan& plan);
 // The default plan of a new track: a rectangle that makes a sound road.
 TrackPlan defaultPlan(const std::string& name);
-// The first of base, base2, base3 ... that is a plan name and not in taken.
+// The first of base1, base2, base3 ... not in taken, held to a plan name
+// (an unusable base is "track").
 std::string freePlanName(const std::string& base, const std::vector<std::string>& taken);
 
 // Chooses corner index, or the one step corners on from the chosen one, round the loop.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include "assets/atomic_file.h"
@@ -332,17 +333,13 @@ void openEditor(Game& g, const TrackPlan& plan)
 
 void openNewPlan(Game& g)
 {
+    // Anything already in the tracks folder by that name keeps it, whatever it is.
     std::vector<std::string> taken;
-    const std::string folder = saveDirectory() + "/tracks";
-    struct stat st;
-    for (int i = 1; i < 10000; ++i) {
-        std::string name = freePlanName("track" + std::to_string(i), {});
-        if (lstat((folder + "/" + name).c_str(), &st) != 0) {
-            openEditor(g, defaultPlan(name));
-            return;
-        }
-    }
-    openEditor(g, defaultPlan("track"));
+    std::error_code error;
+    std::filesystem::directory_iterator it(saveDirectory() + "/tracks", error), end;
+    for (; !error && it != end; it.increment(error))
+        taken.push_back(it->path().filename().string());
+    openEditor(g, defaultPlan(freePlanName("track", taken)));
 }
 
 bool openSavedPlan(Game& g, const std::string& name)

@@ -37,9 +37,9 @@ TEST(PlanEdit, TheDefaultPlanMakesARoadTheAutopilotFinishes)
 
 TEST(PlanEdit, FreeNamesAvoidTakenOnesAndStayNames)
 {
-    EXPECT_EQ(freePlanName("mine", {}), "mine");
-    EXPECT_EQ(freePlanName("mine", {"mine", "mine2"}), "mine3");
-    EXPECT_EQ(freePlanName("bad name", {}), "track");
+    EXPECT_EQ(freePlanName("mine", {}), "mine1");
+    EXPECT_EQ(freePlanName("mine", {"mine1", "mine2", "other"}), "mine3");
+    EXPECT_EQ(freePlanName("bad name", {}), "track1");
     std::string longest(32, 'a');
     std::string next = freePlanName(longest, {longest});
     EXPECT_TRUE(isPlanName(next)) << next;
