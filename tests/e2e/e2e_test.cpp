@@ -1028,7 +1028,7 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
     startGame(again);
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     x.key("Return");
     ASSERT_TRUE(waitForText(small, "  volume 90", 150, rowY(2), 5000, settings)) << "the volume kept";
@@ -1284,12 +1284,14 @@ TEST_F(EndToEnd, MyTracksRacesAPlayersTrackAndTakesInOnlyASharedTrackThatHolds)
     x.key("Right");
     sleepMs(200);
     x.key("Return");
-    // Lines 24 pixels apart from y = 70, text at x = 150; the lines under the list from y = 416.
+    // Lines 24 pixels apart from y = 70, text at x = 150; under the list, 20-pixel labels
+    // from y = 416, the message first.
     Picture list;
     ASSERT_TRUE(waitForText(small, "  ridge", 150, 94, 30000, list)) << "the shared track is taken in before it";
     list = screen("my-tracks");
     EXPECT_GT(small.match(list, "* hill", 150, 70), 0.9) << "taken in and chosen";
-    EXPECT_GT(small.match(list, "bent.vtrack: ", 40, 436), 0.9) << "the tampered file is refused by name";
+    EXPECT_GT(small.match(list, "bent.vtrack: its author run does not hold", 40, 436 + (20 / 2 - 19 / 2)), 0.9)
+        << "the tampered file is refused by name";
     EXPECT_TRUE(fs::exists(tracks + "/hill/author.vghost"));
     EXPECT_FALSE(fs::exists(tracks + "/bent")) << "a refused file builds nothing";
 
