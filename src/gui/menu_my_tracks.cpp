@@ -48,6 +48,8 @@ MenuMyTracks::MenuMyTracks()
     container = new gcn::Container();
     container->setOpaque(false);
     container->setSize(800, 600);
+    // Up only when the flow shows it: it lies over the track menu.
+    container->setVisible(false);
 
     gcn::Label* title = new gcn::Label("my tracks");
     title->setFont(game.fontBig);

@@ -178,7 +178,8 @@ void MenuTrack::focusUp(ButtonTalker* button)
     int n = static_cast<int>(rows.size());
     int i = button->row;
     int target = (i == kBackRow) ? 0 : (n + i - 1) % n;
-    int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
+    // Every button of the bottom row goes up to "00", the one track always open.
+    int column = (i == kBackRow) ? 0 : std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
     moveTo(rows[target][column]);
 }
 

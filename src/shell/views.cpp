@@ -59,7 +59,7 @@ PlayMenuView playMenuView(const Game& g)
     view.saveError = g.saveStatus.writeError;
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
     view.playShown = !g.track.segments.empty();
-    view.contentLine = contentFaultLine(g.save.trackName, view.playShown, g.area.timesRead);
+    view.contentLine = contentFaultLine(shownTrackName(g.save.trackName), view.playShown, g.area.timesRead);
     view.analysisShown = analysisOffered(g);
     view.practiceShown = practiceOffered(g);
     view.practiceCaption = practiceButtonCaption(g);

@@ -27,6 +27,10 @@
 #include "sim/practice.h"
 #include "sim/run_compare.h"
 #include "track/track_file.h"
+#include "design/track_package.h"
+#include "design/track_share.h"
+#include "save/progress.h"
+#include "save/sha256.h"
 
 namespace fs = std::filesystem;
 
@@ -1028,7 +1032,7 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
     startGame(again);
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     x.key("Return");
     ASSERT_TRUE(waitForText(small, "  volume 90", 150, rowY(2), 5000, settings)) << "the volume kept";
@@ -1285,8 +1289,7 @@ TEST_F(EndToEnd, TheEditorMakesATrackFromAFewKeysAndSavesItAmongMyTracks)
     ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "back on my tracks with the new track";
     ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault));
     EXPECT_EQ(plan.corners[2].radius, planRadiusRange.lo + planRadiusStep) << "Escape kept the change";
-    x.key("Escape");
-    sleepMs(300);
+    EXPECT_EQ(game.terminate(10000), 0);
 }
 
 TEST_F(EndToEnd, ATestDriveToTheFinishValidatesTheNewTrackAndSetsItsMedals)
@@ -1333,6 +1336,102 @@ TEST_F(EndToEnd, ATestDriveToTheFinishValidatesTheNewTrackAndSetsItsMedals)
     x.key("Escape");
     ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "my tracks lists it";
     EXPECT_LT(small.match(seen, "* track1   (not driven", 150, 70), 0.9) << "as driven to the finish";
-    x.key("Escape");
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, MyTracksRacesAPlayersTrackAndTakesInOnlyASharedTrackThatHolds)
+{
+    // Held throttle and left steering finish only the funnel: it becomes track
+    // "00" for the simulator and the road of the player's track "ridge", which
+    // the content tool builds from a plan beside the save file.
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 0);
+    const std::string mine = home + "/.local/share/Vantor";
+    const std::string tracks = mine + "/tracks";
+    fs::create_directories(mine);
+    writeText(root + "/ridge.txt", "plan 1\nname ridge\ntheme alpine\nroad basalt\n"
+                                   "corner 0 0 120 0 0\ncorner 900 0 90 5 10\ncorner 900 600 80 20 10 14\n"
+                                   "corner 0 600 100 10 0\n");
+    int built = -1;
+    const std::string said = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-content track '" + root +
+                                            "/ridge.txt' '" + mine + "' 2>&1",
+                                        &built);
+    ASSERT_EQ(built, 0) << said;
+    fs::copy_file(data + "/tracks/00/track.track", tracks + "/ridge/track.track",
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(data + "/tracks/00/textures.txt", tracks + "/ridge/textures.txt",
+                  fs::copy_options::overwrite_existing);
+    const std::string road = readFile(tracks + "/ridge/track.track");
+    const std::string ridgeName =
+        playerTrackName("ridge", hexDigest(sha256(reinterpret_cast<const uint8_t*>(road.data()), road.size())));
+
+    // A friend's track as one file, and the same file with one byte of its run changed.
+    TrackPlan hillPlan;
+    PlanFault fault;
+    TrackPackage hill;
+    ASSERT_TRUE(readPlan("plan 1\nname hill\ntheme meadow\nroad asphalt\ncorner 0 0 100 0 0\n"
+                         "corner 800 0 100 10 0\ncorner 800 500 100 0 0\ncorner 0 500 100 -10 0\n",
+                         hillPlan, fault) &&
+                buildTrackPackage(hillPlan, hill, fault))
+        << describeFault(fault);
+    std::vector<uint8_t> shared = encodeSharedTrack(SharedTrack{formatPlan(hillPlan), hill.author});
+    writeFile(tracks + "/hill.vtrack", std::vector<char>(shared.begin(), shared.end()));
+    std::fill(shared.begin() + shared.size() / 2, shared.begin() + shared.size() / 2 + 600, 0);
+    writeFile(tracks + "/bent.vtrack", std::vector<char>(shared.begin(), shared.end()));
+
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right round to "my tracks".
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    x.key("Return");
+    // Lines 24 pixels apart from y = 70, text at x = 150; under the list, 20-pixel labels
+    // from y = 416, the message first.
+    Picture list;
+    ASSERT_TRUE(waitForText(small, "  ridge", 150, 94, 30000, list)) << "the shared track is taken in before it";
+    list = screen("my-tracks");
+    EXPECT_GT(small.match(list, "* hill", 150, 70), 0.9) << "taken in and chosen";
+    EXPECT_GT(small.match(list, "bent.vtrack: its author run does not hold", 40, 436 + (20 / 2 - 19 / 2)), 0.9)
+        << "the tampered file is refused by name";
+    EXPECT_TRUE(fs::exists(tracks + "/hill/author.vghost"));
+    EXPECT_FALSE(fs::exists(tracks + "/bent")) << "a refused file builds nothing";
+
+    x.key("Down");
     sleepMs(300);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(waitForText(highlight, "play ridge", 300, 100, 20000, menu)) << "its play menu";
+    x.key("Return");
+    sleepMs(700);
+    x.keyDown("Up Left");
+    Picture saving;
+    const bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 20000, saving);
+    x.keyUp("Up Left");
+    ASSERT_TRUE(asked) << "the player's track races to a finish";
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(waitForText(highlight, "play ridge", 300, 100, 20000, after));
+    after = screen("my-track-play-menu-after-finish");
+    EXPECT_GT(small.match(after, scoreLine(ticks, "ace"), 300, 300 + kSmallTextDy), 0.9);
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    EXPECT_EQ(saved.trackName, ridgeName);
+    ASSERT_EQ(saved.records.count(ridgeName), 1u) << "recorded under its own name";
+    EXPECT_EQ(saved.records[ridgeName].scores.size(), 1u);
+    EXPECT_EQ(saved.records[ridgeName].scores[0].ticks, ticks);
+    for (int r = 0; r < trackGridRows; ++r)
+        for (int c = 0; c < trackGridColumns; ++c)
+            EXPECT_EQ(saved.records.count(trackNameAt(r, c)), 0u) << "the grid is untouched";
+
+    // Escape goes back to "my tracks", then to the track menu.
+    x.key("Escape");
+    Picture back;
+    EXPECT_TRUE(waitForText(small, "* ridge", 150, 94, 10000, back)) << "back in my tracks";
+    EXPECT_EQ(game.terminate(10000), 0);
 }
