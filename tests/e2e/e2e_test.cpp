@@ -1336,6 +1336,13 @@ TEST_F(EndToEnd, ATestDriveToTheFinishValidatesTheNewTrackAndSetsItsMedals)
     x.key("Escape");
     ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "my tracks lists it";
     EXPECT_LT(small.match(seen, "* track1   (not driven", 150, 70), 0.9) << "as driven to the finish";
+    // Down to "play", right along the row to "edit": the saved plan, still validated.
+    for (const char* step : {"Down", "Right", "Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    EXPECT_TRUE(waitForText(small, "validated: author time " + formatTicks(expected.ticks), 30, 102, 8000, seen))
+        << "edit opens the saved plan with its validation";
     EXPECT_EQ(game.terminate(10000), 0);
 }
 
