@@ -23,6 +23,8 @@ MenuEditor::MenuEditor()
     container = new gcn::Container();
     container->setOpaque(false);
     container->setSize(800, 600);
+    // Hidden until the editor opens: on top of the others it would take their clicks.
+    container->setVisible(false);
     titleLabel = line(container, game.fontBig, 30, 10);
     titleLabel->setSize(760, 34);
     planLabel = line(container, game.fontDefault, 30, 48);
