@@ -6,11 +6,12 @@
 #include "assets/data_dir.h"
 #include "assets/regular_file.h"
 #include "assets/texture_cache.h"
+#include "track/track_file.h"
 
 void loadArea(Area& area, std::string name)
 {
     area.name = name;
-    const std::string folder = dataDir + "/tracks/" + name + "/";
+    const std::string folder = trackFolderPath(dataDir, name) + "/";
 
     // Scenery is stored in hundredths of world units. A mesh that did not
     // load is the earlier one, already scaled.

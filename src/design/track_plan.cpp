@@ -92,35 +92,6 @@ double cornerWidth(const TrackPlan& plan, const Corner& c)
     return c.width > 0.0 ? c.width : plan.width;
 }
 
-// The value checks of one corner, as readPlan and checkPlan make them.
-std::string cornerValueFault(const TrackPlan& plan, const Corner& c)
-{
-    const std::pair<const char*, std::pair<double, PlanRange>> values[] = {
-        {"X", {c.x, planPositionRange}},       {"Y", {c.y, planPositionRange}},
-        {"RADIUS", {c.radius, planRadiusRange}}, {"HEIGHT", {c.z, planHeightRange}},
-        {"BANK", {c.bank, planBankRange}},
-    };
-    for (const auto& [what, v] : values) {
-        if (!std::isfinite(v.first))
-            return std::string(what) + " is not a finite number";
-        std::string why = outOfRange(what, v.first, v.second);
-        if (!why.empty())
-            return why;
-    }
-    if (!std::isfinite(c.width))
-        return "WIDTH is not a finite number";
-    if (c.width != 0.0) {
-        std::string why = outOfRange("WIDTH", c.width, planWidthRange);
-        if (!why.empty())
-            return why;
-    }
-    // A tighter arc would fold the road's inside edge over itself.
-    double width = cornerWidth(plan, c);
-    if (c.radius < width)
-        return "RADIUS " + number(c.radius) + " is smaller than the road is wide here (" + number(width) + " m)";
-    return "";
-}
-
 // The faults a plan's values can have on their own, in the order of its text.
 PlanFault valueFault(const TrackPlan& plan)
 {
@@ -204,6 +175,34 @@ long crossingSample(const std::vector<CentreSample>& samples, double lap)
 }
 
 } // namespace
+
+std::string cornerValueFault(const TrackPlan& plan, const Corner& c)
+{
+    const std::pair<const char*, std::pair<double, PlanRange>> values[] = {
+        {"X", {c.x, planPositionRange}},       {"Y", {c.y, planPositionRange}},
+        {"RADIUS", {c.radius, planRadiusRange}}, {"HEIGHT", {c.z, planHeightRange}},
+        {"BANK", {c.bank, planBankRange}},
+    };
+    for (const auto& [what, v] : values) {
+        if (!std::isfinite(v.first))
+            return std::string(what) + " is not a finite number";
+        std::string why = outOfRange(what, v.first, v.second);
+        if (!why.empty())
+            return why;
+    }
+    if (!std::isfinite(c.width))
+        return "WIDTH is not a finite number";
+    if (c.width != 0.0) {
+        std::string why = outOfRange("WIDTH", c.width, planWidthRange);
+        if (!why.empty())
+            return why;
+    }
+    // A tighter arc would fold the road's inside edge over itself.
+    double width = cornerWidth(plan, c);
+    if (c.radius < width)
+        return "RADIUS " + number(c.radius) + " is smaller than the road is wide here (" + number(width) + " m)";
+    return "";
+}
 
 bool isPlanName(const std::string& name)
 {

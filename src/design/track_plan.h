@@ -78,5 +78,9 @@ TrackDesign designOf(const TrackPlan& plan);
 // is given and there is no fault, it is the road the plan makes.
 PlanFault checkPlan(const TrackPlan& plan, BuiltTrack* built = nullptr);
 
+// The fault of one corner's values on their own (ranges, and a radius no
+// smaller than the road is wide there), or "" when there is none.
+std::string cornerValueFault(const TrackPlan& plan, const Corner& c);
+
 // "LINE: MESSAGE", on one line.
 std::string describeFault(const PlanFault& fault);

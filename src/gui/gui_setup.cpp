@@ -13,9 +13,11 @@
 #include "gui/image_loader.h"
 #include "gui/hud.h"
 #include "gui/menu_analysis.h"
+#include "gui/menu_my_tracks.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
+#include "gui/menu_editor.h"
 #include "gui/menu_track.h"
 #include "shell/game.h"
 
@@ -233,5 +235,9 @@ bool createGame()
     // Made with the score-saving menu: the start-up lines stay as they were.
     game.menuAnalysis = new MenuAnalysis();
     game.top->add(game.menuAnalysis->container);
+    game.menuEditor = new MenuEditor();
+    game.top->add(game.menuEditor->container);
+    game.menuMyTracks = new MenuMyTracks();
+    game.top->add(game.menuMyTracks->container);
     return true;
 }

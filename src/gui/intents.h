@@ -34,6 +34,19 @@ enum class IntentKind {
     practiceLater,
     // The analysis screen's "back".
     leaveAnalysis,
+    // "new" and "edit" on the "my tracks" screen: a new plan, or the chosen track's, opened in the editor.
+    newTrack,
+    editTrack,
+    // The editor's Enter: the plan's road raced at once.
+    testDrive,
+    // The track menu's "my tracks"; on that screen a track chosen (text: its
+    // index in the list), "play", "share", "delete" and "back".
+    openMyTracks,
+    chooseMyTrack,
+    playMyTrack,
+    shareMyTrack,
+    deleteMyTrack,
+    leaveMyTracks,
 };
 
 struct MenuIntent {

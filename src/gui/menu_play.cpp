@@ -120,6 +120,11 @@ void MenuPlay::refresh(const PlayMenuView& view)
 
     contentLabel->setCaption(view.contentLine);
     playButton->setCaption(view.playCaption);
+    // Wide enough for a player track's longer name; never narrower than made.
+    const int madeWidth = playButton->getWidth();
+    playButton->adjustSize();
+    if (playButton->getWidth() < madeWidth)
+        playButton->setWidth(madeWidth);
     lastLabel->setCaption(view.lastLine);
     noteLabel->setCaption(view.note);
     nextLabel->setCaption(view.nextToBeat);

@@ -60,10 +60,19 @@ MenuTrack::MenuTrack()
     settings->setActionEventId("settings");
     settings->addActionListener(this);
     container->add(settings);
+    ButtonBigText* myTracks = new ButtonBigText("my tracks");
+    myTracks->setFont(game.fontBig);
+    myTracks->highlightFont = game.fontBigHighlight;
+    myTracks->setPosition(40, 550);
+    myTracks->adjustSize();
+    myTracks->setActionEventId("my tracks");
+    myTracks->addActionListener(this);
+    container->add(myTracks);
     back->sideKeys = true;
     settings->sideKeys = true;
+    myTracks->sideKeys = true;
     // "back" stays first in its row, so focus reaches it from the grid as before.
-    rows.push_back({back, settings});
+    rows.push_back({back, settings, myTracks});
 
     noticeLabel = new gcn::Label("");
     noticeLabel->setFont(game.fontDefault);
@@ -135,6 +144,10 @@ void MenuTrack::action(const gcn::ActionEvent& actionEvent)
         reportIntent(IntentKind::openSettings);
         return;
     }
+    if (id == "my tracks") {
+        reportIntent(IntentKind::openMyTracks);
+        return;
+    }
     if (id != "play")
         return;
     // A click (or a Tab) can reach a track button without the arrow keys, so
@@ -165,7 +178,8 @@ void MenuTrack::focusUp(ButtonTalker* button)
     int n = static_cast<int>(rows.size());
     int i = button->row;
     int target = (i == kBackRow) ? 0 : (n + i - 1) % n;
-    int column = std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
+    // Every button of the bottom row goes up to "00", the one track always open.
+    int column = (i == kBackRow) ? 0 : std::min<int>(button->column, static_cast<int>(rows[target].size()) - 1);
     moveTo(rows[target][column]);
 }
 
@@ -181,19 +195,26 @@ void MenuTrack::focusDown(ButtonTalker* button)
     moveTo(next);
 }
 
-// In the bottom row Left and Right go between "back" and "settings".
-static bool bottomRowMove(std::vector<std::vector<ButtonTalker*>>& rows, ButtonTalker* button, ButtonTalker*& target)
+// In the bottom row Left and Right go to the neighbour on screen, round
+// from one end to the other.
+static bool bottomRowMove(std::vector<std::vector<ButtonTalker*>>& rows, ButtonTalker* button, int step,
+                          ButtonTalker*& target)
 {
     if (button->row != kBackRow || rows[kBackRow].size() < 2)
         return false;
-    target = rows[kBackRow][button->column == 0 ? 1 : 0];
+    std::vector<ButtonTalker*> onScreen = rows[kBackRow];
+    std::sort(onScreen.begin(), onScreen.end(),
+              [](const ButtonTalker* a, const ButtonTalker* b) { return a->getX() < b->getX(); });
+    const int n = static_cast<int>(onScreen.size());
+    const int at = static_cast<int>(std::find(onScreen.begin(), onScreen.end(), button) - onScreen.begin());
+    target = onScreen[size_t((at + step + n) % n)];
     return true;
 }
 
 void MenuTrack::focusLeft(ButtonTalker* button)
 {
     ButtonTalker* other = nullptr;
-    if (bottomRowMove(rows, button, other))
+    if (bottomRowMove(rows, button, -1, other))
         moveTo(other);
     if (button->row >= kGridRows)
         return;
@@ -206,7 +227,7 @@ void MenuTrack::focusLeft(ButtonTalker* button)
 void MenuTrack::focusRight(ButtonTalker* button)
 {
     ButtonTalker* other = nullptr;
-    if (bottomRowMove(rows, button, other))
+    if (bottomRowMove(rows, button, 1, other))
         moveTo(other);
     if (button->row >= kGridRows)
         return;

@@ -167,7 +167,7 @@ bool hashTrackFile(const std::string& dataDir, const std::string& name, Sha256Di
     if (!isTrackName(name))
         return false;
     // Hashed within the same bound the road reader reads.
-    const FileRead file = readRegularFile(dataDir + "/tracks/" + name + "/track.track", maxTrackFileBytes);
+    const FileRead file = readRegularFile(trackFolderPath(dataDir, name) + "/track.track", maxTrackFileBytes);
     if (file.status != FileStatus::ok)
         return false;
     digest = sha256(file.bytes.data(), file.bytes.size());

@@ -16,7 +16,10 @@
 #include "render/camera.h"
 #include "save/run_history.h"
 #include "save/runs.h"
+#include "shell/editor_flow.h"
 #include "shell/game.h"
+#include "shell/my_tracks.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/paths.h"
 #include "shell/practice_flow.h"
 #include "shell/race_rivals.h"
@@ -65,6 +68,8 @@ void startRace(Game& g)
 
 void loadPlayMenu(Game& g)
 {
+    // A player's track edited since it was chosen races under its new road's records.
+    g.save.trackName = currentTrackName(g.save.trackName);
     // Read every time: a finished run comes back here with fresh files.
     loadTrack(g.track, g.save.trackName);
     loadArea(g.area, g.save.trackName);
@@ -149,6 +154,10 @@ bool recordRun(Game& g)
 
 void finishRun(Game& g)
 {
+    if (g.editor.testDriving) {
+        finishTestDrive(g);
+        return;
+    }
     if (!runMayBeStored(g)) {
         finishPractice(g);
         return;
@@ -179,6 +188,10 @@ void finishRun(Game& g)
 
 void loseRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, g.raceNote);
+        return;
+    }
     if (!runMayBeStored(g)) {
         endPractice(g, g.raceNote);
         return;
@@ -190,6 +203,10 @@ void loseRace(Game& g)
 
 void abortRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, "abandoned");
+        return;
+    }
     if (!runMayBeStored(g)) {
         endPractice(g, "");
         return;
@@ -203,6 +220,10 @@ void abortRace(Game& g)
 
 void restartRace(Game& g)
 {
+    if (g.editor.testDriving) {
+        endTestDrive(g, "abandoned");
+        return;
+    }
     // R in practice begins it again at the same joint.
     if (!runMayBeStored(g)) {
         restartPractice(g, static_cast<double>(SDL_GetTicks()));
@@ -311,7 +332,12 @@ void escapeInMenus(Game& g)
     if (g.screen == Screen::analysis) {
         leaveAnalysis(g);
     } else if (g.screen == Screen::playMenu) {
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
+    } else if (g.screen == Screen::myTracks) {
+        leaveMyTracks(g);
     } else if (g.screen == Screen::settings) {
         leaveSettings(g);
     } else if (g.screen == Screen::trackMenu) {
@@ -353,7 +379,10 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         showNextGhost(g, intent.text == "left" ? -1 : 1);
         break;
     case IntentKind::backToTracks:
-        openTrackMenu(g);
+        if (playingMyTrack(g))
+            openMyTracks(g);
+        else
+            openTrackMenu(g);
         break;
     case IntentKind::confirmName:
         confirmName(g, intent.text);
@@ -387,6 +416,34 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::leaveAnalysis:
         leaveAnalysis(g);
+        break;
+    case IntentKind::testDrive:
+        startTestDrive(g);
+        break;
+    case IntentKind::newTrack:
+        openNewPlan(g);
+        break;
+    case IntentKind::editTrack:
+        if (g.myTracks.chosen >= 0 && static_cast<size_t>(g.myTracks.chosen) < g.myTracks.tracks.size())
+            openSavedPlan(g, g.myTracks.tracks[static_cast<size_t>(g.myTracks.chosen)].plan);
+        break;
+    case IntentKind::openMyTracks:
+        openMyTracks(g);
+        break;
+    case IntentKind::chooseMyTrack:
+        chooseMyTrack(g, std::atoi(intent.text.c_str()));
+        break;
+    case IntentKind::playMyTrack:
+        playMyTrack(g);
+        break;
+    case IntentKind::shareMyTrack:
+        shareChosenTrack(g);
+        break;
+    case IntentKind::deleteMyTrack:
+        deleteChosenTrack(g);
+        break;
+    case IntentKind::leaveMyTracks:
+        leaveMyTracks(g);
         break;
     }
 }

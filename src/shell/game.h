@@ -12,10 +12,12 @@
 #include "save/save_lock.h"
 #include "save/save_status.h"
 #include "shell/held_keys.h"
+#include "shell/my_tracks.h"
 #include "shell/practice_flow.h"
 #include "shell/screens.h"
 #include "sim/watch.h"
 #include "shell/config.h"
+#include "shell/editor_flow.h"
 #include "shell/settings_rules.h"
 #include "shell/race_rivals.h"
 #include "sim/pose_blend.h"
@@ -41,6 +43,8 @@ class MenuPlay;
 class MenuSaveScore;
 class MenuSettings;
 class MenuAnalysis;
+class MenuEditor;
+class MenuMyTracks;
 struct Hud;
 struct _SDL_Joystick;
 
@@ -66,6 +70,8 @@ struct Game {
     MenuSaveScore* menuSaveScore = nullptr;
     MenuSettings* menuSettings = nullptr;
     MenuAnalysis* menuAnalysis = nullptr;
+    MenuEditor* menuEditor = nullptr;
+    MenuMyTracks* menuMyTracks = nullptr;
     Track track;
     // The road compiled for drawing; recompiled on the first draw after a load.
     TrackList trackList;
@@ -144,6 +150,10 @@ struct Game {
     Settings settings;
     // The settings screen's focus, binding and message.
     SettingsScreen settingsScreen;
+    // The track editor's plan, its road and its test drive.
+    EditorState editor;
+    // The "my tracks" screen's list, choice and lines.
+    MyTracksScreen myTracks;
 
     Game();
 };

@@ -9,6 +9,8 @@
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/held_keys.h"
+#include "shell/editor_flow.h"
+#include "shell/record_feed.h"
 #include "shell/settings_flow.h"
 #include "sim/controls.h"
 
@@ -165,6 +167,8 @@ void pollInput()
         const int key = kind == KeyEvent::other ? 0 : static_cast<int>(event.key.keysym.sym);
         if (game.inRace || !reachesMenus(game.heldKeys, kind, key))
             continue;
+        if (!aborted && editorTakesEvent(game, event))
+            continue;
         if (!aborted && menuKeyTaken(event))
             continue;
         if (sdlInput)
@@ -182,6 +186,7 @@ void pollInput()
         JoystickReadings stick = tunedReadings(readJoystick(mapping), mapping, game.settings.axes);
         const ControlInput* last = game.run.controls.empty() ? nullptr : &game.run.controls.back();
         record = controlFromReadings(keys, stick, mapping, last);
+        feedRecord(game.run.controls.size(), record);
     }
     // One record on every call, in the menus too.
     game.run.controls.push_back(record);

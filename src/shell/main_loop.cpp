@@ -14,7 +14,9 @@
 #include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/input.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/views.h"
+#include "shell/editor_flow.h"
 #include "shell/watch_screen.h"
 #include "sim/race_session.h"
 #include "sim/splits.h"
@@ -122,8 +124,12 @@ void mainLoop()
             pollInput();
             // Ghost files are judged a few a frame while the play menu is up.
             stepPlayMenu(game);
+            // Shared tracks are proven one a frame while "my tracks" is up.
+            stepMyTracks(game);
             stepAnalysis(game);
             drawMenuBackground();
+            if (game.screen == Screen::editor)
+                drawEditor(game);
             if (game.screen == Screen::analysis && game.menuAnalysis)
                 drawGapGraph(game.menuAnalysis->graphView(), game.screenWidth, game.screenHeight);
         }

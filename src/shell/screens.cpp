@@ -6,6 +6,8 @@
 #include "gui/gui_common.h"
 #include "gui/hud.h"
 #include "gui/menu_analysis.h"
+#include "gui/menu_editor.h"
+#include "gui/menu_my_tracks.h"
 #include "gui/menu_play.h"
 #include "gui/menu_save_score.h"
 #include "gui/menu_settings.h"
@@ -27,6 +29,8 @@ void showScreen(Screen screen)
     setShown(game.menuSaveScore ? game.menuSaveScore->container : nullptr, screen == Screen::saveScore);
     setShown(game.menuSettings ? game.menuSettings->container : nullptr, screen == Screen::settings);
     setShown(game.menuAnalysis ? game.menuAnalysis->container : nullptr, screen == Screen::analysis);
+    setShown(game.menuEditor ? game.menuEditor->container : nullptr, screen == Screen::editor);
+    setShown(game.menuMyTracks ? game.menuMyTracks->container : nullptr, screen == Screen::myTracks);
     setShown(game.hud ? game.hud->container : nullptr, race);
     setShown(game.hud ? game.hud->playbackLabel : nullptr, screen == Screen::watch);
     setShown(game.borderIcon, !race);

@@ -2,7 +2,7 @@
 // Which screen is up. Every change of screen goes through showScreen(), so
 // the menus, the HUD, the border and the cursor always agree.
 
-enum class Screen { trackMenu, playMenu, saveScore, race, watch, settings, analysis };
+enum class Screen { trackMenu, playMenu, saveScore, race, watch, settings, analysis, myTracks, editor };
 
 // Shows the screen's container and hides the others. The menus sit inside
 // the border, centred, with the mouse cursor; the race HUD covers the whole

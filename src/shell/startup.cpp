@@ -19,6 +19,7 @@
 #include "shell/flow.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
+#include "shell/my_tracks.h"
 #include "shell/paths.h"
 #include "shell/shelf_files.h"
 #include "shell/window.h"
@@ -35,8 +36,11 @@ int runGame()
     printf("Load \"config.txt\"\n");
     readConfig();
     printf("Load game\n");
+    // The player's own tracks sit beside the save file.
+    playerTracksRoot = saveDirectory();
     game.saveStatus = openLockedSave(game.save, game.saveLock, savePath(), std::time(nullptr));
     loadShelfMemory(game);
+    game.save.trackName = currentTrackName(game.save.trackName);
     printf("Create game\n");
     fflush(stdout);
     std::string videoError;

@@ -36,7 +36,7 @@ std::string rivalCaption(const Game& g)
 PlayMenuView playMenuView(const Game& g)
 {
     PlayMenuView view;
-    view.playCaption = "play " + g.save.trackName;
+    view.playCaption = "play " + shownTrackName(g.save.trackName);
     view.lastLine = "last " + (g.run.ticks != 0 ? formatTicks(g.run.ticks) : std::string(noTimeText));
     view.note = g.raceNote;
     view.nextToBeat = finishNextToBeat(g);
@@ -61,7 +61,7 @@ PlayMenuView playMenuView(const Game& g)
     view.saveError = g.saveStatus.writeError;
     view.statsLine = g.haveTrackStats ? trackStatsLine(g.trackStats) : "";
     view.playShown = !g.track.segments.empty();
-    view.contentLine = contentFaultLine(g.save.trackName, view.playShown, g.area.timesRead);
+    view.contentLine = contentFaultLine(shownTrackName(g.save.trackName), view.playShown, g.area.timesRead);
     view.analysisShown = analysisOffered(g);
     view.practiceShown = practiceOffered(g);
     view.practiceCaption = practiceButtonCaption(g);

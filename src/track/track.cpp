@@ -44,7 +44,7 @@ void loadTrack(Track& track, std::string name)
         return;
 
     // A missing or unusable list reads as no words.
-    std::istringstream words(asText(readRegularFile(dataDir + "/tracks/" + name + "/textures.txt", maxTextureListBytes)));
+    std::istringstream words(asText(readRegularFile(trackFolderPath(dataDir, name) + "/textures.txt", maxTextureListBytes)));
     std::vector<std::string> names = readTextureNames(words, track.segments.size());
     for (size_t i = 0; i < track.segments.size(); ++i) {
         acquire(track.segments[i].textureA, names[2 * i]);

@@ -18,6 +18,57 @@ static uint64_t lastRevision = 0;
 
 uint64_t newTrackRevision() { return ++lastRevision; }
 
+std::string playerTracksRoot;
+
+static const char playerTrackPrefix[] = "my.";
+
+std::string playerTrackName(const std::string& plan, const std::string& hashHex)
+{
+    return playerTrackPrefix + plan + "." + hashHex.substr(0, playerTrackHashDigits);
+}
+
+static bool planChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+static bool hexChar(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+std::string playerTrackPlan(const std::string& name)
+{
+    const size_t prefix = sizeof playerTrackPrefix - 1;
+    if (name.size() < prefix + 2 + playerTrackHashDigits || name.compare(0, prefix, playerTrackPrefix) != 0)
+        return "";
+    const size_t dot = name.size() - playerTrackHashDigits - 1;
+    if (name[dot] != '.')
+        return "";
+    for (size_t i = dot + 1; i < name.size(); ++i)
+        if (!hexChar(name[i]))
+            return "";
+    std::string plan = name.substr(prefix, dot - prefix);
+    // The plan names' own rule: 1 to 32 of A-Z a-z 0-9 _ -.
+    if (plan.empty() || plan.size() > 32)
+        return "";
+    for (char c : plan)
+        if (!planChar(c))
+            return "";
+    return plan;
+}
+
+std::string shownTrackName(const std::string& name)
+{
+    const std::string plan = playerTrackPlan(name);
+    return plan.empty() ? name : plan;
+}
+
+std::string trackFolderPath(const std::string& root, const std::string& name)
+{
+    const std::string plan = playerTrackPlan(name);
+    if (!plan.empty() && !playerTracksRoot.empty())
+        return playerTracksRoot + "/tracks/" + plan;
+    return root + "/tracks/" + name;
+}
+
 // Whether every coordinate is a finite number and at least minControlPoints
 // of the points differ: NaNs, infinities or points stacked on each other give
 // a road of no length that the ship can never leave nor finish.
@@ -74,7 +125,7 @@ bool readTrackRoad(Track& track, const std::string& dataRoot, const std::string&
     track.revision = newTrackRevision();
 
     std::vector<ControlPoint> points;
-    if (!readControlPoints(dataRoot + "/tracks/" + name + "/track.track", points))
+    if (!readControlPoints(trackFolderPath(dataRoot, name) + "/track.track", points))
         return false;
     track.segments.assign(points.size(), TrackSegment{});
     buildSegments(points, track.segments);

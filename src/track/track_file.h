@@ -22,7 +22,7 @@ struct Track {
 // track has about a hundred).
 const size_t maxTrackFileBytes = 1024u * 1024u;
 
-// Reads dataRoot/tracks/NAME/track.track into the track: the name, a new
+// Reads trackFolderPath(dataRoot, NAME)/track.track into the track: the name, a new
 // revision and one segment per control point, lap counters 0 and no texture
 // slots held. A missing file or one that is not a regular file within
 // maxTrackFileBytes, fewer than three control points, a negative count, a
@@ -31,6 +31,24 @@ const size_t maxTrackFileBytes = 1024u * 1024u;
 // Segments already there are dropped as they are: a track holding road
 // textures is cleared first (clearTrack).
 bool readTrackRoad(Track& track, const std::string& dataRoot, const std::string& name);
+
+// The player's own tracks live in playerTracksRoot + "/tracks/PLAN/", the
+// per-user folder the game sets at start-up ("" in the tools: none). In the
+// game such a track goes by "my.PLAN.HASH", HASH being the first 16 hex
+// digits of the SHA-256 of its track.track: the prefix and the dots keep it
+// apart from the built-in tracks' two digits, and the hash gives an edited
+// road records of its own.
+extern std::string playerTracksRoot;
+constexpr size_t playerTrackHashDigits = 16;
+// "my.PLAN.HASH" from PLAN and the hex digits of the hash (the first 16 taken).
+std::string playerTrackName(const std::string& plan, const std::string& hashHex);
+// PLAN when name is a player track's name, "" otherwise.
+std::string playerTrackPlan(const std::string& name);
+// What the player reads for a track: PLAN for a player track, else the name.
+std::string shownTrackName(const std::string& name);
+// The folder of track name: root/tracks/NAME, or the player track's folder
+// under playerTracksRoot (root/tracks/NAME when none is set).
+std::string trackFolderPath(const std::string& root, const std::string& name);
 
 // A value for Track::revision that no track of this process has had yet.
 uint64_t newTrackRevision();

@@ -12,6 +12,10 @@
 
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
+#include "design/medal_times.h"
+#include "design/plan_edit.h"
+#include "design/track_package.h"
+#include "sim/race_constants.h"
 #include "game_process.h"
 #include "gui/hud.h"
 #include "sim/time_text.h"
@@ -23,6 +27,10 @@
 #include "sim/practice.h"
 #include "sim/run_compare.h"
 #include "track/track_file.h"
+#include "design/track_package.h"
+#include "design/track_share.h"
+#include "save/progress.h"
+#include "save/sha256.h"
 
 namespace fs = std::filesystem;
 
@@ -968,10 +976,10 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
 
     GameProcess game;
     startGame(game);
-    // From "00" down to "back", right to "settings".
+    // From "00" down to "back", left to "settings" (right goes round to "my tracks").
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     shot("track-menu-settings-focused");
     x.key("Return");
@@ -1007,7 +1015,7 @@ TEST_F(EndToEnd, SettingsScreenBindsAKeySetsTheVolumeAndTheNextStartFindsThem)
     startGame(again);
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     x.key("Return");
     ASSERT_TRUE(waitForText(small, "  volume 90", 150, rowY(2), 5000, settings)) << "the volume kept";
@@ -1255,9 +1263,10 @@ TEST_F(EndToEnd, AWindowSizeChosenInTheSettingsAppliesAtOnceAndTheGameKeepsDrawi
     ASSERT_TRUE(x.gameWindow(w, h, left, top));
     ASSERT_EQ(w, 800);
     ASSERT_EQ(h, 600);
+    // From "00" down to "back", left to "settings".
     x.key("Down");
     sleepMs(200);
-    x.key("Right");
+    x.key("Left");
     sleepMs(200);
     x.key("Return");
     Picture settings;
@@ -1301,5 +1310,209 @@ TEST_F(EndToEnd, AWindowSizeChosenInTheSettingsAppliesAtOnceAndTheGameKeepsDrawi
     EXPECT_GT(road, 4000) << "the road is drawn with its texture";
     x.key("Escape");
     sleepMs(400);
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, TheEditorMakesATrackFromAFewKeysAndSavesItAmongMyTracks)
+{
+    const std::string folder = home + "/.local/share/Vantor/tracks/track1";
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right round to "my tracks"; on the empty list
+    // "play" has the focus, and "new" is three to its right.
+    for (const char* step : {"Down", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture seen;
+    ASSERT_TRUE(waitForText(small, "no tracks of your own yet", 150, 70 + 24 / 2 - 19 / 2, 5000, seen)) << "my tracks opens";
+    for (const char* step : {"Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    ASSERT_TRUE(waitForText(small, "theme meadow", 30, 48, 5000, seen)) << "the editor opens on a new plan";
+    EXPECT_GT(small.match(seen, "no fault", 30, 84), 0.9) << "the default plan is sound";
+    screen("editor-new");
+
+    // The second corner's radius up two steps, a corner inserted after it, saved.
+    for (const char* step : {"Tab", "q", "q", "i", "F2"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture saved;
+    ASSERT_TRUE(waitForText(small, "saved (not validated)", 30, 534, 8000, saved)) << "the save is said";
+    TrackPlan plan;
+    PlanFault fault;
+    ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault)) << describeFault(fault);
+    EXPECT_EQ(plan.name, "track1");
+    ASSERT_EQ(plan.corners.size(), 5u);
+    EXPECT_EQ(plan.corners[1].radius, defaultPlan("x").corners[1].radius + 2 * planRadiusStep);
+    EXPECT_EQ(plan.corners[2].x, 600.0);
+    EXPECT_EQ(plan.corners[2].y, 200.0);
+    EXPECT_TRUE(fs::is_regular_file(folder + "/track.track"));
+    EXPECT_FALSE(fs::exists(folder + "/author.vghost")) << "not validated before a test drive";
+
+    // A fault shows at once; undo takes it back.
+    for (int i = 0; i < 14; ++i)
+        x.key("a");
+    ASSERT_TRUE(waitForText(small, "corner 3: RADIUS", 30, 84, 5000, seen)) << "the fault names its corner";
+    screen("editor-fault");
+    x.key("u");
+    sleepMs(300);
+    x.key("Escape");
+    ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "back on my tracks with the new track";
+    ASSERT_TRUE(readPlan(readFile(folder + "/plan.txt"), plan, fault));
+    EXPECT_EQ(plan.corners[2].radius, planRadiusRange.lo + planRadiusStep) << "Escape kept the change";
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, ATestDriveToTheFinishValidatesTheNewTrackAndSetsItsMedals)
+{
+    // The autopilot's run on the default plan, which the game is fed as its
+    // controls; the content tool drives it on the same road the editor builds.
+    const std::string autopilot = root + "/autopilot";
+    fs::create_directories(autopilot);
+    writeText(root + "/plan.txt", formatPlan(defaultPlan("track1")));
+    int status = -1;
+    std::string out = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-content track '" + root + "/plan.txt' '" +
+                                     autopilot + "' 2>&1",
+                                 &status);
+    ASSERT_EQ(status, 0) << out;
+    const std::string fed = autopilot + "/tracks/track1/author.vghost";
+    GhostFile expected;
+    std::string why;
+    const std::string fedBytes = readFile(fed);
+    ASSERT_TRUE(decodeGhost(reinterpret_cast<const uint8_t*>(fedBytes.data()), fedBytes.size(), expected, why)) << why;
+
+    const std::string folder = home + "/.local/share/Vantor/tracks/track1";
+    GameProcess game;
+    game.env = {{"VANTOR_FEED_RECORDS", fed}};
+    startGame(game);
+    for (const char* step : {"Down", "Right", "Return", "Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    Picture seen;
+    ASSERT_TRUE(waitForText(small, "no fault", 30, 84, 5000, seen)) << "the editor opens on a sound plan";
+    x.key("Return");
+    const int raceMs = 3000 + static_cast<int>(expected.ticks) * 10;
+    ASSERT_TRUE(waitForText(small, "validated in " + formatTicks(expected.ticks), 30, 534, raceMs + 30000, seen))
+        << "the finish comes back to the editor validated";
+    EXPECT_GT(small.match(seen, "validated: author time " + formatTicks(expected.ticks), 30, 102), 0.9);
+    screen("validated");
+
+    GhostFile author;
+    EXPECT_EQ(verifyGhostFile(home + "/.local/share/Vantor", folder + "/author.vghost", author), "");
+    EXPECT_EQ(author.ticks, expected.ticks);
+    EXPECT_EQ(author.records.size(), expected.records.size());
+    EXPECT_EQ(readFile(folder + "/times.txt"), medalTimesText(medalTimesFrom(expected.ticks * tickSeconds)));
+
+    x.key("Escape");
+    ASSERT_TRUE(waitForText(small, "* track1", 150, 70, 8000, seen)) << "my tracks lists it";
+    EXPECT_LT(small.match(seen, "* track1   (not driven", 150, 70), 0.9) << "as driven to the finish";
+    // Down to "play", right along the row to "edit": the saved plan, still validated.
+    for (const char* step : {"Down", "Right", "Right", "Right", "Right", "Return"}) {
+        x.key(step);
+        sleepMs(300);
+    }
+    EXPECT_TRUE(waitForText(small, "validated: author time " + formatTicks(expected.ticks), 30, 102, 8000, seen))
+        << "edit opens the saved plan with its validation";
+    EXPECT_EQ(game.terminate(10000), 0);
+}
+
+TEST_F(EndToEnd, MyTracksRacesAPlayersTrackAndTakesInOnlyASharedTrackThatHolds)
+{
+    // Held throttle and left steering finish only the funnel: it becomes track
+    // "00" for the simulator and the road of the player's track "ridge", which
+    // the content tool builds from a plan beside the save file.
+    writeFunnelTrack();
+    const int ticks = simulatedFinishTicks();
+    ASSERT_GT(ticks, 0);
+    const std::string mine = home + "/.local/share/Vantor";
+    const std::string tracks = mine + "/tracks";
+    fs::create_directories(mine);
+    writeText(root + "/ridge.txt", "plan 1\nname ridge\ntheme alpine\nroad basalt\n"
+                                   "corner 0 0 120 0 0\ncorner 900 0 90 5 10\ncorner 900 600 80 20 10 14\n"
+                                   "corner 0 600 100 10 0\n");
+    int built = -1;
+    const std::string said = runCommand(std::string(VANTOR_BUILD_DIR) + "/vantor-content track '" + root +
+                                            "/ridge.txt' '" + mine + "' 2>&1",
+                                        &built);
+    ASSERT_EQ(built, 0) << said;
+    fs::copy_file(data + "/tracks/00/track.track", tracks + "/ridge/track.track",
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(data + "/tracks/00/textures.txt", tracks + "/ridge/textures.txt",
+                  fs::copy_options::overwrite_existing);
+    const std::string road = readFile(tracks + "/ridge/track.track");
+    const std::string ridgeName =
+        playerTrackName("ridge", hexDigest(sha256(reinterpret_cast<const uint8_t*>(road.data()), road.size())));
+
+    // A friend's track as one file, and the same file with one byte of its run changed.
+    TrackPlan hillPlan;
+    PlanFault fault;
+    TrackPackage hill;
+    ASSERT_TRUE(readPlan("plan 1\nname hill\ntheme meadow\nroad asphalt\ncorner 0 0 100 0 0\n"
+                         "corner 800 0 100 10 0\ncorner 800 500 100 0 0\ncorner 0 500 100 -10 0\n",
+                         hillPlan, fault) &&
+                buildTrackPackage(hillPlan, hill, fault))
+        << describeFault(fault);
+    std::vector<uint8_t> shared = encodeSharedTrack(SharedTrack{formatPlan(hillPlan), hill.author});
+    writeFile(tracks + "/hill.vtrack", std::vector<char>(shared.begin(), shared.end()));
+    std::fill(shared.begin() + shared.size() / 2, shared.begin() + shared.size() / 2 + 600, 0);
+    writeFile(tracks + "/bent.vtrack", std::vector<char>(shared.begin(), shared.end()));
+
+    GameProcess game;
+    startGame(game);
+    // From "00" down to "back", right round to "my tracks".
+    x.key("Down");
+    sleepMs(200);
+    x.key("Right");
+    sleepMs(200);
+    x.key("Return");
+    // Lines 24 pixels apart from y = 70, text at x = 150; under the list, 20-pixel labels
+    // from y = 416, the message first.
+    Picture list;
+    ASSERT_TRUE(waitForText(small, "  ridge", 150, 94, 30000, list)) << "the shared track is taken in before it";
+    list = screen("my-tracks");
+    EXPECT_GT(small.match(list, "* hill", 150, 70), 0.9) << "taken in and chosen";
+    EXPECT_GT(small.match(list, "bent.vtrack: its author run does not hold", 40, 436 + (20 / 2 - 19 / 2)), 0.9)
+        << "the tampered file is refused by name";
+    EXPECT_TRUE(fs::exists(tracks + "/hill/author.vghost"));
+    EXPECT_FALSE(fs::exists(tracks + "/bent")) << "a refused file builds nothing";
+
+    x.key("Down");
+    sleepMs(300);
+    x.key("Return");
+    Picture menu;
+    ASSERT_TRUE(waitForText(highlight, "play ridge", 300, 100, 20000, menu)) << "its play menu";
+    x.key("Return");
+    sleepMs(700);
+    x.keyDown("Up Left");
+    Picture saving;
+    const bool asked = waitForText(big, "You got a high score!", 300, 100 + kBigTextDy40, ticks * 10 + 20000, saving);
+    x.keyUp("Up Left");
+    ASSERT_TRUE(asked) << "the player's track races to a finish";
+    x.key("Return");
+    sleepMs(300);
+    x.key("Return");
+    Picture after;
+    ASSERT_TRUE(waitForText(highlight, "play ridge", 300, 100, 20000, after));
+    after = screen("my-track-play-menu-after-finish");
+    EXPECT_GT(small.match(after, scoreLine(ticks, "ace"), 300, 300 + kSmallTextDy), 0.9);
+
+    SaveData saved;
+    loadSaveFile(saved, savePath());
+    EXPECT_EQ(saved.trackName, ridgeName);
+    ASSERT_EQ(saved.records.count(ridgeName), 1u) << "recorded under its own name";
+    EXPECT_EQ(saved.records[ridgeName].scores.size(), 1u);
+    EXPECT_EQ(saved.records[ridgeName].scores[0].ticks, ticks);
+    for (int r = 0; r < trackGridRows; ++r)
+        for (int c = 0; c < trackGridColumns; ++c)
+            EXPECT_EQ(saved.records.count(trackNameAt(r, c)), 0u) << "the grid is untouched";
+
+    // Escape goes back to "my tracks", then to the track menu.
+    x.key("Escape");
+    Picture back;
+    EXPECT_TRUE(waitForText(small, "* ridge", 150, 94, 10000, back)) << "back in my tracks";
     EXPECT_EQ(game.terminate(10000), 0);
 }

@@ -93,6 +93,7 @@ inline void resetGameState()
     fresh.menuPlay = game.menuPlay;
     fresh.menuSaveScore = game.menuSaveScore;
     fresh.menuSettings = game.menuSettings;
+    fresh.menuMyTracks = game.menuMyTracks;
     // The lock is held through an open file; a copy over it would leak it.
     releaseSaveLock(game.saveLock);
     game = fresh;

@@ -192,3 +192,34 @@ TEST_F(TrackMenu, BackEndsTheGameAndOtherIdsAreIgnored)
     pressKey(SDLK_RETURN, '\r');
     EXPECT_FALSE(game.running);
 }
+
+TEST_F(TrackMenu, TheBottomRowGoesRoundInScreenOrderAndMyTracksOpensItsScreen)
+{
+    ButtonTalker* settings = game.menuTrack->rows[3][1];
+    ButtonTalker* myTracks = game.menuTrack->rows[3][2];
+    ASSERT_EQ(myTracks->getCaption(), "my tracks");
+    EXPECT_EQ(myTracks->getY(), 550);
+    EXPECT_LT(myTracks->getX() + myTracks->getWidth(), settings->getX()) << "clear of settings";
+    pressKey(SDLK_DOWN);
+    ASSERT_EQ(focusedWidget(), backButton());
+    const struct {
+        SDLKey key;
+        ButtonTalker* to;
+    } steps[] = {{SDLK_LEFT, settings}, {SDLK_LEFT, myTracks}, {SDLK_LEFT, backButton()},
+                 {SDLK_RIGHT, myTracks}, {SDLK_RIGHT, settings}, {SDLK_RIGHT, backButton()},
+                 {SDLK_RIGHT, myTracks}};
+    for (const auto& s : steps) {
+        pressKey(s.key);
+        EXPECT_EQ(focusedWidget(), s.to);
+    }
+    // Up from any of them goes to the first track, as from "back".
+    pressKey(SDLK_UP);
+    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
+    pressKey(SDLK_DOWN);
+    pressKey(SDLK_RIGHT);
+    pressKey(SDLK_RETURN, '\r');
+    EXPECT_EQ(game.screen, Screen::myTracks);
+    EXPECT_FALSE(game.menuTrack->container->isVisible());
+    escapeInMenus(game);
+    EXPECT_EQ(game.screen, Screen::trackMenu);
+}

@@ -7,7 +7,10 @@
 
 #include "gui/intents.h"
 #include "save/runs.h"
+#include "save/progress.h"
 #include "shell/flow.h"
+#include "shell/my_tracks.h"
+#include "shell/my_tracks_flow.h"
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/views.h"
@@ -225,3 +228,73 @@ TEST_F(FlowTest, TheGhostIsShownOnlyWithRivalRecordsAndTheGhostOn)
 }
 
 } // namespace
+
+TEST_F(FlowTest, APlayersTrackRacesUnderItsOwnRecordAndAnEditedRoadStartsAFreshOne)
+{
+    // Any road will do: nothing here loads it, the names come from its bytes.
+    const std::string mine = folder + "/Vantor";
+    playerTracksRoot = mine;
+    auto writeRoad = [&](float lift) {
+        std::vector<std::vector<float>> points;
+        for (int i = 0; i < 4; ++i)
+            points.push_back({float(i), 0, lift, float(i), 1, lift, float(i), 2, lift, float(i), 3, lift});
+        writeFile(mine + "/tracks/loop/track.track", trackBytes(points).data);
+    };
+    writeRoad(0.0f);
+    writeText(mine + "/tracks/loop/plan.txt", "plan 1\nname loop\n");
+
+    reportIntent(IntentKind::openMyTracks);
+    actOnIntents(game);
+    EXPECT_EQ(game.screen, Screen::myTracks);
+    ASSERT_EQ(game.myTracks.tracks.size(), 1u);
+    reportIntent(IntentKind::chooseMyTrack, "0");
+    reportIntent(IntentKind::playMyTrack);
+    actOnIntents(game);
+    const std::string first = myTrackRecordName(mine, "loop");
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(game.save.trackName, first);
+    EXPECT_EQ(game.screen, Screen::playMenu);
+
+    // A gold on it is the player's own: the grid opens nothing more.
+    finishAfter(1000);
+    confirmName(game, "ace");
+    ASSERT_EQ(game.save.records.count(first), 1u);
+    EXPECT_EQ(game.save.records[first].scores.size(), 1u);
+    EXPECT_EQ(game.save.records[first].medal, 4);
+    EXPECT_EQ(trackState(game.save, 0, 1), TrackState::locked);
+    EXPECT_EQ(trackState(game.save, 1, 0), TrackState::locked);
+    SaveData stored;
+    loadSaveFile(stored, savePath());
+    EXPECT_EQ(stored.records.count(first), 1u) << "written under its own name";
+
+    // Back from its play menu is "my tracks", and from there the track menu.
+    escapeInMenus(game);
+    EXPECT_EQ(game.screen, Screen::myTracks);
+    reportIntent(IntentKind::deleteMyTrack);
+    actOnIntents(game);
+    EXPECT_TRUE(game.myTracks.askingDelete) << "asked first";
+    escapeInMenus(game);
+    EXPECT_FALSE(game.myTracks.askingDelete) << "Escape keeps it";
+    EXPECT_EQ(game.screen, Screen::myTracks);
+
+    // The road edited: the next play races a fresh record, the old one keeps its score.
+    writeRoad(0.5f);
+    reportIntent(IntentKind::playMyTrack);
+    actOnIntents(game);
+    EXPECT_NE(game.save.trackName, first);
+    EXPECT_EQ(game.save.trackName, myTrackRecordName(mine, "loop"));
+    EXPECT_TRUE(recordFor(game.save, game.save.trackName).ghostRun.empty()) << "the old best run does not replay";
+    EXPECT_EQ(game.save.records[first].scores.size(), 1u);
+    escapeInMenus(game);
+    escapeInMenus(game);
+    EXPECT_EQ(game.screen, Screen::trackMenu);
+
+    reportIntent(IntentKind::openMyTracks);
+    reportIntent(IntentKind::deleteMyTrack);
+    reportIntent(IntentKind::deleteMyTrack);
+    actOnIntents(game);
+    EXPECT_FALSE(std::filesystem::exists(mine + "/tracks/loop"));
+    EXPECT_TRUE(game.myTracks.tracks.empty());
+    EXPECT_EQ(game.save.records[first].scores.size(), 1u) << "deleting keeps the records";
+    playerTracksRoot.clear();
+}
