@@ -62,11 +62,20 @@ ImportResult refusal(const std::string& fileName, const std::string& plan, const
     ImportResult r;
     r.outcome = ImportOutcome::refused;
     r.plan = plan;
-    r.line = fileName + ": " + why;
+    r.line = shownFileName(fileName) + ": " + why;
     return r;
 }
 
 } // namespace
+
+std::string shownFileName(const std::string& name)
+{
+    std::string shown = name;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    return shown;
+}
 
 std::vector<MyTrack> listMyTracks(const std::string& saveDir)
 {

@@ -86,5 +86,8 @@ struct MyTracksView {
 };
 MyTracksView myTracksView(const MyTracksScreen& screen);
 
+// A file name as the screen can show it on one line: control bytes become '?'.
+std::string shownFileName(const std::string& name);
+
 // The key a shared file is judged under: name, size and modification time.
 std::string sharedFileKey(const std::string& saveDir, const std::string& fileName);

@@ -48,7 +48,7 @@ void openMyTracks(Game& g)
             s.refusals.push_back(judged->second);
     }
     if (!s.pending.empty())
-        s.message = "checking " + s.pending.front();
+        s.message = "checking " + shownFileName(s.pending.front());
     showScreen(Screen::myTracks);
     refreshMyTracks(g, true);
 }
@@ -137,14 +137,14 @@ void stepMyTracks(Game& g)
     s.judged[key] = result.line;
     if (result.outcome == ImportOutcome::refused)
         s.refusals.push_back(result.line);
-    s.message = s.pending.empty() ? std::string() : "checking " + s.pending.front();
+    s.message = s.pending.empty() ? std::string() : "checking " + shownFileName(s.pending.front());
     if (result.outcome == ImportOutcome::taken) {
         relist(g);
         for (size_t i = 0; i < s.tracks.size(); ++i)
             if (s.tracks[i].plan == result.plan)
                 s.chosen = static_cast<int>(i);
         if (s.pending.empty())
-            s.message = result.plan + " taken in from " + file;
+            s.message = result.plan + " taken in";
     }
     refreshMyTracks(g, result.outcome == ImportOutcome::taken);
 }

@@ -220,13 +220,14 @@ TEST_F(MyTracks, ASharedFileIsTakenInOnceAndAnyOtherRefusedWithItsName)
         {"half.vtrack", truncated},
         {"empty.vtrack", {}},
         {"words.vtrack", {'p', 'l', 'a', 'n', ' ', '1', '\n'}},
+        {"two\nlines.vtrack", {}},
     };
     fs::remove_all(dir + "/tracks/ridge");
     for (const auto& c : refused) {
         putBytes(dir + "/tracks/" + c.file, c.bytes);
         r = importSharedTrack(dir, c.file);
         EXPECT_EQ(r.outcome, ImportOutcome::refused) << c.file;
-        EXPECT_EQ(r.line.rfind(std::string(c.file) + ": ", 0), 0u) << r.line;
+        EXPECT_EQ(r.line.rfind(shownFileName(c.file) + ": ", 0), 0u) << r.line;
         EXPECT_EQ(r.line.find('\n'), std::string::npos) << r.line;
         EXPECT_FALSE(fs::exists(dir + "/tracks/ridge")) << c.file << " built a folder";
     }
@@ -239,6 +240,7 @@ TEST_F(MyTracks, ASharedFileIsTakenInOnceAndAnyOtherRefusedWithItsName)
     r = importSharedTrack(dir, "big.vtrack");
     EXPECT_EQ(r.outcome, ImportOutcome::refused);
     EXPECT_NE(r.line.find("too large"), std::string::npos) << r.line;
+    EXPECT_EQ(shownFileName("a\tb\x7f.vtrack"), "a?b?.vtrack");
 }
 
 TEST_F(MyTracks, ASharedTrackNeverReplacesAnotherOfItsName)
