@@ -172,3 +172,35 @@ void TextBoxName::keyPressed(gcn::KeyEvent& keyEvent)
         setCaretPosition(caret);
     }
 }
+
+ButtonLine::ButtonLine() : ButtonTalker("") {}
+
+void ButtonLine::draw(gcn::Graphics* graphics)
+{
+    graphics->setFont(getFont());
+    graphics->drawText((isFocused() ? "* " : "  ") + getCaption(), 0, 0, gcn::Graphics::LEFT);
+    if (!side.empty())
+        graphics->drawText(side, sideX, 0, gcn::Graphics::LEFT);
+}
+
+void ButtonLine::drawFrame(gcn::Graphics*) {}
+
+void ButtonLine::keyPressed(gcn::KeyEvent& keyEvent)
+{
+    const int key = keyEvent.getKey().getValue();
+    if (!listener)
+        return;
+    if (key == gcn::Key::UP)
+        listener->focusUp(this);
+    else if (key == gcn::Key::DOWN)
+        listener->focusDown(this);
+    else if (sideKeys && key == gcn::Key::LEFT)
+        listener->focusLeft(this);
+    else if (sideKeys && key == gcn::Key::RIGHT)
+        listener->focusRight(this);
+    else if (key == gcn::Key::ENTER)
+        distributeActionEvent();
+    else
+        return;
+    keyEvent.consume();
+}

@@ -63,6 +63,21 @@ public:
     void keyPressed(gcn::KeyEvent& keyEvent) override;
 };
 
+// A line of a list in the small font, marked "* " while focused, with an
+// optional second column at sideX. Up and Down go to the menu, Enter fires;
+// Left and Right go to the menu too when sideKeys is set.
+class ButtonLine : public ButtonTalker {
+public:
+    ButtonLine();
+    void draw(gcn::Graphics* graphics) override;
+    void drawFrame(gcn::Graphics* graphics) override;
+    void keyPressed(gcn::KeyEvent& keyEvent) override;
+
+    bool sideKeys = false;
+    std::string side;
+    int32_t sideX = 0;
+};
+
 
 // A 64 x 64 track button: picture, medal and frame. A locked track shows
 // only its frame and ignores the mouse.

@@ -7,36 +7,6 @@
 
 namespace {
 
-// A track's line in the small font, marked while focused; Up and Down go to
-// the menu, Enter fires.
-class ButtonListLine : public ButtonTalker {
-public:
-    ButtonListLine() : ButtonTalker("") {}
-
-    void draw(gcn::Graphics* graphics) override
-    {
-        graphics->setFont(getFont());
-        graphics->drawText((isFocused() ? "* " : "  ") + getCaption(), 0, 0, gcn::Graphics::LEFT);
-    }
-    void drawFrame(gcn::Graphics*) override {}
-
-    void keyPressed(gcn::KeyEvent& keyEvent) override
-    {
-        const int key = keyEvent.getKey().getValue();
-        if (!listener)
-            return;
-        if (key == gcn::Key::UP)
-            listener->focusUp(this);
-        else if (key == gcn::Key::DOWN)
-            listener->focusDown(this);
-        else if (key == gcn::Key::ENTER)
-            distributeActionEvent();
-        else
-            return;
-        keyEvent.consume();
-    }
-};
-
 const int kRowHeight = 24;
 const int kTop = 70;
 const int kLines = 3;
@@ -58,7 +28,7 @@ MenuMyTracks::MenuMyTracks()
     container->add(title);
 
     for (int i = 0; i < myTracksShownRows; ++i) {
-        ButtonListLine* row = new ButtonListLine();
+        ButtonLine* row = new ButtonLine();
         row->setFont(game.fontDefault);
         row->setPosition(150, kTop + i * kRowHeight);
         row->setSize(520, kRowHeight);

@@ -14,45 +14,6 @@ const int kTop = 60;
 // Where a control's joystick button is written, clear of its two keys.
 const int kSideX = 320;
 
-// A setting's line in the small font, marked while focused; Left and Right
-// go to the menu as well as Up and Down.
-class ButtonSetting : public ButtonTalker {
-public:
-    explicit ButtonSetting(const std::string& caption) : ButtonTalker(caption) {}
-
-    // The second column: the action's joystick button.
-    std::string side;
-
-    void draw(gcn::Graphics* graphics) override
-    {
-        graphics->setFont(getFont());
-        graphics->drawText((isFocused() ? "* " : "  ") + getCaption(), 0, 0, gcn::Graphics::LEFT);
-        if (!side.empty())
-            graphics->drawText(side, kSideX, 0, gcn::Graphics::LEFT);
-    }
-    void drawFrame(gcn::Graphics*) override {}
-
-    void keyPressed(gcn::KeyEvent& keyEvent) override
-    {
-        const int key = keyEvent.getKey().getValue();
-        if (!listener)
-            return;
-        if (key == gcn::Key::UP)
-            listener->focusUp(this);
-        else if (key == gcn::Key::DOWN)
-            listener->focusDown(this);
-        else if (key == gcn::Key::LEFT)
-            listener->focusLeft(this);
-        else if (key == gcn::Key::RIGHT)
-            listener->focusRight(this);
-        else if (key == gcn::Key::ENTER)
-            distributeActionEvent();
-        else
-            return;
-        keyEvent.consume();
-    }
-};
-
 }  // namespace
 
 MenuSettings::MenuSettings()
@@ -68,7 +29,9 @@ MenuSettings::MenuSettings()
     container->add(title);
 
     for (int i = 0; i < settingsRowCount; ++i) {
-        ButtonSetting* row = new ButtonSetting("");
+        ButtonLine* row = new ButtonLine();
+        row->sideKeys = true;
+        row->sideX = kSideX;
         row->setFont(game.fontDefault);
         row->setPosition(150, kTop + i * kRowHeight);
         row->setSize(500, kRowHeight);
@@ -92,7 +55,7 @@ void MenuSettings::refresh(const SettingsView& view, int focused)
     for (size_t i = 0; i < rows.size() && i < view.rows.size(); ++i) {
         rows[i]->setCaption(view.rows[i]);
         if (i < view.buttons.size())
-            static_cast<ButtonSetting*>(rows[i])->side = view.buttons[i];
+            static_cast<ButtonLine*>(rows[i])->side = view.buttons[i];
     }
     statusLabel->setCaption(view.status);
     if (focused >= 0 && static_cast<size_t>(focused) < rows.size() && container->isVisible())
