@@ -1,6 +1,5 @@
 #include "shell/flow.h"
 
-#include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include "save/run_history.h"
 #include "save/runs.h"
 #include "shell/editor_flow.h"
+#include "shell/frame_pacing.h"
 #include "shell/game.h"
 #include "shell/my_tracks.h"
 #include "shell/my_tracks_flow.h"
@@ -62,7 +62,7 @@ void startRaceAt(Game& g, double nowMs)
 
 void startRace(Game& g)
 {
-    startRaceAt(g, static_cast<double>(SDL_GetTicks()));
+    startRaceAt(g, frameClockMs());
     startEngine();
 }
 
@@ -226,7 +226,7 @@ void restartRace(Game& g)
     }
     // R in practice begins it again at the same joint.
     if (!runMayBeStored(g)) {
-        restartPractice(g, static_cast<double>(SDL_GetTicks()));
+        restartPractice(g, frameClockMs());
         return;
     }
     countRace(g, RaceEnd::restarted);
@@ -367,7 +367,7 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         startRace(g);
         break;
     case IntentKind::watch:
-        startWatchAt(g, static_cast<double>(SDL_GetTicks()));
+        startWatchAt(g, frameClockMs());
         break;
     case IntentKind::cycleRival:
         nextRival(g);
@@ -404,9 +404,9 @@ void actOnIntent(Game& g, const MenuIntent& intent)
         break;
     case IntentKind::practice:
         if (g.screen == Screen::analysis)
-            practiceFromAnalysis(g, static_cast<double>(SDL_GetTicks()));
+            practiceFromAnalysis(g, frameClockMs());
         else
-            practiceFromPlayMenu(g, static_cast<double>(SDL_GetTicks()));
+            practiceFromPlayMenu(g, frameClockMs());
         break;
     case IntentKind::practiceEarlier:
         choosePracticeSector(g, -1);

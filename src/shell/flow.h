@@ -83,7 +83,7 @@ void showNextGhost(Game& g, int step);
 void stepPlayMenu(Game& g);
 
 // Starts watching the best run of the current track on the loaded road, the
-// wall clock at nowMs (SDL milliseconds). False, and nothing started, when
+// wall clock at nowMs (frameClockMs milliseconds). False, and nothing started, when
 // the track has no best run or no road.
 bool startWatchAt(Game& g, double nowMs);
 // Back to the play menu with the watch button focused; the play menu is not

@@ -1,5 +1,13 @@
 #include "shell/frame_pacing.h"
 
+#include <chrono>
+
+double frameClockMs()
+{
+    using Ms = std::chrono::duration<double, std::milli>;
+    return Ms(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 int maxFrameRate(bool inRace, int displayHz)
 {
     if (!inRace)

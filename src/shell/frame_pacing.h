@@ -2,7 +2,7 @@
 // Frame pacing: a frame that finished early waits for its turn instead of
 // drawing the same picture again at once. At most 60 frames per second in the
 // menus; in a race at most the display's rate, or 120 when it is unknown. Only
-// the next frame is delayed: the race's tick clock runs on SDL time, so the
+// the next frame is delayed: the race's tick clock runs on its own time, so the
 // next frame runs every tick that fell due meanwhile and a run comes out the
 // same at any frame rate.
 
@@ -13,9 +13,15 @@ constexpr int kRaceFrameRateUnknownDisplay = 120;
 
 struct FramePacing {
     bool started = false;
-    // SDL milliseconds at which the next frame may begin.
+    // Clock milliseconds (frameClockMs) at which the next frame may begin.
     double nextFrameMs = 0.0;
 };
+
+// Milliseconds on the monotonic clock, with the clock's own fraction: the
+// race's ticks, the replay's clock and the pacing all read it. SDL's whole
+// milliseconds would put the picture drawn between two ticks a millisecond
+// off now and then, a tenth of a frame, which shows as judder.
+double frameClockMs();
 
 // The highest frame rate of the mode; displayHz 0 or below when the display's
 // rate is not known.

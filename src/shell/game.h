@@ -86,7 +86,7 @@ struct Game {
     double drawFraction = 1.0;
     // Seconds per simulation tick; never changed at run time.
     double stepSeconds = tickSeconds;
-    // SDL milliseconds at which the next tick is due.
+    // Clock milliseconds (frameClockMs) at which the next tick is due.
     double nextTickMs = 0.0;
     // Ring of the last 64 race-frame durations, milliseconds.
     double frameTimesMs[64];
@@ -115,7 +115,7 @@ struct Game {
     // run or save.
     Watch watch;
     bool watching = false;
-    // SDL milliseconds of the last watch frame.
+    // Clock milliseconds (frameClockMs) of the last watch frame.
     double watchFrameMs = 0.0;
     bool ghostEnabled = true;
     // The ghost files beside the save file and the rival chosen among them.

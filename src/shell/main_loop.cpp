@@ -81,14 +81,14 @@ void runDueTicks(Game& g, double nowMs, const TickCalls& calls)
 
 void mainLoop()
 {
-    double previousFrameMs = static_cast<double>(SDL_GetTicks());
+    double previousFrameMs = frameClockMs();
     FramePacing pacing;
     while (game.running) {
         ++game.frameCounter;
         if (game.inRace) {
             glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            double now = static_cast<double>(SDL_GetTicks());
+            double now = frameClockMs();
             game.frameTimesMs[game.frameCounter & 63] = now - previousFrameMs;
             previousFrameMs = now;
             // Escape abandons the countdown at once; other keys wait for its end.
@@ -109,13 +109,13 @@ void mainLoop()
             // between the last two ticks, as far as the clock has gone.
             if (game.hud)
                 updateHud(*game.hud, raceHudView(game));
-            game.drawFraction = drawFractionAt(game, static_cast<double>(SDL_GetTicks()));
+            game.drawFraction = drawFractionAt(game, frameClockMs());
             drawRaceView(raceViewAt(game, drawnPose(game.playerPose, game.drawFraction),
                                     drawnPose(game.ghostPose, game.drawFraction)));
         } else if (game.watching) {
             glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            runWatchFrame(game, static_cast<double>(SDL_GetTicks()));
+            runWatchFrame(game, frameClockMs());
             if (game.watching)
                 drawRaceView(watchView(game, game.watch));
             else
@@ -149,7 +149,7 @@ void mainLoop()
         SDL_GL_SwapBuffers();
         // SDL 1.2 cannot tell the display's rate; with vertical sync the swap
         // itself holds a race to it.
-        uint32_t waitMs = frameWaitMs(pacing, static_cast<double>(SDL_GetTicks()), maxFrameRate(game.inRace, 0));
+        uint32_t waitMs = frameWaitMs(pacing, frameClockMs(), maxFrameRate(game.inRace, 0));
         if (waitMs > 0)
             SDL_Delay(waitMs);
     }

@@ -24,7 +24,7 @@ struct TickCalls {
 // The real collaborators: pollInput(), stepRace() and the flow's actOnTick.
 TickCalls gameTickCalls();
 
-// Runs every tick that is due at nowMs (SDL milliseconds): a countdown tick,
+// Runs every tick that is due at nowMs (frameClockMs milliseconds): a countdown tick,
 // or a race tick that polls input for its record; each through calls.step
 // (the ghost replays the rival the race start chose), notes its splits, then
 // calls.afterTick.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -232,4 +233,21 @@ TEST(FramePacing, MenusAtSixtyRacesAtTheDisplayRateOrOneHundredTwenty)
     FramePacing pacing;
     frameWaitMs(pacing, 0.0, 60);
     EXPECT_EQ(frameWaitMs(pacing, 1.0, 0), 0u) << "no limit, no wait";
+}
+
+TEST(FramePacing, TheFrameClockRisesInFractionsOfAMillisecond)
+{
+    // Whole milliseconds would put the drawn picture up to a tenth of a
+    // frame off between two ticks; the clock must step in less than that.
+    double first = frameClockMs();
+    double last = first;
+    double smallestStep = 1.0;
+    for (int i = 0; i < 100000 && smallestStep >= 1.0; ++i) {
+        double now = frameClockMs();
+        ASSERT_GE(now, last);
+        if (now > last)
+            smallestStep = std::min(smallestStep, now - last);
+        last = now;
+    }
+    EXPECT_LT(smallestStep, 0.1);
 }
