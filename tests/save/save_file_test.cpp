@@ -1,5 +1,4 @@
 #include <climits>
-#include <dirent.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,22 +7,6 @@
 #include "save_test_util.h"
 
 namespace {
-
-std::vector<std::string> folderEntries(const std::string& dir)
-{
-    std::vector<std::string> names;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return names;
-    while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    closedir(d);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 SaveData sampleSave()
 {
