@@ -7,7 +7,6 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
-#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
 
@@ -48,12 +47,34 @@ Outcome verify(const std::string& saveFile, const std::string& data = reference,
     return runSim("verify " + flags + "--data '" + data + "' '" + saveFile + "'");
 }
 
+// verify on save written into dir.
+Outcome verifySaved(const SaveData& save, const TempDir& dir)
+{
+    EXPECT_TRUE(writeSaveFile(save, dir / "game.save"));
+    return verify(dir / "game.save");
+}
+
 std::vector<ControlInput> controlsOf(const std::string& path)
 {
     std::vector<uint8_t> bytes = readFileBytes(path);
     std::vector<ControlInput> c(bytes.size() / 12);
     std::memcpy(c.data(), bytes.data(), c.size() * 12);
     return c;
+}
+
+// verify on a save holding the run of the records in controlFile as the game
+// records it on track, with menuFrames records of the name menu after them.
+Outcome verifyRecordedRun(const std::string& track, const std::string& controlFile, int32_t ticks, size_t menuFrames)
+{
+    SaveData save;
+    save.trackName = track;
+    ::Run run;
+    run.controls = controlsOf(controlFile);
+    run.ticks = ticks < 0 ? static_cast<int32_t>(run.controls.size()) : ticks;
+    run.controls.resize(run.controls.size() + menuFrames, ControlInput{});
+    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
+    TempDir dir;
+    return verifySaved(save, dir);
 }
 
 }  // namespace
@@ -92,16 +113,7 @@ TEST(VerifySaveFile, ARecordedRunVerifies)
 {
     // The reference run on refb as the game records it, with the frames of
     // the name menu after the finish.
-    SaveData save;
-    save.trackName = "refb";
-    ::Run run;
-    run.controls = controlsOf(reference + "/refb.ctl");
-    run.ticks = static_cast<int32_t>(run.controls.size());
-    run.controls.resize(run.controls.size() + 40, ControlInput{});
-    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
-    TempDir dir;
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifyRecordedRun("refb", reference + "/refb.ctl", -1, 40);
     EXPECT_EQ(o.out, "refb ok 6281\n");
     EXPECT_EQ(o.status, 0);
 }
@@ -119,45 +131,30 @@ TEST(VerifySaveFile, ARecordedBotRunVerifies)
     ASSERT_EQ(pclose(p), 0);
     int ticks = 0;
     ASSERT_EQ(std::sscanf(last.c_str(), "finish %d", &ticks), 1) << last;
-
-    SaveData save;
-    save.trackName = "refa";
-    ::Run run;
-    run.controls = controlsOf(dir / "bot.ctl");
-    run.ticks = ticks;
-    run.controls.resize(run.controls.size() + 15, ControlInput{});
-    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifyRecordedRun("refa", dir / "bot.ctl", ticks, 15);
     EXPECT_EQ(o.out, "refa ok " + std::to_string(ticks) + "\n");
     EXPECT_EQ(o.status, 0);
 }
 
 TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
 {
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
     TempDir dir;
-
-    SaveData steered = save;
+    SaveData steered = referenceSave();
     for (size_t i = 2000; i < 2100; ++i)
         steered.records["refa"].ghostRun[i].steer += 0.5f;
-    ASSERT_TRUE(writeSaveFile(steered, dir / "steered.save"));
-    Outcome o = verify(dir / "steered.save");
+    Outcome o = verifySaved(steered, dir);
     EXPECT_EQ(o.out.rfind("refa mismatch 5426 ", 0), 0u) << o.out;
     EXPECT_EQ(o.status, 1);
 
-    SaveData claimed = save;
+    SaveData claimed = referenceSave();
     claimed.records["refa"].scores[0].ticks = 5425;
-    ASSERT_TRUE(writeSaveFile(claimed, dir / "claimed.save"));
-    o = verify(dir / "claimed.save");
+    o = verifySaved(claimed, dir);
     EXPECT_EQ(o.out, "refa mismatch 5425 finish 5426\n");
     EXPECT_EQ(o.status, 1);
 
-    SaveData cut = save;
+    SaveData cut = referenceSave();
     cut.records["refa"].ghostRun.resize(3000);
-    ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
-    o = verify(dir / "cut.save");
+    o = verifySaved(cut, dir);
     EXPECT_EQ(o.out, "refa mismatch 5426 unfinished 3000\n");
     EXPECT_EQ(o.status, 1);
 }
@@ -165,13 +162,11 @@ TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
 TEST(VerifySaveFile, UnreadableTracksAndFilesFail)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     TrackRecord& lost = recordFor(save, "gone");
     lost = save.records["refa"];
     lost.name = "gone";
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "gone mismatch 5426 unreadable\nrefa ok 5426\n");
     EXPECT_EQ(o.status, 1);
 
@@ -198,9 +193,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
     GhostFile ghost;
     std::string reason;
     ASSERT_TRUE(readGhostFile(dir / "refa.vghost", ghost, reason)) << reason;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
-    const TrackRecord& record = save.records["refa"];
+    const TrackRecord record = referenceSave().records.at("refa");
     EXPECT_EQ(ghost.trackName, "refa");
     EXPECT_EQ(ghost.ticks, 5426u);
     EXPECT_EQ(ghost.playerName, record.scores[0].playerName);
@@ -268,8 +261,7 @@ TEST(GhostFiles, ExportRefusesWhatItCannotProve)
     EXPECT_EQ(runSim("ghost " + data).status, 2);
 
     // A stored run that no longer reaches the finish is not exported.
-    SaveData cut;
-    ASSERT_TRUE(loadSaveFile(cut, reference + "/reference.save"));
+    SaveData cut = referenceSave();
     cut.records["refa"].ghostRun.resize(3000);
     ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
     EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "cut.save") + "' refa" + out).status, 1);
@@ -367,15 +359,13 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
 TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     for (const std::string& name : std::vector<std::string>{"../refa", "refa/../refa", "re\nfa", ".hidden"}) {
         TrackRecord& copy = recordFor(save, name);
         copy = save.records["refa"];
         copy.name = name;
     }
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "../refa mismatch 5426 bad track name\n"
                      ".hidden mismatch 5426 bad track name\n"
                      "re?fa mismatch 5426 bad track name\n"
@@ -389,11 +379,9 @@ TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
 TEST(VerifySaveFile, ARunLongerThanAnHourThatDoesNotFinishIsReportedTooLong)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     save.records["refa"].ghostRun.assign(maxStoredRunRecords, ControlInput{0.0f, 1.0f, 0.0f});
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "refa mismatch 5426 run too long\n");
     EXPECT_EQ(o.status, 1);
 }
