@@ -23,15 +23,9 @@ struct Recorder {
     std::vector<std::string> events;
 };
 
-bool recOn(void* c) { return static_cast<Recorder*>(c)->on; }
-void recFinish(void* c)
+void recordEnd(void* c, const char* end)
 {
-    static_cast<Recorder*>(c)->events.push_back("finish");
-    static_cast<Recorder*>(c)->on = false;
-}
-void recLeave(void* c)
-{
-    static_cast<Recorder*>(c)->events.push_back("offroad");
+    static_cast<Recorder*>(c)->events.push_back(end);
     static_cast<Recorder*>(c)->on = false;
 }
 
@@ -39,9 +33,9 @@ RaceHooks hooksFor(Recorder& r)
 {
     RaceHooks hooks;
     hooks.context = &r;
-    hooks.raceOn = recOn;
-    hooks.finish = recFinish;
-    hooks.leaveRoad = recLeave;
+    hooks.raceOn = [](void* c) { return static_cast<Recorder*>(c)->on; };
+    hooks.finish = [](void* c) { recordEnd(c, "finish"); };
+    hooks.leaveRoad = [](void* c) { recordEnd(c, "offroad"); };
     return hooks;
 }
 
