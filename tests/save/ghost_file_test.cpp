@@ -22,20 +22,12 @@ std::string hex(const std::string& text)
 struct ReferenceGhost {
     Track track;
     Sha256Digest hash{};
-    GhostFile ghost;
+    GhostFile ghost = referenceGhost();
 
     ReferenceGhost()
     {
         EXPECT_TRUE(readTrackRoad(track, reference, "refa"));
         EXPECT_TRUE(hashTrackFile(reference, "refa", hash));
-        const TrackRecord r = referenceSave().records.at("refa");
-        ghost.trackName = "refa";
-        ghost.trackHash = hash;
-        ghost.playerName = r.scores[0].playerName;
-        ghost.date = r.scores[0].date;
-        ghost.ticks = static_cast<uint32_t>(r.scores[0].ticks);
-        ghost.startState = r.ghostStart;
-        ghost.records.assign(r.ghostRun.begin(), r.ghostRun.begin() + r.scores[0].ticks);
     }
 };
 

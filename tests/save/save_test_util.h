@@ -140,6 +140,22 @@ inline SaveData referenceSave()
     return save;
 }
 
+// The reference save's best run on refa as its ghost file.
+inline GhostFile referenceGhost()
+{
+    const TrackRecord r = referenceSave().records.at("refa");
+    GhostFile g;
+    g.trackName = "refa";
+    if (!hashTrackFile(VANTOR_REFERENCE_DIR, "refa", g.trackHash))
+        throw std::runtime_error("the reference track cannot be read");
+    g.playerName = r.scores[0].playerName;
+    g.date = r.scores[0].date;
+    g.ticks = static_cast<uint32_t>(r.scores[0].ticks);
+    g.startState = r.ghostStart;
+    g.records.assign(r.ghostRun.begin(), r.ghostRun.begin() + r.scores[0].ticks);
+    return g;
+}
+
 // checkGhost's verdict on ghost against the reference folder's track.
 inline std::string referenceVerdict(const GhostFile& ghost, const std::string& track = "refa")
 {
