@@ -59,6 +59,15 @@ inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& 
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The 12-byte records of a control file.
+inline std::vector<ControlInput> controlsOf(const std::string& path)
+{
+    std::vector<uint8_t> bytes = readFileBytes(path);
+    std::vector<ControlInput> c(bytes.size() / 12);
+    std::memcpy(c.data(), bytes.data(), c.size() * 12);
+    return c;
+}
+
 // Little-endian file image built item by item.
 struct SaveBytes {
     std::vector<uint8_t> v;

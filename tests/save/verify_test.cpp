@@ -54,14 +54,6 @@ Outcome verifySaved(const SaveData& save, const TempDir& dir)
     return verify(dir / "game.save");
 }
 
-std::vector<ControlInput> controlsOf(const std::string& path)
-{
-    std::vector<uint8_t> bytes = readFileBytes(path);
-    std::vector<ControlInput> c(bytes.size() / 12);
-    std::memcpy(c.data(), bytes.data(), c.size() * 12);
-    return c;
-}
-
 // verify on a save holding the run of the records in controlFile as the game
 // records it on track, with menuFrames records of the name menu after them.
 Outcome verifyRecordedRun(const std::string& track, const std::string& controlFile, int32_t ticks, size_t menuFrames)
