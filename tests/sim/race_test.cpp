@@ -54,11 +54,15 @@ protected:
         resetLaps(track);
         ship.trackU = 0.5;
     }
-    void tickIn(int segment)
+    // One tick in each of segments, in order.
+    void tickIn(std::initializer_list<int> segments)
     {
-        ship.segment = segment;
-        updateRaceProgress(track, ship, hooksFor(recorder));
+        for (int segment : segments) {
+            ship.segment = segment;
+            updateRaceProgress(track, ship, hooksFor(recorder));
+        }
     }
+    void tickIn(int segment) { tickIn({segment}); }
     std::vector<int> laps() const
     {
         std::vector<int> out;
@@ -78,8 +82,7 @@ TEST_F(RaceRules, TwoLapsInOrderFinishOnTheThirdEntryIntoTheNextSegment)
     tickIn(0);
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
     // Staying put changes nothing more.
-    tickIn(0);
-    tickIn(0);
+    tickIn({0, 0});
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
     for (int lap = 1; lap <= 2; ++lap) {
         for (int s = 1; s <= 9; ++s) {
@@ -100,20 +103,15 @@ TEST_F(RaceRules, TwoLapsInOrderFinishOnTheThirdEntryIntoTheNextSegment)
 
 TEST_F(RaceRules, SkippedSegmentStallsTheCountersUntilDrivenInOrder)
 {
-    tickIn(0);
-    tickIn(1);
-    tickIn(2);
-    tickIn(4);
+    tickIn({0, 1, 2, 4});
     EXPECT_EQ(track.segments[4].lap, 0);
-    tickIn(5);
-    tickIn(6);
+    tickIn({5, 6});
     EXPECT_EQ(track.segments[5].lap, 0);
     EXPECT_EQ(track.segments[6].lap, 0);
     // Back through the missed segment, in order again.
     tickIn(3);
     EXPECT_EQ(track.segments[3].lap, 1);
-    tickIn(4);
-    tickIn(5);
+    tickIn({4, 5});
     EXPECT_EQ(track.segments[4].lap, 1);
     EXPECT_EQ(track.segments[5].lap, 1);
 }
@@ -125,8 +123,7 @@ TEST_F(RaceRules, DrivingBackwardsGainsNothing)
         tickIn(s);
     // Only segment 2, whose predecessor is ahead, catches up early.
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
-    tickIn(1);
-    tickIn(0);
+    tickIn({1, 0});
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(recorder.events.empty());
 }
@@ -150,12 +147,8 @@ TEST_F(RaceRules, LeavingTheRoadIsJudgedOnTheClosedInterval)
 
 TEST_F(RaceRules, AFinishingTickOffTheRoadIsOnlyAFinish)
 {
-    for (int lap = 0; lap < 2; ++lap) {
-        tickIn(0);
-        for (int s = 1; s <= 9; ++s)
-            tickIn(s);
-        tickIn(0);
-    }
+    for (int lap = 0; lap < 2; ++lap)
+        tickIn({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0});
     tickIn(0);
     ship.trackU = 1.05;
     tickIn(1);
