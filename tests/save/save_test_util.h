@@ -33,6 +33,8 @@ struct TempDir {
     }
     ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
+    // The path of name in the folder, quoted for the shell, and a space.
+    std::string quoted(const std::string& name) const { return "'" + path + "/" + name + "' "; }
 };
 
 // The names in dir that hold part, sorted; none for a folder that is missing.

@@ -113,14 +113,9 @@ TEST(VerifySaveFile, ARecordedRunVerifies)
 TEST(VerifySaveFile, ARecordedBotRunVerifies)
 {
     TempDir dir;
-    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim bot --data '" + reference +
-                          "' --track refa --out '" + (dir / "bot.ctl") + "'";
-    std::FILE* p = popen(command.c_str(), "r");
-    char line[128] = {};
-    std::string last;
-    while (std::fgets(line, sizeof line, p))
-        last = line;
-    ASSERT_EQ(pclose(p), 0);
+    const Outcome bot = runSim("bot --data '" + reference + "' --track refa --out " + dir.quoted("bot.ctl"));
+    ASSERT_EQ(bot.status, 0);
+    const std::string last = bot.out.substr(bot.out.rfind('\n', bot.out.size() - 2) + 1);
     int ticks = 0;
     ASSERT_EQ(std::sscanf(last.c_str(), "finish %d", &ticks), 1) << last;
     Outcome o = verifyRecordedRun("refa", dir / "bot.ctl", ticks, 15);
@@ -178,7 +173,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
 {
     TempDir dir;
     const std::string data = "--data '" + reference + "' ";
-    Outcome o = runSim("ghost export " + data + "'" + reference + "/reference.save' refa '" + (dir / "refa.vghost") + "'");
+    Outcome o = runSim("ghost export " + data + "'" + reference + "/reference.save' refa " + dir.quoted("refa.vghost"));
     ASSERT_EQ(o.status, 0);
     EXPECT_EQ(o.out, (dir / "refa.vghost") + " ok 5426\n");
 
@@ -199,7 +194,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
 
     auto variant = [&](const std::string& name, GhostFile g) {
         EXPECT_TRUE(writeGhostFile(dir / name, g));
-        return "'" + (dir / name) + "' ";
+        return dir.quoted(name);
     };
     GhostFile steered = ghost;
     steered.records[2500].steer += 0.75f;
@@ -217,9 +212,9 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
         huge[bytes.size() - 12 * 5426 - 4 + i] = 0xff;
     writeFileBytes(dir / "huge.vghost", huge);
 
-    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "' " + variant("steered", steered) +
-               variant("claimed", claimed) + variant("other", otherTrack) + variant("gone", noTrack) + "'" +
-               (dir / "cut.vghost") + "' '" + (dir / "huge.vghost") + "' '" + (dir / "absent") + "'");
+    o = runSim("ghost verify " + data + dir.quoted("refa.vghost") + variant("steered", steered) +
+               variant("claimed", claimed) + variant("other", otherTrack) + variant("gone", noTrack) +
+               dir.quoted("cut.vghost") + dir.quoted("huge.vghost") + dir.quoted("absent"));
     EXPECT_EQ(o.status, 1);
     std::vector<std::string> lines;
     std::istringstream in(o.out);
@@ -235,7 +230,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
     EXPECT_EQ(lines[6], "huge.vghost rejected too many records");
     EXPECT_EQ(lines[7], "absent rejected unreadable");
 
-    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "'");
+    o = runSim("ghost verify " + data + dir.quoted("refa.vghost"));
     EXPECT_EQ(o.status, 0);
 }
 
@@ -244,9 +239,9 @@ TEST(GhostFiles, ExportRefusesWhatItCannotProve)
     TempDir dir;
     const std::string data = "--data '" + reference + "' ";
     const std::string save = "'" + reference + "/reference.save' ";
-    const std::string out = " '" + (dir / "x.vghost") + "'";
+    const std::string out = " " + dir.quoted("x.vghost");
     EXPECT_EQ(runSim("ghost export " + data + save + "refb" + out).status, 2) << "no run on refb";
-    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "none.save") + "' refa" + out).status, 2);
+    EXPECT_EQ(runSim("ghost export " + data + dir.quoted("none.save") + "refa" + out).status, 2);
     EXPECT_EQ(runSim("ghost export " + save + "refa" + out).status, 2) << "no --data";
     EXPECT_EQ(runSim("ghost export " + data + save + "refa").status, 2);
     EXPECT_EQ(runSim("ghost verify " + data).status, 2);
@@ -256,7 +251,7 @@ TEST(GhostFiles, ExportRefusesWhatItCannotProve)
     SaveData cut = referenceSave();
     cut.records["refa"].ghostRun.resize(3000);
     ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
-    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "cut.save") + "' refa" + out).status, 1);
+    EXPECT_EQ(runSim("ghost export " + data + dir.quoted("cut.save") + "refa" + out).status, 1);
     EXPECT_TRUE(readFileBytes(dir / "x.vghost").empty());
 }
 
@@ -269,21 +264,19 @@ TEST(CompareAndPractice, AGhostFileStandsForTheSameRunAsItsControlFile)
     ghost.records = controlsOf(reference + "/refa.ctl");
     ghost.ticks = static_cast<uint32_t>(ghost.records.size());
     ASSERT_TRUE(writeGhostFile(dir / "refa.vghost", ghost));
-    ASSERT_EQ(runSim("bot --data '" + reference + "' --track refa --out '" + (dir / "bot.ctl") + "'").status, 0);
+    ASSERT_EQ(runSim("bot --data '" + reference + "' --track refa --out " + dir.quoted("bot.ctl")).status, 0);
 
     const std::string data = "--data '" + reference + "' --track refa ";
-    const Outcome fromGhost = runSim("compare " + data + "'" + (dir / "refa.vghost") + "' '" + (dir / "bot.ctl") + "'");
-    const Outcome fromControls =
-        runSim("compare " + data + "'" + reference + "/refa.ctl' '" + (dir / "bot.ctl") + "'");
+    const Outcome fromGhost = runSim("compare " + data + dir.quoted("refa.vghost") + dir.quoted("bot.ctl"));
+    const Outcome fromControls = runSim("compare " + data + "'" + reference + "/refa.ctl' " + dir.quoted("bot.ctl"));
     EXPECT_EQ(fromGhost.status, 0);
     EXPECT_EQ(fromGhost.out, fromControls.out);
     EXPECT_EQ(fromGhost.out.rfind("A finish 5426\nB finish ", 0), 0u) << fromGhost.out;
-    const Outcome swapped = runSim("compare " + data + "'" + (dir / "bot.ctl") + "' '" + (dir / "refa.vghost") + "'");
+    const Outcome swapped = runSim("compare " + data + dir.quoted("bot.ctl") + dir.quoted("refa.vghost"));
     EXPECT_NE(swapped.out.find("\nB finish 5426\n"), std::string::npos) << swapped.out;
 
-    const std::string practice =
-        "practice " + data + "--lap 2 --segment 3 --controls '" + (dir / "bot.ctl") + "' --run ";
-    const Outcome ghostRun = runSim(practice + "'" + (dir / "refa.vghost") + "'");
+    const std::string practice = "practice " + data + "--lap 2 --segment 3 --controls " + dir.quoted("bot.ctl") + "--run ";
+    const Outcome ghostRun = runSim(practice + dir.quoted("refa.vghost"));
     const Outcome controlRun = runSim(practice + "'" + reference + "/refa.ctl'");
     EXPECT_EQ(ghostRun.status, 0);
     EXPECT_EQ(ghostRun.out, controlRun.out);
@@ -318,7 +311,7 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
         struct stat before;
         ASSERT_EQ(lstat(out.c_str(), &before), 0);
         const std::string q = "'" + out + "'";
-        std::vector<std::string> commands = {"ghost export " + data + "'" + (dir / "copy.save") + "' refa " + q};
+        std::vector<std::string> commands = {"ghost export " + data + dir.quoted("copy.save") + "refa " + q};
         // The save the export reads is an input of it only.
         const bool input = out == dir / "copy.save" || out == dir / "tosave";
         if (!input) {
@@ -341,8 +334,7 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
     EXPECT_EQ(readFileBytes(gameSave), readFileBytes(reference + "/reference.save"));
 
     // The folder of an output must exist already.
-    Outcome o = runSim("ghost export " + data + "'" + (dir / "copy.save") + "' refa '" + (dir / "no/such/x.vghost") +
-                       "'");
+    Outcome o = runSim("ghost export " + data + dir.quoted("copy.save") + "refa " + dir.quoted("no/such/x.vghost"));
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
