@@ -4,15 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "sim/practice.h"
 #include "sim/replay.h"
 #include "sim/ship.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

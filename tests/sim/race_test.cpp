@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "sim/race.h"
 #include "sim/autopilot.h"
@@ -13,7 +11,6 @@
 #include "sim/ship.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

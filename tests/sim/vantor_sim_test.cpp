@@ -6,15 +6,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 
