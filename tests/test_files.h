@@ -77,12 +77,11 @@ inline Bytes trisBytes(const std::vector<TrisGroup>& groups, const std::vector<f
         b.f32(f);
     b.i32(static_cast<int32_t>(frames.size()));
     for (const TrisFrame& f : frames) {
-        b.i32(static_cast<int32_t>(f.positions.size() / 3));
-        for (float v : f.positions)
-            b.f32(v);
-        b.i32(static_cast<int32_t>(f.normals.size() / 3));
-        for (float v : f.normals)
-            b.f32(v);
+        for (const std::vector<float>* list : {&f.positions, &f.normals}) {
+            b.i32(static_cast<int32_t>(list->size() / 3));
+            for (float v : *list)
+                b.f32(v);
+        }
     }
     return b;
 }
@@ -108,9 +107,7 @@ inline bool writeImage(const std::string& path, unsigned w, unsigned h, unsigned
             palette[i].rgbReserved = 0;
         }
         // Entry 7 carries the wanted colour.
-        palette[7].rgbRed = r;
-        palette[7].rgbGreen = g;
-        palette[7].rgbBlue = b;
+        palette[7] = RGBQUAD{b, g, r, 0};
         for (unsigned y = 0; y < h; ++y)
             std::memset(image.getScanLine(y), 7, w);
     } else {

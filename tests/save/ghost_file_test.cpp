@@ -4,12 +4,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "save/ghost_file.h"
 #include "save/ghost_shelf.h"
 #include "save/rival_choice.h"
 #include "save_test_util.h"
 #include "sim/replay.h"
-#include "track/track_file.h"
 
 namespace {
 
@@ -24,22 +22,12 @@ std::string hex(const std::string& text)
 struct ReferenceGhost {
     Track track;
     Sha256Digest hash{};
-    GhostFile ghost;
+    GhostFile ghost = referenceGhost();
 
     ReferenceGhost()
     {
         EXPECT_TRUE(readTrackRoad(track, reference, "refa"));
         EXPECT_TRUE(hashTrackFile(reference, "refa", hash));
-        SaveData save;
-        EXPECT_TRUE(loadSaveFile(save, reference + "/reference.save"));
-        const TrackRecord& r = save.records["refa"];
-        ghost.trackName = "refa";
-        ghost.trackHash = hash;
-        ghost.playerName = r.scores[0].playerName;
-        ghost.date = r.scores[0].date;
-        ghost.ticks = static_cast<uint32_t>(r.scores[0].ticks);
-        ghost.startState = r.ghostStart;
-        ghost.records.assign(r.ghostRun.begin(), r.ghostRun.begin() + r.scores[0].ticks);
     }
 };
 
@@ -210,6 +198,33 @@ struct Shelf : ::testing::Test {
     std::string folder() { return dir / "ghosts"; }
     void put(const std::string& name, const GhostFile& g) { ASSERT_TRUE(writeGhostFile(folder() + "/" + name, g)); }
     void refresh(const std::string& track = "refa") { refreshShelf(shelf, folder(), track, ref.track, ref.hash, true); }
+    GhostFile byFriend()
+    {
+        GhostFile g = ref.ghost;
+        g.playerName = "friend";
+        return g;
+    }
+    GhostFile tampered()
+    {
+        GhostFile g = ref.ghost;
+        g.records[100].throttle = 0.0f;
+        return g;
+    }
+    // The run under refb's name, a tampered run and a file of junk, under names.
+    void putRejectsAndRefb(const std::string& tamperedName, const std::string& refbName, const std::string& junkName)
+    {
+        put(tamperedName, tampered());
+        GhostFile elsewhere = ref.ghost;
+        elsewhere.trackName = "refb";
+        put(refbName, elsewhere);
+        writeFileBytes(folder() + "/" + junkName, {1, 2, 3});
+    }
+    Track refbRoad;
+    Track& refb()
+    {
+        EXPECT_TRUE(readTrackRoad(refbRoad, reference, "refb"));
+        return refbRoad;
+    }
     std::vector<std::string> offeredNames()
     {
         std::vector<std::string> names;
@@ -227,17 +242,9 @@ TEST_F(Shelf, OffersTheVerifiedFilesOfTheTrackAndCountsTheRejected)
     EXPECT_TRUE(shelf.offered.empty()) << "no folder, nothing offered";
     EXPECT_EQ(rejectedLine(shelf), "");
 
-    GhostFile friendRun = ref.ghost;
-    friendRun.playerName = "friend";
-    put("b-friend.vghost", friendRun);
+    put("b-friend.vghost", byFriend());
     put("a-mine.vghost", ref.ghost);
-    GhostFile tampered = ref.ghost;
-    tampered.records[100].throttle = 0.0f;
-    put("c-tampered.vghost", tampered);
-    GhostFile elsewhere = ref.ghost;
-    elsewhere.trackName = "refb";
-    put("d-refb.vghost", elsewhere);
-    writeFileBytes(folder() + "/e-junk.vghost", {1, 2, 3});
+    putRejectsAndRefb("c-tampered.vghost", "d-refb.vghost", "e-junk.vghost");
     writeFileBytes(folder() + "/notes.txt", {1, 2, 3});
     refresh();
     EXPECT_EQ(offeredNames(), (std::vector<std::string>{"a-mine.vghost", "b-friend.vghost"}));
@@ -260,11 +267,9 @@ TEST_F(Shelf, OffersTheVerifiedFilesOfTheTrackAndCountsTheRejected)
 
     // Another track: its own files, the rival back to the best run.
     cycleRival(shelf);
-    Track refb;
-    ASSERT_TRUE(readTrackRoad(refb, reference, "refb"));
     Sha256Digest refbHash;
     ASSERT_TRUE(hashTrackFile(reference, "refb", refbHash));
-    refreshShelf(shelf, folder(), "refb", refb, refbHash, true);
+    refreshShelf(shelf, folder(), "refb", refb(), refbHash, true);
     EXPECT_TRUE(shelf.offered.empty()) << "the file naming refb was driven on refa";
     EXPECT_EQ(rivalEntry(shelf), nullptr);
     EXPECT_EQ(shelf.rejected, 2) << "the refb file and the junk";
@@ -360,13 +365,7 @@ TEST_F(Shelf, TheLineNamesALoneRejectedFileAndCountsWhatWasNotLookedAt)
 TEST_F(Shelf, VerdictsKeptFromAnEarlierStartSpareTheReplays)
 {
     put("a-mine.vghost", ref.ghost);
-    GhostFile tampered = ref.ghost;
-    tampered.records[100].throttle = 0.0f;
-    put("b-tampered.vghost", tampered);
-    GhostFile elsewhere = ref.ghost;
-    elsewhere.trackName = "refb";
-    put("c-refb.vghost", elsewhere);
-    writeFileBytes(folder() + "/d-junk.vghost", {1, 2, 3});
+    putRejectsAndRefb("b-tampered.vghost", "c-refb.vghost", "d-junk.vghost");
     refresh();
     ASSERT_EQ(offeredNames(), (std::vector<std::string>{"a-mine.vghost"}));
     std::vector<GhostCheck> kept = decodeGhostChecks(encodeGhostChecks(checksToKeep(shelf)));
@@ -388,7 +387,7 @@ TEST_F(Shelf, VerdictsKeptFromAnEarlierStartSpareTheReplays)
     changed.keptChecks = kept;
     beginShelf(changed, folder(), "refa", otherHash, true);
     EXPECT_EQ(stepShelf(changed, ref.track, nullptr, ShelfBudget()).replays, 2u);
-    put("a-mine.vghost", tampered);
+    put("a-mine.vghost", tampered());
     GhostShelf rewritten;
     rewritten.keptChecks = kept;
     beginShelf(rewritten, folder(), "refa", ref.hash, true);
@@ -399,9 +398,7 @@ TEST_F(Shelf, VerdictsKeptFromAnEarlierStartSpareTheReplays)
 TEST_F(Shelf, AFileWithTheBestRunsRecordsIsListedOnce)
 {
     put("a-mine.vghost", ref.ghost);
-    GhostFile friendRun = ref.ghost;
-    friendRun.playerName = "friend";
-    put("b-friend.vghost", friendRun);
+    put("b-friend.vghost", byFriend());
     TrackRecord best;
     best.scores.push_back({"ace", "ship", int32_t(ref.ghost.ticks), 1});
     best.ghostRun = ref.ghost.records;
@@ -420,18 +417,14 @@ TEST_F(Shelf, AFileWithTheBestRunsRecordsIsListedOnce)
 TEST_F(Shelf, TheRivalChosenOnATrackComesBackOnItsNextVisitAndStart)
 {
     put("a-mine.vghost", ref.ghost);
-    GhostFile friendRun = ref.ghost;
-    friendRun.playerName = "friend";
-    put("b-friend.vghost", friendRun);
+    put("b-friend.vghost", byFriend());
     refresh();
     cycleRival(shelf);
     cycleRival(shelf);
     ASSERT_EQ(rivalEntry(shelf)->ghost.playerName, "friend");
     EXPECT_EQ(shelf.chosen["refa"], "b-friend.vghost");
 
-    Track refb;
-    ASSERT_TRUE(readTrackRoad(refb, reference, "refb"));
-    refreshShelf(shelf, folder(), "refb", refb, ref.hash, false);
+    refreshShelf(shelf, folder(), "refb", refb(), ref.hash, false);
     EXPECT_EQ(rivalEntry(shelf), nullptr);
     refresh();
     ASSERT_NE(rivalEntry(shelf), nullptr);

@@ -1,12 +1,10 @@
 // The sector times of the kept runs: each file replayed once, a bounded
 // number a call, and only the runs that hold on the track counted.
-#include "save/ghost_file.h"
 #include "save/history_sectors.h"
 #include "save/run_history.h"
 #include "save_test_util.h"
 #include "sim/autopilot.h"
 #include "sim/splits.h"
-#include "track/track_file.h"
 
 namespace {
 
@@ -47,14 +45,6 @@ struct KeptRuns : ::testing::Test {
     std::vector<int64_t> sectorsOf(const GhostFile& g)
     {
         return runSectorTicks(sectorLayout(track, defaultGravity), splitsOfRun(track, g.records, defaultGravity));
-    }
-
-    static std::vector<ControlInput> controlsOf(const std::string& path)
-    {
-        std::vector<uint8_t> bytes = readFileBytes(path);
-        std::vector<ControlInput> c(bytes.size() / 12);
-        std::memcpy(c.data(), bytes.data(), c.size() * 12);
-        return c;
     }
 };
 

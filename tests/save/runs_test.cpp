@@ -1,11 +1,8 @@
 #include <ctime>
 
-#include "assets/data_dir.h"
-#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
 #include "shell/flow.h"
-#include "shell/game.h"
 
 namespace {
 
@@ -135,9 +132,7 @@ TEST(Medal, ARecordedRunNeverLowersTheStoredMedal)
 
 TEST(RecordRun, WithoutTheTracksMedalTimesTheGameJudgesNoMedal)
 {
-    TempDir dir;
-    setenv("APPDATA", dir.path.c_str(), 1);
-    game.save = SaveData();
+    GameSandbox sandbox;
     game.save.trackName = "00";
     TrackRecord& r = recordFor(game.save, "00");
     r.name = "00";
@@ -150,7 +145,7 @@ TEST(RecordRun, WithoutTheTracksMedalTimesTheGameJudgesNoMedal)
     game.run = finishedRun(9000, 0, 2.0f);
     EXPECT_TRUE(recordRun(game));
     SaveData back;
-    ASSERT_TRUE(loadSaveFile(back, dir.path + "/Vantor/game.save"));
+    ASSERT_TRUE(loadSaveFile(back, sandbox.dir / "Vantor/game.save"));
     EXPECT_EQ(back.records["00"].medal, 4) << "the stored gold stays";
 
     // A track never finished before: open, not the medal the defaults give.
@@ -158,9 +153,6 @@ TEST(RecordRun, WithoutTheTracksMedalTimesTheGameJudgesNoMedal)
     game.run = finishedRun(100, 0, 3.0f);
     EXPECT_TRUE(recordRun(game));
     EXPECT_EQ(game.save.records["01"].medal, 1);
-    unsetenv("APPDATA");
-    game.save = SaveData();
-    game.run = ::Run();
 }
 
 TEST(TrackGrid, OpensTheFirstRowLeftToRightAndEachColumnDownward)
@@ -242,9 +234,8 @@ TEST(GhostRun, IsAlwaysTheFastestRunWithItsMenuFrames)
 
 TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
 {
-    TempDir dir;
-    setenv("APPDATA", dir.path.c_str(), 1);
-    game.save = SaveData();
+    GameSandbox sandbox;
+    const TempDir& dir = sandbox.dir;
     game.save.playerName = "kim";
     game.save.trackName = "03";
     recordFor(game.save, "01");
@@ -259,7 +250,7 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     int64_t after = static_cast<int64_t>(std::time(nullptr));
 
     SaveData back;
-    ASSERT_TRUE(loadSaveFile(back, dir.path + "/Vantor/game.save"));
+    ASSERT_TRUE(loadSaveFile(back, dir / "Vantor/game.save"));
     EXPECT_EQ(back.playerName, "kim");
     EXPECT_EQ(back.trackName, "03");
     const TrackRecord& r = back.records["03"];
@@ -277,18 +268,12 @@ TEST(RecordRun, TheGameRewritesTheWholeSaveFileInItsFolder)
     setenv("APPDATA", (dir / "blocked").c_str(), 1);
     EXPECT_FALSE(recordRun(game));
     EXPECT_EQ(game.save.records["03"].scores.size(), 2u);
-    unsetenv("APPDATA");
-    game.save = SaveData();
-    game.run = ::Run();
 }
 
 TEST(RecordRun, ANewBestRunIsAlsoWrittenAsAGhostFileBesideTheSaveFile)
 {
-    TempDir dir;
-    setenv("APPDATA", dir.path.c_str(), 1);
-    std::string savedDataDir = dataDir;
-    dataDir = VANTOR_REFERENCE_DIR;
-    game.save = SaveData();
+    GameSandbox sandbox(VANTOR_REFERENCE_DIR);
+    const TempDir& dir = sandbox.dir;
     game.save.playerName = "k/m";
     game.save.trackName = "refa";
     game.run = finishedRun(6500, 10, 5.0f);
@@ -312,9 +297,4 @@ TEST(RecordRun, ANewBestRunIsAlsoWrittenAsAGhostFileBesideTheSaveFile)
     game.run = finishedRun(6600, 0, 6.0f);
     EXPECT_TRUE(recordRun(game));
     EXPECT_TRUE(readFileBytes(dir / "Vantor/ghosts/refa-k_m-6600.vghost").empty());
-
-    dataDir = savedDataDir;
-    unsetenv("APPDATA");
-    game.save = SaveData();
-    game.run = ::Run();
 }

@@ -3,7 +3,6 @@
 // time, the file on disk must be one complete version, never a mixture.
 
 #include <csignal>
-#include <dirent.h>
 #include <random>
 #include <sys/wait.h>
 
@@ -25,28 +24,16 @@ SaveData version(int variant, size_t tracks, size_t ticks)
 
 bool writeInProgress(const std::string& dir)
 {
-    bool found = false;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d))
-        found = found || std::string(e->d_name).rfind("game.save.tmp", 0) == 0;
-    closedir(d);
-    return found;
+    return !folderEntries(dir, "game.save.tmp").empty();
 }
 
 // Removes the temporary files a killed writer left behind; returns their number.
 int removeLeftovers(const std::string& dir)
 {
-    int n = 0;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
-        if (name.rfind("game.save.tmp", 0) == 0) {
-            unlink((dir + "/" + name).c_str());
-            ++n;
-        }
-    }
-    closedir(d);
-    return n;
+    const std::vector<std::string> names = folderEntries(dir, "game.save.tmp");
+    for (const std::string& name : names)
+        unlink((dir + "/" + name).c_str());
+    return int(names.size());
 }
 
 }  // namespace

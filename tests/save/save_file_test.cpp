@@ -1,5 +1,4 @@
 #include <climits>
-#include <dirent.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,22 +7,6 @@
 #include "save_test_util.h"
 
 namespace {
-
-std::vector<std::string> folderEntries(const std::string& dir)
-{
-    std::vector<std::string> names;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return names;
-    while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    closedir(d);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 SaveData sampleSave()
 {
@@ -39,6 +22,21 @@ SaveData sampleSave()
     // A track whose play menu was opened but which was never finished.
     recordFor(s, "q");
     return s;
+}
+
+// Where each record of save ends in its file, under the name a reader files
+// it by: its own.
+std::vector<std::pair<std::string, size_t>> recordEnds(const SaveData& save)
+{
+    std::vector<std::pair<std::string, size_t>> ends;
+    size_t at = encodeSaveData(SaveData{save.playerName, save.shipName, save.trackName, {}}).size();
+    for (const auto& r : save.records) {
+        SaveData one;
+        one.records[r.first] = r.second;
+        at += encodeSaveData(one).size() - encodeSaveData(SaveData()).size();
+        ends.push_back({r.second.name, at});
+    }
+    return ends;
 }
 
 }  // namespace
@@ -197,16 +195,9 @@ TEST(SaveFileReading, EveryTruncationKeepsWhatWasCompleteBeforeTheCut)
     size_t playerEnd = 4 + full.playerName.size();
     size_t shipEnd = playerEnd + 4 + full.shipName.size();
     size_t headerEnd = shipEnd + 4 + full.trackName.size();
-    std::vector<std::pair<std::string, size_t>> recordEnds;
-    size_t at = headerEnd + 4;
-    for (const auto& r : full.records) {
-        SaveData one;
-        one.records[r.first] = r.second;
-        at += encodeSaveData(one).size() - encodeSaveData(SaveData()).size();
-        // A reader files a record under its own name.
-        recordEnds.push_back({r.second.name, at});
-    }
-    ASSERT_EQ(at, bytes.size());
+    const std::vector<std::pair<std::string, size_t>> ends = recordEnds(full);
+    ASSERT_EQ(encodeSaveData(SaveData{full.playerName, full.shipName, full.trackName, {}}).size(), headerEnd + 4);
+    ASSERT_EQ(ends.back().second, bytes.size());
 
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
         SaveData got;
@@ -218,7 +209,7 @@ TEST(SaveFileReading, EveryTruncationKeepsWhatWasCompleteBeforeTheCut)
             want.shipName = full.shipName;
         if (cut >= headerEnd)
             want.trackName = full.trackName;
-        for (const auto& e : recordEnds)
+        for (const auto& e : ends)
             if (e.second <= cut)
                 want.records[e.first] = full.records[e.first.empty() ? "q" : e.first];
         ASSERT_EQ(encodeSaveData(got), encodeSaveData(want)) << "cut " << cut;
@@ -226,7 +217,7 @@ TEST(SaveFileReading, EveryTruncationKeepsWhatWasCompleteBeforeTheCut)
 
     // The same through a real file.
     TempDir dir;
-    std::vector<uint8_t> cutFile(bytes.begin(), bytes.begin() + static_cast<long>(recordEnds[1].second + 3));
+    std::vector<uint8_t> cutFile(bytes.begin(), bytes.begin() + static_cast<long>(ends[1].second + 3));
     writeFileBytes(dir / "game.save", cutFile);
     SaveData got;
     EXPECT_FALSE(loadSaveFile(got, dir / "game.save"));
@@ -239,20 +230,11 @@ TEST(SaveFileReading, FlippedBytesNeverCrashAndKeepTheRecordsBeforeThem)
 {
     SaveData full = sampleSave();
     std::vector<uint8_t> bytes = encodeSaveData(full);
-    std::vector<std::pair<std::string, size_t>> recordEnds;
-    size_t at = encodeSaveData(SaveData{full.playerName, full.shipName, full.trackName, {}}).size();
-    for (const auto& r : full.records) {
-        SaveData one;
-        one.records[r.first] = r.second;
-        at += encodeSaveData(one).size() - encodeSaveData(SaveData()).size();
-        // A reader files a record under its own name.
-        recordEnds.push_back({r.second.name, at});
-    }
-
+    const std::vector<std::pair<std::string, size_t>> ends = recordEnds(full);
     auto check = [&](const std::vector<uint8_t>& damaged, size_t firstDamaged) {
         SaveData got;
         decodeSaveData(got, damaged.data(), damaged.size());
-        for (const auto& e : recordEnds) {
+        for (const auto& e : ends) {
             if (e.second > firstDamaged)
                 break;
             auto it = got.records.find(e.first);

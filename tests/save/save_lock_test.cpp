@@ -1,6 +1,5 @@
 // One game per save: the lock beside the save file, what a second game reads
 // and that it writes nothing.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,14 +13,8 @@ const std::time_t kNow = 1796724900;
 
 size_t filesIn(const std::string& dir)
 {
-    size_t n = 0;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.')
-            ++n;
-    if (d)
-        closedir(d);
-    return n;
+    const std::vector<std::string> names = folderEntries(dir);
+    return size_t(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n[0] != '.'; }));
 }
 
 SaveData oneRun(const std::string& player)

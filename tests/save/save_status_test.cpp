@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,17 +11,7 @@ const std::time_t kNow = 1796724900;
 
 std::vector<std::string> copiesIn(const std::string& dir)
 {
-    std::vector<std::string> names;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = d ? readdir(d) : nullptr) {
-        std::string n = e->d_name;
-        if (n.find(".damaged-") != std::string::npos)
-            names.push_back(n);
-    }
-    if (d)
-        closedir(d);
-    std::sort(names.begin(), names.end());
-    return names;
+    return folderEntries(dir, ".damaged-");
 }
 
 SaveData threeRecords()

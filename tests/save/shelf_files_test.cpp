@@ -2,42 +2,31 @@
 // that a game without the save's lock keeps nothing there.
 #include <sys/stat.h>
 
-#include "assets/data_dir.h"
 #include "assets/regular_file.h"
-#include "save/ghost_file.h"
 #include "save/rival_choice.h"
 #include "save/runs.h"
 #include "save_test_util.h"
-#include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/shelf_files.h"
-#include "track/track_file.h"
 
 namespace {
 
 struct ShelfFiles : ::testing::Test {
-    TempDir dir;
-    std::string savedDataDir = dataDir;
+    GameSandbox sandbox{VANTOR_REFERENCE_DIR};
     Sha256Digest hash{};
 
     void SetUp() override
     {
-        setenv("APPDATA", dir.path.c_str(), 1);
-        dataDir = VANTOR_REFERENCE_DIR;
         game = Game();
         game.save.trackName = "refa";
         ASSERT_TRUE(readTrackRoad(game.track, dataDir, "refa"));
         ASSERT_TRUE(hashTrackFile(dataDir, "refa", hash));
         ASSERT_TRUE(makeDirectories(ghostFolder()));
-        SaveData reference;
-        ASSERT_TRUE(loadSaveFile(reference, dataDir + "/reference.save"));
-        const TrackRecord& r = reference.records["refa"];
-        GhostFile g;
-        g.trackName = "refa";
-        g.trackHash = hash;
+        // The best run under another name, without its date or start state.
+        GhostFile g = referenceGhost();
         g.playerName = "friend";
-        g.ticks = uint32_t(r.scores[0].ticks);
-        g.records.assign(r.ghostRun.begin(), r.ghostRun.begin() + r.scores[0].ticks);
+        g.date = 0;
+        g.startState = {};
         ASSERT_TRUE(writeGhostFile(ghostFolder() + "/friend.vghost", g));
         writeFileBytes(ghostFolder() + "/junk.vghost", {1, 2, 3});
     }
@@ -45,8 +34,6 @@ struct ShelfFiles : ::testing::Test {
     {
         releaseSaveLock(game.saveLock);
         game = Game();
-        dataDir = savedDataDir;
-        unsetenv("APPDATA");
     }
 
     // The menu frames until nothing is pending.

@@ -7,7 +7,6 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
-#include "save/ghost_file.h"
 #include "save/runs.h"
 #include "save_test_util.h"
 
@@ -48,12 +47,26 @@ Outcome verify(const std::string& saveFile, const std::string& data = reference,
     return runSim("verify " + flags + "--data '" + data + "' '" + saveFile + "'");
 }
 
-std::vector<ControlInput> controlsOf(const std::string& path)
+// verify on save written into dir.
+Outcome verifySaved(const SaveData& save, const TempDir& dir)
 {
-    std::vector<uint8_t> bytes = readFileBytes(path);
-    std::vector<ControlInput> c(bytes.size() / 12);
-    std::memcpy(c.data(), bytes.data(), c.size() * 12);
-    return c;
+    EXPECT_TRUE(writeSaveFile(save, dir / "game.save"));
+    return verify(dir / "game.save");
+}
+
+// verify on a save holding the run of the records in controlFile as the game
+// records it on track, with menuFrames records of the name menu after them.
+Outcome verifyRecordedRun(const std::string& track, const std::string& controlFile, int32_t ticks, size_t menuFrames)
+{
+    SaveData save;
+    save.trackName = track;
+    ::Run run;
+    run.controls = controlsOf(controlFile);
+    run.ticks = ticks < 0 ? static_cast<int32_t>(run.controls.size()) : ticks;
+    run.controls.resize(run.controls.size() + menuFrames, ControlInput{});
+    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
+    TempDir dir;
+    return verifySaved(save, dir);
 }
 
 }  // namespace
@@ -92,16 +105,7 @@ TEST(VerifySaveFile, ARecordedRunVerifies)
 {
     // The reference run on refb as the game records it, with the frames of
     // the name menu after the finish.
-    SaveData save;
-    save.trackName = "refb";
-    ::Run run;
-    run.controls = controlsOf(reference + "/refb.ctl");
-    run.ticks = static_cast<int32_t>(run.controls.size());
-    run.controls.resize(run.controls.size() + 40, ControlInput{});
-    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
-    TempDir dir;
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifyRecordedRun("refb", reference + "/refb.ctl", -1, 40);
     EXPECT_EQ(o.out, "refb ok 6281\n");
     EXPECT_EQ(o.status, 0);
 }
@@ -109,55 +113,35 @@ TEST(VerifySaveFile, ARecordedRunVerifies)
 TEST(VerifySaveFile, ARecordedBotRunVerifies)
 {
     TempDir dir;
-    std::string command = std::string(VANTOR_BUILD_DIR) + "/vantor-sim bot --data '" + reference +
-                          "' --track refa --out '" + (dir / "bot.ctl") + "'";
-    std::FILE* p = popen(command.c_str(), "r");
-    char line[128] = {};
-    std::string last;
-    while (std::fgets(line, sizeof line, p))
-        last = line;
-    ASSERT_EQ(pclose(p), 0);
+    const Outcome bot = runSim("bot --data '" + reference + "' --track refa --out " + dir.quoted("bot.ctl"));
+    ASSERT_EQ(bot.status, 0);
+    const std::string last = bot.out.substr(bot.out.rfind('\n', bot.out.size() - 2) + 1);
     int ticks = 0;
     ASSERT_EQ(std::sscanf(last.c_str(), "finish %d", &ticks), 1) << last;
-
-    SaveData save;
-    save.trackName = "refa";
-    ::Run run;
-    run.controls = controlsOf(dir / "bot.ctl");
-    run.ticks = ticks;
-    run.controls.resize(run.controls.size() + 15, ControlInput{});
-    recordRun(save, run, 60.0, 70.0, 80.0, 0.01, 1765150000);
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifyRecordedRun("refa", dir / "bot.ctl", ticks, 15);
     EXPECT_EQ(o.out, "refa ok " + std::to_string(ticks) + "\n");
     EXPECT_EQ(o.status, 0);
 }
 
 TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
 {
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
     TempDir dir;
-
-    SaveData steered = save;
+    SaveData steered = referenceSave();
     for (size_t i = 2000; i < 2100; ++i)
         steered.records["refa"].ghostRun[i].steer += 0.5f;
-    ASSERT_TRUE(writeSaveFile(steered, dir / "steered.save"));
-    Outcome o = verify(dir / "steered.save");
+    Outcome o = verifySaved(steered, dir);
     EXPECT_EQ(o.out.rfind("refa mismatch 5426 ", 0), 0u) << o.out;
     EXPECT_EQ(o.status, 1);
 
-    SaveData claimed = save;
+    SaveData claimed = referenceSave();
     claimed.records["refa"].scores[0].ticks = 5425;
-    ASSERT_TRUE(writeSaveFile(claimed, dir / "claimed.save"));
-    o = verify(dir / "claimed.save");
+    o = verifySaved(claimed, dir);
     EXPECT_EQ(o.out, "refa mismatch 5425 finish 5426\n");
     EXPECT_EQ(o.status, 1);
 
-    SaveData cut = save;
+    SaveData cut = referenceSave();
     cut.records["refa"].ghostRun.resize(3000);
-    ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
-    o = verify(dir / "cut.save");
+    o = verifySaved(cut, dir);
     EXPECT_EQ(o.out, "refa mismatch 5426 unfinished 3000\n");
     EXPECT_EQ(o.status, 1);
 }
@@ -165,13 +149,11 @@ TEST(VerifySaveFile, AnAlteredGhostRunOrScoreIsReported)
 TEST(VerifySaveFile, UnreadableTracksAndFilesFail)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     TrackRecord& lost = recordFor(save, "gone");
     lost = save.records["refa"];
     lost.name = "gone";
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "gone mismatch 5426 unreadable\nrefa ok 5426\n");
     EXPECT_EQ(o.status, 1);
 
@@ -191,16 +173,14 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
 {
     TempDir dir;
     const std::string data = "--data '" + reference + "' ";
-    Outcome o = runSim("ghost export " + data + "'" + reference + "/reference.save' refa '" + (dir / "refa.vghost") + "'");
+    Outcome o = runSim("ghost export " + data + "'" + reference + "/reference.save' refa " + dir.quoted("refa.vghost"));
     ASSERT_EQ(o.status, 0);
     EXPECT_EQ(o.out, (dir / "refa.vghost") + " ok 5426\n");
 
     GhostFile ghost;
     std::string reason;
     ASSERT_TRUE(readGhostFile(dir / "refa.vghost", ghost, reason)) << reason;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
-    const TrackRecord& record = save.records["refa"];
+    const TrackRecord record = referenceSave().records.at("refa");
     EXPECT_EQ(ghost.trackName, "refa");
     EXPECT_EQ(ghost.ticks, 5426u);
     EXPECT_EQ(ghost.playerName, record.scores[0].playerName);
@@ -214,7 +194,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
 
     auto variant = [&](const std::string& name, GhostFile g) {
         EXPECT_TRUE(writeGhostFile(dir / name, g));
-        return "'" + (dir / name) + "' ";
+        return dir.quoted(name);
     };
     GhostFile steered = ghost;
     steered.records[2500].steer += 0.75f;
@@ -232,9 +212,9 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
         huge[bytes.size() - 12 * 5426 - 4 + i] = 0xff;
     writeFileBytes(dir / "huge.vghost", huge);
 
-    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "' " + variant("steered", steered) +
-               variant("claimed", claimed) + variant("other", otherTrack) + variant("gone", noTrack) + "'" +
-               (dir / "cut.vghost") + "' '" + (dir / "huge.vghost") + "' '" + (dir / "absent") + "'");
+    o = runSim("ghost verify " + data + dir.quoted("refa.vghost") + variant("steered", steered) +
+               variant("claimed", claimed) + variant("other", otherTrack) + variant("gone", noTrack) +
+               dir.quoted("cut.vghost") + dir.quoted("huge.vghost") + dir.quoted("absent"));
     EXPECT_EQ(o.status, 1);
     std::vector<std::string> lines;
     std::istringstream in(o.out);
@@ -250,7 +230,7 @@ TEST(GhostFiles, AnExportedBestRunVerifiesAndEveryAlterationIsRejected)
     EXPECT_EQ(lines[6], "huge.vghost rejected too many records");
     EXPECT_EQ(lines[7], "absent rejected unreadable");
 
-    o = runSim("ghost verify " + data + "'" + (dir / "refa.vghost") + "'");
+    o = runSim("ghost verify " + data + dir.quoted("refa.vghost"));
     EXPECT_EQ(o.status, 0);
 }
 
@@ -259,20 +239,19 @@ TEST(GhostFiles, ExportRefusesWhatItCannotProve)
     TempDir dir;
     const std::string data = "--data '" + reference + "' ";
     const std::string save = "'" + reference + "/reference.save' ";
-    const std::string out = " '" + (dir / "x.vghost") + "'";
+    const std::string out = " " + dir.quoted("x.vghost");
     EXPECT_EQ(runSim("ghost export " + data + save + "refb" + out).status, 2) << "no run on refb";
-    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "none.save") + "' refa" + out).status, 2);
+    EXPECT_EQ(runSim("ghost export " + data + dir.quoted("none.save") + "refa" + out).status, 2);
     EXPECT_EQ(runSim("ghost export " + save + "refa" + out).status, 2) << "no --data";
     EXPECT_EQ(runSim("ghost export " + data + save + "refa").status, 2);
     EXPECT_EQ(runSim("ghost verify " + data).status, 2);
     EXPECT_EQ(runSim("ghost " + data).status, 2);
 
     // A stored run that no longer reaches the finish is not exported.
-    SaveData cut;
-    ASSERT_TRUE(loadSaveFile(cut, reference + "/reference.save"));
+    SaveData cut = referenceSave();
     cut.records["refa"].ghostRun.resize(3000);
     ASSERT_TRUE(writeSaveFile(cut, dir / "cut.save"));
-    EXPECT_EQ(runSim("ghost export " + data + "'" + (dir / "cut.save") + "' refa" + out).status, 1);
+    EXPECT_EQ(runSim("ghost export " + data + dir.quoted("cut.save") + "refa" + out).status, 1);
     EXPECT_TRUE(readFileBytes(dir / "x.vghost").empty());
 }
 
@@ -285,21 +264,19 @@ TEST(CompareAndPractice, AGhostFileStandsForTheSameRunAsItsControlFile)
     ghost.records = controlsOf(reference + "/refa.ctl");
     ghost.ticks = static_cast<uint32_t>(ghost.records.size());
     ASSERT_TRUE(writeGhostFile(dir / "refa.vghost", ghost));
-    ASSERT_EQ(runSim("bot --data '" + reference + "' --track refa --out '" + (dir / "bot.ctl") + "'").status, 0);
+    ASSERT_EQ(runSim("bot --data '" + reference + "' --track refa --out " + dir.quoted("bot.ctl")).status, 0);
 
     const std::string data = "--data '" + reference + "' --track refa ";
-    const Outcome fromGhost = runSim("compare " + data + "'" + (dir / "refa.vghost") + "' '" + (dir / "bot.ctl") + "'");
-    const Outcome fromControls =
-        runSim("compare " + data + "'" + reference + "/refa.ctl' '" + (dir / "bot.ctl") + "'");
+    const Outcome fromGhost = runSim("compare " + data + dir.quoted("refa.vghost") + dir.quoted("bot.ctl"));
+    const Outcome fromControls = runSim("compare " + data + "'" + reference + "/refa.ctl' " + dir.quoted("bot.ctl"));
     EXPECT_EQ(fromGhost.status, 0);
     EXPECT_EQ(fromGhost.out, fromControls.out);
     EXPECT_EQ(fromGhost.out.rfind("A finish 5426\nB finish ", 0), 0u) << fromGhost.out;
-    const Outcome swapped = runSim("compare " + data + "'" + (dir / "bot.ctl") + "' '" + (dir / "refa.vghost") + "'");
+    const Outcome swapped = runSim("compare " + data + dir.quoted("bot.ctl") + dir.quoted("refa.vghost"));
     EXPECT_NE(swapped.out.find("\nB finish 5426\n"), std::string::npos) << swapped.out;
 
-    const std::string practice =
-        "practice " + data + "--lap 2 --segment 3 --controls '" + (dir / "bot.ctl") + "' --run ";
-    const Outcome ghostRun = runSim(practice + "'" + (dir / "refa.vghost") + "'");
+    const std::string practice = "practice " + data + "--lap 2 --segment 3 --controls " + dir.quoted("bot.ctl") + "--run ";
+    const Outcome ghostRun = runSim(practice + dir.quoted("refa.vghost"));
     const Outcome controlRun = runSim(practice + "'" + reference + "/refa.ctl'");
     EXPECT_EQ(ghostRun.status, 0);
     EXPECT_EQ(ghostRun.out, controlRun.out);
@@ -334,7 +311,7 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
         struct stat before;
         ASSERT_EQ(lstat(out.c_str(), &before), 0);
         const std::string q = "'" + out + "'";
-        std::vector<std::string> commands = {"ghost export " + data + "'" + (dir / "copy.save") + "' refa " + q};
+        std::vector<std::string> commands = {"ghost export " + data + dir.quoted("copy.save") + "refa " + q};
         // The save the export reads is an input of it only.
         const bool input = out == dir / "copy.save" || out == dir / "tosave";
         if (!input) {
@@ -357,8 +334,7 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
     EXPECT_EQ(readFileBytes(gameSave), readFileBytes(reference + "/reference.save"));
 
     // The folder of an output must exist already.
-    Outcome o = runSim("ghost export " + data + "'" + (dir / "copy.save") + "' refa '" + (dir / "no/such/x.vghost") +
-                       "'");
+    Outcome o = runSim("ghost export " + data + dir.quoted("copy.save") + "refa " + dir.quoted("no/such/x.vghost"));
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
@@ -367,15 +343,13 @@ TEST(ToolOutputs, AnOutputThatIsNotAFileOfItsOwnIsRefusedAndLeftAsItIs)
 TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     for (const std::string& name : std::vector<std::string>{"../refa", "refa/../refa", "re\nfa", ".hidden"}) {
         TrackRecord& copy = recordFor(save, name);
         copy = save.records["refa"];
         copy.name = name;
     }
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "../refa mismatch 5426 bad track name\n"
                      ".hidden mismatch 5426 bad track name\n"
                      "re?fa mismatch 5426 bad track name\n"
@@ -389,11 +363,9 @@ TEST(VerifySaveFile, ARecordNameThatCannotNameATrackIsReportedNotReplayed)
 TEST(VerifySaveFile, ARunLongerThanAnHourThatDoesNotFinishIsReportedTooLong)
 {
     TempDir dir;
-    SaveData save;
-    ASSERT_TRUE(loadSaveFile(save, reference + "/reference.save"));
+    SaveData save = referenceSave();
     save.records["refa"].ghostRun.assign(maxStoredRunRecords, ControlInput{0.0f, 1.0f, 0.0f});
-    ASSERT_TRUE(writeSaveFile(save, dir / "game.save"));
-    Outcome o = verify(dir / "game.save");
+    Outcome o = verifySaved(save, dir);
     EXPECT_EQ(o.out, "refa mismatch 5426 run too long\n");
     EXPECT_EQ(o.status, 1);
 }

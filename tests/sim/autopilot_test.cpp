@@ -5,7 +5,6 @@
 
 #include "sim/autopilot.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <thread>
-#include <vector>
 
 #include "sim/locator.h"
 #include "sim/ship.h"

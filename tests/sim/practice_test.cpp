@@ -4,15 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "sim/practice.h"
 #include "sim/replay.h"
 #include "sim/ship.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 
@@ -40,6 +37,20 @@ struct Practice : ::testing::Test {
         ShipState player, ghost;
         RaceSession session;
     };
+    // A race on a copy of the ring, racing the rival when withRival.
+    Stood fresh(bool withRival)
+    {
+        Stood s;
+        s.track = track;
+        s.session.ghostRun = withRival ? &rival : nullptr;
+        return s;
+    }
+    void expectSame(const Stood& practice, const Stood& expected)
+    {
+        EXPECT_TRUE(sameState(practice.player, expected.player));
+        EXPECT_TRUE(sameState(practice.ghost, expected.ghost));
+        EXPECT_EQ(lapsOf(practice.track), lapsOf(expected.track));
+    }
     void standAt(Stood& s, int64_t until)
     {
         s.track = track;
@@ -69,10 +80,7 @@ TEST_F(Practice, StartsInTheReferencesStateAtTheCrossing)
         Stood expected;
         standAt(expected, crossing);
 
-        Track road = track;
-        ShipState player, ghost;
-        RaceSession session;
-        session.ghostRun = &rival;
+        Stood p = fresh(true);
         int64_t reportedCrossing = -1;
         RunSplits seen;
         resetSplits(seen, 30);
@@ -81,16 +89,15 @@ TEST_F(Practice, StartsInTheReferencesStateAtTheCrossing)
                 seen.splits.back().segment == j.segment)
                 reportedCrossing = report.raceTick;
         };
-        EXPECT_EQ(beginPractice(session, road, player, &ghost, reference, j.lap, j.segment, defaultGravity, 0, onTick),
+        EXPECT_EQ(beginPractice(p.session, p.track, p.player, &p.ghost, reference, j.lap, j.segment, defaultGravity, 0,
+                                onTick),
                   crossing);
         EXPECT_EQ(reportedCrossing, crossing) << "the last tick stepped is the crossing";
-        EXPECT_EQ(session.raceTicks, crossing);
-        EXPECT_EQ(session.ticks, countdownTicks + crossing);
-        EXPECT_TRUE(sameState(player, expected.player));
-        EXPECT_TRUE(sameState(ghost, expected.ghost));
-        EXPECT_EQ(lapsOf(road), lapsOf(expected.track));
+        EXPECT_EQ(p.session.raceTicks, crossing);
+        EXPECT_EQ(p.session.ticks, countdownTicks + crossing);
+        expectSame(p, expected);
         // Only the finish ends the race at its crossing.
-        EXPECT_EQ(session.on, j.lap != 3);
+        EXPECT_EQ(p.session.on, j.lap != 3);
     }
 }
 
@@ -103,22 +110,17 @@ TEST_F(Practice, TheLeadInStopsThreeSecondsEarlierAndDrivesOnToTheSameState)
         SCOPED_TRACE(crossing);
         const Split& key = *std::find_if(splits.splits.begin(), splits.splits.end(),
                                          [&](const Split& s) { return s.raceTick == crossing; });
-        Track road = track;
-        ShipState player, ghost;
-        RaceSession session;
-        session.ghostRun = &rival;
-        ASSERT_EQ(beginPractice(session, road, player, &ghost, reference, key.lap, key.segment, defaultGravity,
+        Stood p = fresh(true);
+        ASSERT_EQ(beginPractice(p.session, p.track, p.player, &p.ghost, reference, key.lap, key.segment, defaultGravity,
                                 practiceLeadInTicks),
                   crossing);
-        EXPECT_EQ(session.ticks, std::max<int64_t>(0, countdownTicks + crossing - practiceLeadInTicks));
-        stepRaceWith(session, reference, countdownTicks + crossing);
+        EXPECT_EQ(p.session.ticks, std::max<int64_t>(0, countdownTicks + crossing - practiceLeadInTicks));
+        stepRaceWith(p.session, reference, countdownTicks + crossing);
 
         Stood expected;
         standAt(expected, crossing);
-        EXPECT_EQ(session.raceTicks, crossing);
-        EXPECT_TRUE(sameState(player, expected.player));
-        EXPECT_TRUE(sameState(ghost, expected.ghost));
-        EXPECT_EQ(lapsOf(road), lapsOf(expected.track));
+        EXPECT_EQ(p.session.raceTicks, crossing);
+        expectSame(p, expected);
     }
 }
 
@@ -164,14 +166,10 @@ TEST_F(Practice, AJointTheReferenceNeverCrossesStartsNothing)
     };
     // After the finish, beyond the road, before any lap, and a run of no records.
     for (const Joint& j : std::vector<Joint>{{3, 2}, {1, 30}, {0, 1}, {-1, 1}}) {
-        Track road = track;
-        ShipState player;
-        RaceSession session;
-        EXPECT_EQ(beginPractice(session, road, player, nullptr, reference, j.lap, j.segment, defaultGravity), -1);
-        EXPECT_EQ(session.ticks, 0);
+        Stood p = fresh(false);
+        EXPECT_EQ(beginPractice(p.session, p.track, p.player, nullptr, reference, j.lap, j.segment, defaultGravity), -1);
+        EXPECT_EQ(p.session.ticks, 0);
     }
-    Track road = track;
-    ShipState player;
-    RaceSession session;
-    EXPECT_EQ(beginPractice(session, road, player, nullptr, {}, 1, 1, defaultGravity), -1);
+    Stood p = fresh(false);
+    EXPECT_EQ(beginPractice(p.session, p.track, p.player, nullptr, {}, 1, 1, defaultGravity), -1);
 }

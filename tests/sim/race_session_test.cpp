@@ -8,7 +8,6 @@
 #include "sim/race_session.h"
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

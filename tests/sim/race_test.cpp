@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "sim/race.h"
 #include "sim/autopilot.h"
@@ -13,7 +11,6 @@
 #include "sim/ship.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 
@@ -23,15 +20,9 @@ struct Recorder {
     std::vector<std::string> events;
 };
 
-bool recOn(void* c) { return static_cast<Recorder*>(c)->on; }
-void recFinish(void* c)
+void recordEnd(void* c, const char* end)
 {
-    static_cast<Recorder*>(c)->events.push_back("finish");
-    static_cast<Recorder*>(c)->on = false;
-}
-void recLeave(void* c)
-{
-    static_cast<Recorder*>(c)->events.push_back("offroad");
+    static_cast<Recorder*>(c)->events.push_back(end);
     static_cast<Recorder*>(c)->on = false;
 }
 
@@ -39,9 +30,9 @@ RaceHooks hooksFor(Recorder& r)
 {
     RaceHooks hooks;
     hooks.context = &r;
-    hooks.raceOn = recOn;
-    hooks.finish = recFinish;
-    hooks.leaveRoad = recLeave;
+    hooks.raceOn = [](void* c) { return static_cast<Recorder*>(c)->on; };
+    hooks.finish = [](void* c) { recordEnd(c, "finish"); };
+    hooks.leaveRoad = [](void* c) { recordEnd(c, "offroad"); };
     return hooks;
 }
 
@@ -60,11 +51,15 @@ protected:
         resetLaps(track);
         ship.trackU = 0.5;
     }
-    void tickIn(int segment)
+    // One tick in each of segments, in order.
+    void tickIn(std::initializer_list<int> segments)
     {
-        ship.segment = segment;
-        updateRaceProgress(track, ship, hooksFor(recorder));
+        for (int segment : segments) {
+            ship.segment = segment;
+            updateRaceProgress(track, ship, hooksFor(recorder));
+        }
     }
+    void tickIn(int segment) { tickIn({segment}); }
     std::vector<int> laps() const
     {
         std::vector<int> out;
@@ -84,8 +79,7 @@ TEST_F(RaceRules, TwoLapsInOrderFinishOnTheThirdEntryIntoTheNextSegment)
     tickIn(0);
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
     // Staying put changes nothing more.
-    tickIn(0);
-    tickIn(0);
+    tickIn({0, 0});
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
     for (int lap = 1; lap <= 2; ++lap) {
         for (int s = 1; s <= 9; ++s) {
@@ -106,20 +100,15 @@ TEST_F(RaceRules, TwoLapsInOrderFinishOnTheThirdEntryIntoTheNextSegment)
 
 TEST_F(RaceRules, SkippedSegmentStallsTheCountersUntilDrivenInOrder)
 {
-    tickIn(0);
-    tickIn(1);
-    tickIn(2);
-    tickIn(4);
+    tickIn({0, 1, 2, 4});
     EXPECT_EQ(track.segments[4].lap, 0);
-    tickIn(5);
-    tickIn(6);
+    tickIn({5, 6});
     EXPECT_EQ(track.segments[5].lap, 0);
     EXPECT_EQ(track.segments[6].lap, 0);
     // Back through the missed segment, in order again.
     tickIn(3);
     EXPECT_EQ(track.segments[3].lap, 1);
-    tickIn(4);
-    tickIn(5);
+    tickIn({4, 5});
     EXPECT_EQ(track.segments[4].lap, 1);
     EXPECT_EQ(track.segments[5].lap, 1);
 }
@@ -131,8 +120,7 @@ TEST_F(RaceRules, DrivingBackwardsGainsNothing)
         tickIn(s);
     // Only segment 2, whose predecessor is ahead, catches up early.
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
-    tickIn(1);
-    tickIn(0);
+    tickIn({1, 0});
     EXPECT_EQ(laps(), (std::vector<int>{0, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(recorder.events.empty());
 }
@@ -156,12 +144,8 @@ TEST_F(RaceRules, LeavingTheRoadIsJudgedOnTheClosedInterval)
 
 TEST_F(RaceRules, AFinishingTickOffTheRoadIsOnlyAFinish)
 {
-    for (int lap = 0; lap < 2; ++lap) {
-        tickIn(0);
-        for (int s = 1; s <= 9; ++s)
-            tickIn(s);
-        tickIn(0);
-    }
+    for (int lap = 0; lap < 2; ++lap)
+        tickIn({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0});
     tickIn(0);
     ship.trackU = 1.05;
     tickIn(1);

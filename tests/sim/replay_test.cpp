@@ -7,12 +7,9 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

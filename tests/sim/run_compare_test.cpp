@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "sim/replay.h"
 #include "sim/run_compare.h"
 #include "sim/splits.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 

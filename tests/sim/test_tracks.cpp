@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "sim/autopilot.h"
 
@@ -113,25 +114,31 @@ void removeFolder(const std::string& path)
         std::abort();
 }
 
-std::vector<std::string> gunzipLines(const std::string& path)
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text)
 {
     std::vector<std::string> lines;
-    std::string cmd = "gzip -dc '" + path + "'";
-    std::FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe)
-        return lines;
-    std::string current;
-    int ch;
-    while ((ch = std::fgetc(pipe)) != EOF) {
-        if (ch == '\n') {
-            lines.push_back(current);
-            current.clear();
-        } else {
-            current.push_back(char(ch));
-        }
-    }
-    if (!current.empty())
-        lines.push_back(current);
-    pclose(pipe);
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
+}
+
+std::vector<std::string> gunzipLines(const std::string& path)
+{
+    std::FILE* pipe = popen(("gzip -dc '" + path + "'").c_str(), "r");
+    if (!pipe)
+        return {};
+    std::string text;
+    for (int ch; (ch = std::fgetc(pipe)) != EOF;)
+        text.push_back(char(ch));
+    pclose(pipe);
+    return linesOf(text);
 }

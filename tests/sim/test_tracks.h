@@ -37,5 +37,10 @@ void writeControls(const std::string& path, const std::vector<ControlInput>& rec
 std::string makeTempFolder();
 void removeFolder(const std::string& path);
 
+// A whole file's bytes (none for a file that cannot be read), and the lines
+// of a text without their line breaks.
+std::string readFile(const std::string& path);
+std::vector<std::string> linesOf(const std::string& text);
+
 // The lines of a gzip-compressed text file, without their line breaks.
 std::vector<std::string> gunzipLines(const std::string& path);

@@ -5,52 +5,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 #include "sim/replay.h"
 #include "test_tracks.h"
-#include "track/track_file.h"
 
 namespace {
 
 const std::string simBinary = std::string(VANTOR_BUILD_DIR) + "/vantor-sim";
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
-}
-
 class VantorSim : public ::testing::Test {
 protected:
-    std::string root;
+    std::string root = makeTempFolder();
 
-    void SetUp() override
-    {
-        root = makeTempFolder();
-        writeTrackFile(root, "ring", ringPoints(30, 180.0, 22.0, 5.0, 2));
-    }
-    void TearDown() override
-    {
-        removeFolder(root);
-    }
+    void SetUp() override { writeTrackFile(root, "ring", ringPoints(30, 180.0, 22.0, 5.0, 2)); }
+    void TearDown() override { removeFolder(root); }
+    // The file name in the temporary folder, quoted for the shell.
+    std::string at(const std::string& name) const { return "'" + root + "/" + name + "'"; }
+    // A command with its options to run on the ring.
+    std::string onRing(const std::string& command) const { return command + " --data '" + root + "' --track ring "; }
 
     // Runs vantor-sim with args; returns the exit status, fills stdout and stderr.
     int run(const std::string& args, std::string& out, std::string& err)
@@ -102,31 +77,23 @@ TEST_F(VantorSim, HeldRaceTracesTheSameTwiceAndAgreesWithTheLibrary)
 TEST_F(VantorSim, ControlFileRunsOneTickPerRecord)
 {
     std::vector<ControlInput> records(450, ControlInput{0.05f, 0.0f, 0.8f});
-    {
-        std::ofstream f(root + "/run.ctl", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
-    }
+    writeControls(root + "/run.ctl", records);
     std::string out, err;
-    ASSERT_EQ(run("race --data '" + root + "' --track ring --controls '" + root + "/run.ctl'", out, err), 0) << err;
+    ASSERT_EQ(run(onRing("race") + "--controls " + at("run.ctl"), out, err), 0) << err;
     Track track = libraryTrack();
     ReplaySetup setup;
     setup.controls = records;
     ReplayResult result = replayRace(track, setup);
     EXPECT_EQ(out, outcomeLine(result) + "\n");
 
-    ASSERT_EQ(run("race --data '" + root + "' --track ring --controls '" + root + "/run.ctl' --max-ticks 10", out, err),
-              0);
+    ASSERT_EQ(run(onRing("race") + "--controls " + at("run.ctl") + " --max-ticks 10", out, err), 0);
     EXPECT_EQ(out, "unfinished 10\n");
 }
 
 TEST_F(VantorSim, AControlFileLongerThanAnHourStopsAtTheHour)
 {
     // Standing still on the start line: on the road, never finishing.
-    std::vector<ControlInput> records(360005, ControlInput{0.0f, 1.0f, 0.0f});
-    {
-        std::ofstream f(root + "/long.ctl", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
-    }
+    writeControls(root + "/long.ctl", std::vector<ControlInput>(360005, ControlInput{0.0f, 1.0f, 0.0f}));
     std::string out, err;
     const std::string args = "race --data '" + root + "' --track ring --controls '" + root + "/long.ctl'";
     ASSERT_EQ(run(args, out, err), 0) << err;
@@ -135,10 +102,7 @@ TEST_F(VantorSim, AControlFileLongerThanAnHourStopsAtTheHour)
 
 TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
 {
-    {
-        std::ofstream f(root + "/odd.ctl", std::ios::binary);
-        f << "thirteen byte";
-    }
+    std::ofstream(root + "/odd.ctl", std::ios::binary) << "thirteen byte";
     writeTrackFile(root, "two", ringPoints(2, 50.0, 10.0));
     // Neither may block or read without end.
     ASSERT_EQ(mkfifo((root + "/fifo.ctl").c_str(), 0600), 0);
@@ -147,12 +111,11 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
     ASSERT_EQ(mkdir((root + "/tracks/zero").c_str(), 0700), 0);
     writeControls(root + "/short.ctl", std::vector<ControlInput>(10, ControlInput{0.0f, 0.0f, 1.0f}));
     // The magic of a ghost file, then nothing.
-    {
-        std::ofstream f(root + "/damaged.vghost", std::ios::binary);
-        f << "VNTGHOST";
-    }
+    std::ofstream(root + "/damaged.vghost", std::ios::binary) << "VNTGHOST";
     ASSERT_EQ(symlink("/dev/zero", (root + "/tracks/zero/track.track").c_str()), 0);
     const std::string data = "--data '" + root + "' ";
+    const std::string shortRun = " '" + root + "/short.ctl'", oddRun = " '" + root + "/odd.ctl'";
+    const std::string practice = "practice " + data + "--track ring --run";
     const std::vector<std::string> bad = {
         "",
         "fly",
@@ -179,25 +142,20 @@ TEST_F(VantorSim, BadArgumentsAndUnreadableFilesExitWithTwo)
         "race " + data + "--track nowhere --hold 0,0,1",
         "race " + data + "--track two --hold 0,0,1",
         "race " + data + "--track ring --hold 0,0,1 --max-ticks 5 --trace '" + root + "/no/such/dir/t'",
-        "compare " + data + "--track ring '" + root + "/short.ctl'",
-        "compare " + data + "--track ring '" + root + "/short.ctl' '" + root + "/short.ctl' '" + root + "/short.ctl'",
-        "compare --track ring '" + root + "/short.ctl' '" + root + "/short.ctl'",
-        "compare " + data + "--track ring '" + root + "/short.ctl' '" + root + "/odd.ctl'",
-        "compare " + data + "--track ring '" + root + "/fifo.ctl' '" + root + "/short.ctl'",
-        "compare " + data + "--track ring '" + root + "/damaged.vghost' '" + root + "/short.ctl'",
-        "compare " + data + "--track nowhere '" + root + "/short.ctl' '" + root + "/short.ctl'",
-        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --controls '" + root + "/short.ctl'",
-        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap -1 --segment 1 --controls '" + root +
-            "/short.ctl'",
-        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --segment 1x --controls '" + root +
-            "/short.ctl'",
-        "practice " + data + "--track ring --run '" + root + "/odd.ctl' --lap 1 --segment 1 --controls '" + root +
-            "/short.ctl'",
-        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 1 --segment 1 --controls '" + root +
-            "/odd.ctl'",
+        "compare " + data + "--track ring" + shortRun,
+        "compare " + data + "--track ring" + shortRun + shortRun + shortRun,
+        "compare --track ring" + shortRun + shortRun,
+        "compare " + data + "--track ring" + shortRun + oddRun,
+        "compare " + data + "--track ring '" + root + "/fifo.ctl'" + shortRun,
+        "compare " + data + "--track ring '" + root + "/damaged.vghost'" + shortRun,
+        "compare " + data + "--track nowhere" + shortRun + shortRun,
+        practice + shortRun + " --lap 1 --controls" + shortRun,
+        practice + shortRun + " --lap -1 --segment 1 --controls" + shortRun,
+        practice + shortRun + " --lap 1 --segment 1x --controls" + shortRun,
+        practice + oddRun + " --lap 1 --segment 1 --controls" + shortRun,
+        practice + shortRun + " --lap 1 --segment 1 --controls" + oddRun,
         // Ten records never reach the second lap.
-        "practice " + data + "--track ring --run '" + root + "/short.ctl' --lap 2 --segment 1 --controls '" + root +
-            "/short.ctl'",
+        practice + shortRun + " --lap 2 --segment 1 --controls" + shortRun,
     };
     for (const std::string& args : bad) {
         std::string out, err;
@@ -241,9 +199,7 @@ TEST_F(VantorSim, BotFinishesAndItsRecordsReplayToTheSameLine)
 
     // With --splits: the same outcome line, then every crossing of the run,
     // the last being the finish on the finish tick.
-    ASSERT_EQ(run("race --data '" + root + "' --track ring --splits --controls '" + root + "/bot.ctl'", out, err),
-              0)
-        << err;
+    ASSERT_EQ(run(onRing("race") + "--splits --controls " + at("bot.ctl"), out, err), 0) << err;
     lines = linesOf(out);
     ASSERT_GT(lines.size(), 60u);
     EXPECT_EQ(lines.front(), botLine);
@@ -262,15 +218,9 @@ TEST_F(VantorSim, BotFinishesAndItsRecordsReplayToTheSameLine)
 
 TEST_F(VantorSim, BenchPrintsItsFiguresForARecordedRun)
 {
-    std::vector<ControlInput> records(300, ControlInput{0.1f, 0.0f, 1.0f});
-    {
-        std::ofstream f(root + "/bench.ctl", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(records.data()), std::streamsize(records.size() * 12));
-    }
+    writeControls(root + "/bench.ctl", std::vector<ControlInput>(300, ControlInput{0.1f, 0.0f, 1.0f}));
     std::string out, err;
-    ASSERT_EQ(run("bench --data '" + root + "' --track ring --controls '" + root + "/bench.ctl' --repeat 2", out, err),
-              0)
-        << err;
+    ASSERT_EQ(run(onRing("bench") + "--controls " + at("bench.ctl") + " --repeat 2", out, err), 0) << err;
     EXPECT_NE(out.find("ticks per second: "), std::string::npos) << out;
     EXPECT_NE(out.find("railPoint calls per step: "), std::string::npos) << out;
     // Four force evaluations and the snap: five locator calls per step.
@@ -381,17 +331,11 @@ TEST_F(VantorSim, APracticeTraceIsTheRaceOfTheJoinedRecords)
         writeControls(root + "/joined.ctl", joined);
 
         std::string practiced, raced;
-        ASSERT_EQ(run("practice " + data + "--run '" + root + "/reference.ctl' --lap " + std::to_string(c.lap) +
-                          " --segment " + std::to_string(c.segment) + " --controls '" + root + "/own.ctl' --trace '" +
-                          root + "/practice.trace'" + c.maxTicks,
-                      practiced, err),
-                  0)
-            << err;
-        ASSERT_EQ(run("race " + data + "--controls '" + root + "/joined.ctl' --trace '" + root + "/race.trace'" +
-                          c.maxTicks,
-                      raced, err),
-                  0)
-            << err;
+        const std::string place = " --lap " + std::to_string(c.lap) + " --segment " + std::to_string(c.segment);
+        ASSERT_EQ(run(onRing("practice") + "--run " + at("reference.ctl") + place + " --controls " + at("own.ctl") +
+                          " --trace " + at("practice.trace") + c.maxTicks, practiced, err), 0) << err;
+        ASSERT_EQ(run(onRing("race") + "--controls " + at("joined.ctl") + " --trace " + at("race.trace") + c.maxTicks,
+                      raced, err), 0) << err;
         EXPECT_EQ(practiced, raced);
         const std::string trace = readFile(root + "/practice.trace");
         EXPECT_GT(linesOf(trace).size(), 299u);
