@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "assets/data_dir.h"
 #include "gl_window.h"
@@ -180,6 +181,10 @@ inline void clickAt(int x, int y)
     game.gui->logic();
     actOnIntents(game);
 }
+
+// Where a widget sits in its parent, x then y.
+using Place = std::pair<int, int>;
+inline Place placeOf(const gcn::Widget* w) { return {w->getX(), w->getY()}; }
 
 // The widget that has the keyboard focus, or null.
 inline gcn::Widget* focusedWidget() { return game.top->_getFocusHandler()->getFocused(); }

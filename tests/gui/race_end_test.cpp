@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -34,8 +33,7 @@ void raceWith(int ticks)
     showScreen(Screen::playMenu);
     openPlayMenu(game);
     menuAction(game.menuPlay, nullptr, "play");
-    for (int i = 0; i < ticks; ++i)
-        game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    game.run.controls.insert(game.run.controls.end(), size_t(ticks), ControlInput{0.0f, 0.0f, 1.0f});
 }
 
 // Five stored runs, the best of them the ghost, as five finishes leave them.
@@ -45,15 +43,8 @@ void fillFiveScores()
     record.name = "00";
     record.medal = 1;
     record.ghostRun.assign(1000, ControlInput{0.0f, 0.0f, 1.0f});
-    std::vector<ScoreEntry>& scores = record.scores;
-    for (int32_t t : {1000, 1100, 1200, 1300, 1400}) {
-        ScoreEntry e;
-        e.playerName = "old";
-        e.shipName = "ship";
-        e.ticks = t;
-        e.date = 1;
-        scores.push_back(e);
-    }
+    for (int32_t t : {1000, 1100, 1200, 1300, 1400})
+        record.scores.push_back({"old", "ship", t, 1});
 }
 
 int trackButtonMedal(int row, int column)
@@ -79,12 +70,10 @@ void expectMenusUpWith(MenuPlay* expectedVisible)
     EXPECT_FALSE(game.inRace);
     EXPECT_FALSE(game.hud->container->isVisible());
     EXPECT_TRUE(game.borderIcon->isVisible());
-    EXPECT_EQ(game.top->getX(), 0);
-    EXPECT_EQ(game.top->getY(), 0);
+    EXPECT_EQ(placeOf(game.top), (Place{0, 0}));
     EXPECT_EQ(SDL_ShowCursor(-1), 1);
-    if (expectedVisible) {
+    if (expectedVisible)
         EXPECT_TRUE(game.menuPlay->container->isVisible());
-    }
 }
 
 std::vector<uint8_t> fileBytes(const std::string& path)
@@ -95,21 +84,17 @@ std::vector<uint8_t> fileBytes(const std::string& path)
 
 void putBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeFile(path, std::vector<char>(bytes.begin(), bytes.end()));
 }
 
 // Names of the damaged-file copies beside the save file.
 std::vector<std::string> damagedCopies()
 {
     std::vector<std::string> names;
-    DIR* d = opendir(saveDirectory().c_str());
-    while (dirent* e = d ? readdir(d) : nullptr)
-        if (std::string(e->d_name).rfind("game.save.damaged-", 0) == 0)
-            names.push_back(e->d_name);
-    if (d)
-        closedir(d);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(saveDirectory(), error))
+        if (entry.path().filename().string().rfind("game.save.damaged-", 0) == 0)
+            names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -127,8 +112,7 @@ void finishRunOn00(int ticks)
 {
     menuAction(game.menuTrack, game.menuTrack->rows[0][0], "play");
     menuAction(game.menuPlay, nullptr, "play");
-    for (int i = 0; i < ticks; ++i)
-        game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    game.run.controls.insert(game.run.controls.end(), size_t(ticks), ControlInput{0.0f, 0.0f, 1.0f});
     finishRun(game);
     if (game.menuSaveScore->container->isVisible())
         menuAction(game.menuSaveScore, nullptr, "done");
@@ -221,12 +205,9 @@ TEST_F(RaceEnds, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
     EXPECT_TRUE(game.save.records["00"].scores.empty()) << "nothing stored before done";
 
     // Type over the name, Enter moves to "done", Enter there stores it.
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_z, 'z');
-    pressKey(SDLK_o, 'o');
-    pressKey(SDLK_RETURN, '\r');
+    for (auto [key, unicode] : {std::pair<SDLKey, char>{SDLK_BACKSPACE, '\b'}, {SDLK_BACKSPACE, '\b'},
+                                {SDLK_BACKSPACE, '\b'}, {SDLK_z, 'z'}, {SDLK_o, 'o'}, {SDLK_RETURN, '\r'}})
+        pressKey(key, Uint16(unicode));
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "zo");
     EXPECT_EQ(focusedWidget(), game.menuSaveScore->doneButton);
     pressKey(SDLK_RETURN, '\r');
@@ -350,8 +331,7 @@ TEST_F(RaceEnds, TopIsCentredInALargerWindow)
     game.screenHeight = 768;
     raceWith(5);
     loseRace(game);
-    EXPECT_EQ(game.top->getX(), 112);
-    EXPECT_EQ(game.top->getY(), 84);
+    EXPECT_EQ(placeOf(game.top), (Place{112, 84}));
 }
 
 TEST_F(RaceEnds, TabNeverMovesTheFocusIntoAHiddenMenu)
@@ -435,13 +415,11 @@ TEST_F(RaceEnds, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
     SaveFolderBlocker blocker;
     blocker.block();
     // The old file: one short run, written before the folder fills.
-    {
-        TrackRecord& r = game.save.records["00"];
-        r.name = "00";
-        r.medal = 1;
-        r.scores.push_back({"old", "ship", 3000, 1});
-        r.ghostRun.assign(20, ControlInput{0.0f, 0.0f, 1.0f});
-    }
+    TrackRecord& old = game.save.records["00"];
+    old.name = "00";
+    old.medal = 1;
+    old.scores.push_back({"old", "ship", 3000, 1});
+    old.ghostRun.assign(20, ControlInput{0.0f, 0.0f, 1.0f});
     if (geteuid() == 0) {
         ASSERT_TRUE(writeSaveFile(game.save, savePath()));
     } else {
