@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <guichan.hpp>
 
+#include <tuple>
+
 #include "gui/hud.h"
 #include "gui_env.h"
 #include "shell/game.h"
@@ -190,14 +192,13 @@ TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
     EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
 
     game.splits.haveDelta = true;
-    game.splits.delta = -42;
-    updateHud(race, raceHudView(game));
-    EXPECT_EQ(race.deltaLabel->getCaption(), "-0.42");
-    EXPECT_EQ(race.deltaLabel->getFont(), game.fontAhead);
-    game.splits.delta = 110;
-    updateHud(race, raceHudView(game));
-    EXPECT_EQ(race.deltaLabel->getCaption(), "+1.10");
-    EXPECT_EQ(race.deltaLabel->getFont(), game.fontBehind);
+    for (auto [delta, caption, font] : {std::tuple<int64_t, const char*, gcn::Font*>{-42, "-0.42", game.fontAhead},
+                                        {110, "+1.10", game.fontBehind}}) {
+        game.splits.delta = delta;
+        updateHud(race, raceHudView(game));
+        EXPECT_EQ(race.deltaLabel->getCaption(), caption);
+        EXPECT_EQ(race.deltaLabel->getFont(), font);
+    }
 
     // A completed lap shows for three seconds of race time.
     game.splits.haveLap = true;

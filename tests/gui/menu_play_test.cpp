@@ -53,16 +53,17 @@ GhostFile finishedGhost(const std::string& player)
 // one replay in each.
 int settleShelf()
 {
+    auto replays = [] {
+        size_t n = 0;
+        for (const ShelfEntry& e : game.ghosts.entries)
+            n += e.checked;
+        return n;
+    };
     int frames = 0;
     while (game.ghosts.pending > 0 && frames < 10000) {
-        size_t replaysBefore = 0;
-        for (const ShelfEntry& e : game.ghosts.entries)
-            replaysBefore += e.checked;
+        const size_t before = replays();
         stepPlayMenu(game);
-        size_t replaysAfter = 0;
-        for (const ShelfEntry& e : game.ghosts.entries)
-            replaysAfter += e.checked;
-        EXPECT_LE(replaysAfter - replaysBefore, menuFrameShelfBudget.replays);
+        EXPECT_LE(replays() - before, menuFrameShelfBudget.replays);
         ++frames;
     }
     return frames;
@@ -181,8 +182,7 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     expectFocusPath({{SDLK_RIGHT, back}, {SDLK_UP, ghosts}});
     // Left and Right on the ghosts button show another medal, the focus stays.
     const std::string shown = ghosts->getCaption();
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), ghosts);
+    expectFocusPath({{SDLK_RIGHT, ghosts}});
     EXPECT_NE(ghosts->getCaption(), shown);
     pressKey(SDLK_LEFT);
     EXPECT_EQ(ghosts->getCaption(), shown);
@@ -193,8 +193,7 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     pressKey(SDLK_RETURN, '\r');
     EXPECT_EQ(ghosts->getCaption(), shown);
     EXPECT_EQ(game.menuPlay->ghostsLabel->getCaption(), raceGhostsLine(game));
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
+    expectFocusPath({{SDLK_UP, game.menuPlay->playButton}});
 }
 
 TEST_F(PlayMenu, PlayStartsTheRaceWithTheHudOverTheWindow)
@@ -381,10 +380,8 @@ TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
     settleShelf();
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
     EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton) << "the hidden rival is skipped";
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->buttons.back());
+    // The hidden rival is skipped.
+    expectFocusPath({{SDLK_DOWN, game.menuPlay->ghostsButton}, {SDLK_DOWN, game.menuPlay->buttons.back()}});
     EXPECT_EQ(raceRivalRun(game), &game.save.records["00"].ghostRun);
 }
 

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -47,11 +46,6 @@ void fillFiveScores()
         record.scores.push_back({"old", "ship", t, 1});
 }
 
-int trackButtonMedal(int row, int column)
-{
-    return static_cast<int>(static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal);
-}
-
 // Drives the race on through the game's own tick loop and race ends until
 // they end it, the records chosen by drive; false if it does not end.
 ControlInput (*driver)(const ShipState&) = nullptr;
@@ -72,19 +66,15 @@ void expectMenusUpWith(MenuPlay* expectedVisible)
     EXPECT_TRUE(game.borderIcon->isVisible());
     EXPECT_EQ(placeOf(game.top), (Place{0, 0}));
     EXPECT_EQ(SDL_ShowCursor(-1), 1);
-    if (expectedVisible)
+    if (expectedVisible) {
         EXPECT_TRUE(game.menuPlay->container->isVisible());
+    }
 }
 
 std::vector<uint8_t> fileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void putBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    writeFile(path, std::vector<char>(bytes.begin(), bytes.end()));
 }
 
 // Names of the damaged-file copies beside the save file.
@@ -256,15 +246,12 @@ TEST_F(RaceEnds, UpAndDownOnDoneReturnToTheNameBox)
     raceWith(10);
     finishRun(game);
     // In the box the arrows move the caret; on "done" both go back to the box.
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_DOWN, game.menuSaveScore->nameBox}});
     pressKey(SDLK_RETURN, '\r');
     EXPECT_EQ(focusedWidget(), game.menuSaveScore->doneButton);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_UP, game.menuSaveScore->nameBox}});
     game.menuSaveScore->focusDown(nullptr);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_DOWN, game.menuSaveScore->nameBox}});
     EXPECT_TRUE(game.save.records["00"].scores.empty());
 }
 
@@ -372,7 +359,7 @@ TEST_F(RaceEnds, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNex
     const size_t second = encodeSaveData(firstOnly).size();
     for (size_t i = 0; i < 4; ++i)
         damaged[second + i] = 0xff;
-    putBytes(savePath(), damaged);
+    writeFile(savePath(), std::vector<char>(damaged.begin(), damaged.end()));
 
     startWithSaveFile();
     std::vector<std::string> copies = damagedCopies();
@@ -385,7 +372,8 @@ TEST_F(RaceEnds, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNex
     EXPECT_LE(game.fontDefault->getWidth(notice + "-99"), game.menuTrack->noticeLabel->getWidth());
     EXPECT_EQ(game.save.playerName, "zoe");
     EXPECT_EQ(game.save.records.count("01"), 0u);
-    EXPECT_EQ(trackButtonMedal(1, 0), 1) << "what was read opens its neighbours";
+    EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[1][0])->medal, TrackState::open)
+        << "what was read opens its neighbours";
 
     // A second start on the same file makes no second copy and says the same.
     startWithSaveFile();
@@ -470,7 +458,7 @@ TEST_F(RaceEnds, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
         else if (std::string(c.name) == "folder")
             std::filesystem::create_directories(savePath() + "/inside");
         else {
-            putBytes(savePath(), kept);
+            writeFile(savePath(), std::vector<char>(kept.begin(), kept.end()));
             chmod(savePath().c_str(), 0);
         }
         startWithSaveFile();
