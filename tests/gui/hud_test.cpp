@@ -47,11 +47,10 @@ TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
     EXPECT_EQ(placeOf(wide.countdownLabel), (Place{502, 394}));
     EXPECT_EQ(wide.lapLabel->getY(), 0);
     EXPECT_EQ(wide.fpsLabel->getY(), 20);
-    EXPECT_EQ(wide.speedLabel->getCaption(), "100 mph");
-    EXPECT_EQ(wide.lapLabel->getCaption(), "lap 2 seg 0");
-    EXPECT_EQ(wide.timeLabel->getCaption(), "1:59.99");
-    EXPECT_EQ(wide.fpsLabel->getCaption(), "60 fps");
-    EXPECT_EQ(wide.countdownLabel->getCaption(), "3");
+    for (auto [label, caption] : {std::pair<gcn::Label*, const char*>{wide.speedLabel, "100 mph"},
+                                  {wide.lapLabel, "lap 2 seg 0"}, {wide.timeLabel, "1:59.99"},
+                                  {wide.fpsLabel, "60 fps"}, {wide.countdownLabel, "3"}})
+        EXPECT_EQ(label->getCaption(), caption);
     EXPECT_FALSE(wide.playbackLabel->isVisible()) << "a race shows no playback line";
     EXPECT_EQ(wide.playbackLabel->getY(), 40);
     for (gcn::Label* l : {wide.speedLabel, wide.lapLabel, wide.timeLabel, wide.fpsLabel,
