@@ -32,6 +32,45 @@ bool press(gcn::KeyListener& widget, int key)
     return event.isConsumed();
 }
 
+// Mean colour of the window's back buffer in a rectangle given in window
+// coordinates from the top left, counting only pixels that are not black.
+struct Ink {
+    double r = 0, g = 0, b = 0;
+    int count = 0;
+};
+
+Ink inkIn(int x0, int y0, int w, int h)
+{
+    std::vector<unsigned char> rgb = readBackBuffer();
+    int width = glWindowWidth(), height = glWindowHeight();
+    Ink ink;
+    for (int y = y0; y < y0 + h; ++y) {
+        for (int x = x0; x < x0 + w; ++x) {
+            const unsigned char* p = &rgb[(size_t(height - 1 - y) * width + x) * 3];
+            if (p[0] + p[1] + p[2] < 90)
+                continue;
+            ink.r += p[0];
+            ink.g += p[1];
+            ink.b += p[2];
+            ++ink.count;
+        }
+    }
+    if (ink.count) {
+        ink.r /= ink.count;
+        ink.g /= ink.count;
+        ink.b /= ink.count;
+    }
+    return ink;
+}
+
+void drawFrame()
+{
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    game.gui->logic();
+    game.gui->draw();
+}
+
 }  // namespace
 
 TEST(ButtonKeys, KeyValuesAreTheLibraryCodes)
@@ -50,13 +89,10 @@ TEST(ButtonKeys, BigTextReportsUpDownAndFiresOnEnterOnly)
     button.listener = &menu;
     button.setActionEventId("play");
     button.addActionListener(&menu);
-    EXPECT_TRUE(press(button, gcn::Key::UP));
-    EXPECT_TRUE(press(button, gcn::Key::DOWN));
-    EXPECT_TRUE(press(button, gcn::Key::ENTER));
-    EXPECT_FALSE(press(button, gcn::Key::LEFT));
-    EXPECT_FALSE(press(button, gcn::Key::RIGHT));
-    EXPECT_FALSE(press(button, gcn::Key::SPACE));
-    EXPECT_FALSE(press(button, 'a'));
+    for (int key : {int(gcn::Key::UP), int(gcn::Key::DOWN), int(gcn::Key::ENTER)})
+        EXPECT_TRUE(press(button, key)) << key;
+    for (int key : {int(gcn::Key::LEFT), int(gcn::Key::RIGHT), int(gcn::Key::SPACE), int('a')})
+        EXPECT_FALSE(press(button, key)) << key;
     // Space must not press the button on release either.
     gcn::KeyEvent release(nullptr, false, false, false, false, gcn::KeyEvent::RELEASED, false,
                           gcn::Key(gcn::Key::SPACE));
@@ -118,17 +154,18 @@ TEST_F(MenuSounds, ArrowsThatMoveTheFocusClickAndEnterSelects)
     ButtonTalker* first = game.menuTrack->rows[0][0];
     first->requestFocus();
     int movesBefore = moves, selectsBefore = selects;
-    // The neighbour is locked: the focus stays, no sound.
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), first);
-    EXPECT_EQ(moves, movesBefore);
-    // Down onto a locked track lands on "back": one move.
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuTrack->rows[3][0]);
-    EXPECT_EQ(moves, movesBefore + 1);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), first);
-    EXPECT_EQ(moves, movesBefore + 2);
+    // The neighbour is locked: the focus stays, no sound. Down onto a locked
+    // track lands on "back": one move.
+    const struct {
+        SDLKey key;
+        gcn::Widget* focused;
+        int moves;
+    } steps[] = {{SDLK_RIGHT, first, 0}, {SDLK_DOWN, game.menuTrack->rows[3][0], 1}, {SDLK_UP, first, 2}};
+    for (const auto& s : steps) {
+        pressKey(s.key);
+        EXPECT_EQ(focusedWidget(), s.focused);
+        EXPECT_EQ(moves, movesBefore + s.moves);
+    }
     EXPECT_EQ(selects, selectsBefore);
     pressKey(SDLK_RETURN);
     EXPECT_EQ(selects, selectsBefore + 1);
@@ -162,49 +199,6 @@ TEST(ButtonSounds, EnterSelectsOnEveryKindOfButtonAndOtherKeysAreSilent)
 // Drawn for real: the focused text button uses the amber highlight font, the
 // unfocused one the ice-blue big font; a locked track shows only its frame.
 class ButtonDrawing : public GuiTest {};
-
-namespace {
-
-// Mean colour of the window's back buffer in a rectangle given in window
-// coordinates from the top left, counting only pixels that are not black.
-struct Ink {
-    double r = 0, g = 0, b = 0;
-    int count = 0;
-};
-
-Ink inkIn(int x0, int y0, int w, int h)
-{
-    std::vector<unsigned char> rgb = readBackBuffer();
-    int width = glWindowWidth(), height = glWindowHeight();
-    Ink ink;
-    for (int y = y0; y < y0 + h; ++y) {
-        for (int x = x0; x < x0 + w; ++x) {
-            const unsigned char* p = &rgb[(size_t(height - 1 - y) * width + x) * 3];
-            if (p[0] + p[1] + p[2] < 90)
-                continue;
-            ink.r += p[0];
-            ink.g += p[1];
-            ink.b += p[2];
-            ++ink.count;
-        }
-    }
-    if (ink.count) {
-        ink.r /= ink.count;
-        ink.g /= ink.count;
-        ink.b /= ink.count;
-    }
-    return ink;
-}
-
-void drawFrame()
-{
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    game.gui->logic();
-    game.gui->draw();
-}
-
-}  // namespace
 
 TEST_F(ButtonDrawing, FocusedTextButtonUsesTheHighlightFont)
 {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "assets/data_dir.h"
 #include "gl_window.h"
@@ -134,7 +135,6 @@ inline SDL_Event keyDownEvent(SDLKey sym, Uint16 unicode = 0)
 {
     SDL_Event event{};
     event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = sym;
     event.key.keysym.unicode = unicode;
@@ -148,7 +148,6 @@ inline void pressKey(SDLKey sym, Uint16 unicode = 0)
     SDL_Event event = keyDownEvent(sym, unicode);
     sdlInput->pushInput(event);
     event.type = SDL_KEYUP;
-    event.key.type = SDL_KEYUP;
     event.key.state = SDL_RELEASED;
     sdlInput->pushInput(event);
     game.gui->logic();
@@ -161,25 +160,26 @@ inline void clickAt(int x, int y)
     SDL_Event event{};
     // The pointer moves onto the widget first, as a real one does.
     event.type = SDL_MOUSEMOTION;
-    event.motion.type = SDL_MOUSEMOTION;
     event.motion.x = static_cast<Uint16>(x);
     event.motion.y = static_cast<Uint16>(y);
     sdlInput->pushInput(event);
     event = SDL_Event{};
     event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.type = SDL_MOUSEBUTTONDOWN;
     event.button.button = SDL_BUTTON_LEFT;
     event.button.state = SDL_PRESSED;
     event.button.x = static_cast<Uint16>(x);
     event.button.y = static_cast<Uint16>(y);
     sdlInput->pushInput(event);
     event.type = SDL_MOUSEBUTTONUP;
-    event.button.type = SDL_MOUSEBUTTONUP;
     event.button.state = SDL_RELEASED;
     sdlInput->pushInput(event);
     game.gui->logic();
     actOnIntents(game);
 }
+
+// Where a widget sits in its parent, x then y.
+using Place = std::pair<int, int>;
+inline Place placeOf(const gcn::Widget* w) { return {w->getX(), w->getY()}; }
 
 // The widget that has the keyboard focus, or null.
 inline gcn::Widget* focusedWidget() { return game.top->_getFocusHandler()->getFocused(); }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <guichan.hpp>
 
+#include <tuple>
+
 #include "gui/hud.h"
 #include "gui_env.h"
 #include "shell/game.h"
@@ -19,6 +21,14 @@ protected:
         delete hud.container;
         resetGameState();
     }
+    // A watch on a road of four segments, the watched ship alone on it.
+    void watchFourSegments(Watch& watch)
+    {
+        game.track.segments.resize(4);
+        watch.track = &game.track;
+        watch.session.track = &game.track;
+        watch.session.player = &watch.ship;
+    }
     // Labels belong to the container; delete them with it.
     Hud hud;
 };
@@ -32,18 +42,15 @@ TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
     EXPECT_FALSE(wide.container->isOpaque());
     EXPECT_EQ(wide.container->getWidth(), 1024);
     EXPECT_EQ(wide.container->getHeight(), 768);
-    EXPECT_EQ(wide.speedLabel->getX(), 824);
-    EXPECT_EQ(wide.speedLabel->getY(), 718);
+    EXPECT_EQ(placeOf(wide.speedLabel), (Place{824, 718}));
     EXPECT_EQ(wide.timeLabel->getX(), 874);
-    EXPECT_EQ(wide.countdownLabel->getX(), 502);
-    EXPECT_EQ(wide.countdownLabel->getY(), 394);
+    EXPECT_EQ(placeOf(wide.countdownLabel), (Place{502, 394}));
     EXPECT_EQ(wide.lapLabel->getY(), 0);
     EXPECT_EQ(wide.fpsLabel->getY(), 20);
-    EXPECT_EQ(wide.speedLabel->getCaption(), "100 mph");
-    EXPECT_EQ(wide.lapLabel->getCaption(), "lap 2 seg 0");
-    EXPECT_EQ(wide.timeLabel->getCaption(), "1:59.99");
-    EXPECT_EQ(wide.fpsLabel->getCaption(), "60 fps");
-    EXPECT_EQ(wide.countdownLabel->getCaption(), "3");
+    for (auto [label, caption] : {std::pair<gcn::Label*, const char*>{wide.speedLabel, "100 mph"},
+                                  {wide.lapLabel, "lap 2 seg 0"}, {wide.timeLabel, "1:59.99"},
+                                  {wide.fpsLabel, "60 fps"}, {wide.countdownLabel, "3"}})
+        EXPECT_EQ(label->getCaption(), caption);
     EXPECT_FALSE(wide.playbackLabel->isVisible()) << "a race shows no playback line";
     EXPECT_EQ(wide.playbackLabel->getY(), 40);
     for (gcn::Label* l : {wide.speedLabel, wide.lapLabel, wide.timeLabel, wide.fpsLabel,
@@ -58,18 +65,12 @@ TEST_F(HudCaptions, BuildsFiveLabelsLaidOutForTheScreen)
 TEST_F(HudCaptions, TimeCountsRecordsAtOneHundredPerSecond)
 {
     // Exact hundredths of the record count, as every other time on screen.
-    game.run.controls.resize(57);
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.timeLabel->getCaption(), "0:00.57");
-    game.run.controls.resize(8599);
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.timeLabel->getCaption(), "1:25.99");
-    game.run.controls.resize(6123);
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.timeLabel->getCaption(), "1:01.23");
-    game.run.controls.resize(123);
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.timeLabel->getCaption(), "0:01.23");
+    const std::pair<size_t, const char*> cases[] = {{57, "0:00.57"}, {8599, "1:25.99"}, {6123, "1:01.23"}, {123, "0:01.23"}};
+    for (auto [records, caption] : cases) {
+        game.run.controls.resize(records);
+        updateHud(hud, raceHudView(game));
+        EXPECT_EQ(hud.timeLabel->getCaption(), caption) << records;
+    }
 }
 
 TEST_F(HudCaptions, FrameRateAveragesTheRing)
@@ -84,14 +85,13 @@ TEST_F(HudCaptions, FrameRateAveragesTheRing)
 
 TEST_F(HudCaptions, SpeedInMilesPerHourPaddedToThree)
 {
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.speedLabel->getCaption(), "  0 mph");
-    game.player.state.velocity = Vec3{30.0, 40.0, 0.0};
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.speedLabel->getCaption(), " 111 mph");
-    game.player.state.velocity = Vec3{0.0, 0.0, 500.0};
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.speedLabel->getCaption(), " 1118 mph");
+    const std::pair<Vec3, const char*> cases[] = {
+        {Vec3{0.0, 0.0, 0.0}, "  0 mph"}, {Vec3{30.0, 40.0, 0.0}, " 111 mph"}, {Vec3{0.0, 0.0, 500.0}, " 1118 mph"}};
+    for (auto [velocity, caption] : cases) {
+        game.player.state.velocity = velocity;
+        updateHud(hud, raceHudView(game));
+        EXPECT_EQ(hud.speedLabel->getCaption(), caption);
+    }
 }
 
 TEST_F(HudCaptions, LapAndSegmentOnlyForASegmentOfTheTrack)
@@ -100,18 +100,14 @@ TEST_F(HudCaptions, LapAndSegmentOnlyForASegmentOfTheTrack)
     EXPECT_EQ(hud.lapLabel->getCaption(), "lap 2 seg 0") << "no segments: caption kept";
     game.track.segments.resize(13);
     game.track.segments[7].lap = 1;
-    game.player.state.segment = 7;
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  1 seg  7");
-    game.player.state.segment = 12;
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
-    game.player.state.segment = -1;
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
-    game.player.state.segment = 13;
-    updateHud(hud, raceHudView(game));
-    EXPECT_EQ(hud.lapLabel->getCaption(), "lap  0 seg  12");
+    // Off the track's segments the last caption stays.
+    const std::pair<int, const char*> cases[] = {
+        {7, "lap  1 seg  7"}, {12, "lap  0 seg  12"}, {-1, "lap  0 seg  12"}, {13, "lap  0 seg  12"}};
+    for (auto [segment, caption] : cases) {
+        game.player.state.segment = segment;
+        updateHud(hud, raceHudView(game));
+        EXPECT_EQ(hud.lapLabel->getCaption(), caption) << segment;
+    }
 }
 
 TEST_F(HudCaptions, CountdownShowsWholeSecondsLeftThenNothing)
@@ -128,14 +124,10 @@ TEST_F(HudCaptions, CountdownShowsWholeSecondsLeftThenNothing)
 
 TEST_F(HudCaptions, WatchedRunShowsItsOwnTimeSpeedLapCountdownAndPlayback)
 {
-    // A road of four segments; the watched ship has it to itself.
-    game.track.segments.resize(4);
     game.run.controls.resize(9000);
     game.player.state.velocity = Vec3{100.0, 0.0, 0.0};
     Watch watch;
-    watch.track = &game.track;
-    watch.session.track = &game.track;
-    watch.session.player = &watch.ship;
+    watchFourSegments(watch);
     watch.session.ticks = 150;
     updateHud(hud, watchHudView(game, watch));
     EXPECT_EQ(hud.countdownLabel->getCaption(), "2") << "1500 ms of the countdown left";
@@ -173,11 +165,8 @@ TEST_F(HudCaptions, WatchedRunShowsNoComparisonOfTheLastRace)
     ASSERT_EQ(hud.deltaLabel->getCaption(), "+1.10");
     ASSERT_NE(hud.lapTimeLabel->getCaption(), "");
 
-    game.track.segments.resize(4);
     Watch watch;
-    watch.track = &game.track;
-    watch.session.track = &game.track;
-    watch.session.player = &watch.ship;
+    watchFourSegments(watch);
     watch.session.ticks = countdownTicks + 5005;
     watch.session.raceTicks = 5005;
     updateHud(hud, watchHudView(game, watch));
@@ -202,14 +191,13 @@ TEST_F(HudCaptions, DifferenceToTheRivalUnderTheTimeGreenAheadRedBehind)
     EXPECT_EQ(race.lapTimeLabel->getCaption(), "");
 
     game.splits.haveDelta = true;
-    game.splits.delta = -42;
-    updateHud(race, raceHudView(game));
-    EXPECT_EQ(race.deltaLabel->getCaption(), "-0.42");
-    EXPECT_EQ(race.deltaLabel->getFont(), game.fontAhead);
-    game.splits.delta = 110;
-    updateHud(race, raceHudView(game));
-    EXPECT_EQ(race.deltaLabel->getCaption(), "+1.10");
-    EXPECT_EQ(race.deltaLabel->getFont(), game.fontBehind);
+    for (auto [delta, caption, font] : {std::tuple<int64_t, const char*, gcn::Font*>{-42, "-0.42", game.fontAhead},
+                                        {110, "+1.10", game.fontBehind}}) {
+        game.splits.delta = delta;
+        updateHud(race, raceHudView(game));
+        EXPECT_EQ(race.deltaLabel->getCaption(), caption);
+        EXPECT_EQ(race.deltaLabel->getFont(), font);
+    }
 
     // A completed lap shows for three seconds of race time.
     game.splits.haveLap = true;

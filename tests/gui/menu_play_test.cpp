@@ -18,15 +18,7 @@
 
 namespace {
 
-ScoreEntry score(int32_t ticks, int32_t date, const std::string& name)
-{
-    ScoreEntry e;
-    e.playerName = name;
-    e.shipName = "ship";
-    e.ticks = ticks;
-    e.date = date;
-    return e;
-}
+ScoreEntry score(int32_t ticks, int32_t date, const std::string& name) { return {name, "ship", ticks, date}; }
 
 std::vector<std::string> scoreLines()
 {
@@ -61,19 +53,27 @@ GhostFile finishedGhost(const std::string& player)
 // one replay in each.
 int settleShelf()
 {
+    auto replays = [] {
+        size_t n = 0;
+        for (const ShelfEntry& e : game.ghosts.entries)
+            n += e.checked;
+        return n;
+    };
     int frames = 0;
     while (game.ghosts.pending > 0 && frames < 10000) {
-        size_t replaysBefore = 0;
-        for (const ShelfEntry& e : game.ghosts.entries)
-            replaysBefore += e.checked;
+        const size_t before = replays();
         stepPlayMenu(game);
-        size_t replaysAfter = 0;
-        for (const ShelfEntry& e : game.ghosts.entries)
-            replaysAfter += e.checked;
-        EXPECT_LE(replaysAfter - replaysBefore, menuFrameShelfBudget.replays);
+        EXPECT_LE(replays() - before, menuFrameShelfBudget.replays);
         ++frames;
     }
     return frames;
+}
+
+// One key press through SDL's queue, as a watch frame reads it.
+void queueKey(SDLKey sym)
+{
+    SDL_Event event = keyDownEvent(sym);
+    SDL_PushEvent(&event);
 }
 
 void brakeRecord() { game.run.controls.push_back(ControlInput{0.0f, 1.0f, 0.0f}); }
@@ -129,9 +129,8 @@ TEST_F(PlayMenu, MedalTimesComeFromTheTracksAreaOnEveryRefresh)
 {
     writeText(dataDir + "/tracks/32/times.txt", "61.5 75 90.25\n");
     openPlayMenu("32");
-    EXPECT_EQ(game.menuPlay->medalTimeLabels[0]->getCaption(), "1:01.50 ");
-    EXPECT_EQ(game.menuPlay->medalTimeLabels[1]->getCaption(), "1:15.00 ");
-    EXPECT_EQ(game.menuPlay->medalTimeLabels[2]->getCaption(), "1:30.25 ");
+    for (auto [label, caption] : {std::pair<int, const char*>{0, "1:01.50 "}, {1, "1:15.00 "}, {2, "1:30.25 "}})
+        EXPECT_EQ(game.menuPlay->medalTimeLabels[label]->getCaption(), caption);
     writeText(dataDir + "/tracks/32/times.txt", "10 20 30\n");
     openPlayMenu(game);
     EXPECT_EQ(game.menuPlay->medalTimeLabels[0]->getCaption(), "0:10.00 ");
@@ -183,8 +182,7 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     expectFocusPath({{SDLK_RIGHT, back}, {SDLK_UP, ghosts}});
     // Left and Right on the ghosts button show another medal, the focus stays.
     const std::string shown = ghosts->getCaption();
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), ghosts);
+    expectFocusPath({{SDLK_RIGHT, ghosts}});
     EXPECT_NE(ghosts->getCaption(), shown);
     pressKey(SDLK_LEFT);
     EXPECT_EQ(ghosts->getCaption(), shown);
@@ -195,8 +193,7 @@ TEST_F(PlayMenu, UpAndDownAlternateLeftAndRightDoNothing)
     pressKey(SDLK_RETURN, '\r');
     EXPECT_EQ(ghosts->getCaption(), shown);
     EXPECT_EQ(game.menuPlay->ghostsLabel->getCaption(), raceGhostsLine(game));
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->playButton);
+    expectFocusPath({{SDLK_UP, game.menuPlay->playButton}});
 }
 
 TEST_F(PlayMenu, PlayStartsTheRaceWithTheHudOverTheWindow)
@@ -210,8 +207,7 @@ TEST_F(PlayMenu, PlayStartsTheRaceWithTheHudOverTheWindow)
     EXPECT_FALSE(game.menuPlay->container->isVisible());
     EXPECT_FALSE(game.borderIcon->isVisible());
     EXPECT_TRUE(game.hud->container->isVisible());
-    EXPECT_EQ(game.top->getX(), 0);
-    EXPECT_EQ(game.top->getY(), 0);
+    EXPECT_EQ(placeOf(game.top), (Place{0, 0}));
     EXPECT_EQ(SDL_ShowCursor(-1), 0);
 }
 
@@ -226,17 +222,6 @@ TEST_F(PlayMenu, BackReturnsToTheRefreshedTrackMenu)
     EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[0][1])->medal, TrackState::open);
     EXPECT_EQ(focusedWidget(), game.menuTrack->rows[0][0]);
 }
-
-namespace {
-
-// One key press through SDL's queue, as a watch frame reads it.
-void queueKey(SDLKey sym)
-{
-    SDL_Event event = keyDownEvent(sym);
-    SDL_PushEvent(&event);
-}
-
-}  // namespace
 
 TEST_F(PlayMenu, WatchShowsWithABestRunAndJoinsTheWrapAround)
 {
@@ -376,9 +361,8 @@ TEST_F(PlayMenu, AVerifiedDroppedInGhostIsTheRivalTheGhostShipReplays)
     setup.controls = friendRun.records;
     setup.maxTicks = raceTicks;
     ReplayResult alone = replayRace(game.track, setup);
-    EXPECT_EQ(ghostAt.x, alone.finalState.position.x);
-    EXPECT_EQ(ghostAt.y, alone.finalState.position.y);
-    EXPECT_EQ(ghostAt.z, alone.finalState.position.z);
+    EXPECT_EQ(std::vector<double>({ghostAt.x, ghostAt.y, ghostAt.z}),
+              std::vector<double>({alone.finalState.position.x, alone.finalState.position.y, alone.finalState.position.z}));
 
     // Nothing of a ghost file reaches the save data.
     EXPECT_TRUE(game.save.records["00"].scores.empty());
@@ -396,14 +380,10 @@ TEST_F(PlayMenu, WithOnlyRejectedFilesThereIsNoRivalButTheCount)
     settleShelf();
     EXPECT_FALSE(game.menuPlay->rivalButton->isVisible());
     EXPECT_EQ(game.menuPlay->rejectedLabel->getCaption(), "2 ghost files rejected");
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->ghostsButton) << "the hidden rival is skipped";
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuPlay->buttons.back());
+    // The hidden rival is skipped.
+    expectFocusPath({{SDLK_DOWN, game.menuPlay->ghostsButton}, {SDLK_DOWN, game.menuPlay->buttons.back()}});
     EXPECT_EQ(raceRivalRun(game), &game.save.records["00"].ghostRun);
 }
-
-namespace {
 
 TEST_F(PlayMenu, ATrackWhoseRoadCannotBeLoadedOffersNeitherPlayNorWatch)
 {
@@ -464,5 +444,3 @@ TEST_F(PlayMenu, MedalTimesThatCannotBeReadAreSaidAndTheStoredMedalStays)
     openPlayMenu("00");
     EXPECT_TRUE(game.menuPlay->contentLabel->getCaption().empty());
 }
-
-}  // namespace

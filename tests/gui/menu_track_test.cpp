@@ -33,15 +33,12 @@ TEST_F(TrackMenu, GridIsNamedColumnThenRowAndLaidOut96Apart)
     EXPECT_EQ(trackNameAt(1, 3), "31");
     EXPECT_EQ(trackNameAt(2, 4), "42");
     ASSERT_EQ(game.menuTrack->rows.size(), 4u);
-    EXPECT_EQ(trackButton(0, 0)->getX(), 200);
-    EXPECT_EQ(trackButton(0, 0)->getY(), 170);
-    EXPECT_EQ(trackButton(2, 4)->getX(), 584);
-    EXPECT_EQ(trackButton(2, 4)->getY(), 362);
+    EXPECT_EQ(placeOf(trackButton(0, 0)), (Place{200, 170}));
+    EXPECT_EQ(placeOf(trackButton(2, 4)), (Place{584, 362}));
     EXPECT_EQ(trackButton(1, 2)->getWidth(), 64);
     EXPECT_EQ(trackButton(1, 3)->row, 1);
     EXPECT_EQ(trackButton(1, 3)->column, 3);
-    EXPECT_EQ(backButton()->getX(), 490);
-    EXPECT_EQ(backButton()->getY(), 550);
+    EXPECT_EQ(placeOf(backButton()), (Place{490, 550}));
     EXPECT_EQ(backButton()->row, 3);
 }
 
@@ -59,44 +56,25 @@ TEST_F(TrackMenu, BronzeOpensTheRightAndLowerNeighboursOnly)
 {
     giveMedal("00", 2);
     openTrackMenu(game);
-    EXPECT_EQ(int(trackButton(0, 0)->medal), 2);
-    EXPECT_EQ(int(trackButton(0, 1)->medal), 1);
-    EXPECT_EQ(int(trackButton(1, 0)->medal), 1);
-    EXPECT_EQ(int(trackButton(0, 2)->medal), 0);
-    EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
+    EXPECT_EQ(states(), (std::vector<int>{2, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     // A finish without a medal opens nothing.
     giveMedal("10", 1);
     openTrackMenu(game);
-    EXPECT_EQ(int(trackButton(0, 2)->medal), 0);
-    EXPECT_EQ(int(trackButton(1, 1)->medal), 0);
+    EXPECT_EQ(states(), (std::vector<int>{2, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     // Within one pass: a gold on "10" opens "20", and so on down the column.
     giveMedal("10", 4);
     giveMedal("11", 3);
     openTrackMenu(game);
-    EXPECT_EQ(int(trackButton(0, 2)->medal), 1);
-    EXPECT_EQ(int(trackButton(1, 1)->medal), 3);
-    EXPECT_EQ(int(trackButton(2, 1)->medal), 1);
-    EXPECT_EQ(int(trackButton(2, 0)->medal), 0);
+    EXPECT_EQ(states(), (std::vector<int>{2, 4, 1, 0, 0, 1, 3, 0, 0, 0, 0, 1, 0, 0, 0}));
 }
 
 TEST_F(TrackMenu, ArrowKeysFollowTheNavigationRules)
 {
-    // Right and Left refuse locked tracks.
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
-    pressKey(SDLK_LEFT);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
-    // Down onto a locked track goes to "back"; Down from "back" to "00".
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), backButton());
+    // Right and Left refuse locked tracks; Down onto a locked track goes to "back".
+    expectFocusPath({{SDLK_RIGHT, trackButton(0, 0)}, {SDLK_LEFT, trackButton(0, 0)}, {SDLK_DOWN, backButton()}});
     EXPECT_EQ(game.menuTrack->selected, backButton());
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
-    // Up from the top row goes to "back", Up from "back" to row 0.
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), backButton());
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
+    // Down from "back" to "00"; Up from the top row to "back", Up from "back" to row 0.
+    expectFocusPath({{SDLK_DOWN, trackButton(0, 0)}, {SDLK_UP, backButton()}, {SDLK_UP, trackButton(0, 0)}});
 }
 
 TEST_F(TrackMenu, LeftAndRightWrapWithinTheRow)
@@ -107,16 +85,13 @@ TEST_F(TrackMenu, LeftAndRightWrapWithinTheRow)
     pressKey(SDLK_LEFT);
     EXPECT_EQ(focusedWidget(), trackButton(0, 4));
     EXPECT_EQ(game.menuTrack->selected, trackButton(0, 4));
-    pressKey(SDLK_RIGHT);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
+    expectFocusPath({{SDLK_RIGHT, trackButton(0, 0)}});
     // "40" is open but has no medal, so "41" below it stays locked.
     game.menuTrack->focusRight(trackButton(0, 3));
     EXPECT_EQ(focusedWidget(), trackButton(0, 4));
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), backButton());
+    expectFocusPath({{SDLK_DOWN, backButton()}});
     game.menuTrack->focusRight(trackButton(0, 2));
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), trackButton(1, 3));
+    expectFocusPath({{SDLK_DOWN, trackButton(1, 3)}});
 }
 
 TEST_F(TrackMenu, DownFromTheLastRowGoesBackAndUpKeepsTheColumn)
@@ -124,17 +99,10 @@ TEST_F(TrackMenu, DownFromTheLastRowGoesBackAndUpKeepsTheColumn)
     giveMedal("00", 2);
     giveMedal("01", 2);
     openTrackMenu(game);
+    expectFocusPath({{SDLK_DOWN, trackButton(1, 0)}, {SDLK_DOWN, trackButton(2, 0)}, {SDLK_DOWN, backButton()},
+                     {SDLK_UP, trackButton(0, 0)}});
     pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), trackButton(1, 0));
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), trackButton(2, 0));
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), backButton());
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
-    pressKey(SDLK_DOWN);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
+    expectFocusPath({{SDLK_UP, trackButton(0, 0)}});
 }
 
 TEST_F(TrackMenu, EnterOnATrackMakesItCurrentAndOpensThePlayMenu)
@@ -202,19 +170,10 @@ TEST_F(TrackMenu, TheBottomRowGoesRoundInScreenOrderAndMyTracksOpensItsScreen)
     EXPECT_LT(myTracks->getX() + myTracks->getWidth(), settings->getX()) << "clear of settings";
     pressKey(SDLK_DOWN);
     ASSERT_EQ(focusedWidget(), backButton());
-    const struct {
-        SDLKey key;
-        ButtonTalker* to;
-    } steps[] = {{SDLK_LEFT, settings}, {SDLK_LEFT, myTracks}, {SDLK_LEFT, backButton()},
-                 {SDLK_RIGHT, myTracks}, {SDLK_RIGHT, settings}, {SDLK_RIGHT, backButton()},
-                 {SDLK_RIGHT, myTracks}};
-    for (const auto& s : steps) {
-        pressKey(s.key);
-        EXPECT_EQ(focusedWidget(), s.to);
-    }
     // Up from any of them goes to the first track, as from "back".
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), trackButton(0, 0));
+    expectFocusPath({{SDLK_LEFT, settings}, {SDLK_LEFT, myTracks}, {SDLK_LEFT, backButton()}, {SDLK_RIGHT, myTracks},
+                     {SDLK_RIGHT, settings}, {SDLK_RIGHT, backButton()}, {SDLK_RIGHT, myTracks},
+                     {SDLK_UP, trackButton(0, 0)}});
     pressKey(SDLK_DOWN);
     pressKey(SDLK_RIGHT);
     pressKey(SDLK_RETURN, '\r');

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -8,7 +7,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -34,8 +32,7 @@ void raceWith(int ticks)
     showScreen(Screen::playMenu);
     openPlayMenu(game);
     menuAction(game.menuPlay, nullptr, "play");
-    for (int i = 0; i < ticks; ++i)
-        game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    game.run.controls.insert(game.run.controls.end(), size_t(ticks), ControlInput{0.0f, 0.0f, 1.0f});
 }
 
 // Five stored runs, the best of them the ghost, as five finishes leave them.
@@ -45,20 +42,8 @@ void fillFiveScores()
     record.name = "00";
     record.medal = 1;
     record.ghostRun.assign(1000, ControlInput{0.0f, 0.0f, 1.0f});
-    std::vector<ScoreEntry>& scores = record.scores;
-    for (int32_t t : {1000, 1100, 1200, 1300, 1400}) {
-        ScoreEntry e;
-        e.playerName = "old";
-        e.shipName = "ship";
-        e.ticks = t;
-        e.date = 1;
-        scores.push_back(e);
-    }
-}
-
-int trackButtonMedal(int row, int column)
-{
-    return static_cast<int>(static_cast<ButtonTrack*>(game.menuTrack->rows[row][column])->medal);
+    for (int32_t t : {1000, 1100, 1200, 1300, 1400})
+        record.scores.push_back({"old", "ship", t, 1});
 }
 
 // Drives the race on through the game's own tick loop and race ends until
@@ -79,8 +64,7 @@ void expectMenusUpWith(MenuPlay* expectedVisible)
     EXPECT_FALSE(game.inRace);
     EXPECT_FALSE(game.hud->container->isVisible());
     EXPECT_TRUE(game.borderIcon->isVisible());
-    EXPECT_EQ(game.top->getX(), 0);
-    EXPECT_EQ(game.top->getY(), 0);
+    EXPECT_EQ(placeOf(game.top), (Place{0, 0}));
     EXPECT_EQ(SDL_ShowCursor(-1), 1);
     if (expectedVisible) {
         EXPECT_TRUE(game.menuPlay->container->isVisible());
@@ -93,23 +77,14 @@ std::vector<uint8_t> fileBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void putBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Names of the damaged-file copies beside the save file.
 std::vector<std::string> damagedCopies()
 {
     std::vector<std::string> names;
-    DIR* d = opendir(saveDirectory().c_str());
-    while (dirent* e = d ? readdir(d) : nullptr)
-        if (std::string(e->d_name).rfind("game.save.damaged-", 0) == 0)
-            names.push_back(e->d_name);
-    if (d)
-        closedir(d);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(saveDirectory(), error))
+        if (entry.path().filename().string().rfind("game.save.damaged-", 0) == 0)
+            names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -127,8 +102,7 @@ void finishRunOn00(int ticks)
 {
     menuAction(game.menuTrack, game.menuTrack->rows[0][0], "play");
     menuAction(game.menuPlay, nullptr, "play");
-    for (int i = 0; i < ticks; ++i)
-        game.run.controls.push_back(ControlInput{0.0f, 0.0f, 1.0f});
+    game.run.controls.insert(game.run.controls.end(), size_t(ticks), ControlInput{0.0f, 0.0f, 1.0f});
     finishRun(game);
     if (game.menuSaveScore->container->isVisible())
         menuAction(game.menuSaveScore, nullptr, "done");
@@ -221,12 +195,9 @@ TEST_F(RaceEnds, FirstFinishAsksForTheNameAndDoneRecordsItOnce)
     EXPECT_TRUE(game.save.records["00"].scores.empty()) << "nothing stored before done";
 
     // Type over the name, Enter moves to "done", Enter there stores it.
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_BACKSPACE, '\b');
-    pressKey(SDLK_z, 'z');
-    pressKey(SDLK_o, 'o');
-    pressKey(SDLK_RETURN, '\r');
+    for (auto [key, unicode] : {std::pair<SDLKey, char>{SDLK_BACKSPACE, '\b'}, {SDLK_BACKSPACE, '\b'},
+                                {SDLK_BACKSPACE, '\b'}, {SDLK_z, 'z'}, {SDLK_o, 'o'}, {SDLK_RETURN, '\r'}})
+        pressKey(key, Uint16(unicode));
     EXPECT_EQ(game.menuSaveScore->nameBox->getText(), "zo");
     EXPECT_EQ(focusedWidget(), game.menuSaveScore->doneButton);
     pressKey(SDLK_RETURN, '\r');
@@ -275,15 +246,12 @@ TEST_F(RaceEnds, UpAndDownOnDoneReturnToTheNameBox)
     raceWith(10);
     finishRun(game);
     // In the box the arrows move the caret; on "done" both go back to the box.
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_DOWN, game.menuSaveScore->nameBox}});
     pressKey(SDLK_RETURN, '\r');
     EXPECT_EQ(focusedWidget(), game.menuSaveScore->doneButton);
-    pressKey(SDLK_UP);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_UP, game.menuSaveScore->nameBox}});
     game.menuSaveScore->focusDown(nullptr);
-    pressKey(SDLK_DOWN);
-    EXPECT_EQ(focusedWidget(), game.menuSaveScore->nameBox);
+    expectFocusPath({{SDLK_DOWN, game.menuSaveScore->nameBox}});
     EXPECT_TRUE(game.save.records["00"].scores.empty());
 }
 
@@ -350,8 +318,7 @@ TEST_F(RaceEnds, TopIsCentredInALargerWindow)
     game.screenHeight = 768;
     raceWith(5);
     loseRace(game);
-    EXPECT_EQ(game.top->getX(), 112);
-    EXPECT_EQ(game.top->getY(), 84);
+    EXPECT_EQ(placeOf(game.top), (Place{112, 84}));
 }
 
 TEST_F(RaceEnds, TabNeverMovesTheFocusIntoAHiddenMenu)
@@ -392,7 +359,7 @@ TEST_F(RaceEnds, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNex
     const size_t second = encodeSaveData(firstOnly).size();
     for (size_t i = 0; i < 4; ++i)
         damaged[second + i] = 0xff;
-    putBytes(savePath(), damaged);
+    writeFile(savePath(), std::vector<char>(damaged.begin(), damaged.end()));
 
     startWithSaveFile();
     std::vector<std::string> copies = damagedCopies();
@@ -405,7 +372,8 @@ TEST_F(RaceEnds, ADamagedSaveIsCopiedOnceNamedInTheTrackMenuAndRecoveredByTheNex
     EXPECT_LE(game.fontDefault->getWidth(notice + "-99"), game.menuTrack->noticeLabel->getWidth());
     EXPECT_EQ(game.save.playerName, "zoe");
     EXPECT_EQ(game.save.records.count("01"), 0u);
-    EXPECT_EQ(trackButtonMedal(1, 0), 1) << "what was read opens its neighbours";
+    EXPECT_EQ(static_cast<ButtonTrack*>(game.menuTrack->rows[1][0])->medal, TrackState::open)
+        << "what was read opens its neighbours";
 
     // A second start on the same file makes no second copy and says the same.
     startWithSaveFile();
@@ -435,13 +403,11 @@ TEST_F(RaceEnds, AFailedWriteKeepsTheRunSaysSoAndTheNextWriteStoresIt)
     SaveFolderBlocker blocker;
     blocker.block();
     // The old file: one short run, written before the folder fills.
-    {
-        TrackRecord& r = game.save.records["00"];
-        r.name = "00";
-        r.medal = 1;
-        r.scores.push_back({"old", "ship", 3000, 1});
-        r.ghostRun.assign(20, ControlInput{0.0f, 0.0f, 1.0f});
-    }
+    TrackRecord& old = game.save.records["00"];
+    old.name = "00";
+    old.medal = 1;
+    old.scores.push_back({"old", "ship", 3000, 1});
+    old.ghostRun.assign(20, ControlInput{0.0f, 0.0f, 1.0f});
     if (geteuid() == 0) {
         ASSERT_TRUE(writeSaveFile(game.save, savePath()));
     } else {
@@ -492,7 +458,7 @@ TEST_F(RaceEnds, AnUnreadableSaveIsNeverReplacedAndTheTrackMenuSaysSo)
         else if (std::string(c.name) == "folder")
             std::filesystem::create_directories(savePath() + "/inside");
         else {
-            putBytes(savePath(), kept);
+            writeFile(savePath(), std::vector<char>(kept.begin(), kept.end()));
             chmod(savePath().c_str(), 0);
         }
         startWithSaveFile();

@@ -2,7 +2,6 @@
 // replayed run's speed, a configured window size.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "gui/gui_setup.h"

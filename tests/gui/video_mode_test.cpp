@@ -26,13 +26,8 @@ std::vector<unsigned char> texturePixels(GLuint name)
     return rgba;
 }
 
-class VideoModeGui : public ::testing::Test {
+class VideoModeGui : public GuiTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(ensureGame());
-        resetGame();
-    }
     void TearDown() override
     {
         game.screenWidth = 800;

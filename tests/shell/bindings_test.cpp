@@ -2,12 +2,12 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "shell/bindings.h"
 #include "sim/controls.h"
+#include "sdl_queue.h"
 
 namespace {
 
@@ -20,40 +20,26 @@ std::vector<uint8_t> held(std::initializer_list<SDLKey> keys)
     return state;
 }
 
-bool sameRecord(const ControlInput& a, const ControlInput& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+bool sameRecord(const ControlInput& a, const ControlInput& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // SDL's event queue with the dummy video driver: no display needed.
 class SdlEvents : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_EQ(startDummySdl(), 0) << SDL_GetError();
     }
     void TearDown() override { SDL_Quit(); }
 
-    static void pushAxis(int which, int axis, int value)
-    {
-        SDL_Event e;
-        std::memset(&e, 0, sizeof e);
-        e.type = SDL_JOYAXISMOTION;
-        e.jaxis.which = static_cast<Uint8>(which);
-        e.jaxis.axis = static_cast<Uint8>(axis);
-        e.jaxis.value = static_cast<Sint16>(value);
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
-    }
+    static void pushAxis(int which, int axis, int value) { pushEvent(joyAxisEvent(which, axis, value)); }
 
     // Feeds every queued event; the last answer of the capture.
     static int drain(AxisCapture& capture)
     {
         int bound = -1;
         SDL_Event e;
-        while (SDL_PollEvent(&e)) {
+        while (SDL_PollEvent(&e))
             bound = feedAxisCapture(capture, e);
-        }
         return bound;
     }
 };
@@ -74,12 +60,9 @@ TEST(Bindings, DefaultKeysDriveExactlyAsTheArrowsAlwaysHave)
         std::vector<uint8_t> state = held({});
         KeyReadings direct;
         bool* flags[4] = {&direct.up, &direct.down, &direct.left, &direct.right};
-        for (int a = 0; a < 4; ++a) {
-            if (combo & (1 << a)) {
-                state[arrows[a]] = 1;
-                *flags[a] = true;
-            }
-        }
+        for (int a = 0; a < 4; ++a)
+            if (combo & (1 << a))
+                state[arrows[a]] = *flags[a] = true;
         if (step % 3 == 0)
             state[SDLK_w] = 1;
         const ControlInput bound =
@@ -257,11 +240,7 @@ TEST_F(SdlEvents, AnAxisFirstReportedDuringTheCaptureRestsWhereItWasReported)
     pushAxis(0, 5, 0);
     EXPECT_EQ(drain(capture), 5);
 
-    SDL_Event press;
-    std::memset(&press, 0, sizeof press);
-    press.type = SDL_JOYBUTTONDOWN;
-    press.jbutton.button = 4;
-    ASSERT_EQ(SDL_PushEvent(&press), 0);
+    pushEvent(joyButtonEvent(0, 4));
     SDL_Event e;
     ASSERT_TRUE(SDL_PollEvent(&e));
     EXPECT_EQ(capturedButton(e), 4);

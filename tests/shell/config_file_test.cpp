@@ -5,14 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "shell/config.h"
 #include "shell/game.h"
-#include "test_files.h"
+#include "user_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,10 +17,11 @@ namespace {
 
 const std::string tenNumbers = "800 600 0 2 3 0 1 2 3 0\n";
 
-// The settings of a file of ten numbers with changes on top.
-Settings withNumbers()
+// Binds a key as the settings screen does, whichever action loses it.
+void bind(Settings& s, Action action, SDLKey key)
 {
-    return parseConfig(tenNumbers).settings;
+    Action lost;
+    bindKey(s.keys, action, key, lost);
 }
 
 std::string rewritten(const std::string& text, void (*change)(Settings&))
@@ -174,17 +172,10 @@ TEST(ConfigText, AChangeRewritesOnlyItsOwnWordsAndLines)
         {"an action's lines replaced at the first", tenNumbers + "bind left a\nfoo bar\nbind left j\n",
          [](Settings& s) { clearAction(s.keys, Action::left); }, tenNumbers + "bind left none\nfoo bar\n"},
         {"a stolen key rewrites both actions", tenNumbers + "bind throttle w\n",
-         [](Settings& s) {
-             Action lost;
-             bindKey(s.keys, Action::brake, SDLK_w, lost);
-         },
+         [](Settings& s) { bind(s, Action::brake, SDLK_w); },
          tenNumbers + "bind throttle none\nbind brake down\nbind brake w\n"},
         {"keys named as SDL names them", tenNumbers,
-         [](Settings& s) {
-             Action lost;
-             bindKey(s.keys, Action::restart, SDLK_KP_PLUS, lost);
-             bindKey(s.keys, Action::left, SDLK_LSHIFT, lost);
-         },
+         [](Settings& s) { bind(s, Action::restart, SDLK_KP_PLUS); bind(s, Action::left, SDLK_LSHIFT); },
          tenNumbers + "bind left left\nbind left left shift\nbind restart backspace\nbind restart [+]\n"},
         {"an empty file needs no numbers for zeros", "", [](Settings& s) { s.axes.deadZone = 0; },
          "deadzone 0\n"},
@@ -197,18 +188,15 @@ TEST(ConfigText, AChangeRewritesOnlyItsOwnWordsAndLines)
 
 TEST(ConfigText, EverySettingRoundTrips)
 {
-    Settings s = withNumbers();
+    Settings s = parseConfig(tenNumbers).settings;
     s.screenWidth = 1920;
     s.fullscreen = true;
     s.joystick.brakeButton = -1;
     s.restartButton = 9;
     s.soundVolume = 0;
-    Action lost;
-    bindKey(s.keys, Action::throttle, SDLK_w, lost);
-    bindKey(s.keys, Action::throttle, SDLK_SPACE, lost);
-    bindKey(s.keys, Action::brake, SDLK_HASH, lost);
-    bindKey(s.keys, Action::left, SDLK_RIGHT, lost);
-    bindKey(s.keys, Action::right, SDLK_PAGEDOWN, lost);
+    for (auto [action, key] : {std::pair<Action, SDLKey>{Action::throttle, SDLK_w}, {Action::throttle, SDLK_SPACE},
+                               {Action::brake, SDLK_HASH}, {Action::left, SDLK_RIGHT}, {Action::right, SDLK_PAGEDOWN}})
+        bind(s, action, key);
     clearAction(s.keys, Action::restart);
     s.axes = {50, true, true, false};
     s.camera = RaceCamera::above;
@@ -250,14 +238,9 @@ TEST(ConfigText, AnyChangeToAnyFileReadsBackAsTheSettingsWritten)
             s.restartButton = 4;
             s.joystick.leftButton = -1;
         },
+        [](Settings& s) { bind(s, Action::throttle, SDLK_UP); bind(s, Action::throttle, SDLK_e); },
         [](Settings& s) {
-            Action lost;
-            bindKey(s.keys, Action::throttle, SDLK_UP, lost);
-            bindKey(s.keys, Action::throttle, SDLK_e, lost);
-        },
-        [](Settings& s) {
-            Action lost;
-            bindKey(s.keys, Action::brake, SDLK_w, lost);
+            bind(s, Action::brake, SDLK_w);
             clearAction(s.keys, Action::left);
             s.axes.invertBrake = true;
             s.ghostOpacity = 100;
@@ -272,37 +255,22 @@ TEST(ConfigText, AnyChangeToAnyFileReadsBackAsTheSettingsWritten)
             const std::string written = configWithSettings(file, now);
             EXPECT_TRUE(parseConfig(written).settings == now) << written;
             // Comments and lines the game does not know are still there.
-            for (const char* kept : {"# top", "# v", "# no numbers", "# after", "mystery line"}) {
+            for (const char* kept : {"# top", "# v", "# no numbers", "# after", "mystery line"})
                 if (text.find(kept) != std::string::npos) {
                     EXPECT_NE(written.find(kept), std::string::npos) << kept << " in " << written;
                 }
-            }
         }
     }
 }
 
-class ConfigSave : public ::testing::Test {
+class ConfigSave : public UserFolderTest {
 protected:
-    std::string dir, path;
     void SetUp() override
     {
-        dir = makeTempDir("config-save");
-        ASSERT_FALSE(dir.empty());
-        path = dir + "/Vantor/config.txt";
-        setenv("APPDATA", dir.c_str(), 1);
-        game = Game();
+        UserFolderTest::SetUp();
+        path = folder + "/Vantor/config.txt";
     }
-    void TearDown() override
-    {
-        unsetenv("APPDATA");
-        fs::remove_all(dir);
-        game = Game();
-    }
-    static std::string contents(const std::string& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string path;
 };
 
 TEST_F(ConfigSave, UntouchedSettingsLeaveTheFileAloneAndAChangeIsWrittenAndReadBack)
@@ -320,12 +288,12 @@ TEST_F(ConfigSave, UntouchedSettingsLeaveTheFileAloneAndAChangeIsWrittenAndReadB
     struct stat after;
     ASSERT_EQ(stat(path.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced";
-    EXPECT_EQ(contents(path), text);
+    EXPECT_EQ(fileText(path), text);
 
     game.settings.camera = RaceCamera::above;
     std::string error;
     ASSERT_TRUE(saveConfig(&error)) << error;
-    EXPECT_EQ(contents(path), text + "camera above\n");
+    EXPECT_EQ(fileText(path), text + "camera above\n");
     // Saved once, the same settings write nothing more.
     ASSERT_EQ(stat(path.c_str(), &before), 0);
     EXPECT_TRUE(saveConfig());
@@ -345,7 +313,7 @@ TEST_F(ConfigSave, WithoutAFileAChangeCreatesOneAndNoChangeNone)
     EXPECT_FALSE(fs::exists(path));
     game.settings.info = RaceInfo::clean;
     ASSERT_TRUE(saveConfig());
-    EXPECT_EQ(contents(path), "800 600 0 2 3 0 1 2 3 0\ninfo clean\n");
+    EXPECT_EQ(fileText(path), "800 600 0 2 3 0 1 2 3 0\ninfo clean\n");
     game = Game();
     readConfig();
     EXPECT_EQ(game.settings.info, RaceInfo::clean);
@@ -354,12 +322,12 @@ TEST_F(ConfigSave, WithoutAFileAChangeCreatesOneAndNoChangeNone)
 
 TEST_F(ConfigSave, WhatIsNoRegularFileOfItsOwnIsNeverReplaced)
 {
-    const std::string elsewhere = dir + "/elsewhere.txt";
+    const std::string elsewhere = folder + "/elsewhere.txt";
     writeText(elsewhere, tenNumbers);
     for (const char* kind : {"symlink", "fifo", "folder", "huge"}) {
         SCOPED_TRACE(kind);
         fs::remove_all(path);
-        fs::create_directories(dir + "/Vantor");
+        fs::create_directories(folder + "/Vantor");
         if (std::string(kind) == "symlink")
             ASSERT_EQ(symlink(elsewhere.c_str(), path.c_str()), 0);
         else if (std::string(kind) == "fifo")
@@ -374,7 +342,7 @@ TEST_F(ConfigSave, WhatIsNoRegularFileOfItsOwnIsNeverReplaced)
         std::string error;
         EXPECT_FALSE(saveConfig(&error));
         EXPECT_FALSE(error.empty());
-        EXPECT_EQ(contents(elsewhere), tenNumbers);
+        EXPECT_EQ(fileText(elsewhere), tenNumbers);
         if (std::string(kind) == "symlink") {
             EXPECT_TRUE(fs::is_symlink(path));
         }

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "shell/config.h"
 #include "shell/game.h"
 #include "shell/paths.h"
+#include "user_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,22 +25,21 @@ static Game readFrom(const std::string& text)
     return g;
 }
 
+// Throttle, brake, left and right buttons, then throttle, brake and steering axes.
 static void expectJoystick(const Game& g, int tb, int bb, int lb, int rb, int ta, int ba, int sa)
 {
-    EXPECT_EQ(g.joyThrottleButton, tb);
-    EXPECT_EQ(g.joyBrakeButton, bb);
-    EXPECT_EQ(g.joyLeftButton, lb);
-    EXPECT_EQ(g.joyRightButton, rb);
-    EXPECT_EQ(g.joyThrottleAxis, ta);
-    EXPECT_EQ(g.joyBrakeAxis, ba);
-    EXPECT_EQ(g.joySteerAxis, sa);
+    EXPECT_EQ((std::vector<int>{g.joyThrottleButton, g.joyBrakeButton, g.joyLeftButton, g.joyRightButton,
+                                g.joyThrottleAxis, g.joyBrakeAxis, g.joySteerAxis}),
+              (std::vector<int>{tb, bb, lb, rb, ta, ba, sa}));
 }
+
+// The window size a configuration gave, width then height.
+static std::pair<int, int> sizeOf(const Game& g) { return {g.screenWidth, g.screenHeight}; }
 
 TEST(Config, TenValuesOverThreeLinesSetWindowAndJoystick)
 {
     Game g = readFrom("1024 768 1\n2 3 0 1\n2 3 0\n");
-    EXPECT_EQ(g.screenWidth, 1024);
-    EXPECT_EQ(g.screenHeight, 768);
+    EXPECT_EQ(sizeOf(g), std::make_pair(1024, 768));
     EXPECT_TRUE(g.fullscreen);
     expectJoystick(g, 2, 3, 0, 1, 2, 3, 0);
 
@@ -53,26 +54,22 @@ TEST(Config, CommentWordsHideTheRestOfTheirLine)
 {
     Game plain = readFrom("1280 720 0 1 2 3 4 5 6 7\n");
     Game commented = readFrom("# window size 9999\n1280 #width 1\n720 0 1 2 3 4 5 6 7 # trailing\n");
-    EXPECT_EQ(commented.screenWidth, plain.screenWidth);
-    EXPECT_EQ(commented.screenHeight, plain.screenHeight);
+    EXPECT_EQ(sizeOf(commented), sizeOf(plain));
     expectJoystick(commented, 1, 2, 3, 4, 5, 6, 7);
 
     // A '#' inside a word is no comment: atoi reads the digits before it.
     Game g = readFrom("800#x 600 0 1 2 3 4 5 6 7");
-    EXPECT_EQ(g.screenWidth, 800);
-    EXPECT_EQ(g.screenHeight, 600);
+    EXPECT_EQ(sizeOf(g), std::make_pair(800, 600));
 
     // Very long comment lines are discarded whole.
     g = readFrom("# " + std::string(5000, 'x') + " 1 2 3\n1 2 0 0 0 0 0 0 0 0");
-    EXPECT_EQ(g.screenWidth, 1);
-    EXPECT_EQ(g.screenHeight, 2);
+    EXPECT_EQ(sizeOf(g), std::make_pair(1, 2));
 }
 
 TEST(Config, ShortOrGarbledFilesGiveZeros)
 {
     Game g = readFrom("640 480");
-    EXPECT_EQ(g.screenWidth, 640);
-    EXPECT_EQ(g.screenHeight, 480);
+    EXPECT_EQ(sizeOf(g), std::make_pair(640, 480));
     EXPECT_FALSE(g.fullscreen);
     expectJoystick(g, 0, 0, 0, 0, 0, 0, 0);
 
@@ -81,8 +78,7 @@ TEST(Config, ShortOrGarbledFilesGiveZeros)
     EXPECT_FALSE(g.fullscreen);
 
     g = readFrom("");
-    EXPECT_EQ(g.screenWidth, 0);
-    EXPECT_EQ(g.screenHeight, 0);
+    EXPECT_EQ(sizeOf(g), std::make_pair(0, 0));
 }
 
 TEST(Config, AnEleventhValueSetsTheSoundVolumeWithinZeroToAHundred)
@@ -110,30 +106,21 @@ TEST(Config, NextTokenReturnsACommentWordAtEndOfFile)
     EXPECT_EQ(nextToken(in), "");
 }
 
-class ConfigFile : public ::testing::Test {
+class ConfigFile : public UserFolderTest {
 protected:
-    fs::path dir;
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("vantor-config-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
+        UserFolderTest::SetUp();
+        dir = folder;
         fs::create_directories(dir / "Vantor");
-        setenv("APPDATA", dir.c_str(), 1);
-        game = Game();
     }
-    void TearDown() override
-    {
-        unsetenv("APPDATA");
-        fs::remove_all(dir);
-        game = Game();
-    }
+    fs::path dir;
 };
 
 TEST_F(ConfigFile, MissingFileKeepsTheDefaults)
 {
     readConfig();
-    EXPECT_EQ(game.screenWidth, 800);
-    EXPECT_EQ(game.screenHeight, 600);
+    EXPECT_EQ(sizeOf(game), std::make_pair(800, 600));
     EXPECT_FALSE(game.fullscreen);
     expectJoystick(game, 2, 3, 0, 1, 2, 3, 0);
 }
@@ -142,8 +129,7 @@ TEST_F(ConfigFile, FileUnderAppDataIsRead)
 {
     std::ofstream(dir / "Vantor" / "config.txt") << "1024 768 1\n2 3 0 1\n2 3 0\n";
     readConfig();
-    EXPECT_EQ(game.screenWidth, 1024);
-    EXPECT_EQ(game.screenHeight, 768);
+    EXPECT_EQ(sizeOf(game), std::make_pair(1024, 768));
     EXPECT_TRUE(game.fullscreen);
 }
 
@@ -162,7 +148,6 @@ TEST_F(ConfigFile, AnythingButASmallRegularFileKeepsTheDefaultsWithoutBlocking)
             std::ofstream(path) << "1024 768 1 2 3 0 1 2 3 0\n" << std::string(maxConfigFileBytes, ' ');
         game = Game();
         readConfig();
-        EXPECT_EQ(game.screenWidth, 800) << kind;
-        EXPECT_EQ(game.screenHeight, 600) << kind;
+        EXPECT_EQ(sizeOf(game), std::make_pair(800, 600)) << kind;
     }
 }

@@ -2,7 +2,6 @@
 // without a window: scoring, race ends, the play menu's lines, the menus' Escape.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "gui/intents.h"
@@ -14,29 +13,18 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 #include "shell/views.h"
-#include "test_files.h"
+#include "user_folder.h"
 
 namespace {
 
-ScoreEntry score(int32_t ticks, const std::string& name, int32_t date = 1)
-{
-    ScoreEntry e;
-    e.playerName = name;
-    e.shipName = "ship";
-    e.ticks = ticks;
-    e.date = date;
-    return e;
-}
+ScoreEntry score(int32_t ticks, const std::string& name, int32_t date = 1) { return {name, "ship", ticks, date}; }
 
 // A fresh game state with its per-user files in a folder of its own; no menus.
-class FlowTest : public ::testing::Test {
+class FlowTest : public UserFolderTest {
 protected:
     void SetUp() override
     {
-        folder = makeTempDir("flow");
-        ASSERT_FALSE(folder.empty());
-        setenv("APPDATA", folder.c_str(), 1);
-        game = Game();
+        UserFolderTest::SetUp();
         game.area.goldSeconds = 60.0;
         game.area.silverSeconds = 70.0;
         game.area.bronzeSeconds = 80.0;
@@ -44,12 +32,8 @@ protected:
         game.save.trackName = "00";
         takeIntents();
     }
-    void TearDown() override
-    {
-        unsetenv("APPDATA");
-        game = Game();
-        std::filesystem::remove_all(folder);
-    }
+    // One intent as a menu reports it, and the flow acting on it.
+    static void act(IntentKind kind, const std::string& text = "") { reportIntent(kind, text); actOnIntents(game); }
     // A race that has just driven ticks records.
     void finishAfter(int ticks)
     {
@@ -57,7 +41,6 @@ protected:
         game.run.controls.assign(size_t(ticks), ControlInput{0.0f, 0.0f, 1.0f});
         finishRun(game);
     }
-    std::string folder;
 };
 
 TEST_F(FlowTest, PlayMenuShowsTheFiveBestTheLastTimeAndTheTargetsInExactHundredths)
@@ -130,8 +113,7 @@ TEST_F(FlowTest, AHighScoreWaitsForItsNameThenRecordsUnderIt)
 
     // The menus append one record a frame until done.
     game.run.controls.push_back(ControlInput{});
-    reportIntent(IntentKind::confirmName, "kim");
-    actOnIntents(game);
+    act(IntentKind::confirmName, "kim");
     EXPECT_EQ(game.screen, Screen::playMenu);
     EXPECT_EQ(game.save.playerName, "kim");
     const TrackRecord& record = game.save.records["00"];
@@ -166,8 +148,7 @@ TEST_F(FlowTest, IntentsChooseATrackAndTheMenusAnswerEscape)
     game.run.ticks = 99;
     game.raceNote = "off the road";
     game.saveStatus.startNotice = "notice";
-    reportIntent(IntentKind::chooseTrack, "12");
-    actOnIntents(game);
+    act(IntentKind::chooseTrack, "12");
     EXPECT_EQ(game.save.trackName, "12");
     EXPECT_EQ(game.run.ticks, 0);
     EXPECT_EQ(game.raceNote, "");
@@ -195,8 +176,7 @@ TEST_F(FlowTest, IntentsChooseATrackAndTheMenusAnswerEscape)
     escapeInMenus(game);
     EXPECT_EQ(game.screen, Screen::saveScore);
 
-    reportIntent(IntentKind::quit);
-    actOnIntents(game);
+    act(IntentKind::quit);
     EXPECT_FALSE(game.running);
 }
 
@@ -243,13 +223,11 @@ TEST_F(FlowTest, APlayersTrackRacesUnderItsOwnRecordAndAnEditedRoadStartsAFreshO
     writeRoad(0.0f);
     writeText(mine + "/tracks/loop/plan.txt", "plan 1\nname loop\n");
 
-    reportIntent(IntentKind::openMyTracks);
-    actOnIntents(game);
+    act(IntentKind::openMyTracks);
     EXPECT_EQ(game.screen, Screen::myTracks);
     ASSERT_EQ(game.myTracks.tracks.size(), 1u);
     reportIntent(IntentKind::chooseMyTrack, "0");
-    reportIntent(IntentKind::playMyTrack);
-    actOnIntents(game);
+    act(IntentKind::playMyTrack);
     const std::string first = myTrackRecordName(mine, "loop");
     ASSERT_FALSE(first.empty());
     EXPECT_EQ(game.save.trackName, first);
@@ -270,8 +248,7 @@ TEST_F(FlowTest, APlayersTrackRacesUnderItsOwnRecordAndAnEditedRoadStartsAFreshO
     // Back from its play menu is "my tracks", and from there the track menu.
     escapeInMenus(game);
     EXPECT_EQ(game.screen, Screen::myTracks);
-    reportIntent(IntentKind::deleteMyTrack);
-    actOnIntents(game);
+    act(IntentKind::deleteMyTrack);
     EXPECT_TRUE(game.myTracks.askingDelete) << "asked first";
     escapeInMenus(game);
     EXPECT_FALSE(game.myTracks.askingDelete) << "Escape keeps it";
@@ -279,8 +256,7 @@ TEST_F(FlowTest, APlayersTrackRacesUnderItsOwnRecordAndAnEditedRoadStartsAFreshO
 
     // The road edited: the next play races a fresh record, the old one keeps its score.
     writeRoad(0.5f);
-    reportIntent(IntentKind::playMyTrack);
-    actOnIntents(game);
+    act(IntentKind::playMyTrack);
     EXPECT_NE(game.save.trackName, first);
     EXPECT_EQ(game.save.trackName, myTrackRecordName(mine, "loop"));
     EXPECT_TRUE(recordFor(game.save, game.save.trackName).ghostRun.empty()) << "the old best run does not replay";
@@ -291,8 +267,7 @@ TEST_F(FlowTest, APlayersTrackRacesUnderItsOwnRecordAndAnEditedRoadStartsAFreshO
 
     reportIntent(IntentKind::openMyTracks);
     reportIntent(IntentKind::deleteMyTrack);
-    reportIntent(IntentKind::deleteMyTrack);
-    actOnIntents(game);
+    act(IntentKind::deleteMyTrack);
     EXPECT_FALSE(std::filesystem::exists(mine + "/tracks/loop"));
     EXPECT_TRUE(game.myTracks.tracks.empty());
     EXPECT_EQ(game.save.records[first].scores.size(), 1u) << "deleting keeps the records";

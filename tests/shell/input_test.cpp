@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <cstdlib>
-#include <cstring>
 #include <guichan.hpp>
 #include <guichan/sdl.hpp>
 
 #include "audio/sound.h"
 #include "shell/game.h"
+#include "sdl_queue.h"
 #include "shell/input.h"
 
 namespace {
@@ -18,43 +17,25 @@ class PollInput : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_EQ(startDummySdl(), 0) << SDL_GetError();
         ASSERT_NE(SDL_SetVideoMode(64, 64, 0, 0), nullptr) << SDL_GetError();
         SDL_EnableUNICODE(1);
         sdlInput = new gcn::SDLInput();
-        game.running = true;
-        game.inRace = false;
-        game.run.controls.clear();
-        game.run.ticks = 0;
+        game = Game();
     }
     void TearDown() override
     {
         delete sdlInput;
         sdlInput = nullptr;
-        game.running = true;
-        game.inRace = false;
-        game.run.controls.clear();
-        game.run.ticks = 0;
+        game = Game();
         SDL_Quit();
     }
-    static void pushKey(SDLKey key)
-    {
-        SDL_Event e;
-        e.type = SDL_KEYDOWN;
-        e.key.type = SDL_KEYDOWN;
-        e.key.state = SDL_PRESSED;
-        e.key.keysym.sym = key;
-        e.key.keysym.mod = KMOD_NONE;
-        e.key.keysym.scancode = 0;
-        e.key.keysym.unicode = 0;
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
-    }
+    static void pushKey(SDLKey key) { pushEvent(keyDown(key)); }
     static void pushQuit()
     {
-        SDL_Event e;
+        SDL_Event e{};
         e.type = SDL_QUIT;
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        pushEvent(e);
     }
 };
 
@@ -151,7 +132,6 @@ TEST_F(PollInput, RAndBackspaceRestartTheRaceWithoutARecordOrTheMenus)
     pollInput();
     EXPECT_FALSE(game.inRace);
     EXPECT_EQ(game.run.controls.size(), 1u);
-    game = Game();
 }
 
 TEST_F(PollInput, TheBoundPadButtonRestartsTheRaceAndNoOtherButtonDoes)
@@ -169,18 +149,12 @@ TEST_F(PollInput, TheBoundPadButtonRestartsTheRaceAndNoOtherButtonDoes)
         game.inRace = true;
         game.race.ticks = 900;
         game.run.controls.assign(601, ControlInput{0.5f, 0.0f, 1.0f});
-        SDL_Event e;
-        std::memset(&e, 0, sizeof e);
-        e.type = c.type;
-        e.jbutton.which = static_cast<Uint8>(c.which);
-        e.jbutton.button = static_cast<Uint8>(c.button);
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
+        pushEvent(joyButtonEvent(c.which, c.button, c.type));
         pollInput();
         EXPECT_TRUE(game.inRace);
         EXPECT_EQ(game.race.ticks, c.restarts ? 0 : 900) << c.which << " " << c.button;
         EXPECT_EQ(game.run.controls.size(), c.restarts ? 0u : 602u) << c.which << " " << c.button;
     }
-    game = Game();
 }
 
 TEST_F(PollInput, MMutesAndUnmutesInARaceWithoutTouchingItsRecords)
@@ -192,9 +166,8 @@ TEST_F(PollInput, MMutesAndUnmutesInARaceWithoutTouchingItsRecords)
     EXPECT_NE(sound.muted, muted);
     EXPECT_TRUE(game.inRace);
     ASSERT_EQ(game.run.controls.size(), 1u);
-    EXPECT_EQ(game.run.controls[0].steer, 0.0f);
-    EXPECT_EQ(game.run.controls[0].brake, 0.0f);
-    EXPECT_EQ(game.run.controls[0].throttle, 0.0f);
+    for (float value : {game.run.controls[0].steer, game.run.controls[0].brake, game.run.controls[0].throttle})
+        EXPECT_EQ(value, 0.0f);
     // In the menus too, where the key also goes on to the GUI.
     game.inRace = false;
     pushKey(SDLK_m);

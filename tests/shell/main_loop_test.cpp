@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "shell/frame_pacing.h"
@@ -225,11 +226,9 @@ TEST(FramePacing, SlowFramesNeverWaitAndAStallIsNotFollowedByABurst)
 
 TEST(FramePacing, MenusAtSixtyRacesAtTheDisplayRateOrOneHundredTwenty)
 {
-    EXPECT_EQ(maxFrameRate(false, 0), 60);
-    EXPECT_EQ(maxFrameRate(false, 144), 60);
-    EXPECT_EQ(maxFrameRate(true, 0), 120);
-    EXPECT_EQ(maxFrameRate(true, -1), 120);
-    EXPECT_EQ(maxFrameRate(true, 75), 75);
+    for (auto [racing, display, rate] : {std::tuple<bool, int, int>{false, 0, 60}, {false, 144, 60}, {true, 0, 120},
+                                         {true, -1, 120}, {true, 75, 75}})
+        EXPECT_EQ(maxFrameRate(racing, display), rate) << racing << " " << display;
     FramePacing pacing;
     frameWaitMs(pacing, 0.0, 60);
     EXPECT_EQ(frameWaitMs(pacing, 1.0, 0), 0u) << "no limit, no wait";

@@ -3,9 +3,6 @@
 // deleted, all on folders of the test's own.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -17,7 +14,7 @@
 #include "save/progress.h"
 #include "save/sha256.h"
 #include "shell/my_tracks.h"
-#include "test_files.h"
+#include "user_folder.h"
 #include "track/track_file.h"
 
 namespace fs = std::filesystem;
@@ -51,12 +48,6 @@ std::vector<uint8_t> ridgeShared()
     shared.planText = formatPlan(ridge().plan);
     shared.author = ridge().author;
     return encodeSharedTrack(shared);
-}
-
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 void putBytes(const std::string& path, const std::vector<uint8_t>& bytes)

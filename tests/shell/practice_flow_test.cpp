@@ -4,10 +4,10 @@
 // reaches the save file, the history, the stats or the best run.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "replayed_keys.h"
 #include "ring_track.h"
 #include "save/run_history.h"
 #include "shell/flow.h"
@@ -16,25 +16,9 @@
 #include "shell/paths.h"
 #include "sim/autopilot.h"
 #include "sim/practice.h"
-#include "test_files.h"
+#include "user_folder.h"
 
 namespace {
-
-// What the keys give each race tick: the next of these records, or nothing.
-std::vector<ControlInput> keyRecords;
-
-void keyPoll()
-{
-    const size_t n = game.run.controls.size();
-    game.run.controls.push_back(n < keyRecords.size() ? keyRecords[n] : ControlInput{});
-}
-
-TickCalls keyCalls()
-{
-    TickCalls calls = gameTickCalls();
-    calls.pollInput = keyPoll;
-    return calls;
-}
 
 bool sameShip(const ShipState& a, const ShipState& b) { return std::memcmp(&a, &b, sizeof(ShipState)) == 0; }
 
@@ -51,32 +35,23 @@ ShipState referenceShipAt(const std::vector<ControlInput>& reference, int64_t ra
 
 // A game on the ring whose best run is a finished autopilot race, with its
 // per-user files in a folder of its own; no menus.
-class PracticeFlow : public ::testing::Test {
+class PracticeFlow : public UserFolderTest {
 protected:
     void SetUp() override
     {
-        folder = makeTempDir("practice");
-        ASSERT_FALSE(folder.empty());
-        setenv("APPDATA", folder.c_str(), 1);
-        game = Game();
+        UserFolderTest::SetUp();
         game.save.trackName = "00";
         game.track = ringTestTrack();
         reference = driveWithAutopilot(game.track, AutopilotSettings{}, 60000).controls;
         ASSERT_FALSE(reference.empty());
         recordFor(game.save, "00").ghostRun = reference;
-        keyRecords.clear();
-    }
-    void TearDown() override
-    {
-        unsetenv("APPDATA");
-        game = Game();
-        std::filesystem::remove_all(folder);
+        replayedRecords.clear();
     }
     // Runs exactly ticks more ticks of the game's loop.
     void runTicks(int64_t ticks)
     {
         const double now = game.nextTickMs + 10.0 * double(ticks) - 5.0;
-        runDueTicks(game, now, keyCalls());
+        runDueTicks(game, now, replayedCalls());
     }
     // Practice from the play menu at sector, its crossing tick checked.
     int64_t practiseAt(int32_t sector)
@@ -88,7 +63,6 @@ protected:
                   practiceCrossingTick(game.track, reference, joint.lap, joint.segment, defaultGravity));
         return game.analysis.crossingTick;
     }
-    std::string folder;
     std::vector<ControlInput> reference;
 };
 
@@ -107,7 +81,7 @@ TEST_F(PracticeFlow, TheReferenceDrivesTheLeadInThenThePlayerTakesOverInItsState
     EXPECT_TRUE(sameShip(game.player.state, referenceShipAt(reference, crossing - practiceLeadInTicks)));
 
     // Keys that would brake hard are not heard before the crossing.
-    keyRecords.assign(reference.size(), ControlInput{0.0f, 1.0f, 0.0f});
+    replayedRecords.assign(reference.size(), ControlInput{0.0f, 1.0f, 0.0f});
     runTicks(practiceLeadInTicks);
     ASSERT_EQ(game.race.raceTicks, crossing);
     EXPECT_TRUE(sameShip(game.player.state, referenceShipAt(reference, crossing)));
@@ -123,7 +97,7 @@ TEST_F(PracticeFlow, RStartsAgainAtTheSameJointAndEscapeGivesTheRunBack)
 {
     game.run.ticks = 4321;
     const int64_t crossing = practiseAt(7);
-    keyRecords.assign(reference.size(), ControlInput{0.3f, 0.0f, 1.0f});
+    replayedRecords.assign(reference.size(), ControlInput{0.3f, 0.0f, 1.0f});
     runTicks(practiceLeadInTicks + 50);
     restartRace(game);
     EXPECT_TRUE(game.inRace);
@@ -143,7 +117,7 @@ TEST_F(PracticeFlow, APracticeRunReachesNoScoreBestRunHistoryOrFile)
     game.analysis.last.trackName = "00";
     game.analysis.last.records.assign(1, ControlInput{});
     // The keys drive the reference's own records: a finish as fast as the best.
-    keyRecords = reference;
+    replayedRecords = reference;
     practiseAt(3);
     EXPECT_FALSE(runMayBeStored(game));
     EXPECT_FALSE(recordRun(game));
@@ -162,7 +136,7 @@ TEST_F(PracticeFlow, APracticeRunReachesNoScoreBestRunHistoryOrFile)
     EXPECT_EQ(game.analysis.last.records.size(), 1u) << "a practice finish is no finished run to analyse";
 
     // Off the road and Escape keep nothing either.
-    keyRecords.assign(reference.size(), ControlInput{2.0f, 0.0f, 1.0f});
+    replayedRecords.assign(reference.size(), ControlInput{2.0f, 0.0f, 1.0f});
     practiseAt(3);
     runTicks(int64_t(reference.size()));
     EXPECT_FALSE(game.inRace);

@@ -2,14 +2,13 @@
 // headless replay bit for bit and the ghost retraces the best run exactly.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
-#include <algorithm>
 
 #include <SDL.h>
-#include <cstdlib>
 
+#include "replayed_keys.h"
 #include "ring_track.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
@@ -22,25 +21,6 @@
 
 namespace {
 
-Track ring() { return ringTestTrack(); }
-
-std::vector<ControlInput> playerRecords;
-
-// Stands in for the keyboard: the next recorded control, as pollInput appends it.
-void replayedPoll()
-{
-    size_t n = game.run.controls.size();
-    game.run.controls.push_back(n < playerRecords.size() ? playerRecords[n] : ControlInput{});
-}
-
-// The game's own step and race ends with the replayed keyboard.
-TickCalls raceCalls()
-{
-    TickCalls calls = gameTickCalls();
-    calls.pollInput = replayedPoll;
-    return calls;
-}
-
 class RaceLoop : public ::testing::Test {
 protected:
     void SetUp() override { game = Game(); }
@@ -49,23 +29,23 @@ protected:
 
 TEST_F(RaceLoop, PlayerMatchesTheHeadlessReplayAndTheGhostRetracesTheBestRun)
 {
-    Track track = ring();
+    Track track = ringTestTrack();
     // 800 race ticks of the autopilot: well on the road, far from the finish.
-    playerRecords = driveWithAutopilot(track, AutopilotSettings{}, 800).controls;
-    ASSERT_EQ(playerRecords.size(), 800u);
+    replayedRecords = driveWithAutopilot(track, AutopilotSettings{}, 800).controls;
+    ASSERT_EQ(replayedRecords.size(), 800u);
 
     game.track = track;
     TrackRecord& record = recordFor(game.save, game.save.trackName);
-    record.ghostRun = playerRecords;
+    record.ghostRun = replayedRecords;
     startRaceAt(game, 1000.0);
     // The first tick runs once the clock has passed the start; 299 + 800 ticks.
-    runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, raceCalls());
+    runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, replayedCalls());
     ASSERT_TRUE(game.inRace);
     ASSERT_EQ(game.run.controls.size(), 800u);
 
-    Track fresh = ring();
+    Track fresh = ringTestTrack();
     ReplaySetup setup;
-    setup.controls = playerRecords;
+    setup.controls = replayedRecords;
     ReplayResult replayed = replayRace(fresh, setup);
     EXPECT_EQ(replayed.outcome, RaceOutcome::unfinished);
     EXPECT_EQ(std::memcmp(&game.player.state, &replayed.finalState, sizeof(ShipState)), 0);
@@ -94,11 +74,11 @@ TEST_F(RaceLoop, ARestartedRaceRunsAsOneStartedFromTheMenu)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
-    Track track = ring();
-    playerRecords = driveWithAutopilot(track, AutopilotSettings{}, 700).controls;
+    Track track = ringTestTrack();
+    replayedRecords = driveWithAutopilot(track, AutopilotSettings{}, 700).controls;
     game.track = track;
-    recordFor(game.save, game.save.trackName).ghostRun = playerRecords;
-    TickCalls calls = raceCalls();
+    recordFor(game.save, game.save.trackName).ghostRun = replayedRecords;
+    TickCalls calls = replayedCalls();
     calls.pollInput = restartingPoll;
 
     restartAfter = 150;
@@ -116,9 +96,9 @@ TEST_F(RaceLoop, ARestartedRaceRunsAsOneStartedFromTheMenu)
     ASSERT_TRUE(game.inRace);
     ASSERT_EQ(game.run.controls.size(), 700u);
 
-    Track fresh = ring();
+    Track fresh = ringTestTrack();
     ReplaySetup setup;
-    setup.controls = playerRecords;
+    setup.controls = replayedRecords;
     RunSplits expected;
     resetSplits(expected, int32_t(fresh.segments.size()));
     setup.onTick = [&](const TickReport& r) { noteSplitTick(expected, r); };
@@ -139,14 +119,13 @@ TEST_F(RaceLoop, ARaceOnAnEmptyTrackIsLostOnTheFirstTick)
 {
     game.track = Track{};
     game.track.name = "none";
-    playerRecords.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
+    replayedRecords.assign(10, ControlInput{0.0f, 0.0f, 1.0f});
     startRaceAt(game, 0.0);
-    runDueTicks(game, 5000.0, raceCalls());
+    runDueTicks(game, 5000.0, replayedCalls());
     EXPECT_FALSE(game.inRace);
     EXPECT_TRUE(game.run.controls.empty());
     EXPECT_EQ(game.player.state.segment, -1);
 }
-
 
 // The road's lap counters, in segment order.
 std::vector<int32_t> lapsOf(const Track& track)
@@ -163,21 +142,22 @@ class WatchRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Track track = ring();
-        finished = driveWithAutopilot(track, AutopilotSettings{}, 60000);
+        Track driven = ringTestTrack();
+        finished = driveWithAutopilot(driven, AutopilotSettings{}, 60000);
         ASSERT_EQ(finished.result.outcome, RaceOutcome::finish);
         ASSERT_GT(finished.result.raceTicks, 2 * watchSnapshotSpacing);
     }
     AutopilotRun finished;
+    // A fresh road for the watch, its lap counters as a race begins them.
+    Track track = ringTestTrack();
+    Watch watch;
 };
 
 TEST_F(WatchRun, PlaysTheRunToItsFinishTickWhateverTheFrameLengthsAndSpeeds)
 {
-    Track track = ring();
     // Records beyond the finish: the end must come from the finish itself.
     std::vector<ControlInput> run = finished.controls;
     run.resize(run.size() + 300, ControlInput{0.0f, 0.0f, 1.0f});
-    Watch watch;
     beginWatch(watch, track, run, defaultGravity);
     EXPECT_EQ(watch.session.ticks, 0);
     EXPECT_EQ(countdownMsLeft(watch.session), 3000);
@@ -212,8 +192,6 @@ TEST_F(WatchRun, PlaysTheRunToItsFinishTickWhateverTheFrameLengthsAndSpeeds)
 
 TEST_F(WatchRun, SeekingFromSnapshotsGivesTheStateOfPlayingStraightThrough)
 {
-    Track track = ring();
-    Watch watch;
     beginWatch(watch, track, finished.controls, defaultGravity);
     const ShipState start = watch.ship;
     const std::vector<int32_t> startLaps = lapsOf(track);
@@ -257,8 +235,6 @@ TEST_F(WatchRun, SeekingFromSnapshotsGivesTheStateOfPlayingStraightThrough)
 
 TEST_F(WatchRun, KeysPauseChangeSpeedCycleCamerasAndPlayAgainAfterTheEnd)
 {
-    Track track = ring();
-    Watch watch;
     beginWatch(watch, track, finished.controls, defaultGravity);
     EXPECT_EQ(watchSpeed(watch), 1.0);
     EXPECT_EQ(watchStatusText(watch), "replay x1 chase");
@@ -305,9 +281,7 @@ TEST_F(WatchRun, KeysPauseChangeSpeedCycleCamerasAndPlayAgainAfterTheEnd)
 
 TEST_F(WatchRun, ARunThatNeverFinishesEndsWithItsLastRecord)
 {
-    Track track = ring();
     std::vector<ControlInput> run(finished.controls.begin(), finished.controls.begin() + 800);
-    Watch watch;
     beginWatch(watch, track, run, defaultGravity);
     advanceWatch(watch, 1e9);
     EXPECT_TRUE(watch.ended);
@@ -323,25 +297,21 @@ TEST_F(WatchRun, ARunThatNeverFinishesEndsWithItsLastRecord)
     EXPECT_EQ(watchRaceTicks(empty), 0);
 }
 
-} // namespace
-
-namespace {
-
 // The chase camera's eye of every frame of a race driven at a steady speed,
 // frames every frameMs on a scripted clock from the race's first tick on.
 std::vector<Vec3> drawnEyes(double frameMs, int frames)
 {
     game = Game();
-    game.track = ring();
+    game.track = ringTestTrack();
     // The autopilot's driving: a speed that changes smoothly from tick to tick.
-    playerRecords = driveWithAutopilot(game.track, AutopilotSettings{}, 1500).controls;
+    replayedRecords = driveWithAutopilot(game.track, AutopilotSettings{}, 1500).controls;
     startRaceAt(game, 0.0);
     double now = 10.0 * countdownTicks + 1.0;
-    runDueTicks(game, now, raceCalls());
+    runDueTicks(game, now, replayedCalls());
     std::vector<Vec3> eyes;
     for (int f = 0; f < frames && game.inRace; ++f) {
         now += frameMs;
-        runDueTicks(game, now, raceCalls());
+        runDueTicks(game, now, replayedCalls());
         game.drawFraction = drawFractionAt(game, now);
         eyes.push_back(raceViewAt(game, drawnPose(game.playerPose, game.drawFraction),
                                   drawnPose(game.ghostPose, game.drawFraction))
@@ -372,7 +342,7 @@ TEST_F(RaceLoop, FramesAtAnyRateDrawEqualStepsBetweenTicks)
 
 TEST_F(RaceLoop, AStartDrawsTheShipWhereItIsWithoutABlendFromElsewhere)
 {
-    game.track = ring();
+    game.track = ringTestTrack();
     game.playerPose.before.position = Vec3{1e6, 1e6, 1e6};
     game.playerPose.after.position = Vec3{-1e6, 0.0, 0.0};
     startRaceAt(game, 0.0);
@@ -382,7 +352,7 @@ TEST_F(RaceLoop, AStartDrawsTheShipWhereItIsWithoutABlendFromElsewhere)
 
 TEST_F(RaceLoop, TheReplayAtAQuarterSpeedMovesTheDrawnShipEveryFrame)
 {
-    Track track = ring();
+    Track track = ringTestTrack();
     Watch watch;
     beginWatch(watch, track, driveWithAutopilot(track, AutopilotSettings{}, 3000).controls, defaultGravity);
     seekWatch(watch, countdownTicks + 400);

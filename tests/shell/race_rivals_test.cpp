@@ -3,7 +3,6 @@
 // run replays alone.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "assets/data_dir.h"
 #include "assets/models.h"
+#include "replayed_keys.h"
 #include "ring_track.h"
 #include "save/runs.h"
 #include "shell/flow.h"
@@ -25,16 +25,6 @@
 #include "sim/time_text.h"
 
 namespace {
-
-Track ring() { return ringTestTrack(); }
-
-std::vector<ControlInput> playerRecords;
-
-void replayedPoll()
-{
-    size_t n = game.run.controls.size();
-    game.run.controls.push_back(n < playerRecords.size() ? playerRecords[n] : ControlInput{});
-}
 
 const Rival best{RivalKind::bestRun, ""};
 const Rival gold{RivalKind::gold, ""};
@@ -231,12 +221,11 @@ TEST_F(RaceRivalsTest, TheGhostsButtonStepsThroughTheOfferedMedalsAndTogglesOne)
     game.rivals.shown = gold;
     game.rivals.added = {};
     EXPECT_EQ(ghostsButtonCaption(game), "ghost gold: add");
-    stepRivalCursor(game, 1);
-    EXPECT_EQ(game.rivals.shown, bronze) << "silver is not offered";
-    stepRivalCursor(game, 1);
-    EXPECT_EQ(game.rivals.shown, gold);
-    stepRivalCursor(game, -1);
-    EXPECT_EQ(game.rivals.shown, bronze);
+    // Silver is not offered.
+    for (auto [step, shown] : {std::pair<int, Rival>{1, bronze}, {1, gold}, {-1, bronze}}) {
+        stepRivalCursor(game, step);
+        EXPECT_EQ(game.rivals.shown, shown);
+    }
 
     toggleShownRival(game);
     EXPECT_EQ(game.rivals.added, (std::vector<Rival>{bronze}));
@@ -361,14 +350,14 @@ TEST_F(RaceRivalsTest, ThePlayMenuLoadTakesTheNextMedalUnlessThePlayerChose)
 // ends after as many ticks, and the player where it would alone.
 TEST_F(RaceRivalsTest, TheLoopStepsEveryLaneAsItsRunReplaysAlone)
 {
-    Track track = ring();
+    Track track = ringTestTrack();
     std::vector<std::vector<ControlInput>> runs;
     for (double cap : {28.0, 45.0, 20.0, 36.0}) {
         AutopilotSettings settings;
         settings.topSpeed = cap;
         runs.push_back(driveWithAutopilot(track, settings, 1200).controls);
     }
-    playerRecords = driveWithAutopilot(track, AutopilotSettings{}, 800).controls;
+    replayedRecords = driveWithAutopilot(track, AutopilotSettings{}, 800).controls;
 
     std::vector<ShipState> alone;
     for (int lanes : {0, 1, 4}) {
@@ -380,10 +369,8 @@ TEST_F(RaceRivalsTest, TheLoopStepsEveryLaneAsItsRunReplaysAlone)
         game.ghostEnabled = lanes > 0;
         if (lanes == 4)
             game.rivals.added = {gold, silver, bronze};
-        TickCalls calls = gameTickCalls();
-        calls.pollInput = replayedPoll;
         startRaceAt(game, 1000.0);
-        runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, calls);
+        runDueTicks(game, 1000.0 + 10.0 * (299 + 800) - 5.0, replayedCalls());
         ASSERT_TRUE(game.inRace) << lanes;
         ASSERT_EQ(game.run.controls.size(), 800u);
         alone.push_back(game.player.state);
@@ -393,7 +380,7 @@ TEST_F(RaceRivalsTest, TheLoopStepsEveryLaneAsItsRunReplaysAlone)
         const ShipState* ships[4] = {&game.ghost.state, &game.rivals.ships[0], &game.rivals.ships[1],
                                      &game.rivals.ships[2]};
         for (size_t lane = 0; lane < 4; ++lane) {
-            Track fresh = ring();
+            Track fresh = ringTestTrack();
             ReplaySetup setup;
             setup.controls = runs[lane];
             std::vector<ShipState> trace;
@@ -405,10 +392,6 @@ TEST_F(RaceRivalsTest, TheLoopStepsEveryLaneAsItsRunReplaysAlone)
     for (size_t i = 1; i < alone.size(); ++i)
         EXPECT_EQ(std::memcmp(&alone[i], &alone[0], sizeof(ShipState)), 0) << i;
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(RaceRivalsTest, AfterAFinishBothMenusSayWhichMedalWasBeatenAndWhichIsNext)
 {
@@ -439,13 +422,9 @@ TEST_F(RaceRivalsTest, AfterAFinishBothMenusSayWhichMedalWasBeatenAndWhichIsNext
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(RaceRivalsTest, TheReplayTakesTheMedalGhostsAlongAndDrawsThemOnlyWhenShown)
 {
-    game.track = ring();
+    game.track = ringTestTrack();
     game.save.records["00"].ghostRun = driveWithAutopilot(game.track, AutopilotSettings{}, 600).controls;
     game.rivals.medals.offered[1] = false;
     ASSERT_TRUE(startWatchAt(game, 0.0));

@@ -5,30 +5,21 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "shell/game.h"
 #include "shell/settings_flow.h"
-#include "test_files.h"
+#include "sdl_queue.h"
+#include "user_folder.h"
 
 namespace {
 
 // The global game on the settings screen, its files in a folder of its own,
 // SDL's queue through the dummy video driver; no window, no menus.
-class SettingsEvents : public ::testing::Test {
+class SettingsEvents : public UserFolderTest {
 protected:
     void SetUp() override
     {
-        folder = makeTempDir("settings-events");
-        ASSERT_FALSE(folder.empty());
-        setenv("APPDATA", folder.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        game = Game();
+        UserFolderTest::SetUp();
+        ASSERT_EQ(startDummySdl(), 0) << SDL_GetError();
         // No file yet: the first change creates it.
         readConfig();
         game.screen = Screen::settings;
@@ -36,30 +27,11 @@ protected:
     void TearDown() override
     {
         SDL_Quit();
-        unsetenv("APPDATA");
-        game = Game();
-        std::filesystem::remove_all(folder);
+        UserFolderTest::TearDown();
     }
 
-    static void pushAxis(int axis, int value, int which = 0)
-    {
-        SDL_Event e;
-        std::memset(&e, 0, sizeof e);
-        e.type = SDL_JOYAXISMOTION;
-        e.jaxis.which = static_cast<Uint8>(which);
-        e.jaxis.axis = static_cast<Uint8>(axis);
-        e.jaxis.value = static_cast<Sint16>(value);
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
-    }
-    static void pushButton(int button, Uint8 type = SDL_JOYBUTTONDOWN)
-    {
-        SDL_Event e;
-        std::memset(&e, 0, sizeof e);
-        e.type = type;
-        e.jbutton.button = static_cast<Uint8>(button);
-        e.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        ASSERT_EQ(SDL_PushEvent(&e), 0);
-    }
+    static void pushAxis(int axis, int value) { pushEvent(joyAxisEvent(0, axis, value)); }
+    static void pushButton(int button, Uint8 type = SDL_JOYBUTTONDOWN) { pushEvent(joyButtonEvent(0, button, type)); }
     // Every queued event through the screen's handling, as the input poll
     // hands them over; how many it took.
     static int drain()
@@ -70,12 +42,7 @@ protected:
             taken += settingsTakesEvent(game, e) ? 1 : 0;
         return taken;
     }
-    std::string configText() const
-    {
-        std::ifstream in(folder + "/Vantor/config.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    std::string folder;
+    std::string configText() const { return fileText(folder + "/Vantor/config.txt"); }
 };
 
 TEST_F(SettingsEvents, AnAxisIsBoundOnlyWhenMovedPastAThirdFromWhereItRested)
@@ -83,11 +50,8 @@ TEST_F(SettingsEvents, AnAxisIsBoundOnlyWhenMovedPastAThirdFromWhereItRested)
     changeSetting(game, static_cast<int>(SettingsRow::throttleAxis), 0);
     ASSERT_TRUE(game.settingsScreen.capturingAxis);
     // A trigger resting at full scale and a noisy stick: nothing is bound.
-    pushAxis(4, 32767);
-    pushAxis(4, 32000);
-    pushAxis(1, 0);
-    pushAxis(1, 9000);
-    pushAxis(1, -9000);
+    for (auto [axis, value] : {std::pair<int, int>{4, 32767}, {4, 32000}, {1, 0}, {1, 9000}, {1, -9000}})
+        pushAxis(axis, value);
     EXPECT_EQ(drain(), 5) << "axis motion during a capture is the screen's";
     EXPECT_TRUE(game.settingsScreen.capturingAxis);
     EXPECT_EQ(game.settings.joystick.throttleAxis, 2) << "the default stays";
@@ -116,12 +80,7 @@ TEST_F(SettingsEvents, APressedButtonBindsTheWaitingActionAndSaysWhichLostIt)
     // Motion, a release and another joystick's press leave it waiting.
     pushAxis(0, 30000);
     pushButton(3, SDL_JOYBUTTONUP);
-    SDL_Event other;
-    std::memset(&other, 0, sizeof other);
-    other.type = SDL_JOYBUTTONDOWN;
-    other.jbutton.which = 1;
-    other.jbutton.button = 6;
-    ASSERT_EQ(SDL_PushEvent(&other), 0);
+    pushEvent(joyButtonEvent(1, 6));
     drain();
     EXPECT_TRUE(game.settingsScreen.binding);
     EXPECT_EQ(game.settings.restartButton, -1);
@@ -139,11 +98,7 @@ TEST_F(SettingsEvents, APressedButtonBindsTheWaitingActionAndSaysWhichLostIt)
 
     // Escape while waiting keeps the button.
     changeSetting(game, static_cast<int>(SettingsRow::bindRestart), 0);
-    SDL_Event escape;
-    std::memset(&escape, 0, sizeof escape);
-    escape.type = SDL_KEYDOWN;
-    escape.key.keysym.sym = SDLK_ESCAPE;
-    ASSERT_EQ(SDL_PushEvent(&escape), 0);
+    pushEvent(keyDown(SDLK_ESCAPE));
     EXPECT_EQ(drain(), 1);
     EXPECT_EQ(game.settings.restartButton, 3);
     EXPECT_EQ(game.settingsScreen.message, "restart unchanged");

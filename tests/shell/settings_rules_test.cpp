@@ -217,9 +217,6 @@ TEST(ConfigProblem, SaidOnceAndOnlyWhenThereIsOne)
     EXPECT_EQ(screen.message, "") << "a second opening says it no more";
 }
 
-}  // namespace
-
-namespace {
 
 TEST(AxisRows, CaptionsStepsAndABoundAxisLeavesTheOtherRow)
 {

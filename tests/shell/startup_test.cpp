@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 
 #include "game_process.h"
 #include "sound_analysis.h"
+#include "user_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -32,11 +31,7 @@ protected:
     void TearDown() override { fs::remove_all(root); }
 
     std::string errPath() const { return root + "/stderr.txt"; }
-    std::string errText() const
-    {
-        std::ifstream file(errPath());
-        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    }
+    std::string errText() const { return fileText(errPath()); }
 
     // The per-user configuration file.
     void configure(const std::string& text)
@@ -45,9 +40,12 @@ protected:
         writeText(home + "/.config/Vantor/config.txt", text);
     }
 
-    // Starts the game on x and waits for its start-up lines and its window.
-    ::testing::AssertionResult launch(const XServer& x, GameProcess& game)
+    // Starts the game on x, first starting x at width by height when given,
+    // and waits for its start-up lines and its window.
+    ::testing::AssertionResult launch(XServer& x, GameProcess& game, int width = 0, int height = 0)
     {
+        if (width > 0 && !x.start(width, height))
+            return ::testing::AssertionFailure() << "no X server at " << width << "x" << height;
         if (!game.startAndWait(root, home, x, errPath(), 30000))
             return ::testing::AssertionFailure() << game.output << game.failure;
         if (!x.waitForGameWindow(10000))
@@ -59,8 +57,7 @@ protected:
     {
         int w = 0, h = 0, left = 0, top = 0;
         ASSERT_TRUE(x.gameWindow(w, h, left, top));
-        EXPECT_EQ(w, width);
-        EXPECT_EQ(h, height);
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(width, height));
     }
 
     // The screen once the menus have had time to draw.
@@ -90,9 +87,8 @@ protected:
 TEST_F(Startup, FreshStartPrintsItsLinesOpensTheWindowAndEndsOnSigterm)
 {
     XServer x;
-    ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(launch(x, game));
+    ASSERT_TRUE(launch(x, game, 1280, 1024));
     EXPECT_EQ(game.output, startupLines());
     expectWindowSize(x, 800, 600);
     // The border frames the 800 x 600 menu area from the window's corner.
@@ -108,9 +104,8 @@ TEST_F(Startup, ConfiguredFullscreen1024x768CentresTheMenus)
 {
     configure("1024 768 1 2 3 0 1 2 3 0\n");
     XServer x;
-    ASSERT_TRUE(x.start(1024, 768));
     GameProcess game;
-    ASSERT_TRUE(launch(x, game));
+    ASSERT_TRUE(launch(x, game, 1024, 768));
     EXPECT_EQ(game.output, startupLines());
     expectWindowSize(x, 1024, 768);
     // top sits at (1024 / 2 - 400, 768 / 2 - 300) = (112, 84).
@@ -124,9 +119,8 @@ TEST_F(Startup, MissingFontStillStartsAndPrintsEveryLine)
 {
     fs::remove(root + "/data/gui/techyfontbig.png");
     XServer x;
-    ASSERT_TRUE(x.start(1280, 1024));
     GameProcess game;
-    ASSERT_TRUE(launch(x, game));
+    ASSERT_TRUE(launch(x, game, 1280, 1024));
     EXPECT_EQ(game.output, startupLines());
     sleepMs(500);
     EXPECT_TRUE(game.running());
@@ -166,9 +160,8 @@ TEST_F(Startup, TheWindowIsNamedVantorAndCarriesTheGeneratedIcon)
         if (!withIcon)
             fs::remove(root + "/data/gui/icon.png");
         XServer x;
-        ASSERT_TRUE(x.start(1280, 1024));
         GameProcess game;
-        ASSERT_TRUE(launch(x, game));
+        ASSERT_TRUE(launch(x, game, 1280, 1024));
         std::smatch m;
         std::string tree = x.x("xwininfo -root -tree");
         ASSERT_TRUE(std::regex_search(tree, m, std::regex("(0x[0-9a-f]+) \"Vantor\": \\(\"vantor\" \"vantor\"\\)")))
@@ -189,9 +182,8 @@ TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusC
         SCOPED_TRACE(config);
         configure(config);
         XServer x;
-        ASSERT_TRUE(x.start(1024, 768));
         GameProcess game;
-        ASSERT_TRUE(launch(x, game));
+        ASSERT_TRUE(launch(x, game, 1024, 768));
         std::string lines = game.output;
         if (config[0] == '4') {
             // One line says why the window is smaller than configured.
@@ -209,10 +201,9 @@ TEST_F(Startup, ConfiguredSizesOfZeroOrBelowOpenADisplaySizedWindowWithItsMenusC
 TEST_F(Startup, WithoutAnAudioDeviceTheGameStartsPlaysAndEndsAsBefore)
 {
     XServer x;
-    ASSERT_TRUE(x.start(800, 600));
     GameProcess game;
     game.env = {{"SDL_AUDIODRIVER", "nosuchdevice"}};
-    ASSERT_TRUE(launch(x, game));
+    ASSERT_TRUE(launch(x, game, 800, 600));
     EXPECT_EQ(game.output, startupLines());
     EXPECT_GT(borderAt(settledShot(x), 0, 0), 0.95) << "the menus are up";
     // Track "00", play, through the countdown, Escape back to the menu.
@@ -233,11 +224,10 @@ TEST_F(Startup, VolumeZeroInTheConfigurationGivesASilentRecording)
 {
     configure("800 600 0 2 3 0 1 2 3 0\n0\n");
     XServer x;
-    ASSERT_TRUE(x.start(800, 600));
     const std::string recording = root + "/audio.raw";
     GameProcess game;
     game.env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", recording}, {"SDL_DISKAUDIODELAY", "23"}};
-    ASSERT_TRUE(launch(x, game));
+    ASSERT_TRUE(launch(x, game, 800, 600));
     EXPECT_EQ(game.output, startupLines());
     sleepMs(1000);
     // Menu moves and selects, the countdown, the start and the engine.
@@ -326,9 +316,8 @@ TEST_F(Startup, AWindowLargerThanTheDisplayOpensAtTheDisplaysSizeAndSaysSoOnce)
         SCOPED_TRACE(config);
         configure(config);
         XServer x;
-        ASSERT_TRUE(x.start(1024, 768));
         GameProcess game;
-        ASSERT_TRUE(launch(x, game));
+        ASSERT_TRUE(launch(x, game, 1024, 768));
         EXPECT_EQ(game.output, startupLines());
         expectWindowSize(x, 1024, 768);
         EXPECT_GT(borderAt(settledShot(x), 112, 84), 0.95) << "the menus are on the screen";
