@@ -210,15 +210,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        std::vector<unsigned char> texels(16 * 16 * 3);
-        for (size_t i = 0; i < texels.size(); ++i)
-            texels[i] = static_cast<unsigned char>(i * 37);
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 16, 16, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        texture = makeTexture(16, [](int x, int y, unsigned char* p) {
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<unsigned char>(((y * 16 + x) * 3 + c) * 37);
+        });
         boundTexture = -1;
         glViewport(0, 0, glWindowWidth(), glWindowHeight());
         glEnable(GL_DEPTH_TEST);
@@ -240,19 +235,17 @@ protected:
     template <typename Draw>
     std::vector<unsigned char> frame(double degrees, Draw draw)
     {
-        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(70.0, 4.0 / 3.0, 0.1, 5000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(-120.0, 0.0, 25.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-        glRotated(degrees, 0.0, 0.0, 1.0);
-        TextureSlot slot = static_cast<TextureSlot>(texture);
-        draw(slot);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        return readBackBuffer();
+        return drawnFrame([&] {
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(70.0, 4.0 / 3.0, 0.1, 5000.0);
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            gluLookAt(-120.0, 0.0, 25.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+            glRotated(degrees, 0.0, 0.0, 1.0);
+            TextureSlot slot = static_cast<TextureSlot>(texture);
+            draw(slot);
+        });
     }
 };
 

@@ -65,15 +65,6 @@ protected:
         writeText(dir + "/tracks/t/textures.txt", textures);
     }
 
-    template <typename Draw>
-    std::vector<unsigned char> frame(Draw draw)
-    {
-        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw();
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        return readBackBuffer();
-    }
 };
 
 } // namespace
@@ -87,9 +78,9 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     ASSERT_NE(track.revision, 0u);
 
     startRecording();
-    const std::vector<unsigned char> direct = frame([&] { drawTrack(track); });
+    const auto direct = drawnFrame([&] { drawTrack(track); });
     const std::vector<GlCall> sent = stopRecording();
-    const std::vector<unsigned char> empty = frame([] {});
+    const auto empty = drawnFrame([] {});
     EXPECT_GT(differentBytes(direct, empty), direct.size() / 20) << "the ring covers part of the window";
 
     // The compile sends exactly drawTrack's calls, binds included, even when
@@ -97,7 +88,7 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     boundTexture = track.segments[0].textureA;
     TrackList cache;
     startRecording();
-    const std::vector<unsigned char> compiled = frame([&] { drawTrackCached(track, cache); });
+    const auto compiled = drawnFrame([&] { drawTrackCached(track, cache); });
     const std::vector<GlCall> firstDraw = stopRecording();
     ASSERT_NE(cache.list, 0u);
     EXPECT_TRUE(sameCalls(firstDraw, sent));
@@ -111,7 +102,7 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     glGenTextures(1, &other);
     glBindTexture(GL_TEXTURE_2D, other);
     startRecording();
-    const std::vector<unsigned char> replayed = frame([&] { drawTrackCached(track, cache); });
+    const auto replayed = drawnFrame([&] { drawTrackCached(track, cache); });
     EXPECT_TRUE(stopRecording().empty());
     EXPECT_EQ(differentBytes(replayed, direct), 0u);
     EXPECT_EQ(boundTexture, track.segments.back().textureB) << "what the list left bound";
@@ -125,15 +116,15 @@ TEST_F(TrackListTest, ReloadingOrClearingTheTrackRecompilesIntoTheSameList)
     Track track;
     TrackList cache;
     loadTrack(track, "t");
-    const std::vector<unsigned char> first = frame([&] { drawTrackCached(track, cache); });
+    const auto first = drawnFrame([&] { drawTrackCached(track, cache); });
     const uint32_t list = cache.list;
     ASSERT_NE(list, 0u);
 
     // The play menu reloads the track on every refresh.
     writeTrack(1, "green green\n");
     loadTrack(track, "t");
-    const std::vector<unsigned char> changed = frame([&] { drawTrackCached(track, cache); });
-    const std::vector<unsigned char> changedDirect = frame([&] { drawTrack(track); });
+    const auto changed = drawnFrame([&] { drawTrackCached(track, cache); });
+    const auto changedDirect = drawnFrame([&] { drawTrack(track); });
     EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
     EXPECT_GT(differentBytes(changed, first), first.size() / 50);
     EXPECT_EQ(cache.list, list);
@@ -141,14 +132,14 @@ TEST_F(TrackListTest, ReloadingOrClearingTheTrackRecompilesIntoTheSameList)
     // A reload that finds no track leaves it empty: nothing of the old road shows.
     writeText(dir + "/tracks/t/track.track", "short");
     loadTrack(track, "t");
-    const std::vector<unsigned char> empty = frame([] {});
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+    const auto empty = drawnFrame([] {});
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), empty), 0u);
 
     writeTrack(0, "red blue\n");
     loadTrack(track, "t");
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), first), 0u);
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), first), 0u);
     clearTrack(track);
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), empty), 0u);
     EXPECT_EQ(cache.list, list);
 }
 
@@ -158,16 +149,16 @@ TEST_F(TrackListTest, TrackBuiltByCodeIsDrawnDirectlyEveryTime)
     Track loaded;
     TrackList cache;
     loadTrack(loaded, "t");
-    frame([&] { drawTrackCached(loaded, cache); });
+    drawnFrame([&] { drawTrackCached(loaded, cache); });
 
     // Segments built in code, as the tests and tools do, under the same list.
     Track built;
     built.segments = loaded.segments;
     ASSERT_EQ(built.revision, 0u);
     startRecording();
-    const std::vector<unsigned char> cached = frame([&] { drawTrackCached(built, cache); });
+    const auto cached = drawnFrame([&] { drawTrackCached(built, cache); });
     const std::vector<GlCall> calls = stopRecording();
     EXPECT_EQ(countCalls(calls, GlCall::Vertex), 6u * 16u * 24u);
-    EXPECT_EQ(differentBytes(cached, frame([&] { drawTrack(built); })), 0u);
+    EXPECT_EQ(differentBytes(cached, drawnFrame([&] { drawTrack(built); })), 0u);
     clearTrack(loaded);
 }
