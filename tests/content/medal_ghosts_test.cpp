@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -108,18 +107,11 @@ TEST_F(ShippedMedalGhosts, EveryTrackShipsThreeThatHoldAndLandInTheirWindows)
 
 TEST_F(ShippedMedalGhosts, TheSimulatorAcceptsEveryShippedGhostFile)
 {
-    const std::string command = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-sim' ghost verify --data '" + data +
-                                "' '" + data + "'/tracks/*/*.vghost";
-    std::FILE* p = popen(command.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    const int status = pclose(p);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << out;
+    int status = -1;
+    const std::string out =
+        runBuilt("vantor-sim", "ghost verify --data '" + data + "' '" + data + "'/tracks/*/*.vghost", status);
+    ASSERT_GE(status, 0) << "the simulator exits";
+    EXPECT_EQ(status, 0) << out;
     for (const std::string& track : trackOrder())
         for (int m = 0; m < 3; ++m)
             EXPECT_NE(out.find(ghostPath(data, track, m) + " ok "), std::string::npos) << track << medalNames[m];
