@@ -87,6 +87,23 @@ GLuint makeTexture(int size, Texel texel)
     return name;
 }
 
+// A straight-down orthographic view of +-half units across and +-depth deep,
+// textured, white, with neither depth test nor culling, so that the order of
+// what is drawn shows.
+inline void flatView(double half, double depth)
+{
+    glViewport(0, 0, glWindowWidth(), glWindowHeight());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-half, half, -half, half, -depth, depth);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
 // The state start-up leaves for the game's scenes, in a window of w x h.
 inline void sceneGlState(int w, int h)
 {

@@ -73,22 +73,13 @@ protected:
         });
         boundTexture = -1;
 
-        glViewport(0, 0, glWindowWidth(), glWindowHeight());
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         // Positions are file units times 100.
-        glOrtho(-100.0, 100.0, -100.0, 100.0, -10.0, 10.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_TEXTURE_2D);
+        flatView(100.0, 10.0);
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
         glEnable(GL_COLOR_MATERIAL);
         const GLfloat position[4] = {0.3f, 0.2f, 1.0f, 0.0f};
         glLightfv(GL_LIGHT0, GL_POSITION, position);
-        glColor3f(1.0f, 1.0f, 1.0f);
     }
     void TearDown() override
     {

@@ -225,19 +225,16 @@ TEST_F(MeshTest, MalformedFilesAreRejectedAndLeaveTheMeshAsItWas)
     }
     // Triangle lists of different lengths, indexes beyond their lists,
     // triangles without texture coordinates or without any frame.
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2, 0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 3}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 65535}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1}, {}));
+    const std::vector<float> tex = {0, 0, 1, 0, 0, 1};
+    const TrisFrame frame = {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}};
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2, 0, 1, 2}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 3}, {0, 1, 2}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 65535}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {}, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, tex, {}));
     // A second frame too short for the triangles.
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}},
-                             {{0, 0, 0, 1, 0, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
+    const TrisFrame shortFrame = {{0, 0, 0, 1, 0, 0}, frame.normals};
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, tex, {frame, shortFrame}));
 
     Mesh mesh;
     Mesh previous = groupsMesh({"keep", "me"});

@@ -47,17 +47,8 @@ protected:
         ASSERT_TRUE(writeImage(dir + "/tex_road/blue.png", 8, 8, 24, 30, 30, 220));
         ASSERT_TRUE(writeImage(dir + "/tex_road/green.png", 8, 8, 24, 30, 200, 30));
 
-        glViewport(0, 0, glWindowWidth(), glWindowHeight());
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-700.0, 700.0, -700.0, 700.0, -1000.0, 1000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
+        flatView(700.0, 1000.0);
         glDisable(GL_LIGHTING);
-        glEnable(GL_TEXTURE_2D);
-        glColor3f(1.0f, 1.0f, 1.0f);
     }
     void writeTrack(int seed, const std::string& textures)
     {
