@@ -11,6 +11,7 @@
 #include "assets/texture_cache.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
+#include "loop_points.h"
 #include "test_files.h"
 #include "track/track_draw.h"
 
@@ -21,17 +22,10 @@ namespace {
 std::vector<std::vector<float>> ring(int seed)
 {
     std::vector<std::vector<float>> points;
-    for (int i = 0; i < 6; ++i) {
-        const double a = i * 2.0 * M_PI / 6.0 + 0.1 * seed;
-        std::vector<float> cp;
-        for (int r = 0; r < 4; ++r) {
-            const double radius = 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed);
-            cp.push_back(static_cast<float>(radius * std::cos(a)));
-            cp.push_back(static_cast<float>(radius * std::sin(a)));
-            cp.push_back(static_cast<float>(0.2 * std::sin(2.0 * a) + 0.05 * r));
-        }
-        points.push_back(cp);
-    }
+    for (const ControlPoint& cp : loopPoints(
+             6, 0.1 * seed, [&](double a, int r) { return 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed); },
+             [](double a, int r) { return 0.2 * std::sin(2.0 * a) + 0.05 * r; }))
+        points.emplace_back(&cp.p[0][0], &cp.p[0][0] + 12);
     return points;
 }
 
