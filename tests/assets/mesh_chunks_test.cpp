@@ -168,12 +168,7 @@ TEST(MeshChunks, BoxesOutsideTheViewAreFoundConservatively)
 {
     // A 90-degree square view from the origin down -z, near 1, far 100;
     // then the same camera turned to look down +x.
-    double projection[16] = {0};
-    projection[0] = 1.0;
-    projection[5] = 1.0;
-    projection[10] = -(100.0 + 1.0) / (100.0 - 1.0);
-    projection[11] = -1.0;
-    projection[14] = -2.0 * 100.0 * 1.0 / (100.0 - 1.0);
+    const double projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -101.0 / 99.0, -1, 0, 0, -200.0 / 99.0, 0};
     const double ahead[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     // Column-major rotation taking +x to -z (a quarter turn about y).
     const double turned[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};

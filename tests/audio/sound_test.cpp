@@ -254,11 +254,8 @@ TEST(SoundCues, CountdownBeepsAsEachDigitAppearsAndTheStartToneWithTheFirstRaceT
     }
     // "3" at 2990 ms, "2" at 1990, "1" at 990: a second apart.
     EXPECT_EQ(beeps, (std::vector<int64_t>{1, 101, 201}));
-    EXPECT_EQ(countdownDigitAfter(1), 3);
-    EXPECT_EQ(countdownDigitAfter(100), 3);
-    EXPECT_EQ(countdownDigitAfter(101), 2);
-    EXPECT_EQ(countdownDigitAfter(299), 1);
-    EXPECT_EQ(countdownDigitAfter(300), 0);
+    for (auto [tick, digit] : {std::pair{1, 3}, {100, 3}, {101, 2}, {299, 1}, {300, 0}})
+        EXPECT_EQ(countdownDigitAfter(tick), digit) << tick;
     EXPECT_EQ(cuesForTick(raceTick(1, 0, 0), race), (std::vector<SoundCue>{SoundCue::startTone}));
     EXPECT_TRUE(cuesForTick(raceTick(2, 0, 0), race).empty());
 }

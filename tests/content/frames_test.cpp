@@ -4,7 +4,6 @@
 // look at. Run under xvfb-run.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
 #include <filesystem>
 #include <memory>

@@ -7,8 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -53,6 +51,14 @@ protected:
         ASSERT_FALSE(data.empty()) << "vantor-content failed";
     }
     std::string data;
+
+    // A track's road, the hash of its file and its medal seconds.
+    void readTrack(const std::string& track, Track& road, Sha256Digest& hash, double seconds[3])
+    {
+        ASSERT_TRUE(readTrackRoad(road, data, track));
+        ASSERT_TRUE(hashTrackFile(data, track, hash));
+        readTimes(data, track, seconds);
+    }
 };
 
 } // namespace
@@ -126,11 +132,9 @@ TEST_F(ShippedMedalGhosts, AFreshDriveWritesTheSameBytes)
     for (const std::string& track : {order.front(), order[order.size() / 2], order.back()}) {
         SCOPED_TRACE(track);
         Track road;
-        ASSERT_TRUE(readTrackRoad(road, data, track));
         Sha256Digest hash;
-        ASSERT_TRUE(hashTrackFile(data, track, hash));
         double seconds[3];
-        readTimes(data, track, seconds);
+        ASSERT_NO_FATAL_FAILURE(readTrack(track, road, hash, seconds));
         const MedalGhosts drives = driveMedalGhosts(road, hash, seconds);
         ASSERT_EQ(drives.error, "");
         // A handful of races for each medal.
@@ -145,13 +149,10 @@ TEST_F(ShippedMedalGhosts, AFreshDriveWritesTheSameBytes)
 
 TEST_F(ShippedMedalGhosts, AMedalOutOfReachIsReportedNotWritten)
 {
-    const std::string track = trackOrder().front();
     Track road;
-    ASSERT_TRUE(readTrackRoad(road, data, track));
     Sha256Digest hash;
-    ASSERT_TRUE(hashTrackFile(data, track, hash));
     double seconds[3];
-    readTimes(data, track, seconds);
+    ASSERT_NO_FATAL_FAILURE(readTrack(trackOrder().front(), road, hash, seconds));
     // Gold in half the time: faster than the autopilot drives at all.
     const double tooFast[3] = {0.5 * seconds[0], seconds[1], seconds[2]};
     const MedalGhosts drives = driveMedalGhosts(road, hash, tooFast);
