@@ -53,13 +53,8 @@ std::vector<TracedTick> replayTrace(Track& track, const std::vector<ControlInput
     ReplaySetup setup;
     setup.controls = controls;
     result = replayRace(track, setup, [&](int64_t tick, bool countdown, const ShipState& state) {
-        TracedTick t;
-        t.tick = tick;
-        t.countdown = countdown;
-        t.state = state;
         const bool onRoad = state.segment >= 0 && size_t(state.segment) < track.segments.size();
-        t.lap = onRoad ? track.segments[size_t(state.segment)].lap : 0;
-        trace.push_back(t);
+        trace.push_back(TracedTick{tick, countdown, state, onRoad ? track.segments[size_t(state.segment)].lap : 0});
     });
     return trace;
 }

@@ -67,6 +67,14 @@ Frame skyFrame(Draw draw)
     return Frame{drawnFrame(draw, 0.49019608f, 0.654902f, 0.8509804f)};
 }
 
+void expectEnabled(std::initializer_list<GLenum> on, std::initializer_list<GLenum> off)
+{
+    for (GLenum cap : on)
+        EXPECT_TRUE(glIsEnabled(cap)) << cap;
+    for (GLenum cap : off)
+        EXPECT_FALSE(glIsEnabled(cap)) << cap;
+}
+
 void saveShot(const Frame& f, const std::string& name)
 {
     const std::string dir = std::string(VANTOR_BUILD_DIR) + "/screenshots";
@@ -173,11 +181,7 @@ protected:
 
     void expectStateLeftAsWritten(float alpha)
     {
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        expectEnabled({GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE}, {GL_LIGHTING, GL_BLEND});
         GLint mode = 0;
         glGetIntegerv(GL_MATRIX_MODE, &mode);
         EXPECT_EQ(mode, GL_MODELVIEW);
@@ -348,10 +352,7 @@ TEST_F(SceneTest, MapDrawsTheRoadAndTheShipsInTheBottomLeftCornerOnly)
     drawRaceMap(raceView(*g));
     const Frame mapped = Frame{readBackBuffer()};
     saveShot(mapped, "race_test_track_map");
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    expectEnabled({GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE}, {GL_BLEND});
     GLint depth = 0;
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
