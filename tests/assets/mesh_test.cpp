@@ -8,7 +8,6 @@
 
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 

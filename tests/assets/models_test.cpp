@@ -6,10 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 

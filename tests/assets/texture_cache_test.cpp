@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "assets/data_dir.h"
-#include "assets/mesh.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
 #include "track/track.h"
 
 namespace {

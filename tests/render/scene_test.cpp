@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
 #include "assets/models.h"

@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
 #include <string>
 
-#include "assets/data_dir.h"
-#include "assets/mesh.h"
-#include "assets/texture_cache.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
 #include "loop_points.h"
-#include "test_files.h"
 #include "track/track_draw.h"
 
 namespace {
