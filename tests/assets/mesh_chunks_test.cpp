@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <GL/glu.h>
 #include <algorithm>
 #include <cmath>

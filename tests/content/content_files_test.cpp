@@ -3,7 +3,6 @@
 // Run under xvfb-run: the texture cache decodes into a real GL context.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <SDL_image.h>
 
 #include <algorithm>
