@@ -18,6 +18,15 @@
 #include "gl_window.h"
 #include "test_files.h"
 
+// The cache entry of a slot's texture; null when the cache holds none.
+inline const CachedTexture* cachedEntry(TextureSlot slot)
+{
+    for (const CachedTexture& e : textureCache.entries)
+        if (static_cast<TextureSlot>(e.texture) == slot)
+            return &e;
+    return nullptr;
+}
+
 class GlFolderTest : public ::testing::Test {
 protected:
     std::string dir;

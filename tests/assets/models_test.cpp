@@ -10,14 +10,8 @@
 
 namespace {
 
-// The cache entry of a slot's texture; byteSize 0 means nothing was decoded.
-int32_t textureByteSize(TextureSlot slot)
-{
-    for (const CachedTexture& e : textureCache.entries)
-        if (static_cast<TextureSlot>(e.texture) == slot)
-            return e.byteSize;
-    return -1;
-}
+// The cached size of a slot's texture, -1 without an entry; 0 means nothing was decoded.
+int32_t textureByteSize(TextureSlot slot) { return cachedEntry(slot) ? cachedEntry(slot)->byteSize : -1; }
 
 using Times = std::array<double, 3>;
 Times times(const Area& a) { return {a.goldSeconds, a.silverSeconds, a.bronzeSeconds}; }

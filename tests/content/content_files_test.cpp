@@ -9,14 +9,12 @@
 #include <cstring>
 #include <memory>
 
-#include "assets/data_dir.h"
 #include "assets/models.h"
-#include "assets/texture_cache.h"
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
 #include "content/generated_content.h"
 #include "design/track_catalogue.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "sound_analysis.h"
 #include "shell/game.h"
 #include "track/track.h"
@@ -37,18 +35,10 @@ protected:
     std::string savedDataDir;
 };
 
-const CachedTexture* entryOf(TextureSlot slot)
-{
-    for (const CachedTexture& e : textureCache.entries)
-        if (static_cast<TextureSlot>(e.texture) == slot)
-            return &e;
-    return nullptr;
-}
-
 // Decoded and non-empty in the game's texture cache.
 bool decoded(TextureSlot slot)
 {
-    const CachedTexture* e = entryOf(slot);
+    const CachedTexture* e = cachedEntry(slot);
     return e && e->byteSize > 0 && e->width > 0 && e->height > 0;
 }
 
@@ -115,7 +105,7 @@ TEST_F(ContentFiles, EveryTrackAndItsAreaLoadWithTheGamesLoaders)
             for (int r = 0; r < 4; ++r)
                 EXPECT_LT(length(sub(railPoint(track.segments[k], r, 0.5), railPoint(built->segments[k], r, 0.5))), 1e-6);
         // The start segment carries the start and finish line.
-        EXPECT_NE(entryOf(track.segments[0].textureA)->fileName.find("_start"), std::string::npos);
+        EXPECT_NE(cachedEntry(track.segments[0].textureA)->fileName.find("_start"), std::string::npos);
 
         Area area;
         area.goldSeconds = area.silverSeconds = area.bronzeSeconds = -1.0;
