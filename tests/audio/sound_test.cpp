@@ -37,14 +37,6 @@ int largestStep(const std::vector<int16_t>& s)
     return worst;
 }
 
-TickReport countdownTick(int64_t tick)
-{
-    TickReport r;
-    r.countdown = true;
-    r.tick = tick;
-    return r;
-}
-
 TickReport raceTick(int64_t raceTick, int32_t previousLap, int32_t lap)
 {
     TickReport r;
@@ -245,8 +237,11 @@ TEST(SoundCues, CountdownBeepsAsEachDigitAppearsAndTheStartToneWithTheFirstRaceT
 {
     RaceSounds race;
     std::vector<int64_t> beeps;
-    for (int64_t t = 1; t <= countdownTicks; ++t) {
-        std::vector<SoundCue> cues = cuesForTick(countdownTick(t), race);
+    TickReport countdown;
+    countdown.countdown = true;
+    for (countdown.tick = 1; countdown.tick <= countdownTicks; ++countdown.tick) {
+        const int64_t t = countdown.tick;
+        std::vector<SoundCue> cues = cuesForTick(countdown, race);
         if (!cues.empty()) {
             EXPECT_EQ(cues, (std::vector<SoundCue>{SoundCue::countdownBeep})) << t;
             beeps.push_back(t);
