@@ -13,28 +13,17 @@
 #include <unistd.h>
 
 #include "gl_folder.h"
+#include "loop_points.h"
 #include "track/track.h"
 
 namespace {
 
-struct Point {
-    float p[4][3];
-};
+using Point = ControlPoint;
 
 // A ring of count control points of radius 10 file units (1000 m after scaling).
 std::vector<Point> ring(int count)
 {
-    std::vector<Point> points(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        double a = 6.283185307179586 * i / count;
-        for (int r = 0; r < 4; ++r) {
-            double radius = 9.0 + 0.6 * r;
-            points[size_t(i)].p[r][0] = float(radius * std::cos(a));
-            points[size_t(i)].p[r][1] = float(radius * std::sin(a));
-            points[size_t(i)].p[r][2] = 0.0f;
-        }
-    }
-    return points;
+    return loopPoints(count, 0.0, [](double, int r) { return 9.0 + 0.6 * r; }, [](double, int) { return 0.0; });
 }
 
 class TrackFile : public GlFolderTest {
