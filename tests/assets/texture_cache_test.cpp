@@ -4,6 +4,7 @@
 
 #include "gl_recorder.h"
 #include "gl_folder.h"
+#include "track/loop_points.h"
 #include "track/track.h"
 
 namespace {
@@ -222,13 +223,8 @@ TEST_F(TextureCacheTest, ReadingARoadForTheSimulationTouchesNeitherTheCacheNorGl
 {
     // The tools run without a GL context: the core's road reader must not
     // reach the cache, while the game's loader acquires two textures a segment.
-    std::vector<std::vector<float>> points;
-    for (int i = 0; i < 4; ++i) {
-        const float x = i == 1 || i == 2 ? 10.0f : 0.0f;
-        const float y = i >= 2 ? 10.0f : 0.0f;
-        points.push_back({x, y, 0.0f, x + 0.1f, y, 0.0f, x + 0.2f, y, 0.0f, x + 0.3f, y, 0.0f});
-    }
-    writeFile(dir + "/tracks/square/track.track", trackBytes(points).data);
+    const auto points = loopPoints(4, 0.0, [](double, int r) { return 10.0 + r; }, [](double, int) { return 0.0; });
+    writeFile(dir + "/tracks/square/track.track", trackBytes(fileFloats(points)).data);
     writeText(dir + "/tracks/square/textures.txt", "a b c d e f g h");
     image("tex_road/a.png");
 

@@ -13,6 +13,7 @@
 #include "shell/views.h"
 #include "sim/watch.h"
 #include "sim/ship_physics.h"
+#include "track/loop_points.h"
 #include "track/track.h"
 
 namespace {
@@ -83,21 +84,12 @@ void saveShot(const Frame& f, const std::string& name)
 // An egg-shaped loop of eight control points, 20 units wide, starting at the
 // origin (where ships are put at the start) and running counter-clockwise
 // around (-190, 0), so that rail 0 is on the inside (the driver's left).
-std::vector<std::vector<float>> loopPoints()
+std::vector<std::vector<float>> eggPoints()
 {
-    std::vector<std::vector<float>> points;
-    for (int i = 0; i < 8; ++i) {
-        const double a = i * M_PI / 4.0;
-        const double radius = 1.5 + 0.4 * std::cos(a);
-        std::vector<float> cp;
-        for (double offset : {-0.1, -0.0333, 0.0333, 0.1}) {
-            cp.push_back(static_cast<float>((radius + offset) * std::cos(a) - 1.9));
-            cp.push_back(static_cast<float>((radius + offset) * std::sin(a)));
-            cp.push_back(0.0f);
-        }
-        points.push_back(cp);
-    }
-    return points;
+    const double offsets[4] = {-0.1, -0.0333, 0.0333, 0.1};
+    return fileFloats(loopPoints(
+        8, 0.0, [&](double a, int r) { return 1.5 + 0.4 * std::cos(a) + offsets[r]; }, [](double, int) { return 0.0; },
+        -1.9));
 }
 
 class SceneTest : public GlFolderTest {
@@ -120,7 +112,7 @@ protected:
     void writeTestContent()
     {
         const std::string t = dir + "/tracks/test/";
-        writeFile(t + "track.track", trackBytes(loopPoints()).data);
+        writeFile(t + "track.track", trackBytes(eggPoints()).data);
         std::string words;
         for (int i = 0; i < 8; ++i)
             words += "red red\n";

@@ -16,12 +16,9 @@ namespace {
 // 600 m) from the middle; seed changes its shape.
 std::vector<std::vector<float>> ring(int seed)
 {
-    std::vector<std::vector<float>> points;
-    for (const ControlPoint& cp : loopPoints(
-             6, 0.1 * seed, [&](double a, int r) { return 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed); },
-             [](double a, int r) { return 0.2 * std::sin(2.0 * a) + 0.05 * r; }))
-        points.emplace_back(&cp.p[0][0], &cp.p[0][0] + 12);
-    return points;
+    return fileFloats(loopPoints(
+        6, 0.1 * seed, [&](double a, int r) { return 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed); },
+        [](double a, int r) { return 0.2 * std::sin(2.0 * a) + 0.05 * r; }));
 }
 
 class TrackListTest : public GlFolderTest {
