@@ -260,9 +260,8 @@ TEST_F(MeshChunksDraw, PiecesInViewDrawTheWholeMeshsPixels)
     // Compiled once: later draws send no corner, and a new load compiles
     // again into the same names.
     const uint32_t first = chunks.firstList;
-    startRecording();
-    frame(10.0, [&](TextureSlot& s) { drawMeshChunks(mesh, chunks, s); });
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 0u);
+    const auto replay = recorded([&] { frame(10.0, [&](TextureSlot& s) { drawMeshChunks(mesh, chunks, s); }); });
+    EXPECT_EQ(countCalls(replay, GlCall::Vertex), 0u);
     Mesh other = heightfield(20, 120.0);
     other.revision = mesh.revision + 1;
     startRecording();
@@ -273,7 +272,6 @@ TEST_F(MeshChunksDraw, PiecesInViewDrawTheWholeMeshsPixels)
 
     // A mesh filled by hand is sent corner by corner every time.
     Mesh hand = heightfield(5);
-    startRecording();
-    frame(0.0, [&](TextureSlot& s) { drawMeshChunks(hand, chunks, s); });
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 2u * 5u * 5u);
+    const auto sent = recorded([&] { frame(0.0, [&](TextureSlot& s) { drawMeshChunks(hand, chunks, s); }); });
+    EXPECT_EQ(countCalls(sent, GlCall::Vertex), 3u * 2u * 5u * 5u);
 }

@@ -117,9 +117,7 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
     EXPECT_GT(differentBytes(direct, empty), direct.size() / 4);
 
     // The first draw compiles exactly the calls drawMesh sends, in its order.
-    startRecording();
-    drawMesh(area.mesh, area.texture);
-    const std::vector<GlCall> sent = withoutBinds(stopRecording());
+    const std::vector<GlCall> sent = withoutBinds(recorded([&] { drawMesh(area.mesh, area.texture); }));
     boundTexture = -1;
     startRecording();
     const auto compiled = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
@@ -197,7 +195,5 @@ TEST_F(MeshListTest, MeshFilledByHandIsSentDirectlyEveryTime)
 
     Mesh hand = area.mesh;
     hand.revision = 0;
-    startRecording();
-    drawMeshCached(hand, meshList, area.texture);
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 36u);
+    EXPECT_EQ(countCalls(recorded([&] { drawMeshCached(hand, meshList, area.texture); }), GlCall::Vertex), 3u * 36u);
 }

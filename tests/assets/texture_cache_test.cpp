@@ -204,16 +204,11 @@ TEST_F(TextureCacheTest, FirstDrawAfterAnUploadBindsItsTextureAgain)
     Mesh mesh;
     TextureSlot first = -1, second = -1;
     acquire(first, image("first.png"));
-    startRecording();
-    drawMesh(mesh, first);
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Bind), 1u);
+    EXPECT_EQ(countCalls(recorded([&] { drawMesh(mesh, first); }), GlCall::Bind), 1u);
 
     // The upload binds the new texture behind the drawing code's back.
     acquire(second, image("second.png"));
-    startRecording();
-    drawMesh(mesh, first);
-    std::vector<GlCall> calls = stopRecording();
-    ASSERT_EQ(countCalls(calls, GlCall::Bind), 1u);
+    ASSERT_EQ(countCalls(recorded([&] { drawMesh(mesh, first); }), GlCall::Bind), 1u);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, first);

@@ -94,10 +94,8 @@ TEST(TrackDrawReference, SendsExactlyWhatTheDirectTranscriptionComputes)
     ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
     Track track = windingTrack();
     boundTexture = -1;
-    startRecording();
-    drawTrack(track);
     std::vector<GlCall> sent;
-    for (const GlCall& c : stopRecording())
+    for (const GlCall& c : recorded([&] { drawTrack(track); }))
         if (c.kind == GlCall::Normal || c.kind == GlCall::TexCoord || c.kind == GlCall::Vertex)
             sent.push_back(c);
 

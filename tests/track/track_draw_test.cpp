@@ -62,12 +62,7 @@ protected:
         boundTexture = -1;
     }
 
-    std::vector<GlCall> record(Track& track)
-    {
-        startRecording();
-        drawTrack(track);
-        return stopRecording();
-    }
+    std::vector<GlCall> record(Track& track) { return recorded([&] { drawTrack(track); }); }
 };
 
 void expectNear3(const GlCall& c, double x, double y, double z, double tol)
