@@ -3,7 +3,8 @@
 // the GL window, a temporary folder of the test's own (the content folder
 // while the test runs, when asked), an empty texture cache and no texture
 // bound; all put back afterwards, so tests in one process never see each
-// other's textures or files.
+// other's textures or files. It brings along what its tests use: GL, the
+// content folder, meshes, the texture cache and the file writers.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,6 +17,15 @@
 #include "assets/texture_cache.h"
 #include "gl_window.h"
 #include "test_files.h"
+
+// The cache entry of a slot's texture; null when the cache holds none.
+inline const CachedTexture* cachedEntry(TextureSlot slot)
+{
+    for (const CachedTexture& e : textureCache.entries)
+        if (static_cast<TextureSlot>(e.texture) == slot)
+            return &e;
+    return nullptr;
+}
 
 class GlFolderTest : public ::testing::Test {
 protected:

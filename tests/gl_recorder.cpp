@@ -15,13 +15,8 @@ extern "C" {
 void __real_glBindTexture(GLenum, GLuint);
 void __real_glBegin(GLenum);
 void __real_glEnd();
-void __real_glNormal3fv(const GLfloat*);
-void __real_glNormal3dv(const GLdouble*);
 void __real_glTexCoord2f(GLfloat, GLfloat);
 void __real_glTexCoord2d(GLdouble, GLdouble);
-void __real_glTexCoord2fv(const GLfloat*);
-void __real_glVertex3fv(const GLfloat*);
-void __real_glVertex3dv(const GLdouble*);
 
 void __wrap_glBindTexture(GLenum target, GLuint name)
 {
@@ -38,16 +33,6 @@ void __wrap_glEnd()
     note(GlCall::End, 0, 0, 0, false);
     __real_glEnd();
 }
-void __wrap_glNormal3fv(const GLfloat* v)
-{
-    note(GlCall::Normal, v[0], v[1], v[2], true);
-    __real_glNormal3fv(v);
-}
-void __wrap_glNormal3dv(const GLdouble* v)
-{
-    note(GlCall::Normal, v[0], v[1], v[2], false);
-    __real_glNormal3dv(v);
-}
 void __wrap_glTexCoord2f(GLfloat s, GLfloat t)
 {
     note(GlCall::TexCoord, s, t, 0, true);
@@ -58,19 +43,18 @@ void __wrap_glTexCoord2d(GLdouble s, GLdouble t)
     note(GlCall::TexCoord, s, t, 0, false);
     __real_glTexCoord2d(s, t);
 }
-void __wrap_glTexCoord2fv(const GLfloat* v)
-{
-    note(GlCall::TexCoord, v[0], v[1], 0, true);
-    __real_glTexCoord2fv(v);
-}
-void __wrap_glVertex3fv(const GLfloat* v)
-{
-    note(GlCall::Vertex, v[0], v[1], v[2], true);
-    __real_glVertex3fv(v);
-}
-void __wrap_glVertex3dv(const GLdouble* v)
-{
-    note(GlCall::Vertex, v[0], v[1], v[2], false);
-    __real_glVertex3dv(v);
-}
+// The entry points that take their values by pointer: the real one declared,
+// the call noted, then passed on.
+#define WRAP_BY_POINTER(fn, type, kind, third, single) \
+    void __real_##fn(const type*);                      \
+    void __wrap_##fn(const type* v)                     \
+    {                                                   \
+        note(kind, v[0], v[1], third, single);          \
+        __real_##fn(v);                                 \
+    }
+WRAP_BY_POINTER(glNormal3fv, GLfloat, GlCall::Normal, v[2], true)
+WRAP_BY_POINTER(glNormal3dv, GLdouble, GlCall::Normal, v[2], false)
+WRAP_BY_POINTER(glTexCoord2fv, GLfloat, GlCall::TexCoord, 0, true)
+WRAP_BY_POINTER(glVertex3fv, GLfloat, GlCall::Vertex, v[2], true)
+WRAP_BY_POINTER(glVertex3dv, GLdouble, GlCall::Vertex, v[2], false)
 }

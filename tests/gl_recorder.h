@@ -37,6 +37,15 @@ inline std::vector<GlCall> stopRecording()
     return glRecorder.calls;
 }
 
+// The calls draw makes.
+template <typename Draw>
+std::vector<GlCall> recorded(Draw draw)
+{
+    startRecording();
+    draw();
+    return stopRecording();
+}
+
 inline size_t countCalls(const std::vector<GlCall>& calls, GlCall::Kind kind)
 {
     size_t n = 0;

@@ -1,15 +1,10 @@
 #include "assets/image_formats.h"
 
 #include <FreeImagePlus.h>
-#include <GL/gl.h>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "assets/mesh.h"
-#include "assets/texture_cache.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 

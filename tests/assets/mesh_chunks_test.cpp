@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
@@ -168,12 +167,7 @@ TEST(MeshChunks, BoxesOutsideTheViewAreFoundConservatively)
 {
     // A 90-degree square view from the origin down -z, near 1, far 100;
     // then the same camera turned to look down +x.
-    double projection[16] = {0};
-    projection[0] = 1.0;
-    projection[5] = 1.0;
-    projection[10] = -(100.0 + 1.0) / (100.0 - 1.0);
-    projection[11] = -1.0;
-    projection[14] = -2.0 * 100.0 * 1.0 / (100.0 - 1.0);
+    const double projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -101.0 / 99.0, -1, 0, 0, -200.0 / 99.0, 0};
     const double ahead[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     // Column-major rotation taking +x to -z (a quarter turn about y).
     const double turned[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
@@ -210,15 +204,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
-        std::vector<unsigned char> texels(16 * 16 * 3);
-        for (size_t i = 0; i < texels.size(); ++i)
-            texels[i] = static_cast<unsigned char>(i * 37);
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 16, 16, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        texture = makeTexture(16, [](int x, int y, unsigned char* p) {
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<unsigned char>(((y * 16 + x) * 3 + c) * 37);
+        });
         boundTexture = -1;
         glViewport(0, 0, glWindowWidth(), glWindowHeight());
         glEnable(GL_DEPTH_TEST);
@@ -240,19 +229,17 @@ protected:
     template <typename Draw>
     std::vector<unsigned char> frame(double degrees, Draw draw)
     {
-        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(70.0, 4.0 / 3.0, 0.1, 5000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(-120.0, 0.0, 25.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-        glRotated(degrees, 0.0, 0.0, 1.0);
-        TextureSlot slot = static_cast<TextureSlot>(texture);
-        draw(slot);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        return readBackBuffer();
+        return drawnFrame([&] {
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(70.0, 4.0 / 3.0, 0.1, 5000.0);
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            gluLookAt(-120.0, 0.0, 25.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+            glRotated(degrees, 0.0, 0.0, 1.0);
+            TextureSlot slot = static_cast<TextureSlot>(texture);
+            draw(slot);
+        });
     }
 };
 
@@ -273,9 +260,8 @@ TEST_F(MeshChunksDraw, PiecesInViewDrawTheWholeMeshsPixels)
     // Compiled once: later draws send no corner, and a new load compiles
     // again into the same names.
     const uint32_t first = chunks.firstList;
-    startRecording();
-    frame(10.0, [&](TextureSlot& s) { drawMeshChunks(mesh, chunks, s); });
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 0u);
+    const auto replay = recorded([&] { frame(10.0, [&](TextureSlot& s) { drawMeshChunks(mesh, chunks, s); }); });
+    EXPECT_EQ(countCalls(replay, GlCall::Vertex), 0u);
     Mesh other = heightfield(20, 120.0);
     other.revision = mesh.revision + 1;
     startRecording();
@@ -286,7 +272,6 @@ TEST_F(MeshChunksDraw, PiecesInViewDrawTheWholeMeshsPixels)
 
     // A mesh filled by hand is sent corner by corner every time.
     Mesh hand = heightfield(5);
-    startRecording();
-    frame(0.0, [&](TextureSlot& s) { drawMeshChunks(hand, chunks, s); });
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 2u * 5u * 5u);
+    const auto sent = recorded([&] { frame(0.0, [&](TextureSlot& s) { drawMeshChunks(hand, chunks, s); }); });
+    EXPECT_EQ(countCalls(sent, GlCall::Vertex), 3u * 2u * 5u * 5u);
 }

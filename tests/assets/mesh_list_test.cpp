@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
 #include <string>
 
-#include "assets/data_dir.h"
 #include "assets/models.h"
-#include "assets/texture_cache.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 
@@ -66,38 +62,20 @@ protected:
             return;
 
         // A texture that differs at every texel, so any texture coordinate shows.
-        std::vector<unsigned char> texels(size * size * 3);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                unsigned char* p = &texels[(y * size + x) * 3];
-                p[0] = static_cast<unsigned char>(x * 8);
-                p[1] = static_cast<unsigned char>(y * 8);
-                p[2] = static_cast<unsigned char>(255 - x * 4 - y * 3);
-            }
-        glGenTextures(1, &gradient);
-        glBindTexture(GL_TEXTURE_2D, gradient);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        gradient = makeTexture(size, [](int x, int y, unsigned char* p) {
+            p[0] = static_cast<unsigned char>(x * 8);
+            p[1] = static_cast<unsigned char>(y * 8);
+            p[2] = static_cast<unsigned char>(255 - x * 4 - y * 3);
+        });
         boundTexture = -1;
 
-        glViewport(0, 0, glWindowWidth(), glWindowHeight());
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         // Positions are file units times 100.
-        glOrtho(-100.0, 100.0, -100.0, 100.0, -10.0, 10.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_TEXTURE_2D);
+        flatView(100.0, 10.0);
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
         glEnable(GL_COLOR_MATERIAL);
         const GLfloat position[4] = {0.3f, 0.2f, 1.0f, 0.0f};
         glLightfv(GL_LIGHT0, GL_POSITION, position);
-        glColor3f(1.0f, 1.0f, 1.0f);
     }
     void TearDown() override
     {
@@ -113,15 +91,6 @@ protected:
         area.texture = static_cast<TextureSlot>(gradient);
     }
 
-    template <typename Draw>
-    std::vector<unsigned char> frame(Draw draw)
-    {
-        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw();
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        return readBackBuffer();
-    }
 };
 
 std::vector<GlCall> withoutBinds(const std::vector<GlCall>& calls)
@@ -142,18 +111,16 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
     loadScenery(area, 0);
     ASSERT_NE(area.mesh.revision, 0u);
 
-    const std::vector<unsigned char> direct = frame([&] { drawMesh(area.mesh, area.texture); });
+    const auto direct = drawnFrame([&] { drawMesh(area.mesh, area.texture); });
     // The scene is not trivial: most of the window is covered.
-    const std::vector<unsigned char> empty = frame([] {});
+    const auto empty = drawnFrame([] {});
     EXPECT_GT(differentBytes(direct, empty), direct.size() / 4);
 
     // The first draw compiles exactly the calls drawMesh sends, in its order.
-    startRecording();
-    drawMesh(area.mesh, area.texture);
-    const std::vector<GlCall> sent = withoutBinds(stopRecording());
+    const std::vector<GlCall> sent = withoutBinds(recorded([&] { drawMesh(area.mesh, area.texture); }));
     boundTexture = -1;
     startRecording();
-    const std::vector<unsigned char> compiled = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const auto compiled = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const std::vector<GlCall> firstDraw = stopRecording();
     ASSERT_NE(meshList.list, 0u);
     EXPECT_EQ(countCalls(firstDraw, GlCall::Bind), 1u);
@@ -166,7 +133,7 @@ TEST_F(MeshListTest, CompiledSceneryDrawsTheSamePixelsAsImmediateMode)
     glBindTexture(GL_TEXTURE_2D, 0);
     boundTexture = 0;
     startRecording();
-    const std::vector<unsigned char> replayed = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const auto replayed = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const std::vector<GlCall> replay = stopRecording();
     ASSERT_EQ(replay.size(), 1u);
     EXPECT_EQ(replay[0].kind, GlCall::Bind);
@@ -179,14 +146,14 @@ TEST_F(MeshListTest, ReloadingTheAreaRecompilesIntoTheSameList)
     Area area;
     MeshList meshList;
     loadScenery(area, 0);
-    const std::vector<unsigned char> first = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const auto first = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     const uint32_t list = meshList.list;
     ASSERT_NE(list, 0u);
 
     // The play menu reloads the area on every refresh: other geometry, same list name.
     loadScenery(area, 1);
-    const std::vector<unsigned char> changed = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
-    const std::vector<unsigned char> changedDirect = frame([&] { drawMesh(area.mesh, area.texture); });
+    const auto changed = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const auto changedDirect = drawnFrame([&] { drawMesh(area.mesh, area.texture); });
     EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
     EXPECT_GT(differentBytes(changed, first), first.size() / 20);
     EXPECT_EQ(meshList.list, list);
@@ -194,7 +161,7 @@ TEST_F(MeshListTest, ReloadingTheAreaRecompilesIntoTheSameList)
     // Many refreshes allocate no further list names.
     for (int i = 0; i < 5; ++i) {
         loadScenery(area, i % 2);
-        frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+        drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     }
     EXPECT_EQ(meshList.list, list);
     const GLuint next = glGenLists(1);
@@ -203,11 +170,11 @@ TEST_F(MeshListTest, ReloadingTheAreaRecompilesIntoTheSameList)
 
     // A reload that fails keeps the mesh, so the list stays as it was.
     loadScenery(area, 0);
-    const std::vector<unsigned char> again = frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    const auto again = drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
     writeText(dir + "/tracks/t/area.tris", "not a mesh");
     loadArea(area, "t");
     area.texture = static_cast<TextureSlot>(gradient);
-    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), again), 0u);
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), again), 0u);
     EXPECT_EQ(differentBytes(again, first), 0u);
 }
 
@@ -216,19 +183,17 @@ TEST_F(MeshListTest, MeshFilledByHandIsSentDirectlyEveryTime)
     Area area;
     MeshList meshList;
     loadScenery(area, 0);
-    frame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
+    drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); });
 
     // Swapped for a mesh that never came from a file (as the benchmark does
     // to leave the scenery out): nothing of the compiled list may show.
     Mesh bare;
     std::swap(bare, area.mesh);
-    const std::vector<unsigned char> empty = frame([] {});
-    EXPECT_EQ(differentBytes(frame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), empty), 0u);
+    const auto empty = drawnFrame([] {});
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawMeshCached(area.mesh, meshList, area.texture); }), empty), 0u);
     std::swap(bare, area.mesh);
 
     Mesh hand = area.mesh;
     hand.revision = 0;
-    startRecording();
-    drawMeshCached(hand, meshList, area.texture);
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 3u * 36u);
+    EXPECT_EQ(countCalls(recorded([&] { drawMeshCached(hand, meshList, area.texture); }), GlCall::Vertex), 3u * 36u);
 }

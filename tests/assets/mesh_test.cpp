@@ -8,7 +8,6 @@
 
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 
@@ -70,9 +69,7 @@ TEST_F(MeshTest, OneTriangleFileLoadsAndDrawsOneTexturedLitTriangle)
     EXPECT_EQ(mesh.vertexFrames[0][1].x, 1.0f);
 
     TextureSlot texture = -1;
-    startRecording();
-    drawMesh(mesh, texture);
-    std::vector<GlCall> calls = stopRecording();
+    const std::vector<GlCall> calls = recorded([&] { drawMesh(mesh, texture); });
 
     // Bind 0, begin, three (texcoord, normal, vertex) triples, end.
     ASSERT_EQ(calls.size(), 1u + 1u + 9u + 1u);
@@ -104,16 +101,13 @@ TEST_F(MeshTest, GroupOrderOfBothDrawRoutines)
     TextureSlot texture = 0;
     const std::vector<std::string> abc = {"a", "b", "c"};
     Mesh plain = groupsMesh(abc);
-    startRecording();
-    drawMesh(plain, texture);
-    EXPECT_EQ(emittedGroups(stopRecording(), abc), (std::vector<std::string>{"c", "b", "a"}));
+    EXPECT_EQ(emittedGroups(recorded([&] { drawMesh(plain, texture); }), abc),
+              (std::vector<std::string>{"c", "b", "a"}));
 
     // "T" groups after the others, each pass last group first; an empty name is not a "T".
     const std::vector<std::string> ship = {"T1", "body", "", "Tglass", "fin"};
     Mesh shipMesh = groupsMesh(ship);
-    startRecording();
-    drawShipMesh(shipMesh, texture);
-    std::vector<GlCall> calls = stopRecording();
+    const std::vector<GlCall> calls = recorded([&] { drawShipMesh(shipMesh, texture); });
     EXPECT_EQ(emittedGroups(calls, ship), (std::vector<std::string>{"fin", "", "body", "Tglass", "T1"}));
     EXPECT_EQ(countCalls(calls, GlCall::Begin), 1u);
     EXPECT_EQ(countCalls(calls, GlCall::End), 1u);
@@ -152,10 +146,10 @@ TEST_F(MeshTest, MissingFileLeavesTheMeshAsItWas)
 
     // An empty mesh draws an empty pair.
     TextureSlot texture = -1;
-    startRecording();
-    drawMesh(mesh, texture);
-    drawShipMesh(mesh, texture);
-    std::vector<GlCall> calls = stopRecording();
+    const std::vector<GlCall> calls = recorded([&] {
+        drawMesh(mesh, texture);
+        drawShipMesh(mesh, texture);
+    });
     EXPECT_EQ(countCalls(calls, GlCall::Begin), 2u);
     EXPECT_EQ(countCalls(calls, GlCall::Vertex), 0u);
 
@@ -225,19 +219,16 @@ TEST_F(MeshTest, MalformedFilesAreRejectedAndLeaveTheMeshAsItWas)
     }
     // Triangle lists of different lengths, indexes beyond their lists,
     // triangles without texture coordinates or without any frame.
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2, 0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 3}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 65535}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1}, {}));
+    const std::vector<float> tex = {0, 0, 1, 0, 0, 1};
+    const TrisFrame frame = {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}};
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2, 0, 1, 2}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 3}, {0, 1, 2}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 65535}, {0, 1, 2}}}, tex, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {}, {frame}));
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, tex, {}));
     // A second frame too short for the triangles.
-    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, {0, 0, 1, 0, 0, 1},
-                            {{{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}},
-                             {{0, 0, 0, 1, 0, 0}, {0, 0, 1, 0, 0, 1, 0, 0, 1}}}));
+    const TrisFrame shortFrame = {{0, 0, 0, 1, 0, 0}, frame.normals};
+    bad.push_back(trisBytes({{"a", {0, 1, 2}, {0, 1, 2}, {0, 1, 2}}}, tex, {frame, shortFrame}));
 
     Mesh mesh;
     Mesh previous = groupsMesh({"keep", "me"});
@@ -258,9 +249,7 @@ TEST_F(MeshTest, EmptyButWellFormedPartsAreAccepted)
     ASSERT_EQ(mesh.groups.size(), 1u);
     EXPECT_TRUE(mesh.groups[0].name.empty());
     TextureSlot texture = 0;
-    startRecording();
-    drawMesh(mesh, texture);
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Vertex), 0u);
+    EXPECT_EQ(countCalls(recorded([&] { drawMesh(mesh, texture); }), GlCall::Vertex), 0u);
 
     ASSERT_TRUE(loadMesh(mesh, put("nothing.tris", trisBytes({}, {}, {}))));
     EXPECT_TRUE(mesh.groups.empty());
@@ -274,10 +263,10 @@ TEST_F(MeshTest, HandBuiltMeshWithBadIndexesDrawsOnlyItsSoundTriangles)
     mesh.groups[1].texTriangles.clear();
     mesh.groups.push_back(MeshGroup{"c", {Tri16{{0, 1, 2}}}, {Tri16{{0, 1, 2}}}, {Tri16{{0, 1, 2}}}});
     TextureSlot texture = 0;
-    startRecording();
-    drawMesh(mesh, texture);
-    drawShipMesh(mesh, texture);
-    std::vector<GlCall> calls = stopRecording();
+    const std::vector<GlCall> calls = recorded([&] {
+        drawMesh(mesh, texture);
+        drawShipMesh(mesh, texture);
+    });
     // Only group c survives, once per routine.
     EXPECT_EQ(countCalls(calls, GlCall::Vertex), 6u);
 }

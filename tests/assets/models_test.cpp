@@ -2,24 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
 #include "gl_folder.h"
-#include "test_files.h"
 
 namespace {
 
-// The cache entry of a slot's texture; byteSize 0 means nothing was decoded.
-int32_t textureByteSize(TextureSlot slot)
-{
-    for (const CachedTexture& e : textureCache.entries)
-        if (static_cast<TextureSlot>(e.texture) == slot)
-            return e.byteSize;
-    return -1;
-}
+// The cached size of a slot's texture, -1 without an entry; 0 means nothing was decoded.
+int32_t textureByteSize(TextureSlot slot) { return cachedEntry(slot) ? cachedEntry(slot)->byteSize : -1; }
+
+using Times = std::array<double, 3>;
+Times times(const Area& a) { return {a.goldSeconds, a.silverSeconds, a.bronzeSeconds}; }
 
 class ModelsTest : public GlFolderTest {
 protected:
@@ -77,46 +72,34 @@ TEST_F(ModelsTest, MedalTimesComeFromTimesTxtOrStayAsTheyWere)
 {
     Area area;
     loadArea(area, "none");
-    EXPECT_EQ(area.goldSeconds, 60.0);
-    EXPECT_EQ(area.silverSeconds, 120.0);
-    EXPECT_EQ(area.bronzeSeconds, 300.0);
+    EXPECT_EQ(times(area), (Times{60.0, 120.0, 300.0}));
 
     writeText(track("00") + "times.txt", "45.5 70 95 and more");
     loadArea(area, "00");
-    EXPECT_EQ(area.goldSeconds, 45.5);
-    EXPECT_EQ(area.silverSeconds, 70.0);
-    EXPECT_EQ(area.bronzeSeconds, 95.0);
+    EXPECT_EQ(times(area), (Times{45.5, 70.0, 95.0}));
 
     writeText(track("lines") + "times.txt", "30\n40\n50\n");
     loadArea(area, "lines");
-    EXPECT_EQ(area.goldSeconds, 30.0);
-    EXPECT_EQ(area.bronzeSeconds, 50.0);
+    EXPECT_EQ(times(area), (Times{30.0, 40.0, 50.0}));
 
     // No times file: the last track's times stay.
     loadArea(area, "01");
-    EXPECT_EQ(area.goldSeconds, 30.0);
-    EXPECT_EQ(area.silverSeconds, 40.0);
+    EXPECT_EQ(times(area), (Times{30.0, 40.0, 50.0}));
 
     // A number that cannot be read stops the reading there.
     writeText(track("bad") + "times.txt", "20 fast 90");
     loadArea(area, "bad");
-    EXPECT_EQ(area.goldSeconds, 20.0);
-    EXPECT_EQ(area.silverSeconds, 40.0);
-    EXPECT_EQ(area.bronzeSeconds, 50.0);
+    EXPECT_EQ(times(area), (Times{20.0, 40.0, 50.0}));
 
     // Times that cannot be raced against are the defaults, each on its own.
     for (const char* text : {"-88 0 1e308", "-1e308 -0 6000", "-5e-324 -1 1e300"}) {
         writeText(track("silly") + "times.txt", text);
         loadArea(area, "silly");
-        EXPECT_EQ(area.goldSeconds, 60.0) << text;
-        EXPECT_EQ(area.silverSeconds, 120.0) << text;
-        EXPECT_EQ(area.bronzeSeconds, 300.0) << text;
+        EXPECT_EQ(times(area), (Times{60.0, 120.0, 300.0})) << text;
     }
     writeText(track("mixed") + "times.txt", "-1 70 5999.5");
     loadArea(area, "mixed");
-    EXPECT_EQ(area.goldSeconds, 60.0);
-    EXPECT_EQ(area.silverSeconds, 70.0);
-    EXPECT_EQ(area.bronzeSeconds, 5999.5);
+    EXPECT_EQ(times(area), (Times{60.0, 70.0, 5999.5}));
 }
 
 TEST_F(ModelsTest, AnAreaSaysWhetherItsMedalTimesWereRead)

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "assets/data_dir.h"
-#include "assets/mesh.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
+#include "track/loop_points.h"
 #include "track/track.h"
 
 namespace {
@@ -31,18 +29,31 @@ protected:
     }
 };
 
-// Level 0 of the texture bound to GL_TEXTURE_2D, read back as RGBA.
-std::vector<unsigned char> boundPixels(GLuint name, int& w, int& h, int& alphaBits)
+// Level 0 of a texture, read back as RGBA.
+struct Level {
+    // -1 until GL tells.
+    int w = -1, h = -1, alphaBits = -1;
+    std::vector<unsigned char> rgba;
+    // The first texel; empty when there is none.
+    std::vector<int> first() const
+    {
+        return rgba.size() < 4 ? std::vector<int>{} : std::vector<int>(rgba.begin(), rgba.begin() + 4);
+    }
+};
+
+Level level(TextureSlot slot)
 {
-    glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
-    std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
+    Level l;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(slot));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &l.w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &l.h);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &l.alphaBits);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!rgba.empty())
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return rgba;
+    if (l.w > 0 && l.h > 0)
+        l.rgba.resize(static_cast<size_t>(l.w) * l.h * 4);
+    if (!l.rgba.empty())
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, l.rgba.data());
+    return l;
 }
 
 } // namespace
@@ -158,22 +169,12 @@ TEST_F(TextureCacheTest, UploadsKeepColourAndAlphaOfEachDepth)
         GLint bound = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         EXPECT_EQ(bound, slot);
-        int w = 0, h = 0, alphaBits = 0;
-        std::vector<unsigned char> px = boundPixels(static_cast<GLuint>(slot), w, h, alphaBits);
+        const Level l = level(slot);
         // Scaled up to powers of two by the mipmap builder.
-        EXPECT_EQ(w, 8);
-        EXPECT_EQ(h, 4);
-        ASSERT_FALSE(px.empty());
-        EXPECT_EQ(px[0], 200);
-        EXPECT_EQ(px[1], 100);
-        EXPECT_EQ(px[2], 50);
-        if (c.alpha) {
-            EXPECT_GT(alphaBits, 0);
-            EXPECT_EQ(px[3], 128);
-        } else {
-            EXPECT_EQ(alphaBits, 0);
-            EXPECT_EQ(px[3], 255);
-        }
+        EXPECT_EQ(l.w, 8);
+        EXPECT_EQ(l.h, 4);
+        EXPECT_TRUE(c.alpha ? l.alphaBits > 0 : l.alphaBits == 0) << l.alphaBits;
+        EXPECT_EQ(l.first(), (std::vector<int>{200, 100, 50, c.alpha ? 128 : 255}));
         EXPECT_EQ(entry(path)->width, 6u);
         EXPECT_EQ(entry(path)->height, 3u);
     }
@@ -192,9 +193,7 @@ TEST_F(TextureCacheTest, MissingOrBrokenFilesGetANameWithoutAnImage)
         ASSERT_NE(entry(path), nullptr);
         EXPECT_EQ(entry(path)->byteSize, 0);
         EXPECT_EQ(entry(path)->refCount, 2);
-        int w = -1, h = -1, alphaBits = 0;
-        boundPixels(static_cast<GLuint>(a), w, h, alphaBits);
-        EXPECT_EQ(w, 0);
+        EXPECT_EQ(level(a).w, 0);
     }
     EXPECT_EQ(textureCache.usedBytes, 0);
     EXPECT_EQ(textureCache.decodes, 2u);
@@ -205,16 +204,11 @@ TEST_F(TextureCacheTest, FirstDrawAfterAnUploadBindsItsTextureAgain)
     Mesh mesh;
     TextureSlot first = -1, second = -1;
     acquire(first, image("first.png"));
-    startRecording();
-    drawMesh(mesh, first);
-    EXPECT_EQ(countCalls(stopRecording(), GlCall::Bind), 1u);
+    EXPECT_EQ(countCalls(recorded([&] { drawMesh(mesh, first); }), GlCall::Bind), 1u);
 
     // The upload binds the new texture behind the drawing code's back.
     acquire(second, image("second.png"));
-    startRecording();
-    drawMesh(mesh, first);
-    std::vector<GlCall> calls = stopRecording();
-    ASSERT_EQ(countCalls(calls, GlCall::Bind), 1u);
+    ASSERT_EQ(countCalls(recorded([&] { drawMesh(mesh, first); }), GlCall::Bind), 1u);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, first);
@@ -224,13 +218,8 @@ TEST_F(TextureCacheTest, ReadingARoadForTheSimulationTouchesNeitherTheCacheNorGl
 {
     // The tools run without a GL context: the core's road reader must not
     // reach the cache, while the game's loader acquires two textures a segment.
-    std::vector<std::vector<float>> points;
-    for (int i = 0; i < 4; ++i) {
-        const float x = i == 1 || i == 2 ? 10.0f : 0.0f;
-        const float y = i >= 2 ? 10.0f : 0.0f;
-        points.push_back({x, y, 0.0f, x + 0.1f, y, 0.0f, x + 0.2f, y, 0.0f, x + 0.3f, y, 0.0f});
-    }
-    writeFile(dir + "/tracks/square/track.track", trackBytes(points).data);
+    const auto points = loopPoints(4, 0.0, [](double, int r) { return 10.0 + r; }, [](double, int) { return 0.0; });
+    writeFile(dir + "/tracks/square/track.track", trackBytes(fileFloats(points)).data);
     writeText(dir + "/tracks/square/textures.txt", "a b c d e f g h");
     image("tex_road/a.png");
 
@@ -278,15 +267,11 @@ TEST_F(TextureCacheTest, AReloadPutsEveryImageBackIntoItsOwnName)
     EXPECT_EQ(textureCache.usedBytes, used) << "no upload counted twice";
     EXPECT_TRUE(glIsTexture(static_cast<GLuint>(scene)));
     EXPECT_TRUE(glIsTexture(static_cast<GLuint>(missing)));
-    int w = 0, h = 0, alphaBits = 0;
-    std::vector<unsigned char> px = boundPixels(static_cast<GLuint>(scene), w, h, alphaBits);
-    EXPECT_EQ(w, 8);
-    EXPECT_EQ(h, 4);
-    ASSERT_FALSE(px.empty());
-    EXPECT_EQ(px[0], 200);
-    EXPECT_EQ(px[3], 128);
-    boundPixels(static_cast<GLuint>(missing), w, h, alphaBits);
-    EXPECT_EQ(w, 0);
+    const Level l = level(scene);
+    EXPECT_EQ(l.w, 8);
+    EXPECT_EQ(l.h, 4);
+    EXPECT_EQ(l.first(), (std::vector<int>{200, 100, 50, 128}));
+    EXPECT_EQ(level(missing).w, 0);
     ASSERT_NE(entry(path), nullptr);
     EXPECT_EQ(entry(path)->refCount, 1) << "holders keep their references";
 }

@@ -37,14 +37,6 @@ int largestStep(const std::vector<int16_t>& s)
     return worst;
 }
 
-TickReport countdownTick(int64_t tick)
-{
-    TickReport r;
-    r.countdown = true;
-    r.tick = tick;
-    return r;
-}
-
 TickReport raceTick(int64_t raceTick, int32_t previousLap, int32_t lap)
 {
     TickReport r;
@@ -245,8 +237,11 @@ TEST(SoundCues, CountdownBeepsAsEachDigitAppearsAndTheStartToneWithTheFirstRaceT
 {
     RaceSounds race;
     std::vector<int64_t> beeps;
-    for (int64_t t = 1; t <= countdownTicks; ++t) {
-        std::vector<SoundCue> cues = cuesForTick(countdownTick(t), race);
+    TickReport countdown;
+    countdown.countdown = true;
+    for (countdown.tick = 1; countdown.tick <= countdownTicks; ++countdown.tick) {
+        const int64_t t = countdown.tick;
+        std::vector<SoundCue> cues = cuesForTick(countdown, race);
         if (!cues.empty()) {
             EXPECT_EQ(cues, (std::vector<SoundCue>{SoundCue::countdownBeep})) << t;
             beeps.push_back(t);
@@ -254,11 +249,8 @@ TEST(SoundCues, CountdownBeepsAsEachDigitAppearsAndTheStartToneWithTheFirstRaceT
     }
     // "3" at 2990 ms, "2" at 1990, "1" at 990: a second apart.
     EXPECT_EQ(beeps, (std::vector<int64_t>{1, 101, 201}));
-    EXPECT_EQ(countdownDigitAfter(1), 3);
-    EXPECT_EQ(countdownDigitAfter(100), 3);
-    EXPECT_EQ(countdownDigitAfter(101), 2);
-    EXPECT_EQ(countdownDigitAfter(299), 1);
-    EXPECT_EQ(countdownDigitAfter(300), 0);
+    for (auto [tick, digit] : {std::pair{1, 3}, {100, 3}, {101, 2}, {299, 1}, {300, 0}})
+        EXPECT_EQ(countdownDigitAfter(tick), digit) << tick;
     EXPECT_EQ(cuesForTick(raceTick(1, 0, 0), race), (std::vector<SoundCue>{SoundCue::startTone}));
     EXPECT_TRUE(cuesForTick(raceTick(2, 0, 0), race).empty());
 }

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sys/wait.h>
 
 #include "content/generated_content.h"
 #include "design/track_catalogue.h"
@@ -54,13 +53,8 @@ std::vector<TracedTick> replayTrace(Track& track, const std::vector<ControlInput
     ReplaySetup setup;
     setup.controls = controls;
     result = replayRace(track, setup, [&](int64_t tick, bool countdown, const ShipState& state) {
-        TracedTick t;
-        t.tick = tick;
-        t.countdown = countdown;
-        t.state = state;
         const bool onRoad = state.segment >= 0 && size_t(state.segment) < track.segments.size();
-        t.lap = onRoad ? track.segments[size_t(state.segment)].lap : 0;
-        trace.push_back(t);
+        trace.push_back(TracedTick{tick, countdown, state, onRoad ? track.segments[size_t(state.segment)].lap : 0});
     });
     return trace;
 }
@@ -149,12 +143,9 @@ TEST(AutopilotTimes, TheBotFinishesEveryTrackWithinBronze)
         EXPECT_LT(gold, silver);
         EXPECT_LT(silver, bronze);
 
-        std::string out = data + "/../bot_" + name + ".txt";
-        std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-sim' bot --data '" + data + "' --track " +
-                          name + " >'" + out + "'";
-        int status = std::system(cmd.c_str());
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        std::string line = readWholeFile(out);
+        int status = -1;
+        const std::string line = runBuilt("vantor-sim", "bot --data '" + data + "' --track " + name, status);
+        ASSERT_EQ(status, 0);
         long long ticks = -1;
         ASSERT_EQ(std::sscanf(line.c_str(), "finish %lld", &ticks), 1) << line;
         double seconds = ticks * 0.01;
@@ -194,12 +185,10 @@ TEST(ContentSplits, TheGameLoopSplitsAsTheSimulatorPrintsThem)
         f.write(reinterpret_cast<const char*>(slow.controls.data()),
                 std::streamsize(slow.controls.size() * sizeof(ControlInput)));
     }
-    const std::string out = data + "/../splits.txt";
-    std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-sim' race --data '" + data +
-                      "' --track 00 --splits --controls '" + controls + "' >'" + out + "'";
-    int status = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const std::string printed = readWholeFile(out);
+    int status = -1;
+    const std::string printed =
+        runBuilt("vantor-sim", "race --data '" + data + "' --track 00 --splits --controls '" + controls + "'", status);
+    ASSERT_EQ(status, 0);
 
     recordFor(game.save, "00").ghostRun = fast.controls;
     playerRecords = slow.controls;

@@ -3,22 +3,18 @@
 // Run under xvfb-run: the texture cache decodes into a real GL context.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <SDL_image.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
-#include "assets/data_dir.h"
 #include "assets/models.h"
-#include "assets/texture_cache.h"
 #include "audio/sound_cues.h"
 #include "audio/wav_file.h"
 #include "content/generated_content.h"
 #include "design/track_catalogue.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "sound_analysis.h"
 #include "shell/game.h"
 #include "track/track.h"
@@ -39,18 +35,10 @@ protected:
     std::string savedDataDir;
 };
 
-const CachedTexture* entryOf(TextureSlot slot)
-{
-    for (const CachedTexture& e : textureCache.entries)
-        if (static_cast<TextureSlot>(e.texture) == slot)
-            return &e;
-    return nullptr;
-}
-
 // Decoded and non-empty in the game's texture cache.
 bool decoded(TextureSlot slot)
 {
-    const CachedTexture* e = entryOf(slot);
+    const CachedTexture* e = cachedEntry(slot);
     return e && e->byteSize > 0 && e->width > 0 && e->height > 0;
 }
 
@@ -66,6 +54,15 @@ struct Picture {
         SDL_Color c;
         SDL_GetRGBA(v, surface->format, &c.r, &c.g, &c.b, &alpha);
         return c;
+    }
+    // f(colour, alpha) for every pixel.
+    template <typename F>
+    void each(F f) const
+    {
+        Uint8 a;
+        for (int y = 0; y < surface->h; ++y)
+            for (int x = 0; x < surface->w; ++x)
+                f(at(x, y, a), a);
     }
 };
 
@@ -108,7 +105,7 @@ TEST_F(ContentFiles, EveryTrackAndItsAreaLoadWithTheGamesLoaders)
             for (int r = 0; r < 4; ++r)
                 EXPECT_LT(length(sub(railPoint(track.segments[k], r, 0.5), railPoint(built->segments[k], r, 0.5))), 1e-6);
         // The start segment carries the start and finish line.
-        EXPECT_NE(entryOf(track.segments[0].textureA)->fileName.find("_start"), std::string::npos);
+        EXPECT_NE(cachedEntry(track.segments[0].textureA)->fileName.find("_start"), std::string::npos);
 
         Area area;
         area.goldSeconds = area.silverSeconds = area.bronzeSeconds = -1.0;
@@ -168,14 +165,10 @@ TEST_F(ContentFiles, TrackPicturesShowTheRoadAndTheFramesAreOpenInside)
         ASSERT_EQ(pic.surface->h, 64);
         // The road is drawn light over a dark panel: some pixels of each.
         int light = 0, dark = 0;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x) {
-                Uint8 a;
-                SDL_Color c = pic.at(x, y, a);
-                int sum = c.r + c.g + c.b;
-                light += a > 200 && sum > 450;
-                dark += a > 200 && sum < 200;
-            }
+        pic.each([&](SDL_Color c, Uint8 a) {
+            light += a > 200 && c.r + c.g + c.b > 450;
+            dark += a > 200 && c.r + c.g + c.b < 200;
+        });
         EXPECT_GT(light, 150);
         EXPECT_GT(dark, 1000);
     }
@@ -191,13 +184,8 @@ TEST_F(ContentFiles, TrackPicturesShowTheRoadAndTheFramesAreOpenInside)
         EXPECT_EQ(a, 0) << "the frame must leave the picture visible";
         p->at(20, 40, a);
         EXPECT_EQ(a, 0);
-        double sum = 0;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x) {
-                SDL_Color c = p->at(x, y, a);
-                sum += (c.r + c.g + c.b) * (a / 255.0);
-            }
-        (p == &sel ? selBright : unselBright) = sum;
+        double& sum = p == &sel ? selBright : unselBright;
+        p->each([&](SDL_Color c, Uint8 alpha) { sum += (c.r + c.g + c.b) * (alpha / 255.0); });
     }
     EXPECT_GT(selBright, 2.0 * unselBright) << "the selected frame must be plainly brighter";
 }
@@ -215,12 +203,10 @@ TEST_F(ContentFiles, TheDesktopIconIsAnOpaqueTileWithClearCornersAndABrightCraft
         EXPECT_EQ(a, 0) << x << "," << y;
     }
     int opaque = 0, bright = 0;
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x) {
-            SDL_Color c = icon.at(x, y, a);
-            opaque += a == 255;
-            bright += a == 255 && c.r + c.g + c.b > 600;
-        }
+    icon.each([&](SDL_Color c, Uint8 alpha) {
+        opaque += alpha == 255;
+        bright += alpha == 255 && c.r + c.g + c.b > 600;
+    });
     EXPECT_GT(opaque, 128 * 128 * 80 / 100) << "a full tile, not a thin shape";
     EXPECT_GT(bright, 1000) << "the light craft stands out on the dark tile";
     SDL_Color nose = icon.at(64, 40, a);

@@ -4,7 +4,6 @@
 // look at. Run under xvfb-run.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "content/content.h"
 #include "design/track_catalogue.h"
 #include "gl_window.h"
+#include "test_files.h"
 #include "render/scene.h"
 #include "shell/game.h"
 #include "shell/views.h"
@@ -41,11 +41,8 @@ protected:
     {
         out = std::string(VANTOR_BUILD_DIR) + "/content_frames";
         std::filesystem::create_directories(out);
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-frames-XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        data = buf.data();
+        data = makeTempDir("frames");
+        ASSERT_FALSE(data.empty());
         ASSERT_TRUE(writeTracks(data) && writeRoadTextures(data) && writeScenery(data) && writeMedalTimes(data) &&
                     writeShip(data));
     }
@@ -58,10 +55,7 @@ protected:
     {
         ASSERT_TRUE(openGlWindow(width, height)) << "no display: run under xvfb-run";
         ASSERT_EQ(glWindowWidth(), width);
-        glViewport(0, 0, width, height);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_LIGHT0);
-        glEnable(GL_COLOR_MATERIAL);
+        sceneGlState(width, height);
         savedDataDir = dataDir;
         dataDir = data;
     }
@@ -70,10 +64,7 @@ protected:
 
     Shot frame(Game& g)
     {
-        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceScene(raceView(g));
-        return Shot{readBackBuffer()};
+        return Shot{drawnFrame([&] { drawRaceScene(raceView(g)); }, 0.49019608f, 0.654902f, 0.8509804f)};
     }
 };
 std::string TrackFrames::out;

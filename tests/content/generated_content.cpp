@@ -1,11 +1,15 @@
 #include "content/generated_content.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include <sys/wait.h>
+
+#include "test_files.h"
 
 namespace {
 
@@ -24,17 +28,13 @@ Folders folders;
 
 std::string runContentTool(const std::string& tag)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("vantor-" + tag + "-XXXXXX")).string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
+    const std::string dir = makeTempDir(tag);
+    if (dir.empty())
         return "";
-    std::string dir(buf.data());
     folders.made.push_back(dir);
-    std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-content' '" + dir + "/data' 2>'" + dir + "/err'";
-    if (std::system(cmd.c_str()) != 0)
-        return "";
-    return dir + "/data";
+    int status = -1;
+    runBuilt("vantor-content", "'" + dir + "/data' 2>'" + dir + "/err'", status);
+    return status == 0 ? dir + "/data" : "";
 }
 
 const std::string& generatedContent()
@@ -61,4 +61,19 @@ std::string readWholeFile(const std::string& path)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string runBuilt(const std::string& program, const std::string& args, int& status)
+{
+    std::string out;
+    status = -1;
+    std::FILE* p = popen(("'" + std::string(VANTOR_BUILD_DIR) + "/" + program + "' " + args).c_str(), "r");
+    if (!p)
+        return out;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+        out.append(buffer, n);
+    const int raw = pclose(p);
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
 }

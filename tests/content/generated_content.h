@@ -12,3 +12,6 @@ std::string runContentTool(const std::string& tag);
 // Every regular file below root, as paths relative to it, sorted.
 std::vector<std::string> filesBelow(const std::string& root);
 std::string readWholeFile(const std::string& path);
+// Runs a program of the build through the shell with the given arguments;
+// returns what it printed and sets its exit status (-1: it did not exit).
+std::string runBuilt(const std::string& program, const std::string& args, int& status);

@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +51,14 @@ protected:
         ASSERT_FALSE(data.empty()) << "vantor-content failed";
     }
     std::string data;
+
+    // A track's road, the hash of its file and its medal seconds.
+    void readTrack(const std::string& track, Track& road, Sha256Digest& hash, double seconds[3])
+    {
+        ASSERT_TRUE(readTrackRoad(road, data, track));
+        ASSERT_TRUE(hashTrackFile(data, track, hash));
+        readTimes(data, track, seconds);
+    }
 };
 
 } // namespace
@@ -108,18 +113,11 @@ TEST_F(ShippedMedalGhosts, EveryTrackShipsThreeThatHoldAndLandInTheirWindows)
 
 TEST_F(ShippedMedalGhosts, TheSimulatorAcceptsEveryShippedGhostFile)
 {
-    const std::string command = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-sim' ghost verify --data '" + data +
-                                "' '" + data + "'/tracks/*/*.vghost";
-    std::FILE* p = popen(command.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        out.append(buffer, n);
-    const int status = pclose(p);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << out;
+    int status = -1;
+    const std::string out =
+        runBuilt("vantor-sim", "ghost verify --data '" + data + "' '" + data + "'/tracks/*/*.vghost", status);
+    ASSERT_GE(status, 0) << "the simulator exits";
+    EXPECT_EQ(status, 0) << out;
     for (const std::string& track : trackOrder())
         for (int m = 0; m < 3; ++m)
             EXPECT_NE(out.find(ghostPath(data, track, m) + " ok "), std::string::npos) << track << medalNames[m];
@@ -134,11 +132,9 @@ TEST_F(ShippedMedalGhosts, AFreshDriveWritesTheSameBytes)
     for (const std::string& track : {order.front(), order[order.size() / 2], order.back()}) {
         SCOPED_TRACE(track);
         Track road;
-        ASSERT_TRUE(readTrackRoad(road, data, track));
         Sha256Digest hash;
-        ASSERT_TRUE(hashTrackFile(data, track, hash));
         double seconds[3];
-        readTimes(data, track, seconds);
+        ASSERT_NO_FATAL_FAILURE(readTrack(track, road, hash, seconds));
         const MedalGhosts drives = driveMedalGhosts(road, hash, seconds);
         ASSERT_EQ(drives.error, "");
         // A handful of races for each medal.
@@ -153,13 +149,10 @@ TEST_F(ShippedMedalGhosts, AFreshDriveWritesTheSameBytes)
 
 TEST_F(ShippedMedalGhosts, AMedalOutOfReachIsReportedNotWritten)
 {
-    const std::string track = trackOrder().front();
     Track road;
-    ASSERT_TRUE(readTrackRoad(road, data, track));
     Sha256Digest hash;
-    ASSERT_TRUE(hashTrackFile(data, track, hash));
     double seconds[3];
-    readTimes(data, track, seconds);
+    ASSERT_NO_FATAL_FAILURE(readTrack(trackOrder().front(), road, hash, seconds));
     // Gold in half the time: faster than the autopilot drives at all.
     const double tooFast[3] = {0.5 * seconds[0], seconds[1], seconds[2]};
     const MedalGhosts drives = driveMedalGhosts(road, hash, tooFast);
@@ -210,9 +203,8 @@ TEST_F(ShippedMedalGhosts, TheRaceReadsOnlyTheOnesOfItsOwnTrack)
     silver.records.resize(silver.records.size() / 2);
     ASSERT_TRUE(writeGhostFile((dir / "tracks" / track / "silver.vghost").string(), silver));
     const MedalGhostRuns swapped = readMedalGhosts(dir.string(), track);
-    EXPECT_FALSE(swapped.offered[0]);
-    EXPECT_FALSE(swapped.offered[1]);
-    EXPECT_FALSE(swapped.offered[2]);
+    for (int m = 0; m < 3; ++m)
+        EXPECT_FALSE(swapped.offered[m]) << medalNames[m];
     EXPECT_FALSE(readMedalGhosts(dir.string(), other).offered[0]);
     EXPECT_FALSE(readMedalGhosts(data, "../" + track).offered[0]);
     fs::remove_all(dir);

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "content/generated_content.h"
@@ -36,13 +34,8 @@ struct ToolRun {
 ToolRun runTrackTool(const std::string& planText, const std::string& outDir, const std::string& planPath)
 {
     writeText(planPath, planText);
-    std::string errPath = planPath + ".err";
-    std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-content' track '" + planPath + "' '" + outDir +
-                      "' >/dev/null 2>'" + errPath + "'";
     ToolRun run;
-    int raw = std::system(cmd.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = readWholeFile(errPath);
+    run.err = runBuilt("vantor-content", "track '" + planPath + "' '" + outDir + "' 2>&1 >/dev/null", run.status);
     return run;
 }
 
@@ -156,9 +149,8 @@ TEST_F(PlanTrack, NeitherMakesFoldersAboveTheTrackNorReplacesWhatIsNotItsOwnFile
     // A plan that is not a regular file is not read.
     std::filesystem::remove(out + "/tracks/ridge/times.txt");
     ASSERT_EQ(mkfifo((work + "/fifo.plan").c_str(), 0600), 0);
-    std::string cmd = "'" + std::string(VANTOR_BUILD_DIR) + "/vantor-content' track '" + work + "/fifo.plan' '" + out +
-                      "' >/dev/null 2>&1";
-    int raw = std::system(cmd.c_str());
-    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 2);
+    int status = -1;
+    runBuilt("vantor-content", "track '" + work + "/fifo.plan' '" + out + "' >/dev/null 2>&1", status);
+    EXPECT_EQ(status, 2);
     EXPECT_EQ(filesBelow(out), std::vector<std::string>{});
 }

@@ -3,8 +3,6 @@
 // the content tool writes for them.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "design/scenery.h"
 #include "design/track_catalogue.h"
 #include "design/track_package.h"

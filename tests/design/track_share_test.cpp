@@ -31,12 +31,19 @@ const SharedTrack& ridgeShared()
     return shared;
 }
 
-std::string verify(const std::vector<uint8_t>& bytes)
-{
+// What the check of a shared file says, and what it hands back.
+struct Verified {
+    std::string reason;
     SharedTrack shared;
     TrackPlan plan;
     BuiltTrack built;
-    return verifySharedTrack(bytes.data(), bytes.size(), shared, plan, built);
+};
+
+Verified verify(const std::vector<uint8_t>& bytes)
+{
+    Verified v;
+    v.reason = verifySharedTrack(bytes.data(), bytes.size(), v.shared, v.plan, v.built);
+    return v;
 }
 
 void putU32At(std::vector<uint8_t>& bytes, size_t at, uint32_t v)
@@ -50,15 +57,13 @@ void putU32At(std::vector<uint8_t>& bytes, size_t at, uint32_t v)
 TEST(SharedTrack, ATrueFileIsOfferedWithItsRoad)
 {
     ASSERT_FALSE(ridgeShared().author.records.empty()) << "the ridge plan did not build";
-    std::vector<uint8_t> bytes = encodeSharedTrack(ridgeShared());
-    SharedTrack shared;
-    TrackPlan plan;
-    BuiltTrack built;
-    EXPECT_EQ(verifySharedTrack(bytes.data(), bytes.size(), shared, plan, built), "");
-    EXPECT_EQ(plan.name, "ridge");
-    EXPECT_FALSE(built.segments.empty());
-    EXPECT_EQ(encodeSharedTrack(shared), bytes);
-    EXPECT_EQ(sharedTrackFileName(plan), "ridge.vtrack");
+    const std::vector<uint8_t> bytes = encodeSharedTrack(ridgeShared());
+    const Verified v = verify(bytes);
+    EXPECT_EQ(v.reason, "");
+    EXPECT_EQ(v.plan.name, "ridge");
+    EXPECT_FALSE(v.built.segments.empty());
+    EXPECT_EQ(encodeSharedTrack(v.shared), bytes);
+    EXPECT_EQ(sharedTrackFileName(v.plan), "ridge.vtrack");
 }
 
 TEST(SharedTrack, TamperedFilesAreRefused)
@@ -99,7 +104,7 @@ TEST(SharedTrack, TamperedFilesAreRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string reason = verify(c.bytes);
+        const std::string reason = verify(c.bytes).reason;
         EXPECT_NE(reason.find(c.words), std::string::npos) << reason;
         EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
     }
@@ -114,13 +119,11 @@ TEST(SharedTrack, AnOfferedFileMakesTheFilesItsAuthorBuilt)
     ASSERT_TRUE(readPlan(ridge, plan, fault));
     ASSERT_TRUE(buildTrackPackage(plan, original, fault)) << describeFault(fault);
 
-    std::vector<uint8_t> bytes = encodeSharedTrack(ridgeShared());
-    SharedTrack shared;
-    TrackPlan received;
-    BuiltTrack built;
-    ASSERT_EQ(verifySharedTrack(bytes.data(), bytes.size(), shared, received, built), "");
+    const Verified received = verify(encodeSharedTrack(ridgeShared()));
+    ASSERT_EQ(received.reason, "");
     TrackPackage imported;
-    ASSERT_TRUE(packageWithAuthor(received, built, shared.author, imported, fault)) << describeFault(fault);
+    ASSERT_TRUE(packageWithAuthor(received.plan, received.built, received.shared.author, imported, fault))
+        << describeFault(fault);
     ASSERT_EQ(imported.files.size(), original.files.size());
     for (size_t i = 0; i < original.files.size(); ++i) {
         EXPECT_EQ(imported.files[i].name, original.files[i].name);

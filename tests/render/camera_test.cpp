@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "track/geometry.h"
+#include "track/loop_points.h"
 #include "track/track.h"
 
 namespace {
@@ -84,12 +85,10 @@ TEST(ChaseCamera, MenuTurnsTenDegreesPerSecondAndAspectIsExact)
 TEST(ReplayCameras, TracksideCameraIsTheNearestPointLookingAtTheShip)
 {
     const std::vector<Vec3> points = {{0, 0, 5}, {100, 0, 5}, {100, 100, 5}, {0, 100, 5}};
-    EXPECT_EQ(nearestPoint(points, {10, 10, 0}), 0u);
-    EXPECT_EQ(nearestPoint(points, {90, 20, 0}), 1u);
-    EXPECT_EQ(nearestPoint(points, {60, 70, 0}), 2u);
-    EXPECT_EQ(nearestPoint(points, {-500, 400, 0}), 3u);
-    // Halfway between two points the first of them keeps the view.
-    EXPECT_EQ(nearestPoint(points, {50, 0, 0}), 0u);
+    // Halfway between two points (the last row) the first of them keeps the view.
+    for (auto [at, nearest] : {std::pair<Vec3, size_t>{{10, 10, 0}, 0}, {{90, 20, 0}, 1}, {{60, 70, 0}, 2},
+                               {{-500, 400, 0}, 3}, {{50, 0, 0}, 0}})
+        EXPECT_EQ(nearestPoint(points, at), nearest) << at.x << "," << at.y;
 
     ShipState ship = shipAt({90, 80, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     CameraPose pose = tracksideCamera(points, ship);
@@ -112,9 +111,7 @@ TEST(ReplayCameras, TracksidePointsStandOutsideAlternateEdgesAboveTheRoad)
             control[size_t(i)].p[r][1] = float(i * 10.0);
             control[size_t(i)].p[r][2] = 2.0f;
         }
-    Track track;
-    track.segments.assign(control.size(), TrackSegment{});
-    buildSegments(control, track.segments);
+    const Track track = loopTrack(control);
     std::vector<Vec3> points = tracksidePoints(track);
     ASSERT_EQ(points.size(), 3u) << "one every " << tracksideSpacing << " segments";
     for (size_t k = 0; k < points.size(); ++k) {

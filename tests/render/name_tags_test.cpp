@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <GL/glu.h>
 #include <cmath>
 #include <limits>

@@ -3,21 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
-#include "assets/data_dir.h"
 #include "assets/models.h"
-#include "assets/texture_cache.h"
-#include "gl_window.h"
+#include "gl_folder.h"
 #include "shell/game.h"
 #include "shell/flow.h"
 #include "shell/views.h"
 #include "sim/watch.h"
 #include "sim/ship_physics.h"
-#include "test_files.h"
+#include "track/loop_points.h"
 #include "track/track.h"
 
 namespace {
@@ -63,6 +59,21 @@ int differing(const Frame& a, const Frame& b, int y0 = 0, int y1 = height)
     return n;
 }
 
+// The scenes' clear colour, then draw.
+template <typename Draw>
+Frame skyFrame(Draw draw)
+{
+    return Frame{drawnFrame(draw, 0.49019608f, 0.654902f, 0.8509804f)};
+}
+
+void expectEnabled(std::initializer_list<GLenum> on, std::initializer_list<GLenum> off)
+{
+    for (GLenum cap : on)
+        EXPECT_TRUE(glIsEnabled(cap)) << cap;
+    for (GLenum cap : off)
+        EXPECT_FALSE(glIsEnabled(cap)) << cap;
+}
+
 void saveShot(const Frame& f, const std::string& name)
 {
     const std::string dir = std::string(VANTOR_BUILD_DIR) + "/screenshots";
@@ -73,68 +84,35 @@ void saveShot(const Frame& f, const std::string& name)
 // An egg-shaped loop of eight control points, 20 units wide, starting at the
 // origin (where ships are put at the start) and running counter-clockwise
 // around (-190, 0), so that rail 0 is on the inside (the driver's left).
-std::vector<std::vector<float>> loopPoints()
+std::vector<std::vector<float>> eggPoints()
 {
-    std::vector<std::vector<float>> points;
-    for (int i = 0; i < 8; ++i) {
-        const double a = i * M_PI / 4.0;
-        const double radius = 1.5 + 0.4 * std::cos(a);
-        std::vector<float> cp;
-        for (double offset : {-0.1, -0.0333, 0.0333, 0.1}) {
-            cp.push_back(static_cast<float>((radius + offset) * std::cos(a) - 1.9));
-            cp.push_back(static_cast<float>((radius + offset) * std::sin(a)));
-            cp.push_back(0.0f);
-        }
-        points.push_back(cp);
-    }
-    return points;
+    const double offsets[4] = {-0.1, -0.0333, 0.0333, 0.1};
+    return fileFloats(loopPoints(
+        8, 0.0, [&](double a, int r) { return 1.5 + 0.4 * std::cos(a) + offsets[r]; }, [](double, int) { return 0.0; },
+        -1.9));
 }
 
-// The content the build generates with the project's content tool.
-std::string builtContent() { return std::string(VANTOR_BUILD_DIR) + "/content/data"; }
-
-class SceneTest : public ::testing::Test {
+class SceneTest : public GlFolderTest {
 protected:
     std::unique_ptr<Game> g;
-    std::string savedDataDir;
-    std::string dir;
 
+    SceneTest() : GlFolderTest("scene", true) {}
     void SetUp() override
     {
-        ASSERT_TRUE(openGlWindow(width, height)) << "no display: run under xvfb-run";
+        GlFolderTest::SetUp();
         ASSERT_EQ(glWindowWidth(), width);
-        // The GL state start-up leaves for the scenes.
-        glViewport(0, 0, width, height);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_LIGHT0);
-        glEnable(GL_COLOR_MATERIAL);
-        for (const CachedTexture& e : textureCache.entries) {
-            GLuint name = e.texture;
-            glDeleteTextures(1, &name);
-        }
-        textureCache = TextureCache{};
-        boundTexture = -1;
+        sceneGlState(width, height);
         g = std::make_unique<Game>();
         g->screenWidth = width;
         g->screenHeight = height;
-        savedDataDir = dataDir;
-    }
-    void TearDown() override
-    {
-        dataDir = savedDataDir;
-        if (!dir.empty())
-            std::filesystem::remove_all(dir);
     }
 
     // A complete little track in a temporary data folder: road, scenery
     // (a green ground square inside the loop), medal times and a ship.
     void writeTestContent()
     {
-        dir = makeTempDir("scene");
-        ASSERT_FALSE(dir.empty());
-        dataDir = dir;
         const std::string t = dir + "/tracks/test/";
-        writeFile(t + "track.track", trackBytes(loopPoints()).data);
+        writeFile(t + "track.track", trackBytes(eggPoints()).data);
         std::string words;
         for (int i = 0; i < 8; ++i)
             words += "red red\n";
@@ -155,6 +133,13 @@ protected:
                             {0.5f, 0.5f}, {{{-1, 0, 0, 1, 0, 0, 1, 0, 2, -1, 0, 2}, {0, -1, 0}}})
                       .data);
         ASSERT_TRUE(writeImage(dir + "/ships/ship.tga", 4, 4, 32, 255, 255, 255));
+    }
+
+    // The content the build generates with the project's content tool.
+    bool useBuiltContent()
+    {
+        dataDir = std::string(VANTOR_BUILD_DIR) + "/content/data";
+        return std::filesystem::exists(dataDir + "/tracks/00/area.tris");
     }
 
     void loadAll(const std::string& name)
@@ -182,21 +167,11 @@ protected:
         return Frame{readBackBuffer()};
     }
 
-    Frame raceFrame()
-    {
-        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceScene(raceView(*g));
-        return Frame{readBackBuffer()};
-    }
+    Frame raceFrame() { return skyFrame([&] { drawRaceScene(raceView(*g)); }); }
 
     void expectStateLeftAsWritten(float alpha)
     {
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        expectEnabled({GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE}, {GL_LIGHTING, GL_BLEND});
         GLint mode = 0;
         glGetIntegerv(GL_MATRIX_MODE, &mode);
         EXPECT_EQ(mode, GL_MODELVIEW);
@@ -318,10 +293,7 @@ TEST_F(SceneTest, WatchShowsTheRaceViewFromTheChaseCameraAndTheShipFromOutside)
         stepWatch(watch);
     auto watchFrame = [&](WatchCamera camera) {
         watch.camera = camera;
-        glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawRaceScene(watchView(*g, watch));
-        return Frame{readBackBuffer()};
+        return skyFrame([&] { drawRaceScene(watchView(*g, watch)); });
     };
 
     // The chase camera is the race's own view of the watched ship; the
@@ -370,10 +342,7 @@ TEST_F(SceneTest, MapDrawsTheRoadAndTheShipsInTheBottomLeftCornerOnly)
     drawRaceMap(raceView(*g));
     const Frame mapped = Frame{readBackBuffer()};
     saveShot(mapped, "race_test_track_map");
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    expectEnabled({GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE}, {GL_BLEND});
     GLint depth = 0;
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
@@ -410,9 +379,7 @@ TEST_F(SceneTest, MapDrawsTheRoadAndTheShipsInTheBottomLeftCornerOnly)
 TEST_F(SceneTest, MapOfARoadWithoutSegmentsDrawsNothing)
 {
     g->track = Track{};
-    glClearColor(0.49019608f, 0.654902f, 0.8509804f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const Frame cleared = Frame{readBackBuffer()};
+    const Frame cleared = skyFrame([] {});
     drawRaceMap(raceView(*g));
     const Frame after = Frame{readBackBuffer()};
     EXPECT_EQ(differing(cleared, after), 0);
@@ -421,9 +388,7 @@ TEST_F(SceneTest, MapOfARoadWithoutSegmentsDrawsNothing)
 
 TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
 {
-    const std::string content = builtContent();
-    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
-    dataDir = content;
+    ASSERT_TRUE(useBuiltContent()) << "the build makes the content";
     loadAll("00");
     ASSERT_GE(g->track.segments.size(), 3u);
 
@@ -449,9 +414,7 @@ TEST_F(SceneTest, ContentTrackZeroRendersInBothScenes)
 
 TEST_F(SceneTest, CompiledSceneryAndRoadOfTrackZeroDrawAsImmediateMode)
 {
-    const std::string content = builtContent();
-    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
-    dataDir = content;
+    ASSERT_TRUE(useBuiltContent()) << "the build makes the content";
     loadAll("00");
     ASSERT_NE(g->area.mesh.revision, 0u);
     ASSERT_NE(g->track.revision, 0u);
@@ -475,11 +438,9 @@ TEST_F(SceneTest, CompiledSceneryAndRoadOfTrackZeroDrawAsImmediateMode)
 
 TEST_F(SceneTest, SceneryInPiecesDrawsTheWholeListsPixelsOnEveryContentTrack)
 {
-    const std::string content = builtContent();
-    ASSERT_TRUE(std::filesystem::exists(content + "/tracks/00/area.tris")) << "the build makes the content";
-    dataDir = content;
+    ASSERT_TRUE(useBuiltContent()) << "the build makes the content";
     size_t tracks = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(content + "/tracks")) {
+    for (const auto& entry : std::filesystem::directory_iterator(dataDir + "/tracks")) {
         const std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
         loadAll(name);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "loop_points.h"
 #include "track/geometry.h"
 
 static void expectCubic(const Cubic& c, double a, double b, double cc, double d)
@@ -63,26 +64,15 @@ TEST(ClosedSpline, IsContinuousInValueSlopeAndCurvatureAtEveryKnot)
 // A ring of control points, radius 100 m, 20 m wide, gently rolling.
 static std::vector<ControlPoint> ring(int n)
 {
-    std::vector<ControlPoint> points(n);
-    for (int i = 0; i < n; ++i) {
-        double a = 2 * M_PI * i / n;
-        double z = 3.0 * std::sin(2 * a);
-        double across[4] = {-10, -4, 4, 10};
-        for (int r = 0; r < 4; ++r) {
-            double radius = 100 - across[r];
-            points[i].p[r][0] = static_cast<float>(radius * std::cos(a));
-            points[i].p[r][1] = static_cast<float>(radius * std::sin(a));
-            points[i].p[r][2] = static_cast<float>(z);
-        }
-    }
-    return points;
+    const double across[4] = {-10, -4, 4, 10};
+    return loopPoints(
+        n, 0.0, [&](double, int r) { return 100 - across[r]; }, [](double a, int) { return 3.0 * std::sin(2 * a); });
 }
 
 TEST(BuildSegments, TheRoadClosesOnItself)
 {
-    std::vector<ControlPoint> points = ring(9);
-    std::vector<TrackSegment> segments(points.size());
-    buildSegments(points, segments);
+    const std::vector<ControlPoint> points = ring(9);
+    const std::vector<TrackSegment> segments = loopTrack(points).segments;
     for (size_t i = 0; i < segments.size(); ++i) {
         const TrackSegment& next = segments[(i + 1) % segments.size()];
         for (int r = 0; r < 4; ++r) {
@@ -101,9 +91,7 @@ TEST(BuildSegments, TheRoadClosesOnItself)
 
 TEST(BuildSegments, CentreIsTheMeanOfTheEightRailEnds)
 {
-    std::vector<ControlPoint> points = ring(6);
-    std::vector<TrackSegment> segments(points.size());
-    buildSegments(points, segments);
+    const std::vector<TrackSegment> segments = loopTrack(ring(6)).segments;
     Vec3 sum;
     for (int r = 0; r < 4; ++r) {
         sum = add(sum, railPoint(segments[2], r, 0.0));

@@ -9,6 +9,7 @@
 #include "assets/mesh.h"
 #include "gl_recorder.h"
 #include "gl_window.h"
+#include "loop_points.h"
 #include "track/track_draw.h"
 
 namespace {
@@ -83,23 +84,9 @@ std::vector<GlCall> transcription(const TrackSegment& s)
 // A banked, hilly, uneven loop of seven control points.
 Track windingTrack()
 {
-    std::vector<ControlPoint> points;
-    for (int i = 0; i < 7; ++i) {
-        const double a = i * 2.0 * M_PI / 7.0;
-        const double radius = 250.0 + 60.0 * std::sin(3 * a);
-        ControlPoint cp;
-        for (int r = 0; r < 4; ++r) {
-            const double rr = radius + (r - 1.5) * (6.0 + 2.0 * std::cos(a));
-            cp.p[r][0] = static_cast<float>(rr * std::cos(a));
-            cp.p[r][1] = static_cast<float>(rr * std::sin(a));
-            cp.p[r][2] = static_cast<float>(15.0 * std::sin(2 * a) + (r - 1.5) * 1.5 + (r == 1 || r == 2 ? 0.7 : 0));
-        }
-        points.push_back(cp);
-    }
-    Track track;
-    track.segments.resize(points.size());
-    buildSegments(points, track.segments);
-    return track;
+    return loopTrack(loopPoints(
+        7, 0.0, [](double a, int r) { return 250.0 + 60.0 * std::sin(3 * a) + (r - 1.5) * (6.0 + 2.0 * std::cos(a)); },
+        [](double a, int r) { return 15.0 * std::sin(2 * a) + (r - 1.5) * 1.5 + (r == 1 || r == 2 ? 0.7 : 0); }));
 }
 
 TEST(TrackDrawReference, SendsExactlyWhatTheDirectTranscriptionComputes)
@@ -107,10 +94,8 @@ TEST(TrackDrawReference, SendsExactlyWhatTheDirectTranscriptionComputes)
     ASSERT_TRUE(openGlWindow()) << "no display: run under xvfb-run";
     Track track = windingTrack();
     boundTexture = -1;
-    startRecording();
-    drawTrack(track);
     std::vector<GlCall> sent;
-    for (const GlCall& c : stopRecording())
+    for (const GlCall& c : recorded([&] { drawTrack(track); }))
         if (c.kind == GlCall::Normal || c.kind == GlCall::TexCoord || c.kind == GlCall::Vertex)
             sent.push_back(c);
 

@@ -7,6 +7,7 @@
 #include "assets/mesh.h"
 #include "gl_recorder.h"
 #include "gl_window.h"
+#include "loop_points.h"
 
 namespace {
 
@@ -25,23 +26,9 @@ TrackSegment flatStraight()
 // A closed, banked, hilly loop built from control points.
 Track curvedTrack()
 {
-    std::vector<ControlPoint> points;
-    for (int i = 0; i < 5; ++i) {
-        const double a = i * 2.0 * M_PI / 5.0;
-        const double c = std::cos(a), s = std::sin(a);
-        ControlPoint cp;
-        for (int r = 0; r < 4; ++r) {
-            const double radius = 300.0 + (r - 1.5) * 8.0;
-            cp.p[r][0] = static_cast<float>(radius * c);
-            cp.p[r][1] = static_cast<float>(radius * s);
-            cp.p[r][2] = static_cast<float>(20.0 * std::sin(2 * a) + (r - 1.5) * 2.0 + (r == 1 || r == 2 ? 1 : 0));
-        }
-        points.push_back(cp);
-    }
-    Track track;
-    track.segments.resize(points.size());
-    buildSegments(points, track.segments);
-    return track;
+    return loopTrack(loopPoints(
+        5, 0.0, [](double, int r) { return 300.0 + (r - 1.5) * 8.0; },
+        [](double a, int r) { return 20.0 * std::sin(2 * a) + (r - 1.5) * 2.0 + (r == 1 || r == 2 ? 1 : 0); }));
 }
 
 struct Strip {
@@ -75,12 +62,7 @@ protected:
         boundTexture = -1;
     }
 
-    std::vector<GlCall> record(Track& track)
-    {
-        startRecording();
-        drawTrack(track);
-        return stopRecording();
-    }
+    std::vector<GlCall> record(Track& track) { return recorded([&] { drawTrack(track); }); }
 };
 
 void expectNear3(const GlCall& c, double x, double y, double z, double tol)

@@ -4,10 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,84 +12,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "assets/data_dir.h"
-#include "assets/texture_cache.h"
-#include "gl_window.h"
+#include "gl_folder.h"
+#include "loop_points.h"
 #include "track/track.h"
 
 namespace {
 
-struct Point {
-    float p[4][3];
-};
+using Point = ControlPoint;
 
 // A ring of count control points of radius 10 file units (1000 m after scaling).
 std::vector<Point> ring(int count)
 {
-    std::vector<Point> points(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        double a = 6.283185307179586 * i / count;
-        for (int r = 0; r < 4; ++r) {
-            double radius = 9.0 + 0.6 * r;
-            points[size_t(i)].p[r][0] = float(radius * std::cos(a));
-            points[size_t(i)].p[r][1] = float(radius * std::sin(a));
-            points[size_t(i)].p[r][2] = 0.0f;
-        }
-    }
-    return points;
+    return loopPoints(count, 0.0, [](double, int r) { return 9.0 + 0.6 * r; }, [](double, int) { return 0.0; });
 }
 
-class TrackFile : public ::testing::Test {
+class TrackFile : public GlFolderTest {
 protected:
-    std::string root;
-    std::string savedDataDir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vantor-track-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-        savedDataDir = dataDir;
-        dataDir = root;
-    }
-    void TearDown() override
-    {
-        dataDir = savedDataDir;
-        std::string cmd = "rm -rf '" + root + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
+    TrackFile() : GlFolderTest("track", true) {}
 
     std::string folder(const std::string& name)
     {
-        std::string dir = root + "/tracks/" + name;
-        std::string cmd = "mkdir -p '" + dir + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-        return dir;
+        std::filesystem::create_directories(dir + "/tracks/" + name);
+        return dir + "/tracks/" + name;
     }
 
     // Writes the count field and then the given points, which may be fewer or
-    // more than the count says.
-    void writeTrack(const std::string& name, int32_t count, const std::vector<Point>& points)
+    // more than the count says; bytes cut off the end.
+    void writeTrack(const std::string& name, int32_t count, const std::vector<Point>& points, size_t cut = 0)
     {
-        std::ofstream out(folder(name) + "/track.track", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&count), 4);
+        Bytes b;
+        b.i32(count);
         for (const Point& p : points)
-            out.write(reinterpret_cast<const char*>(p.p), 48);
-    }
-
-    void writeTextures(const std::string& name, const std::string& text)
-    {
-        std::ofstream out(folder(name) + "/textures.txt");
-        out << text;
-    }
-
-    // loadTrack acquires GL textures.
-    bool withGl()
-    {
-        if (!openGlWindow())
-            return false;
-        textureCache = TextureCache{};
-        return true;
+            b.raw(p.p, 48);
+        b.data.resize(b.data.size() - cut);
+        writeFile(folder(name) + "/track.track", b.data);
     }
 };
 
@@ -115,7 +68,7 @@ TEST_F(TrackFile, CoordinatesAreScaledByAHundredAsFloats)
     writeTrack("scaled", 5, points);
 
     Track track;
-    ASSERT_TRUE(readTrackRoad(track, root, "scaled"));
+    ASSERT_TRUE(readTrackRoad(track, dir, "scaled"));
     ASSERT_EQ(track.segments.size(), 5u);
     Vec3 start = railPoint(track.segments[0], 0, 0.0);
     EXPECT_EQ(start.x, 100.0);
@@ -134,7 +87,7 @@ TEST_F(TrackFile, FourPointsGiveFourSegmentsClosingOnTheFirst)
     std::vector<Point> points = ring(4);
     writeTrack("four", 4, points);
     Track track;
-    ASSERT_TRUE(readTrackRoad(track, root, "four"));
+    ASSERT_TRUE(readTrackRoad(track, dir, "four"));
     EXPECT_EQ(track.name, "four");
     ASSERT_EQ(track.segments.size(), 4u);
     for (int r = 0; r < 4; ++r) {
@@ -154,11 +107,10 @@ TEST_F(TrackFile, FourPointsGiveFourSegmentsClosingOnTheFirst)
 
 TEST_F(TrackFile, LoadTrackBuildsTheRoadOfTheCoreReaderAndHoldsTwoTexturesPerSegment)
 {
-    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
     writeTrack("four", 4, ring(4));
-    writeTextures("four", "a b c d e f g h");
+    writeText(folder("four") + "/textures.txt", "a b c d e f g h");
     Track road;
-    ASSERT_TRUE(readTrackRoad(road, root, "four"));
+    ASSERT_TRUE(readTrackRoad(road, dir, "four"));
     Track loaded;
     loadTrack(loaded, "four");
     EXPECT_EQ(loaded.name, "four");
@@ -184,7 +136,7 @@ TEST_F(TrackFile, TrailingBytesAfterThePointsAreIgnored)
     std::vector<Point> points = ring(6);
     writeTrack("trailing", 4, points);
     Track track;
-    ASSERT_TRUE(readTrackRoad(track, root, "trailing"));
+    ASSERT_TRUE(readTrackRoad(track, dir, "trailing"));
     EXPECT_EQ(track.segments.size(), 4u);
 }
 
@@ -196,9 +148,9 @@ TEST_F(TrackFile, TextureWordsPairUpWhateverTheLineBreaks)
     std::vector<std::string> b = readTextureNames(perLine, 2);
     ASSERT_EQ(a.size(), 4u);
     EXPECT_EQ(a, b);
-    EXPECT_EQ(a[0], root + "/tex_road/asphalt.png");
-    EXPECT_EQ(a[1], root + "/tex_road/lines.png");
-    EXPECT_EQ(a[3], root + "/tex_road/mud.png");
+    EXPECT_EQ(a[0], dir + "/tex_road/asphalt.png");
+    EXPECT_EQ(a[1], dir + "/tex_road/lines.png");
+    EXPECT_EQ(a[3], dir + "/tex_road/mud.png");
 }
 
 TEST_F(TrackFile, ShortTextureListLeavesTheMissingWordsEmpty)
@@ -206,12 +158,12 @@ TEST_F(TrackFile, ShortTextureListLeavesTheMissingWordsEmpty)
     std::istringstream odd("a b c");
     std::vector<std::string> names = readTextureNames(odd, 2);
     ASSERT_EQ(names.size(), 4u);
-    EXPECT_EQ(names[2], root + "/tex_road/c.png");
-    EXPECT_EQ(names[3], root + "/tex_road/.png");
+    EXPECT_EQ(names[2], dir + "/tex_road/c.png");
+    EXPECT_EQ(names[3], dir + "/tex_road/.png");
 
     std::istringstream none("");
     for (const std::string& n : readTextureNames(none, 3))
-        EXPECT_EQ(n, root + "/tex_road/.png");
+        EXPECT_EQ(n, dir + "/tex_road/.png");
 
     // Words beyond two per segment are not read.
     std::istringstream extra("a b c d e");
@@ -220,7 +172,6 @@ TEST_F(TrackFile, ShortTextureListLeavesTheMissingWordsEmpty)
 
 TEST_F(TrackFile, MissingTextureFileStillGivesEverySlotAnEntry)
 {
-    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
     writeTrack("bare", 3, ring(3));
     Track track;
     loadTrack(track, "bare");
@@ -229,7 +180,7 @@ TEST_F(TrackFile, MissingTextureFileStillGivesEverySlotAnEntry)
         EXPECT_NE(s.textureA, -1);
         EXPECT_NE(s.textureB, -1);
     }
-    writeTextures("bare", "a b c d e f");
+    writeText(folder("bare") + "/textures.txt", "a b c d e f");
     loadTrack(track, "bare");
     EXPECT_EQ(track.segments.size(), 3u);
     clearTrack(track);
@@ -245,38 +196,24 @@ TEST_F(TrackFile, MalformedFilesLeaveTheTrackEmptyUnderTheNewName)
     writeTrack("negative", -3, ring(3));
     writeTrack("huge", 0x7fffffff, ring(3));
     writeTrack("truncated", 4, ring(3));
-    {
-        std::ofstream out(folder("empty") + "/track.track", std::ios::binary);
-    }
-    {
-        std::ofstream out(folder("stub") + "/track.track", std::ios::binary);
-        out.write("\x04\x00", 2);
-    }
+    writeFile(folder("empty") + "/track.track", {});
+    writeFile(folder("stub") + "/track.track", {'\x04', '\x00'});
     // Half of the last point is missing.
-    {
-        std::vector<Point> points = ring(4);
-        int32_t count = 4;
-        std::ofstream out(folder("halfpoint") + "/track.track", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&count), 4);
-        for (int i = 0; i < 3; ++i)
-            out.write(reinterpret_cast<const char*>(points[size_t(i)].p), 48);
-        out.write(reinterpret_cast<const char*>(points[3].p), 24);
-    }
+    writeTrack("halfpoint", 4, ring(4), 24);
 
     for (const char* name : {"two", "one", "zero", "negative", "huge", "truncated", "empty", "stub", "halfpoint",
                              "missing"}) {
         Track track;
-        ASSERT_TRUE(readTrackRoad(track, root, "good"));
+        ASSERT_TRUE(readTrackRoad(track, dir, "good"));
         ASSERT_EQ(track.segments.size(), 5u);
-        EXPECT_FALSE(readTrackRoad(track, root, name)) << name;
+        EXPECT_FALSE(readTrackRoad(track, dir, name)) << name;
         EXPECT_EQ(track.name, name);
         EXPECT_TRUE(track.segments.empty()) << name;
     }
 
     // The game's loader gives the textures of the good road back when a bad
     // one replaces it.
-    ASSERT_TRUE(withGl()) << "no display: run under xvfb-run";
-    writeTextures("good", "a b");
+    writeText(folder("good") + "/textures.txt", "a b");
     for (const char* name : {"two", "huge", "halfpoint", "missing"}) {
         Track track;
         loadTrack(track, "good");
@@ -343,10 +280,10 @@ TEST_F(TrackFile, ReloadingGivesBitIdenticalGeometry)
     writeTrack("again", 7, ring(7));
     Track first;
     Track second;
-    ASSERT_TRUE(readTrackRoad(first, root, "again"));
-    ASSERT_TRUE(readTrackRoad(second, root, "again"));
+    ASSERT_TRUE(readTrackRoad(first, dir, "again"));
+    ASSERT_TRUE(readTrackRoad(second, dir, "again"));
     const uint64_t revision = second.revision;
-    ASSERT_TRUE(readTrackRoad(second, root, "again"));
+    ASSERT_TRUE(readTrackRoad(second, dir, "again"));
     // A new reading is a new road for the drawing's cache.
     EXPECT_NE(second.revision, revision);
     ASSERT_EQ(first.segments.size(), second.segments.size());

@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <cmath>
 #include <string>
 
-#include "assets/data_dir.h"
-#include "assets/mesh.h"
-#include "assets/texture_cache.h"
 #include "gl_recorder.h"
 #include "gl_folder.h"
-#include "test_files.h"
+#include "loop_points.h"
 #include "track/track_draw.h"
 
 namespace {
@@ -20,19 +16,9 @@ namespace {
 // 600 m) from the middle; seed changes its shape.
 std::vector<std::vector<float>> ring(int seed)
 {
-    std::vector<std::vector<float>> points;
-    for (int i = 0; i < 6; ++i) {
-        const double a = i * 2.0 * M_PI / 6.0 + 0.1 * seed;
-        std::vector<float> cp;
-        for (int r = 0; r < 4; ++r) {
-            const double radius = 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed);
-            cp.push_back(static_cast<float>(radius * std::cos(a)));
-            cp.push_back(static_cast<float>(radius * std::sin(a)));
-            cp.push_back(static_cast<float>(0.2 * std::sin(2.0 * a) + 0.05 * r));
-        }
-        points.push_back(cp);
-    }
-    return points;
+    return fileFloats(loopPoints(
+        6, 0.1 * seed, [&](double a, int r) { return 5.0 + 0.3 * r + 0.4 * std::sin(3.0 * a + seed); },
+        [](double a, int r) { return 0.2 * std::sin(2.0 * a) + 0.05 * r; }));
 }
 
 class TrackListTest : public GlFolderTest {
@@ -47,17 +33,8 @@ protected:
         ASSERT_TRUE(writeImage(dir + "/tex_road/blue.png", 8, 8, 24, 30, 30, 220));
         ASSERT_TRUE(writeImage(dir + "/tex_road/green.png", 8, 8, 24, 30, 200, 30));
 
-        glViewport(0, 0, glWindowWidth(), glWindowHeight());
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-700.0, 700.0, -700.0, 700.0, -1000.0, 1000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
+        flatView(700.0, 1000.0);
         glDisable(GL_LIGHTING);
-        glEnable(GL_TEXTURE_2D);
-        glColor3f(1.0f, 1.0f, 1.0f);
     }
     void writeTrack(int seed, const std::string& textures)
     {
@@ -65,15 +42,6 @@ protected:
         writeText(dir + "/tracks/t/textures.txt", textures);
     }
 
-    template <typename Draw>
-    std::vector<unsigned char> frame(Draw draw)
-    {
-        glClearColor(0.1f, 0.2f, 0.3f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw();
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        return readBackBuffer();
-    }
 };
 
 } // namespace
@@ -87,9 +55,9 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     ASSERT_NE(track.revision, 0u);
 
     startRecording();
-    const std::vector<unsigned char> direct = frame([&] { drawTrack(track); });
+    const auto direct = drawnFrame([&] { drawTrack(track); });
     const std::vector<GlCall> sent = stopRecording();
-    const std::vector<unsigned char> empty = frame([] {});
+    const auto empty = drawnFrame([] {});
     EXPECT_GT(differentBytes(direct, empty), direct.size() / 20) << "the ring covers part of the window";
 
     // The compile sends exactly drawTrack's calls, binds included, even when
@@ -97,7 +65,7 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     boundTexture = track.segments[0].textureA;
     TrackList cache;
     startRecording();
-    const std::vector<unsigned char> compiled = frame([&] { drawTrackCached(track, cache); });
+    const auto compiled = drawnFrame([&] { drawTrackCached(track, cache); });
     const std::vector<GlCall> firstDraw = stopRecording();
     ASSERT_NE(cache.list, 0u);
     EXPECT_TRUE(sameCalls(firstDraw, sent));
@@ -111,7 +79,7 @@ TEST_F(TrackListTest, CompiledRoadSendsAndDrawsWhatDrawTrackDoes)
     glGenTextures(1, &other);
     glBindTexture(GL_TEXTURE_2D, other);
     startRecording();
-    const std::vector<unsigned char> replayed = frame([&] { drawTrackCached(track, cache); });
+    const auto replayed = drawnFrame([&] { drawTrackCached(track, cache); });
     EXPECT_TRUE(stopRecording().empty());
     EXPECT_EQ(differentBytes(replayed, direct), 0u);
     EXPECT_EQ(boundTexture, track.segments.back().textureB) << "what the list left bound";
@@ -125,15 +93,15 @@ TEST_F(TrackListTest, ReloadingOrClearingTheTrackRecompilesIntoTheSameList)
     Track track;
     TrackList cache;
     loadTrack(track, "t");
-    const std::vector<unsigned char> first = frame([&] { drawTrackCached(track, cache); });
+    const auto first = drawnFrame([&] { drawTrackCached(track, cache); });
     const uint32_t list = cache.list;
     ASSERT_NE(list, 0u);
 
     // The play menu reloads the track on every refresh.
     writeTrack(1, "green green\n");
     loadTrack(track, "t");
-    const std::vector<unsigned char> changed = frame([&] { drawTrackCached(track, cache); });
-    const std::vector<unsigned char> changedDirect = frame([&] { drawTrack(track); });
+    const auto changed = drawnFrame([&] { drawTrackCached(track, cache); });
+    const auto changedDirect = drawnFrame([&] { drawTrack(track); });
     EXPECT_EQ(differentBytes(changed, changedDirect), 0u);
     EXPECT_GT(differentBytes(changed, first), first.size() / 50);
     EXPECT_EQ(cache.list, list);
@@ -141,14 +109,14 @@ TEST_F(TrackListTest, ReloadingOrClearingTheTrackRecompilesIntoTheSameList)
     // A reload that finds no track leaves it empty: nothing of the old road shows.
     writeText(dir + "/tracks/t/track.track", "short");
     loadTrack(track, "t");
-    const std::vector<unsigned char> empty = frame([] {});
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+    const auto empty = drawnFrame([] {});
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), empty), 0u);
 
     writeTrack(0, "red blue\n");
     loadTrack(track, "t");
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), first), 0u);
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), first), 0u);
     clearTrack(track);
-    EXPECT_EQ(differentBytes(frame([&] { drawTrackCached(track, cache); }), empty), 0u);
+    EXPECT_EQ(differentBytes(drawnFrame([&] { drawTrackCached(track, cache); }), empty), 0u);
     EXPECT_EQ(cache.list, list);
 }
 
@@ -158,16 +126,16 @@ TEST_F(TrackListTest, TrackBuiltByCodeIsDrawnDirectlyEveryTime)
     Track loaded;
     TrackList cache;
     loadTrack(loaded, "t");
-    frame([&] { drawTrackCached(loaded, cache); });
+    drawnFrame([&] { drawTrackCached(loaded, cache); });
 
     // Segments built in code, as the tests and tools do, under the same list.
     Track built;
     built.segments = loaded.segments;
     ASSERT_EQ(built.revision, 0u);
     startRecording();
-    const std::vector<unsigned char> cached = frame([&] { drawTrackCached(built, cache); });
+    const auto cached = drawnFrame([&] { drawTrackCached(built, cache); });
     const std::vector<GlCall> calls = stopRecording();
     EXPECT_EQ(countCalls(calls, GlCall::Vertex), 6u * 16u * 24u);
-    EXPECT_EQ(differentBytes(cached, frame([&] { drawTrack(built); })), 0u);
+    EXPECT_EQ(differentBytes(cached, drawnFrame([&] { drawTrack(built); })), 0u);
     clearTrack(loaded);
 }
