@@ -64,6 +64,9 @@ inline int waitChild(pid_t pid, int ms)
     }
 }
 
+// Ends a child of ours that would not end by itself, and reaps it.
+inline void killChild(pid_t pid) { kill(pid, SIGKILL); waitChild(pid, 2000); }
+
 // One Xvfb server on a display number no other process holds.
 struct XServer {
     pid_t pid = -1;
@@ -127,10 +130,8 @@ struct XServer {
                 }
                 sleepMs(50);
             }
-            if (!ended && waitChild(child, 0) == -1) {
-                kill(child, SIGKILL);
-                waitChild(child, 2000);
-            }
+            if (!ended && waitChild(child, 0) == -1)
+                killChild(child);
         }
         return false;
     }
@@ -139,10 +140,8 @@ struct XServer {
     {
         if (pid > 0) {
             kill(pid, SIGTERM);
-            if (waitChild(pid, 5000) == -1) {
-                kill(pid, SIGKILL);
-                waitChild(pid, 2000);
-            }
+            if (waitChild(pid, 5000) == -1)
+                killChild(pid);
         }
         pid = -1;
     }
@@ -356,10 +355,8 @@ struct GameProcess {
 
     ~GameProcess()
     {
-        if (running()) {
-            kill(pid, SIGKILL);
-            waitChild(pid, 2000);
-        }
+        if (running())
+            killChild(pid);
         if (outFd >= 0)
             close(outFd);
     }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ struct Bytes {
         return *this;
     }
 };
+
+// A whole file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 inline void writeFile(const std::string& path, const std::vector<char>& bytes)
 {

@@ -57,9 +57,7 @@ protected:
     MeshListTest() : GlFolderTest("mesh_list", true) {}
     void SetUp() override
     {
-        GlFolderTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_NO_FATAL_FAILURE(GlFolderTest::SetUp());
 
         // A texture that differs at every texel, so any texture coordinate shows.
         gradient = makeTexture(size, [](int x, int y, unsigned char* p) {

@@ -7,27 +7,14 @@
 
 #include "design/track_package.h"
 #include "design/track_share.h"
+#include "ridge_plan.h"
 
 namespace {
 
-const char* const ridge = "plan 1\nname ridge\ntheme alpine\nroad basalt\nwidth 16\n"
-                          "corner 0 0 120 0 0\ncorner 900 0 90 5 10\ncorner 900 600 80 20 10 14\n"
-                          "corner 0 600 100 10 0\n";
-
-// The ridge plan built once with its author run, shared by every test here.
+// The ridge plan as a shared file holds it, shared by every test here.
 const SharedTrack& ridgeShared()
 {
-    static const SharedTrack shared = [] {
-        TrackPlan plan;
-        PlanFault fault;
-        TrackPackage package;
-        SharedTrack s;
-        if (readPlan(ridge, plan, fault) && buildTrackPackage(plan, package, fault)) {
-            s.planText = formatPlan(plan);
-            s.author = package.author;
-        }
-        return s;
-    }();
+    static const SharedTrack shared{formatPlan(ridgePackage().plan), ridgePackage().author};
     return shared;
 }
 
@@ -116,7 +103,7 @@ TEST(SharedTrack, AnOfferedFileMakesTheFilesItsAuthorBuilt)
     TrackPlan plan;
     PlanFault fault;
     TrackPackage original;
-    ASSERT_TRUE(readPlan(ridge, plan, fault));
+    ASSERT_TRUE(readPlan(ridgePlan, plan, fault));
     ASSERT_TRUE(buildTrackPackage(plan, original, fault)) << describeFault(fault);
 
     const Verified received = verify(encodeSharedTrack(ridgeShared()));

@@ -44,13 +44,6 @@ const int kBigTextDy40 = 40 / 2 - 36 / 2;      // 40-pixel labels, 36-pixel font
 const int kBigTextDy45 = 45 / 2 - 36 / 2;      // the HUD's 45-pixel labels
 const int kSmallTextDy45 = 45 / 2 - 19 / 2;    // the HUD's small-font lines
 
-// A whole file's bytes; empty when it cannot be read.
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class EndToEnd : public ::testing::Test {
 protected:
     std::string root, home, data, shots;
@@ -821,9 +814,7 @@ TEST_F(EndToEnd, RestartWithRDiscardsTheAttemptAndTheNewRaceMatchesTheSimulator)
     Picture after;
     ASSERT_NO_FATAL_FAILURE(confirmNameToPlayMenu(after));
 
-    expectOneFullLockRunStored(ticks, "one race stored, the restarted one", "the restarted race ran as one started from the menu");
-    if (HasFatalFailure())
-        return;
+    ASSERT_NO_FATAL_FAILURE(expectOneFullLockRunStored(ticks, "one race stored, the restarted one", "the restarted race ran as one started from the menu"));
     EXPECT_EQ(game.terminate(10000), 0);
 }
 
@@ -958,9 +949,7 @@ TEST_F(EndToEnd, LettersBoundInTheConfigurationDriveTheRaceToTheArrowsFinishTick
     Picture after;
     ASSERT_NO_FATAL_FAILURE(confirmNameToPlayMenu(after));
 
-    expectOneFullLockRunStored(ticks, "the letter restart dropped the braked attempt", "the letters made the arrows' records");
-    if (HasFatalFailure())
-        return;
+    ASSERT_NO_FATAL_FAILURE(expectOneFullLockRunStored(ticks, "the letter restart dropped the braked attempt", "the letters made the arrows' records"));
     EXPECT_EQ(game.terminate(10000), 0);
     EXPECT_EQ(readFile(config), text) << "no setting changed, so the file is untouched";
 }

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "game_process.h"
@@ -49,13 +48,6 @@ inline bool waitForClients(const XServer& x, int ms)
     return false;
 }
 
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 inline double secondsSince(std::chrono::steady_clock::time_point start)
 {

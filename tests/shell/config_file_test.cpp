@@ -288,12 +288,12 @@ TEST_F(ConfigSave, UntouchedSettingsLeaveTheFileAloneAndAChangeIsWrittenAndReadB
     struct stat after;
     ASSERT_EQ(stat(path.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced";
-    EXPECT_EQ(fileText(path), text);
+    EXPECT_EQ(readFile(path), text);
 
     game.settings.camera = RaceCamera::above;
     std::string error;
     ASSERT_TRUE(saveConfig(&error)) << error;
-    EXPECT_EQ(fileText(path), text + "camera above\n");
+    EXPECT_EQ(readFile(path), text + "camera above\n");
     // Saved once, the same settings write nothing more.
     ASSERT_EQ(stat(path.c_str(), &before), 0);
     EXPECT_TRUE(saveConfig());
@@ -313,7 +313,7 @@ TEST_F(ConfigSave, WithoutAFileAChangeCreatesOneAndNoChangeNone)
     EXPECT_FALSE(fs::exists(path));
     game.settings.info = RaceInfo::clean;
     ASSERT_TRUE(saveConfig());
-    EXPECT_EQ(fileText(path), "800 600 0 2 3 0 1 2 3 0\ninfo clean\n");
+    EXPECT_EQ(readFile(path), "800 600 0 2 3 0 1 2 3 0\ninfo clean\n");
     game = Game();
     readConfig();
     EXPECT_EQ(game.settings.info, RaceInfo::clean);
@@ -342,7 +342,7 @@ TEST_F(ConfigSave, WhatIsNoRegularFileOfItsOwnIsNeverReplaced)
         std::string error;
         EXPECT_FALSE(saveConfig(&error));
         EXPECT_FALSE(error.empty());
-        EXPECT_EQ(fileText(elsewhere), tenNumbers);
+        EXPECT_EQ(readFile(elsewhere), tenNumbers);
         if (std::string(kind) == "symlink") {
             EXPECT_TRUE(fs::is_symlink(path));
         }

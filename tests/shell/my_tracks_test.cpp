@@ -14,6 +14,7 @@
 #include "save/progress.h"
 #include "save/sha256.h"
 #include "shell/my_tracks.h"
+#include "design/ridge_plan.h"
 #include "user_folder.h"
 #include "track/track_file.h"
 
@@ -21,22 +22,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const ridgePlan = "plan 1\nname ridge\ntheme alpine\nroad basalt\nwidth 16\n"
-                              "corner 0 0 120 0 0\ncorner 900 0 90 5 10\ncorner 900 600 80 20 10 14\n"
-                              "corner 0 600 100 10 0\n";
-
-// The ridge plan built once, with its author run and every file of its folder.
+// The ridge with the scenery picture its folder holds.
 const TrackPackage& ridge()
 {
     static const TrackPackage package = [] {
-        TrackPlan plan;
-        PlanFault fault;
-        TrackPackage p;
-        if (readPlan(ridgePlan, plan, fault) && buildTrackPackage(plan, p, fault)) {
-            TrackFileImage png{"area.png", {}};
-            if (encodePng(p.scenery.atlas, png.bytes))
-                p.files.push_back(png);
-        }
+        TrackPackage p = ridgePackage();
+        TrackFileImage png{"area.png", {}};
+        if (!p.files.empty() && encodePng(p.scenery.atlas, png.bytes))
+            p.files.push_back(png);
         return p;
     }();
     return package;
@@ -190,7 +183,7 @@ TEST_F(MyTracks, ASharedFileIsTakenInOnceAndAnyOtherRefusedWithItsName)
     EXPECT_EQ(r.plan, "ridge");
     // The very files its author had.
     for (const TrackFileImage& f : ridge().files)
-        EXPECT_EQ(fileText(dir + "/tracks/ridge/" + f.name), std::string(f.bytes.begin(), f.bytes.end())) << f.name;
+        EXPECT_EQ(readFile(dir + "/tracks/ridge/" + f.name), std::string(f.bytes.begin(), f.bytes.end())) << f.name;
     EXPECT_EQ(importSharedTrack(dir, "ridge.vtrack").outcome, ImportOutcome::alreadyHere);
 
     // Half a second of the author run in the middle of the file coasts instead.
@@ -241,7 +234,7 @@ TEST_F(MyTracks, ASharedTrackNeverReplacesAnotherOfItsName)
     const ImportResult r = importSharedTrack(dir, "ridge.vtrack");
     EXPECT_EQ(r.outcome, ImportOutcome::refused);
     EXPECT_NE(r.line.find("already here"), std::string::npos) << r.line;
-    EXPECT_EQ(fileText(dir + "/tracks/ridge/plan.txt"), "plan 1\nname ridge\n# mine\n");
+    EXPECT_EQ(readFile(dir + "/tracks/ridge/plan.txt"), "plan 1\nname ridge\n# mine\n");
     EXPECT_FALSE(fs::exists(dir + "/tracks/ridge/track.track"));
 }
 
@@ -251,7 +244,7 @@ TEST_F(MyTracks, ShareWritesAFileTheReceiverProves)
     std::string where, error;
     ASSERT_TRUE(shareMyTrack(dir, "ridge", where, error)) << error;
     EXPECT_EQ(where, dir + "/shared/ridge.vtrack");
-    const std::string bytes = fileText(where);
+    const std::string bytes = readFile(where);
     const std::vector<uint8_t> expected = ridgeShared();
     EXPECT_EQ(bytes, std::string(expected.begin(), expected.end()));
 
@@ -286,7 +279,7 @@ TEST_F(MyTracks, DeleteTakesTheFolderAndItsDroppedFileButNoLinksTarget)
     ASSERT_TRUE(deleteMyTrack(dir, "ridge", error)) << error;
     EXPECT_FALSE(fs::exists(dir + "/tracks/ridge"));
     EXPECT_FALSE(fs::exists(dir + "/tracks/ridge.vtrack")) << "it would come back at the next opening";
-    EXPECT_EQ(fileText(outside), "keep");
+    EXPECT_EQ(readFile(outside), "keep");
     EXPECT_TRUE(fs::exists(dir + "/tracks/other.vtrack"));
     EXPECT_FALSE(deleteMyTrack(dir, "ridge", error));
     EXPECT_FALSE(deleteMyTrack(dir, "..", error));

@@ -42,7 +42,7 @@ protected:
             taken += settingsTakesEvent(game, e) ? 1 : 0;
         return taken;
     }
-    std::string configText() const { return fileText(folder + "/Vantor/config.txt"); }
+    std::string configText() const { return readFile(folder + "/Vantor/config.txt"); }
 };
 
 TEST_F(SettingsEvents, AnAxisIsBoundOnlyWhenMovedPastAThirdFromWhereItRested)

@@ -31,7 +31,7 @@ protected:
     void TearDown() override { fs::remove_all(root); }
 
     std::string errPath() const { return root + "/stderr.txt"; }
-    std::string errText() const { return fileText(errPath()); }
+    std::string errText() const { return readFile(errPath()); }
 
     // The per-user configuration file.
     void configure(const std::string& text)

@@ -6,19 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "shell/game.h"
 #include "test_files.h"
-
-// A whole file as text; empty when it cannot be read.
-inline std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class UserFolderTest : public ::testing::Test {
 protected:

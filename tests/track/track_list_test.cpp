@@ -26,9 +26,7 @@ protected:
     TrackListTest() : GlFolderTest("track_list", true) {}
     void SetUp() override
     {
-        GlFolderTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_NO_FATAL_FAILURE(GlFolderTest::SetUp());
         ASSERT_TRUE(writeImage(dir + "/tex_road/red.png", 8, 8, 24, 220, 30, 30));
         ASSERT_TRUE(writeImage(dir + "/tex_road/blue.png", 8, 8, 24, 30, 30, 220));
         ASSERT_TRUE(writeImage(dir + "/tex_road/green.png", 8, 8, 24, 30, 200, 30));
