@@ -2,7 +2,7 @@
 // Frame pacing: a frame that finished early waits for its turn instead of
 // drawing the same picture again at once. At most 60 frames per second in the
 // menus; in a race at most the display's rate, or 120 when it is unknown. Only
-// the next frame is delayed: the race's tick clock runs on its own time, so the
+// the next frame is delayed: the race's ticks keep to the frame clock, so the
 // next frame runs every tick that fell due meanwhile and a run comes out the
 // same at any frame rate.
 
