@@ -27,6 +27,7 @@
 #include "save/runs.h"
 #include "shell/flow.h"
 #include "shell/game.h"
+#include "shell/sdl_queue.h"
 #include "shell/views.h"
 #include "test_files.h"
 
@@ -128,17 +129,6 @@ inline void menuAction(gcn::ActionListener* menu, gcn::Widget* source, const std
 {
     menu->action(gcn::ActionEvent(source, id));
     actOnIntents(game);
-}
-
-// The SDL form of a key going down.
-inline SDL_Event keyDownEvent(SDLKey sym, Uint16 unicode = 0)
-{
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = sym;
-    event.key.keysym.unicode = unicode;
-    return event;
 }
 
 // One key press and release through SDL's event form, the GUI's SDL input

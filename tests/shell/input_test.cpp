@@ -30,7 +30,7 @@ protected:
         game = Game();
         SDL_Quit();
     }
-    static void pushKey(SDLKey key) { pushEvent(keyDown(key)); }
+    static void pushKey(SDLKey key) { pushEvent(keyDownEvent(key)); }
     static void pushQuit()
     {
         SDL_Event e{};

@@ -35,13 +35,14 @@ inline SDL_Event joyButtonEvent(int which, int button, Uint8 type = SDL_JOYBUTTO
     return e;
 }
 
-inline SDL_Event keyDown(SDLKey key)
+// A key going down, with the character it types for the GUI's text fields.
+inline SDL_Event keyDownEvent(SDLKey key, Uint16 unicode = 0)
 {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.state = SDL_PRESSED;
     e.key.keysym.sym = key;
-    e.key.keysym.mod = KMOD_NONE;
+    e.key.keysym.unicode = unicode;
     return e;
 }
 

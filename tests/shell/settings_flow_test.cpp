@@ -98,7 +98,7 @@ TEST_F(SettingsEvents, APressedButtonBindsTheWaitingActionAndSaysWhichLostIt)
 
     // Escape while waiting keeps the button.
     changeSetting(game, static_cast<int>(SettingsRow::bindRestart), 0);
-    pushEvent(keyDown(SDLK_ESCAPE));
+    pushEvent(keyDownEvent(SDLK_ESCAPE));
     EXPECT_EQ(drain(), 1);
     EXPECT_EQ(game.settings.restartButton, 3);
     EXPECT_EQ(game.settingsScreen.message, "restart unchanged");
